@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+// The string-command sound interface: one device at a time under the alias
+// "sound", driven by command strings such as "open PATH alias sound",
+// "play sound from 30000" or "status sound position".
+class SoundCommands
+{
+public:
+    virtual ~SoundCommands() = default;
+    // Carries out one command. Status commands reply with decimal milliseconds
+    // at the start of the reply; a failed command replies with nothing.
+    virtual QString send(const QString &command) = 0;
+};
+
+// The leading decimal number of a reply; 0 when it has none, as callers read a
+// failed status command.
+inline qint64 replyNumber(const QString &reply)
+{
+    qint64 value = 0;
+    for (QChar c : reply) {
+        if (!c.isDigit())
+            break;
+        value = value * 10 + c.digitValue();
+    }
+    return value;
+}
