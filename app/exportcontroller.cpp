@@ -92,7 +92,9 @@ void ExportController::save()
     if (m_objDOS1.wasCancelled())
         return;
     if (!m_objDOS1.succeeded()) {
-        QString reason = coderReason(m_objDOS1.Outputs());
+        QString reason = m_objDOS1.exitStatus() == QProcess::CrashExit
+                             ? QString()
+                             : coderReason(m_objDOS1.Outputs());
         if (reason.isEmpty())
             reason = QStringLiteral("转码程序意外结束。");
         tell(QStringLiteral("铃声没有保存成功。\n") + reason);

@@ -107,6 +107,9 @@ void OpenController::decode(const QString &path)
     m_view.setFileNameText(CoderProgress::shortFileName(path));
     const CoderCommand command = CoderCommand::decode(m_appFolder, m_workFile, path);
 
+    // The last file's audio must not pass for this one's if the coder writes
+    // nothing.
+    QFile::remove(m_workFile);
     m_view.setDecodeProgress(1, QStringLiteral("0%"));
     m_view.setDecodePanelVisible(true);
     m_state.JobKind = QStringLiteral("open file");
@@ -130,7 +133,11 @@ void OpenController::decode(const QString &path)
     }
     const QFileInfo work(m_workFile);
     if (!m_objDOS.succeeded() || !work.isFile() || work.size() <= WavHeaderBytes) {
-        QString reason = coderReason(m_objDOS.Outputs());
+        QString reason;
+        if (m_objDOS.exitStatus() == QProcess::CrashExit)
+            reason = QStringLiteral("转码程序意外结束。");
+        else if (!m_objDOS.succeeded())
+            reason = coderReason(m_objDOS.Outputs());
         if (reason.isEmpty())
             reason = QStringLiteral("转码程序没有输出任何声音。");
         fail(reason);
