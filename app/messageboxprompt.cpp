@@ -13,6 +13,7 @@ bool MessageBoxPrompt::show(const Message &message)
     case Icon::Exclamation: icon = QMessageBox::Warning; break;
     case Icon::Critical: icon = QMessageBox::Critical; break;
     case Icon::Question: icon = QMessageBox::Question; break;
+    case Icon::NoIcon: icon = QMessageBox::NoIcon; break;
     }
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton escape = QMessageBox::Ok;
