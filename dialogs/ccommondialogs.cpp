@@ -20,7 +20,8 @@
 #include <algorithm>
 #include <limits>
 
-namespace {
+namespace
+{
 
 // The longest initial name the open dialog takes, in bytes of its file-system
 // form.

@@ -3,8 +3,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-FileDialog::FileDialog(QWidget *owner, QFileDialog::AcceptMode mode)
-    : QFileDialog(owner)
+FileDialog::FileDialog(QWidget *owner, QFileDialog::AcceptMode mode) : QFileDialog(owner)
 {
     setOption(QFileDialog::DontUseNativeDialog);
     // Only the descriptions are shown, as the caller wrote them.

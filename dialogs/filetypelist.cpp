@@ -1,6 +1,7 @@
 #include "filetypelist.h"
 
-namespace {
+namespace
+{
 
 // Qt's "*.*" matches only names holding a dot; here it means every file,
 // names without an extension included.
@@ -41,8 +42,8 @@ QStringList FileTypeList::nameFilters() const
             patterns.append(QStringLiteral("*"));
         // QFileDialog simplifies every filter it is given; do it first so
         // that indexOfNameFilter() finds what the dialog hands back.
-        filters.append((type.description + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
-                        + QLatin1Char(')'))
+        filters.append((type.description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                        QLatin1Char(')'))
                            .simplified());
     }
     return filters;

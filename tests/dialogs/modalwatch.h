@@ -13,8 +13,7 @@
 // that runs it, as a user would meet it. `act` must close the dialog (or
 // leave it to a later watch). A dialog that never shows leaves seen() false;
 // a modal widget still open at the time-out is closed so no test can hang.
-template <class T>
-class ModalWatch
+template <class T> class ModalWatch
 {
 public:
     explicit ModalWatch(std::function<void(T *)> act, int timeoutMs = 5000)

@@ -19,7 +19,8 @@
 
 #include <optional>
 
-namespace {
+namespace
+{
 
 QLineEdit *nameEdit(QFileDialog *dialog)
 {
@@ -148,9 +149,10 @@ void TestCCommonDialogs::readersCutAtNul_data()
     QTest::addColumn<QString>("cut");
 
     QTest::newRow("no NUL") << QStringLiteral("/home/a/b.mp3") << QStringLiteral("/home/a/b.mp3");
-    QTest::newRow("NUL in the middle") << QString::fromUtf16(u"/a/b.mp3\0junk", 13)
-                                       << QStringLiteral("/a/b.mp3");
-    QTest::newRow("trailing NULs") << QString::fromUtf16(u"b.mp3\0\0\0", 8) << QStringLiteral("b.mp3");
+    QTest::newRow("NUL in the middle")
+        << QString::fromUtf16(u"/a/b.mp3\0junk", 13) << QStringLiteral("/a/b.mp3");
+    QTest::newRow("trailing NULs")
+        << QString::fromUtf16(u"b.mp3\0\0\0", 8) << QStringLiteral("b.mp3");
     QTest::newRow("NUL first") << QString::fromUtf16(u"\0b", 2) << QString();
 }
 
@@ -199,11 +201,21 @@ void TestCCommonDialogs::showBeforeInitRaises()
     std::optional<DialogError::Kind> raised;
     try {
         switch (operation) {
-        case 0: d.ShowOpen(); break;
-        case 1: d.ShowSave(); break;
-        case 2: d.ShowFolder(); break;
-        case 3: d.ShowColor(true); break;
-        case 4: d.ShowPrinter(); break;
+        case 0:
+            d.ShowOpen();
+            break;
+        case 1:
+            d.ShowSave();
+            break;
+        case 2:
+            d.ShowFolder();
+            break;
+        case 3:
+            d.ShowColor(true);
+            break;
+        case 4:
+            d.ShowPrinter();
+            break;
         }
     } catch (const DialogError &error) {
         raised = error.kind();
@@ -227,18 +239,18 @@ void TestCCommonDialogs::ownerGoneRaises()
 void TestCCommonDialogs::showOpenChoosesFile_data()
 {
     QTest::addColumn<QString>("defExt");
-    QTest::addColumn<QString>("typed");   // relative names are in the test folder
-    QTest::addColumn<QString>("chosen");  // relative to the test folder
+    QTest::addColumn<QString>("typed");  // relative names are in the test folder
+    QTest::addColumn<QString>("chosen"); // relative to the test folder
 
-    QTest::newRow("full path typed") << QString() << QStringLiteral("<dir>/a/b.mp3")
-                                     << QStringLiteral("a/b.mp3");
+    QTest::newRow("full path typed")
+        << QString() << QStringLiteral("<dir>/a/b.mp3") << QStringLiteral("a/b.mp3");
     // The dialog starts in the process's current folder, not in Path.
-    QTest::newRow("name in current folder") << QString() << QStringLiteral("c.wav")
-                                            << QStringLiteral("c.wav");
-    QTest::newRow("default extension") << QStringLiteral("wav") << QStringLiteral("c")
-                                       << QStringLiteral("c.wav");
-    QTest::newRow("blank in the name") << QString() << QStringLiteral("<dir>/a/my song.mp3")
-                                       << QStringLiteral("a/my song.mp3");
+    QTest::newRow("name in current folder")
+        << QString() << QStringLiteral("c.wav") << QStringLiteral("c.wav");
+    QTest::newRow("default extension")
+        << QStringLiteral("wav") << QStringLiteral("c") << QStringLiteral("c.wav");
+    QTest::newRow("blank in the name")
+        << QString() << QStringLiteral("<dir>/a/my song.mp3") << QStringLiteral("a/my song.mp3");
 }
 
 void TestCCommonDialogs::showOpenChoosesFile()
@@ -277,7 +289,8 @@ void TestCCommonDialogs::showOpenFileInRoot()
 {
     if (!QFileInfo(QStringLiteral("/")).isWritable())
         QSKIP("needs a file of our own in /, which is not writable here");
-    const QString name = QStringLiteral("kesmarin-dialogs-%1.mp3").arg(QCoreApplication::applicationPid());
+    const QString name =
+        QStringLiteral("kesmarin-dialogs-%1.mp3").arg(QCoreApplication::applicationPid());
     const QString file = QStringLiteral("/") + name;
     touch(file);
     auto remove = qScopeGuard([&] { QFile::remove(file); });
@@ -307,7 +320,10 @@ void TestCCommonDialogs::showOpenOffersTypesAndStartName()
     QString caption, startName, startFolder;
     QStringList types;
     bool openEnabledForMissing = true;
+    bool modalOverOwner = false;
     ModalWatch<QFileDialog> watch([&](QFileDialog *dialog) {
+        modalOverOwner =
+            dialog->parentWidget() == &*m_owner && dialog->windowModality() == Qt::WindowModal;
         caption = dialog->windowTitle();
         startName = nameEdit(dialog)->text();
         startFolder = dialog->directory().absolutePath();
@@ -320,10 +336,12 @@ void TestCCommonDialogs::showOpenOffersTypesAndStartName()
             dialog->reject();
     });
     QVERIFY(!m_dialogs.ShowOpen());
+    QVERIFY(modalOverOwner);
     QCOMPARE(caption, QStringLiteral("打开文件"));
     QCOMPARE(startName, QStringLiteral("b.mp3"));
     QCOMPARE(startFolder, inDir(QStringLiteral("a")));
-    QCOMPARE(types, (QStringList{QStringLiteral("MP3 Files(*.mp3)"), QStringLiteral("All Files(*.*)")}));
+    QCOMPARE(types,
+             (QStringList{QStringLiteral("MP3 Files(*.mp3)"), QStringLiteral("All Files(*.*)")}));
     QVERIFY(!openEnabledForMissing);
 }
 
@@ -355,8 +373,8 @@ void TestCCommonDialogs::showOpenLongFileName_data()
     QTest::newRow("261 characters") << QString(261, u'a') << true;
     // Two bytes each on disk: 131 of them are 262 bytes.
     QTest::newRow("131 two-byte characters") << QString(131, u'é') << true;
-    QTest::newRow("long only after a NUL") << QStringLiteral("a") + QChar(u'\0') + QString(300, u'a')
-                                           << false;
+    QTest::newRow("long only after a NUL")
+        << QStringLiteral("a") + QChar(u'\0') + QString(300, u'a') << false;
 }
 
 void TestCCommonDialogs::showOpenLongFileName()
@@ -365,7 +383,8 @@ void TestCCommonDialogs::showOpenLongFileName()
     QFETCH(bool, raises);
 
     m_dialogs.setFileName(fileName);
-    ModalWatch<QFileDialog> watch([](QFileDialog *dialog) { dialog->reject(); }, raises ? 300 : 5000);
+    ModalWatch<QFileDialog> watch([](QFileDialog *dialog) { dialog->reject(); },
+                                  raises ? 300 : 5000);
     bool raised = false;
     try {
         QVERIFY(!m_dialogs.ShowOpen());
@@ -379,16 +398,20 @@ void TestCCommonDialogs::showOpenLongFileName()
 
 void TestCCommonDialogs::showSaveFolderEvenOnCancel_data()
 {
-    QTest::addColumn<QString>("path");      // "<dir>" is the test folder, "<app>" the program's
+    QTest::addColumn<QString>("path"); // "<dir>" is the test folder, "<app>" the program's
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("empty") << QString() << QStringLiteral("<app>");
     QTest::newRow("blanks") << QStringLiteral("  \t ") << QStringLiteral("<app>");
-    QTest::newRow("folder without slash") << QStringLiteral("<dir>/out") << QStringLiteral("<dir>/out/");
-    QTest::newRow("folder with slash") << QStringLiteral("<dir>/out/") << QStringLiteral("<dir>/out/");
-    QTest::newRow("folder with blank") << QStringLiteral("<dir>/my out") << QStringLiteral("<dir>/my out/");
+    QTest::newRow("folder without slash")
+        << QStringLiteral("<dir>/out") << QStringLiteral("<dir>/out/");
+    QTest::newRow("folder with slash")
+        << QStringLiteral("<dir>/out/") << QStringLiteral("<dir>/out/");
+    QTest::newRow("folder with blank")
+        << QStringLiteral("<dir>/my out") << QStringLiteral("<dir>/my out/");
     QTest::newRow("missing folder") << QStringLiteral("<dir>/gone") << QStringLiteral("<app>");
-    QTest::newRow("a file, not a folder") << QStringLiteral("<dir>/out/f.mp3") << QStringLiteral("<app>");
+    QTest::newRow("a file, not a folder")
+        << QStringLiteral("<dir>/out/f.mp3") << QStringLiteral("<app>");
     QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/");
 }
 
@@ -397,7 +420,8 @@ void TestCCommonDialogs::showSaveFolderEvenOnCancel()
     QFETCH(QString, path);
     QFETCH(QString, expected);
     const auto expand = [&](QString text) {
-        return text.replace(QStringLiteral("<dir>"), m_dir->path()).replace(QStringLiteral("<app>"), m_appFolder);
+        return text.replace(QStringLiteral("<dir>"), m_dir->path())
+            .replace(QStringLiteral("<app>"), m_appFolder);
     };
     QVERIFY(QDir().mkpath(inDir(QStringLiteral("out"))));
     QVERIFY(QDir().mkpath(inDir(QStringLiteral("my out"))));
@@ -433,22 +457,24 @@ void TestCCommonDialogs::showSaveAppendsTypeExtension_data()
 
     const QString ringtones = QStringLiteral(
         "MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|AMR 文件(*.amr)|*.amr");
-    const QStringList ringtoneTypes{QStringLiteral("MP3 文件(*.mp3)"), QStringLiteral("WMA 文件(*.wma)"),
-                                    QStringLiteral("WAV 文件(*.wav)"), QStringLiteral("AMR 文件(*.amr)")};
+    const QStringList ringtoneTypes{
+        QStringLiteral("MP3 文件(*.mp3)"), QStringLiteral("WMA 文件(*.wma)"),
+        QStringLiteral("WAV 文件(*.wav)"), QStringLiteral("AMR 文件(*.amr)")};
     QTest::newRow("first type") << ringtones << 0 << QStringLiteral("tone") << ringtoneTypes
                                 << QStringLiteral("tone.mp3");
-    QTest::newRow("third type chosen") << ringtones << 2 << QStringLiteral("tone") << ringtoneTypes
-                                       << QStringLiteral("tone.wav");
-    QTest::newRow("extension typed") << ringtones << 0 << QStringLiteral("tone.amr") << ringtoneTypes
-                                     << QStringLiteral("tone.amr");
-    QTest::newRow("several patterns") << QStringLiteral("Audio|*.wav;*.mp3") << 0 << QStringLiteral("tone")
-                                      << QStringList{QStringLiteral("Audio")} << QStringLiteral("tone.wav");
+    QTest::newRow("third type chosen")
+        << ringtones << 2 << QStringLiteral("tone") << ringtoneTypes << QStringLiteral("tone.wav");
+    QTest::newRow("extension typed") << ringtones << 0 << QStringLiteral("tone.amr")
+                                     << ringtoneTypes << QStringLiteral("tone.amr");
+    QTest::newRow("several patterns")
+        << QStringLiteral("Audio|*.wav;*.mp3") << 0 << QStringLiteral("tone")
+        << QStringList{QStringLiteral("Audio")} << QStringLiteral("tone.wav");
     QTest::newRow("empty filter") << QString() << 0 << QStringLiteral("tone")
                                   << QStringList{QStringLiteral("*.*")} << QStringLiteral("tone");
     QTest::newRow("blank filter") << QStringLiteral("   ") << 0 << QStringLiteral("tone")
                                   << QStringList{QStringLiteral("*.*")} << QStringLiteral("tone");
-    QTest::newRow("non-ASCII name") << ringtones << 3 << QStringLiteral("铃声") << ringtoneTypes
-                                    << QStringLiteral("铃声.amr");
+    QTest::newRow("non-ASCII name")
+        << ringtones << 3 << QStringLiteral("铃声") << ringtoneTypes << QStringLiteral("铃声.amr");
 }
 
 void TestCCommonDialogs::showSaveAppendsTypeExtension()
@@ -536,7 +562,8 @@ void TestCCommonDialogs::showFolder_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("folder") << QStringLiteral("<dir>/out") << QStringLiteral("<dir>/out");
-    QTest::newRow("folder typed with slash") << QStringLiteral("<dir>/out/") << QStringLiteral("<dir>/out");
+    QTest::newRow("folder typed with slash")
+        << QStringLiteral("<dir>/out/") << QStringLiteral("<dir>/out");
     QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/");
 }
 
@@ -567,7 +594,8 @@ void TestCCommonDialogs::showFolder()
     QCOMPARE(m_dialogs.FileTitle(), QString());
 }
 
-namespace {
+namespace
+{
 
 // The HTML colour box of Qt's colour dialog: the one line edit outside a spin box.
 QLineEdit *htmlEdit(QColorDialog *dialog)
@@ -584,10 +612,13 @@ QLineEdit *htmlEdit(QColorDialog *dialog)
 void TestCCommonDialogs::showColor()
 {
     QColorDialog::setCustomColor(3, QColor(Qt::red));
-    m_dialogs.setColor(0x00563412);  // red 0x12, green 0x34, blue 0x56
+    m_dialogs.setColor(0x00563412); // red 0x12, green 0x34, blue 0x56
     QColor start;
     QColor custom;
+    bool modalOverOwner = false;
     ModalWatch<QColorDialog> watch([&](QColorDialog *dialog) {
+        modalOverOwner =
+            dialog->parentWidget() == &*m_owner && dialog->windowModality() == Qt::WindowModal;
         start = dialog->currentColor();
         custom = QColorDialog::customColor(3);
         typeInto(htmlEdit(dialog), QStringLiteral("#abcdef"));
@@ -596,6 +627,7 @@ void TestCCommonDialogs::showColor()
             dialog->reject();
     });
     QVERIFY(m_dialogs.ShowColor(false));
+    QVERIFY(modalOverOwner);
     QCOMPARE(start, QColor(0x12, 0x34, 0x56));
     QCOMPARE(custom, QColor(Qt::black));
     QCOMPARE(m_dialogs.Color(), 0x00efcdabu);
@@ -613,7 +645,8 @@ void TestCCommonDialogs::showColorCancelKeepsColor()
     QCOMPARE(m_dialogs.Color(), 0x00112233u);
 }
 
-namespace {
+namespace
+{
 
 // Family, style and size boxes, in that order.
 QList<QLineEdit *> fontEdits(QFontDialog *dialog)
