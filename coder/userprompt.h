@@ -8,7 +8,7 @@
 class UserPrompt
 {
 public:
-    enum class Icon { Information, Warning, Critical, Exclamation, Question };
+    enum class Icon { Information, Warning, Critical, Exclamation, Question, NoIcon };
     enum class Buttons { Ok, OkCancel, YesNo };
 
     struct Message {

@@ -1,0 +1,140 @@
+#include "coderprogress.h"
+
+#include <QStringList>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString DurationKey = QStringLiteral("Duration: ");
+const QString TimeKey = QStringLiteral("time=");
+
+// The first `key` that still has at least one character after it, and the
+// text from there to the next blank.
+std::optional<QString> valueAfter(const QString &chunk, const QString &key)
+{
+    const int at = chunk.indexOf(key);
+    if (at < 0 || at + key.size() >= chunk.size())
+        return std::nullopt;
+    const int from = at + key.size();
+    int end = chunk.indexOf(QLatin1Char(' '), from);
+    if (end < 0)
+        end = chunk.size();
+    return chunk.mid(from, end - from);
+}
+
+// The leading decimal number of a text ("12.34s" -> 12.34); nullopt when the
+// text does not start with one.
+std::optional<double> leadingNumber(const QString &text)
+{
+    int i = 0;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        ++i;
+    const int digitsFrom = i;
+    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
+        ++i;
+    int digits = i - digitsFrom;
+    if (i < text.size() && text[i] == QLatin1Char('.')) {
+        ++i;
+        const int fractionFrom = i;
+        while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
+            ++i;
+        digits += i - fractionFrom;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    QString number = text.left(i);
+    if (number.endsWith(QLatin1Char('.')))
+        number.chop(1);
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    return ok ? std::optional<double>(value) : std::nullopt;
+}
+
+} // namespace
+
+namespace CoderProgress {
+
+int roundSeconds(double seconds)
+{
+    const double rounded = std::nearbyint(seconds); // the default mode rounds halves to even
+    if (!(rounded > -2147483648.0))
+        return std::numeric_limits<int>::min();
+    if (!(rounded < 2147483647.0))
+        return std::numeric_limits<int>::max();
+    return int(rounded);
+}
+
+std::optional<int> parseDuration(const QString &chunk)
+{
+    const auto value = valueAfter(chunk, DurationKey);
+    if (!value || value->isEmpty())
+        return std::nullopt;
+    const QStringList parts = value->split(QLatin1Char(':'));
+    if (parts.size() < 3)
+        return std::nullopt;
+    double seconds = 0;
+    const double scale[3] = {3600, 60, 1};
+    for (int i = 0; i < 3; ++i) {
+        const auto number = leadingNumber(parts[i]);
+        if (!number)
+            return std::nullopt;
+        seconds += *number * scale[i];
+    }
+    return roundSeconds(seconds);
+}
+
+std::optional<int> parsePosition(const QString &chunk)
+{
+    const auto value = valueAfter(chunk, TimeKey);
+    if (!value)
+        return std::nullopt;
+    return roundSeconds(leadingNumber(*value).value_or(0));
+}
+
+QString percentText(double percent)
+{
+    QString text = QString::number(percent, 'g', 15);
+    // Very small shares would come out in exponent form ("1e-05"); a bar
+    // label wants the plain digits.
+    if (text.contains(QLatin1Char('e')))
+        text = QString::number(percent, 'f', 15);
+    return text.left(4) + QLatin1Char('%');
+}
+
+QString shortFileName(const QString &path)
+{
+    if (path.size() >= 36)
+        return path.left(32) + QStringLiteral("...");
+    return path;
+}
+
+Bar bar(int t, int total, int fullTwips)
+{
+    if (total == 0)
+        return {fullTwips, QStringLiteral("100%")};
+    const double f = double(t) / double(total);
+    if (f * 100 >= 100)
+        return {fullTwips, QStringLiteral("100%")};
+    if (f <= 0)
+        return {0, percentText(0)};
+    return {roundSeconds(f * fullTwips), percentText(f * 100)};
+}
+
+} // namespace CoderProgress
+
+std::optional<CoderProgress::Bar> CoderJobProgress::take(const QString &chunk)
+{
+    if (m_coderDuration == 0) {
+        if (const auto duration = CoderProgress::parseDuration(chunk))
+            m_coderDuration = *duration;
+    }
+    const auto t = CoderProgress::parsePosition(chunk);
+    if (!t)
+        return std::nullopt;
+    if (m_coderDuration == 0)
+        return CoderProgress::bar(*t, 0, m_fullTwips);
+    const int total = m_kind == Kind::Decode ? m_coderDuration : m_stretch;
+    return CoderProgress::bar(*t, total, m_fullTwips);
+}

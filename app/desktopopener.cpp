@@ -1,0 +1,8 @@
+#include "desktopopener.h"
+
+#include <QDesktopServices>
+
+bool SystemDesktopOpener::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}

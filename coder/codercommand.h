@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// One run of the transcoder: what to start and the command line to show.
+// The program and its arguments are handed to the process as they are, so
+// no character of a user's path can change the command.
+struct CoderCommand {
+    QString program;
+    QStringList arguments;
+    QString commandLine; // display text only; never parsed to run the job
+
+    enum class Format { Mp3, Wma, Wav, Amr, M4r };
+
+    // The target format from the last three characters of its name, any case.
+    static std::optional<Format> formatOf(const QString &target);
+    // The option text placed between the stretch and the target, with its blanks.
+    static QString optionsOf(Format format);
+
+    // Decodes source into the working file.
+    static CoderCommand decode(const QString &appFolder, const QString &workFile,
+                               const QString &source);
+    // Cuts length seconds from second begin of the working file into target;
+    // nothing when the target's format is unknown.
+    static std::optional<CoderCommand> exportRingtone(const QString &appFolder,
+                                                      const QString &workFile, qint64 begin,
+                                                      qint64 length, const QString &target);
+};

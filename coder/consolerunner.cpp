@@ -1,0 +1,156 @@
+#include "consolerunner.h"
+
+#include "clswaitabletimer.h"
+#include "commandline.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QStringDecoder>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+struct ConsoleRunner::Job {
+    QProcess process;
+    bool cancelled = false;
+    QDeadlineTimer killAt;
+};
+
+ConsoleRunner::ConsoleRunner(UserPrompt &prompt, QObject *parent)
+    : QObject(parent), m_prompt(prompt)
+{
+}
+
+ConsoleRunner::~ConsoleRunner()
+{
+    // The jobs' frames are still on the stack below us; they notice that the
+    // runner is gone and return. The children must not outlive it.
+    for (Job *job : std::as_const(m_jobs))
+        stopChild(job->process);
+}
+
+void ConsoleRunner::stopChild(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(KillGraceMilliSeconds)) {
+        process.kill();
+        process.waitForFinished(-1);
+    }
+}
+
+void ConsoleRunner::setCommandLine(const QString &commandLine)
+{
+    m_commandLine = commandLine;
+    m_program.clear();
+    m_arguments.clear();
+}
+
+void ConsoleRunner::setCommand(const CoderCommand &command)
+{
+    m_commandLine = command.commandLine;
+    m_program = command.program;
+    m_arguments = command.arguments;
+}
+
+void ConsoleRunner::fail(const QString &text)
+{
+    UserPrompt::Message message;
+    message.text = text;
+    message.icon = UserPrompt::Icon::Critical;
+    m_prompt.show(message);
+}
+
+void ConsoleRunner::cancel()
+{
+    for (Job *job : std::as_const(m_jobs)) {
+        if (job->cancelled || job->process.state() == QProcess::NotRunning)
+            continue;
+        job->cancelled = true;
+        job->killAt.setRemainingTime(KillGraceMilliSeconds);
+        job->process.terminate();
+    }
+}
+
+QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
+{
+    if (!commandLine.isEmpty())
+        setCommandLine(commandLine);
+    if (m_commandLine.isEmpty() && m_program.isEmpty()) {
+        fail(QStringLiteral("命令行为空"));
+        return {};
+    }
+
+    // QProcess folds a pipe failure into "failed to start"; make the pipe
+    // failure visible with its own code, as the user is told about it apart.
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        fail(QStringLiteral("CreatePipe failed. Error: ") + QString::number(errno));
+        return {};
+    }
+    ::close(fds[0]);
+    ::close(fds[1]);
+
+    QString program = m_program;
+    QStringList arguments = m_arguments;
+    if (program.isEmpty()) {
+        arguments = splitCommandLine(m_commandLine);
+        program = arguments.isEmpty() ? QString() : arguments.takeFirst();
+    }
+
+    auto job = std::make_unique<Job>();
+    QProcess &process = job->process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (program.isEmpty()) {
+        fail(QStringLiteral("没有找到文件或命令"));
+        return {};
+    }
+    process.start(program, arguments, QIODevice::ReadOnly);
+    if (!process.waitForStarted(-1)) {
+        fail(QStringLiteral("没有找到文件或命令"));
+        return {};
+    }
+
+    m_outputs.clear();
+    m_jobs.append(job.get());
+    QPointer<ConsoleRunner> self(this);
+    // Stateful, so a character split between two reads is not garbled.
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    clsWaitableTimer timer;
+    for (;;) {
+        if (process.bytesAvailable() > 0) {
+            const QString chunk = decoder.decode(process.read(ChunkBytes));
+            m_outputs += chunk;
+            emit ReceiveOutputs(chunk);
+            if (!self)
+                return {};
+        } else if (process.state() == QProcess::NotRunning) {
+            // Our child has exited and everything it left in the pipe is read.
+            // A grandchild still holding the pipe does not keep the job alive.
+            break;
+        }
+        if (job->cancelled && job->killAt.hasExpired() &&
+            process.state() != QProcess::NotRunning)
+            process.kill();
+        QCoreApplication::processEvents();
+        if (!self)
+            return {};
+        timer.Wait(PollMilliSeconds);
+        if (!self)
+            return {};
+    }
+
+    m_jobs.removeOne(job.get());
+    m_exitCode = process.exitCode();
+    m_exitStatus = process.exitStatus();
+    m_cancelled = job->cancelled;
+    job.reset();
+    emit CommandOver();
+    return self ? m_outputs : QString();
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "codercommand.h"
+#include "userprompt.h"
+
+#include <QList>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Runs one console program per job with its standard output and error merged,
+// hands each piece of output to the owner as it is read and tells the owner
+// when the job is over. A job runs synchronously, but events keep running
+// while it waits, so the window stays live and another job may run nested
+// inside this one.
+class ConsoleRunner : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int PollMilliSeconds = 50;
+    static constexpr int ChunkBytes = 1024;
+    // How long a cancelled child may take to go after SIGTERM before SIGKILL.
+    static constexpr int KillGraceMilliSeconds = 1000;
+
+    explicit ConsoleRunner(UserPrompt &prompt, QObject *parent = nullptr);
+    ~ConsoleRunner() override;
+
+    // The command line of the next job. Set as text, it is split on blanks
+    // with double quotes grouping; set through setCommand(), it is display
+    // text and the program and arguments given there run as they are.
+    QString CommandLine() const { return m_commandLine; }
+    void setCommandLine(const QString &commandLine);
+    void setCommand(const CoderCommand &command);
+
+    // Everything the current or last job wrote, in arrival order.
+    QString Outputs() const { return m_outputs; }
+
+    // Runs a job and returns its whole output once it is over; empty when the
+    // job could not start. A non-empty argument replaces the command line.
+    QString ExecuteCommand(const QString &commandLine = QString());
+
+    bool isRunning() const { return !m_jobs.isEmpty(); }
+    // Ends every running job of this runner: SIGTERM, then SIGKILL if the
+    // child lingers. The job still ends through CommandOver.
+    void cancel();
+
+    // The outcome of the last job that ran to its end.
+    int exitCode() const { return m_exitCode; }
+    QProcess::ExitStatus exitStatus() const { return m_exitStatus; }
+    bool wasCancelled() const { return m_cancelled; }
+    bool succeeded() const
+    {
+        return !m_cancelled && m_exitStatus == QProcess::NormalExit && m_exitCode == 0;
+    }
+
+signals:
+    void ReceiveOutputs(const QString &CommandOutputs);
+    void CommandOver();
+
+private:
+    struct Job;
+    void fail(const QString &text);
+    static void stopChild(QProcess &process);
+
+    UserPrompt &m_prompt;
+    QString m_commandLine;
+    QString m_program; // empty: split m_commandLine at run time
+    QStringList m_arguments;
+    QString m_outputs;
+    QList<Job *> m_jobs;
+    int m_exitCode = 0;
+    QProcess::ExitStatus m_exitStatus = QProcess::NormalExit;
+    bool m_cancelled = false;
+};

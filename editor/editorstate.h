@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QtGlobal>
+
+// Shared flags are 16-bit values with True = -1, as the settings file and the
+// rest of the program expect.
+using Bool16 = qint16;
+inline constexpr Bool16 True16 = -1;
+inline constexpr Bool16 False16 = 0;
+
+// The one record shared by the workflow, the editor and the settings. Every
+// field starts at zero; the main window gives the real start values at load.
+struct EditorState
+{
+    Bool16 Paused = False16;
+    Bool16 FileOpened = False16;
+    QObject *Dialogs = nullptr;         // the common dialog object, owned by the main window
+    qint16 OpenFolderChoice = 0;        // 0 opens the output folder after an export
+    qint16 RingSoundChoice = 0;         // 0 plays the chime after an export
+    Bool16 Dragging = False16;          // a marker image is pressed
+    Bool16 PlayingSelection = False16;
+    qint32 SelBegin = 0;                // whole seconds
+    float PlayRatio = 0.0f;             // last polled position / length
+    qint32 SelEnd = 0;                  // whole seconds; 0 = no end chosen
+    QString JobKind;                    // "open file" while decoding
+};

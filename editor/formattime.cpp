@@ -1,0 +1,29 @@
+#include "formattime.h"
+
+#include <cmath>
+
+namespace {
+
+QString twoDigits(qint64 n)
+{
+    QString text = QString::number(n);
+    return text.size() < 2 ? QLatin1Char('0') + text : text;
+}
+
+} // namespace
+
+QString FormatTime(qint32 seconds)
+{
+    const qint64 s = seconds;
+    const qint64 hours = static_cast<qint64>(std::floor(s / 3600.0));
+    const qint64 minutes = (s % 3600) / 60;
+    const qint64 secs = (s % 3600) % 60;
+    return twoDigits(hours) + QLatin1Char(':') + twoDigits(minutes) + QLatin1Char(':')
+        + twoDigits(secs);
+}
+
+qint64 roundHalfEven(double value)
+{
+    // The default floating-point rounding mode is to nearest, ties to even.
+    return static_cast<qint64>(std::nearbyint(value));
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+// The lowest and highest sample of one pixel column, in -1..1, all channels together.
+struct Peak
+{
+    float min = 0.0f;
+    float max = 0.0f;
+    friend bool operator==(const Peak &, const Peak &) = default;
+};
+
+// Reads the peaks of a PCM WAV for a strip of a given width, for drawing the
+// waveform. It streams: a column short enough is read whole; a longer one is
+// sampled in evenly spaced blocks, so an hour of audio costs the same few
+// megabytes of reading as a few minutes (a short peak between two blocks can
+// be missed; the picture stays faithful in shape).
+class PeakExtractor
+{
+public:
+    static constexpr int DefaultWidth = 728;
+
+    explicit PeakExtractor(const QString &path);
+
+    // Reads the header; false for anything but a readable PCM WAV
+    // (8/16/24/32-bit integer, 32/64-bit float, extensible form included).
+    bool open();
+    // One peak per column; empty when the file cannot be read.
+    QList<Peak> extract(int width = DefaultWidth);
+
+    // At most this many frames are read for one column, in blocks of
+    // blockFrames each.
+    void setSampling(qint64 framesPerColumn, qint64 blockFrames);
+
+    int channels() const { return m_channels; }
+    int sampleRate() const { return m_sampleRate; }
+    int bitsPerSample() const { return m_bits; }
+    bool isFloat() const { return m_float; }
+    qint64 frames() const { return m_frameCount; }
+    // Bytes read from the audio data by the last extract().
+    qint64 bytesRead() const { return m_bytesRead; }
+
+private:
+    bool readFrames(qint64 first, qint64 count, Peak &peak);
+    float sampleAt(const char *p) const;
+
+    QFile m_file;
+    int m_channels = 0;
+    int m_sampleRate = 0;
+    int m_bits = 0;
+    int m_bytesPerSample = 0;
+    bool m_float = false;
+    qint64 m_dataOffset = 0;
+    qint64 m_frameCount = 0;
+    qint64 m_framesPerColumn = 16384;
+    qint64 m_blockFrames = 1024;
+    qint64 m_bytesRead = 0;
+    QByteArray m_buffer;
+};

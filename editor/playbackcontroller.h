@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+struct EditorState;
+class SoundCommands;
+class TimelineModel;
+
+// The transport row and the 100 ms poll that follows the sound device. It
+// speaks to the device only through command strings and shows everything
+// through the timeline model.
+//
+// Letting pending events run after each stop/close pair can re-enter the
+// controller (a click, a poll tick). Operations therefore run one at a time:
+// a poll tick that arrives while an operation or another tick runs is
+// dropped (the next one comes 100 ms later), and a user operation that
+// arrives meanwhile runs as soon as the current one is over. Each operation
+// keeps the order of its steps.
+class PlaybackController : public QObject
+{
+    Q_OBJECT
+public:
+    enum Transport { Play = 0, Stop = 1, Pause = 2, SetBegin = 3, SetEnd = 4, PlaySelection = 5, Save = 6 };
+
+    // workFile is the working WAV of this instance.
+    PlaybackController(EditorState &state, TimelineModel &model, SoundCommands &sound,
+                       const QString &workFile, QObject *parent = nullptr);
+
+    // The transport buttons 0 to 6.
+    void imgCtrlButton_Click(int index);
+
+    void play();
+    void stop();
+    void pause();
+    void setBeginAtPointer();
+    void setEndAtPointer();
+    void playSelection();
+
+    // One tick of the poll; Timer2 calls it every 100 ms.
+    void Timer2_Timer();
+    QTimer &Timer2() { return m_timer2; }
+    void setPollEnabled(bool on);
+
+    // The pieces the pointer, the export and the decode use.
+    void stopAndClose();                 // "stop sound", "close sound", pending events
+    void openWorkFile();                 // open the working file under the alias, no existence check
+    void playFrom(qint64 seconds);       // "play sound from MS"
+    // Runs an operation of another rule under the same one-at-a-time guard.
+    void exclusive(const std::function<void()> &operation);
+
+    QString workFile() const { return m_workFile; }
+    void setWorkFile(const QString &path) { m_workFile = path; }
+
+    // What runs where pending events are let run; tests put nested clicks here.
+    void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
+
+signals:
+    // The transport row's save button: the export command takes over.
+    void saveRequested();
+
+private:
+    void doStop();
+    void pumpEvents();
+    qint32 pointerSeconds() const;
+
+    EditorState &m_state;
+    TimelineModel &m_model;
+    SoundCommands &m_sound;
+    QString m_workFile;
+    QTimer m_timer2;
+    std::function<void()> m_pump;
+    bool m_busy = false;
+    QList<std::function<void()>> m_pending;
+};

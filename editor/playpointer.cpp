@@ -1,0 +1,60 @@
+#include "playpointer.h"
+
+#include "editorstate.h"
+#include "formattime.h"
+#include "playbackcontroller.h"
+
+PlayPointer::PlayPointer(EditorState &state, TimelineModel &model, PlaybackController &controller)
+    : m_state(state), m_model(model), m_controller(controller)
+{
+}
+
+bool PlayPointer::isPointerMarker(Image image)
+{
+    return image == Image::imgTopPoint || image == Image::imgBottomPoint;
+}
+
+void PlayPointer::press(Image image, double X)
+{
+    if (!isPointerMarker(image))
+        return;
+    m_controller.exclusive([this, X] {
+        // The poll would pull the pointer from under the mouse.
+        m_controller.setPollEnabled(false);
+        m_state.Dragging = True16;
+        m_model.setGrabX(static_cast<int>(roundHalfEven(X)));
+        m_controller.stopAndClose();
+    });
+}
+
+void PlayPointer::move(Image image, double X)
+{
+    if (!isPointerMarker(image) || !m_state.Dragging)
+        return;
+    // No limits: the pointer may leave the strip; the seek then fails quietly.
+    const int L = static_cast<int>(roundHalfEven(m_model.left(Image::imgBottomPoint) + X - m_model.GrabX()));
+    m_model.setLeft(Image::imgBottomPoint, L);
+    m_model.setLeft(Image::imgTopPoint, L);
+    m_model.setLeft(Image::imgLine, L + m_model.geometry().LineOffset());
+}
+
+void PlayPointer::release(Image image, double)
+{
+    if (!isPointerMarker(image) || !m_state.Dragging)
+        return;
+    m_controller.exclusive([this] {
+        m_state.Dragging = False16;
+        m_controller.setPollEnabled(true);
+        m_controller.openWorkFile();
+        m_controller.playFrom(m_model.geometry().toSeconds(m_model.T(), m_model.left(Image::imgBottomPoint)));
+    });
+}
+
+void PlayPointer::stripPress(double X)
+{
+    m_controller.exclusive([this, X] {
+        m_controller.stopAndClose();
+        m_controller.openWorkFile();
+        m_controller.playFrom(m_model.geometry().toSeconds(m_model.T(), X));
+    });
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "timelinemodel.h"
+
+struct EditorState;
+class PlaybackController;
+
+// Seeking: dragging the play pointer by one of its marker images (the poll is
+// off meanwhile, the release plays from there), or pressing the bare strip.
+// Either way the device is closed, reopened and played from a whole second.
+class PlayPointer
+{
+public:
+    using Image = TimelineModel::Image;
+
+    PlayPointer(EditorState &state, TimelineModel &model, PlaybackController &controller);
+
+    // X is in twips inside the pressed pointer image.
+    void press(Image image, double X);
+    void move(Image image, double X);
+    void release(Image image, double X);
+    // X is in twips inside the strip.
+    void stripPress(double X);
+
+    static bool isPointerMarker(Image image);
+
+private:
+    EditorState &m_state;
+    TimelineModel &m_model;
+    PlaybackController &m_controller;
+};

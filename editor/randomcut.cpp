@@ -1,0 +1,62 @@
+#include "randomcut.h"
+
+#include "editorstate.h"
+#include "formattime.h"
+#include "selectionhandles.h"
+#include "timelinemodel.h"
+#include "userprompt.h"
+
+#include <chrono>
+#include <random>
+
+namespace {
+// Twips as they stand, not scaled to the screen.
+constexpr double ThrowSpan = 10000.0;
+constexpr double EndThrowOffset = 500.0;
+constexpr double DragX = 45.0;
+} // namespace
+
+RandomCut::RandomCut(EditorState &state, TimelineModel &model, SelectionHandles &handles, UserPrompt &prompt)
+    : m_state(state), m_model(model), m_handles(handles), m_prompt(prompt)
+{
+}
+
+double RandomCut::clockSeededDraw()
+{
+    const auto seed = std::chrono::system_clock::now().time_since_epoch().count();
+    std::mt19937 generator(static_cast<std::mt19937::result_type>(seed));
+    return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
+}
+
+bool RandomCut::run()
+{
+    using Image = TimelineModel::Image;
+    if (m_model.T() <= 0) {
+        m_prompt.show({QStringLiteral("请先播放音乐"), QStringLiteral("警告"), UserPrompt::Icon::Warning,
+                       UserPrompt::Buttons::Ok});
+        return false;
+    }
+    for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
+        for (Image image : {Image::imgSelectTop2, Image::imgSelectTop1, Image::imgSelectLine1,
+                            Image::imgSelectLine2, Image::imgSelectBottom1, Image::imgSelectBottom2})
+            m_model.setVisible(image, true);
+
+        const double r1 = m_draw();
+        m_model.setLeft(Image::imgSelectTop2, static_cast<int>(roundHalfEven(r1 * ThrowSpan + EndThrowOffset)));
+        m_state.Dragging = True16;
+        m_handles.move(Image::imgSelectTop2, DragX);
+        m_handles.release(Image::imgSelectTop2, DragX);
+
+        const double r2 = m_draw();
+        m_model.setLeft(Image::imgSelectTop1, static_cast<int>(roundHalfEven(r2 * ThrowSpan)));
+        m_state.Dragging = True16;
+        m_handles.move(Image::imgSelectTop1, DragX);
+        m_handles.release(Image::imgSelectTop1, DragX);
+
+        if (m_state.SelEnd - m_state.SelBegin > 5)
+            return true;
+    }
+    m_prompt.show({QStringLiteral("未能找到长于5秒的片段"), QStringLiteral("警告"), UserPrompt::Icon::Warning,
+                   UserPrompt::Buttons::Ok});
+    return false;
+}

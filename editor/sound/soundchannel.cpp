@@ -1,0 +1,215 @@
+#include "soundchannel.h"
+
+#include "audiooutput.h"
+#include "wavreader.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+const QString Alias = QStringLiteral("sound");
+
+bool isWord(const QString &text, const char *word)
+{
+    return text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+}
+
+bool isDecimal(const QString &text)
+{
+    return !text.isEmpty() && text.size() <= 15 &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+} // namespace
+
+SoundChannel::SoundChannel() = default;
+
+SoundChannel::~SoundChannel()
+{
+    close();
+}
+
+QString SoundChannel::send(const QString &command)
+{
+    QString reply;
+    bool ok = false;
+    if (command.startsWith(QLatin1String("open "), Qt::CaseInsensitive)) {
+        // The path is everything up to the last " alias ", so blanks in it are safe.
+        const qsizetype at = command.lastIndexOf(QLatin1String(" alias "), -1, Qt::CaseInsensitive);
+        if (at >= 5 && isWord(command.mid(at + 7), "sound"))
+            ok = open(command.mid(5, at - 5));
+    } else {
+        const QStringList words = command.split(u' ', Qt::SkipEmptyParts);
+        if (words.size() >= 2 && words[1].compare(Alias, Qt::CaseInsensitive) == 0) {
+            const QString &verb = words[0];
+            if (words.size() == 2 && isWord(verb, "play"))
+                ok = play();
+            else if (words.size() == 4 && isWord(verb, "play") && isWord(words[2], "from") &&
+                     isDecimal(words[3]))
+                ok = playFrom(words[3].toLongLong());
+            else if (words.size() == 2 && isWord(verb, "pause"))
+                ok = pause();
+            else if (words.size() == 2 && isWord(verb, "resume"))
+                ok = resume();
+            else if (words.size() == 2 && isWord(verb, "stop"))
+                ok = stop();
+            else if (words.size() == 2 && isWord(verb, "close"))
+                ok = close();
+            else if (words.size() == 3 && isWord(verb, "status") && m_reader) {
+                if (isWord(words[2], "length")) {
+                    reply = QString::number(length());
+                    ok = true;
+                } else if (isWord(words[2], "position")) {
+                    reply = QString::number(position());
+                    ok = true;
+                }
+            }
+        }
+    }
+    m_lastSucceeded = ok;
+    return reply;
+}
+
+SoundChannel::Mode SoundChannel::mode()
+{
+    settle();
+    return m_mode;
+}
+
+bool SoundChannel::open(const QString &path)
+{
+    if (m_reader)
+        return false; // one device under the alias; the caller closes first
+    QString file = path;
+    if (file.size() >= 2 && file.startsWith(u'"') && file.endsWith(u'"'))
+        file = file.mid(1, file.size() - 2);
+    if (file.isEmpty())
+        return false;
+    auto reader = std::make_unique<WavReader>();
+    if (!reader->open(file))
+        return false;
+    m_reader = std::move(reader);
+    m_path = file;
+    m_mode = Mode::Stopped;
+    m_startMs = m_positionMs = 0;
+    return true;
+}
+
+qint64 SoundChannel::length() const
+{
+    return m_reader ? m_reader->lengthMilliSeconds() : 0;
+}
+
+void SoundChannel::settle()
+{
+    if (m_mode == Mode::Playing && m_output->finished()) {
+        m_output->stop();
+        m_mode = Mode::Stopped;
+        m_positionMs = length();
+    }
+}
+
+qint64 SoundChannel::position()
+{
+    settle();
+    if (m_mode == Mode::Playing || m_mode == Mode::Paused)
+        return std::min(length(), m_startMs + m_output->heardMicroSeconds() / 1000);
+    return m_positionMs;
+}
+
+bool SoundChannel::startAt(qint64 milliSeconds)
+{
+    const qint64 end = length();
+    if (milliSeconds >= end) {
+        // Nothing left to play: open and stopped at the end.
+        m_mode = Mode::Stopped;
+        m_positionMs = end;
+        return true;
+    }
+    if (!m_output)
+        m_output = createAudioOutput();
+    m_reader->seekFrame(milliSeconds * m_reader->sampleRate() / 1000);
+    if (!m_output->start(*m_reader)) {
+        m_output = createSilentOutput("the audio output cannot start");
+        m_reader->seekFrame(milliSeconds * m_reader->sampleRate() / 1000);
+        m_output->start(*m_reader);
+    }
+    m_startMs = milliSeconds;
+    m_mode = Mode::Playing;
+    return true;
+}
+
+bool SoundChannel::play()
+{
+    settle();
+    switch (m_mode) {
+    case Mode::NotOpen:
+        return false;
+    case Mode::Playing:
+        return true;
+    case Mode::Paused:
+        return resume();
+    case Mode::Stopped:
+        return startAt(m_positionMs);
+    }
+    return false;
+}
+
+bool SoundChannel::playFrom(qint64 milliSeconds)
+{
+    if (!m_reader)
+        return false;
+    stop();
+    return startAt(milliSeconds);
+}
+
+bool SoundChannel::pause()
+{
+    settle();
+    if (m_mode == Mode::NotOpen)
+        return false;
+    if (m_mode == Mode::Playing) {
+        m_output->suspend();
+        m_mode = Mode::Paused;
+    }
+    return true;
+}
+
+bool SoundChannel::resume()
+{
+    settle();
+    if (m_mode == Mode::NotOpen)
+        return false;
+    if (m_mode == Mode::Paused) {
+        m_output->resume();
+        m_mode = Mode::Playing;
+    }
+    return true;
+}
+
+bool SoundChannel::stop()
+{
+    if (m_mode == Mode::NotOpen)
+        return false;
+    if (m_mode == Mode::Playing || m_mode == Mode::Paused) {
+        m_positionMs = position();
+        if (m_mode != Mode::Stopped) {
+            m_output->stop();
+            m_mode = Mode::Stopped;
+        }
+    }
+    return true;
+}
+
+bool SoundChannel::close()
+{
+    if (!stop())
+        return false;
+    m_reader.reset();
+    m_path.clear();
+    m_mode = Mode::NotOpen;
+    m_positionMs = m_startMs = 0;
+    return true;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "soundcommands.h"
+
+#include <memory>
+
+class AudioOutput;
+class WavReader;
+
+// The string-command sound device: one PCM WAV file at a time under the alias
+// "sound". Understands exactly
+//   open PATH alias sound        (PATH may be double-quoted; it may hold blanks)
+//   play sound | play sound from MS | pause sound | resume sound
+//   stop sound | close sound | status sound length | status sound position
+// Status replies are decimal milliseconds; every failure replies with nothing.
+// Playback needs a running event loop to feed the sound server.
+class SoundChannel : public SoundCommands
+{
+public:
+    enum class Mode { NotOpen, Stopped, Playing, Paused };
+
+    SoundChannel();
+    ~SoundChannel() override;
+
+    QString send(const QString &command) override;
+
+    // Whether the last command was carried out; send() itself never says.
+    bool lastCommandSucceeded() const { return m_lastSucceeded; }
+    Mode mode();
+    QString openedPath() const { return m_path; }
+
+private:
+    bool open(const QString &path);
+    bool play();
+    bool playFrom(qint64 milliSeconds);
+    bool startAt(qint64 milliSeconds);
+    bool pause();
+    bool resume();
+    bool stop();
+    bool close();
+    qint64 position();
+    qint64 length() const;
+    // Playback that has reached the end of the file leaves the device stopped there.
+    void settle();
+
+    std::unique_ptr<WavReader> m_reader;
+    std::unique_ptr<AudioOutput> m_output;
+    Mode m_mode = Mode::NotOpen;
+    QString m_path;
+    qint64 m_startMs = 0;    // where the current playback started
+    qint64 m_positionMs = 0; // where a stopped or paused device stands
+    bool m_lastSucceeded = true;
+};

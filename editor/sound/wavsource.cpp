@@ -1,0 +1,32 @@
+#include "wavsource.h"
+
+#include "wavreader.h"
+
+void WavSource::setReader(WavReader *reader)
+{
+    m_reader = reader;
+    m_delivered = 0;
+}
+
+bool WavSource::atEnd() const
+{
+    return !m_reader || m_reader->framePosition() >= m_reader->frameCount();
+}
+
+qint64 WavSource::bytesAvailable() const
+{
+    if (!m_reader)
+        return 0;
+    return (m_reader->frameCount() - m_reader->framePosition()) * m_reader->outputChannels() * 2 +
+           QIODevice::bytesAvailable();
+}
+
+qint64 WavSource::readData(char *data, qint64 maxSize)
+{
+    if (!m_reader)
+        return 0;
+    const qint64 frameBytes = m_reader->outputChannels() * 2;
+    const qint64 frames = m_reader->readFrames(data, maxSize / frameBytes);
+    m_delivered += frames;
+    return frames * frameBytes;
+}

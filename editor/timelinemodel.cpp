@@ -1,0 +1,173 @@
+#include "timelinemodel.h"
+
+#include "editorstate.h"
+#include "formattime.h"
+
+namespace {
+const QString Zero = QStringLiteral("00:00:00");
+}
+
+TimelineModel::TimelineModel(int twipsPerPixelX, QObject *parent)
+    : QObject(parent), m_geometry(twipsPerPixelX)
+{
+    m_labels.fill(Zero);
+    placeAtStart();
+}
+
+void TimelineModel::setLeft(Image image, int left)
+{
+    ImageState &s = m_images[index(image)];
+    if (s.left == left)
+        return;
+    s.left = left;
+    emit imageChanged(image);
+}
+
+void TimelineModel::setVisible(Image image, bool visible)
+{
+    ImageState &s = m_images[index(image)];
+    if (s.visible == visible)
+        return;
+    s.visible = visible;
+    emit imageChanged(image);
+}
+
+void TimelineModel::placeSet(MarkerSet set, int L)
+{
+    setLeft(upperOf(set), L);
+    setLeft(lineOf(set), L + m_geometry.LineOffset());
+    setLeft(lowerOf(set), L);
+}
+
+TimelineModel::MarkerSet TimelineModel::setOf(Image image)
+{
+    switch (image) {
+    case Image::imgTopPoint:
+    case Image::imgLine:
+    case Image::imgBottomPoint:
+        return MarkerSet::Pointer;
+    case Image::imgSelectBottom2:
+    case Image::imgSelectTop2:
+    case Image::imgSelectLine2:
+        return MarkerSet::End;
+    default:
+        return MarkerSet::Begin;
+    }
+}
+
+bool TimelineModel::isMarker(Image image)
+{
+    return image != Image::imgLine && image != Image::imgSelectLine1 && image != Image::imgSelectLine2;
+}
+
+TimelineModel::Image TimelineModel::upperOf(MarkerSet set)
+{
+    switch (set) {
+    case MarkerSet::Pointer: return Image::imgTopPoint;
+    case MarkerSet::Begin: return Image::imgSelectTop1;
+    case MarkerSet::End: return Image::imgSelectTop2;
+    }
+    return Image::imgTopPoint;
+}
+
+TimelineModel::Image TimelineModel::lowerOf(MarkerSet set)
+{
+    switch (set) {
+    case MarkerSet::Pointer: return Image::imgBottomPoint;
+    case MarkerSet::Begin: return Image::imgSelectBottom1;
+    case MarkerSet::End: return Image::imgSelectBottom2;
+    }
+    return Image::imgBottomPoint;
+}
+
+TimelineModel::Image TimelineModel::lineOf(MarkerSet set)
+{
+    switch (set) {
+    case MarkerSet::Pointer: return Image::imgLine;
+    case MarkerSet::Begin: return Image::imgSelectLine1;
+    case MarkerSet::End: return Image::imgSelectLine2;
+    }
+    return Image::imgLine;
+}
+
+QString TimelineModel::objectName(Image image)
+{
+    static const char *const names[ImageCount] = {
+        "imgTopPoint", "imgLine", "imgBottomPoint",
+        "imgSelectBottom2", "imgSelectTop2", "imgSelectLine2",
+        "imgSelectBottom1", "imgSelectTop1", "imgSelectLine1",
+    };
+    return QString::fromLatin1(names[index(image)]);
+}
+
+QString TimelineModel::objectName(Label label)
+{
+    static const char *const names[LabelCount] = {
+        "lblTime", "lblSelBegin", "lblSelEnd", "lblSelLength", "lblViewBegin", "lblViewEnd", "lblViewLength",
+    };
+    return QString::fromLatin1(names[index(label)]);
+}
+
+void TimelineModel::setText(Label label, const QString &text)
+{
+    QString &current = m_labels[index(label)];
+    if (current == text)
+        return;
+    current = text;
+    emit labelChanged(label, text);
+}
+
+void TimelineModel::setFullTime(qint32 seconds)
+{
+    if (m_fullTime == seconds)
+        return;
+    m_fullTime = seconds;
+    emit fullTimeChanged(seconds);
+}
+
+void TimelineModel::publishBegin(const EditorState &state)
+{
+    setText(Label::lblSelBegin, FormatTime(state.SelBegin));
+    setText(Label::lblViewBegin, text(Label::lblSelBegin));
+    // With no end chosen yet a length would be meaningless: the length labels
+    // keep what they show.
+    if (state.SelEnd - state.SelBegin > 0)
+        setText(Label::lblSelLength, FormatTime(state.SelEnd - state.SelBegin));
+    setText(Label::lblViewLength, text(Label::lblSelLength));
+}
+
+void TimelineModel::publishEnd(const EditorState &state)
+{
+    setText(Label::lblSelEnd, FormatTime(state.SelEnd));
+    setText(Label::lblViewEnd, text(Label::lblSelEnd));
+    setText(Label::lblSelLength, FormatTime(state.SelEnd - state.SelBegin));
+    setText(Label::lblViewLength, text(Label::lblSelLength));
+}
+
+void TimelineModel::placeAtStart()
+{
+    placeSet(MarkerSet::Begin, 0);
+    placeSet(MarkerSet::End, m_geometry.stripWidth());
+    placeSet(MarkerSet::Pointer, 0);
+    for (int i = 0; i < ImageCount; ++i) {
+        const auto image = static_cast<Image>(i);
+        setVisible(image, setOf(image) == MarkerSet::Pointer);
+    }
+    for (int i = 0; i < LabelCount; ++i)
+        setText(static_cast<Label>(i), Zero);
+}
+
+void TimelineModel::resetForClose(EditorState &state)
+{
+    state.SelBegin = 0;
+    state.SelEnd = 0;
+    setText(Label::lblTime, Zero);
+    placeSet(MarkerSet::Pointer, 0);
+    for (int i = 0; i < ImageCount; ++i) {
+        const auto image = static_cast<Image>(i);
+        if (setOf(image) != MarkerSet::Pointer)
+            setVisible(image, false);
+    }
+    for (int i = 1; i < LabelCount; ++i)
+        setText(static_cast<Label>(i), Zero);
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "timelinegeometry.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+struct EditorState;
+class PlaybackController;
+
+// What the strip and the label grid show: the nine marker images (their Left
+// in twips inside the strip and whether they are visible), the seven time
+// labels, the duration T and the shared grab point. The rules change it; the
+// widgets observe it.
+class TimelineModel : public QObject
+{
+    Q_OBJECT
+public:
+    // Stacking order inside the strip, bottom to top: where visible images
+    // overlap, the later one is drawn over the others and takes the press.
+    enum class Image {
+        imgTopPoint,
+        imgLine,
+        imgBottomPoint,
+        imgSelectBottom2,
+        imgSelectTop2,
+        imgSelectLine2,
+        imgSelectBottom1,
+        imgSelectTop1,
+        imgSelectLine1,
+    };
+    Q_ENUM(Image)
+    static constexpr int ImageCount = 9;
+
+    // The three logical markers, each with one left edge L.
+    enum class MarkerSet { Pointer, Begin, End };
+    Q_ENUM(MarkerSet)
+
+    enum class Label { lblTime, lblSelBegin, lblSelEnd, lblSelLength, lblViewBegin, lblViewEnd, lblViewLength };
+    Q_ENUM(Label)
+    static constexpr int LabelCount = 7;
+
+    explicit TimelineModel(int twipsPerPixelX = TimelineGeometry::DesignTwipsPerPixel,
+                           QObject *parent = nullptr);
+
+    const TimelineGeometry &geometry() const { return m_geometry; }
+
+    int left(Image image) const { return m_images[index(image)].left; }
+    bool isVisible(Image image) const { return m_images[index(image)].visible; }
+    void setLeft(Image image, int left);
+    void setVisible(Image image, bool visible);
+
+    // Upper and lower marker at L, the line at L + LineOffset.
+    void placeSet(MarkerSet set, int L);
+    static MarkerSet setOf(Image image);
+    static bool isMarker(Image image);   // the marker images take the mouse; lines do not
+    static Image upperOf(MarkerSet set);
+    static Image lowerOf(MarkerSet set);
+    static Image lineOf(MarkerSet set);
+    static QString objectName(Image image);
+    static QString objectName(Label label);
+
+    QString text(Label label) const { return m_labels[index(label)]; }
+    void setText(Label label, const QString &text);
+
+    // The duration T in whole seconds: 0 until the poll first finds a device,
+    // kept when the device closes. Only the poll writes it.
+    qint32 T() const { return m_fullTime; }
+
+    // X inside the pressed image at the last real press, shared by all nine images.
+    int GrabX() const { return m_grabX; }
+    void setGrabX(int x) { m_grabX = x; }
+
+    // Labels follow a changed SelBegin / SelEnd.
+    void publishBegin(const EditorState &state);
+    void publishEnd(const EditorState &state);
+
+    // Start of the program: begin set at 0, end set at W, handles hidden,
+    // pointer at 0, labels "00:00:00".
+    void placeAtStart();
+    // The open file was closed: selection cleared, pointer at 0, handles
+    // hidden where they stand, labels "00:00:00". T and PlayRatio stay.
+    void resetForClose(EditorState &state);
+
+signals:
+    void imageChanged(TimelineModel::Image image);
+    void labelChanged(TimelineModel::Label label, const QString &text);
+    void fullTimeChanged(qint32 T);
+
+private:
+    friend class PlaybackController;
+    void setFullTime(qint32 seconds);
+
+    struct ImageState {
+        int left = 0;
+        bool visible = false;
+    };
+    static int index(Image image) { return static_cast<int>(image); }
+    static int index(Label label) { return static_cast<int>(label); }
+
+    TimelineGeometry m_geometry;
+    std::array<ImageState, ImageCount> m_images{};
+    std::array<QString, LabelCount> m_labels;
+    qint32 m_fullTime = 0;
+    int m_grabX = 0;
+};

@@ -1,0 +1,158 @@
+#include "stripwidget.h"
+
+#include "markerimage.h"
+#include "timelineeditor.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+
+namespace {
+
+// Design layout in pixels (twips / 15); vertical positions do not scale.
+constexpr int MarkerTop = 52;      // 780
+constexpr int LineTop = 58;        // 870
+constexpr int BottomTop = 342;     // 5130
+constexpr int EndLabelTop = 320;   // 4800
+
+QFont tahoma(double points)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
+    font.setPointSizeF(points);
+    return font;
+}
+
+int topOf(TimelineModel::Image image)
+{
+    using Image = TimelineModel::Image;
+    switch (image) {
+    case Image::imgTopPoint:
+    case Image::imgSelectTop1:
+    case Image::imgSelectTop2:
+        return MarkerTop;
+    case Image::imgBottomPoint:
+    case Image::imgSelectBottom1:
+    case Image::imgSelectBottom2:
+        return BottomTop;
+    default:
+        return LineTop;
+    }
+}
+
+} // namespace
+
+StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent) : QWidget(parent), m_editor(editor)
+{
+    setObjectName(QStringLiteral("picOpened"));
+    resize(DesignSize);
+
+    auto endLabel = [this](const QString &name, const QString &text, int left) {
+        auto *label = new QLabel(text, this);
+        label->setObjectName(name);
+        label->setFont(tahoma(8.25));
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, QColor(71, 99, 113));
+        label->setPalette(palette);
+        label->adjustSize();
+        label->move(left, EndLabelTop);
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        return label;
+    };
+    m_timeLeft = endLabel(QStringLiteral("lblTimeLeft"), QStringLiteral("Start"), 5);      // 70
+    m_timeRight = endLabel(QStringLiteral("lblTimeRight"), QStringLiteral("End"), 718);    // 10770
+
+    // Created in stacking order, so each image lies over the ones before it.
+    for (int i = 0; i < TimelineModel::ImageCount; ++i) {
+        const auto image = static_cast<TimelineModel::Image>(i);
+        auto *widget = new MarkerImage(image, this);
+        m_images[i] = widget;
+        connect(widget, &MarkerImage::pressed, this,
+                [this](TimelineModel::Image im, double x) { m_editor.imagePress(im, twips(x)); });
+        connect(widget, &MarkerImage::moved, this,
+                [this](TimelineModel::Image im, double x) { m_editor.imageMove(im, twips(x)); });
+        connect(widget, &MarkerImage::released, this,
+                [this](TimelineModel::Image im, double x) { m_editor.imageRelease(im, twips(x)); });
+    }
+    setArt(StripArt::drawn());
+    connect(&m_editor.model(), &TimelineModel::imageChanged, this, &StripWidget::showImage);
+}
+
+double StripWidget::twips(double pixels) const
+{
+    return m_editor.model().geometry().toTwips(pixels);
+}
+
+MarkerImage *StripWidget::imageWidget(TimelineModel::Image image) const
+{
+    return m_images[static_cast<int>(image)];
+}
+
+void StripWidget::setArt(const StripArt &art)
+{
+    m_art = art;
+    for (int i = 0; i < TimelineModel::ImageCount; ++i) {
+        const auto image = static_cast<TimelineModel::Image>(i);
+        MarkerImage *widget = m_images[i];
+        widget->setPicture(art.images[i]);
+        widget->resize(art.images[i].isNull() ? (TimelineModel::isMarker(image) ? StripArt::MarkerSize
+                                                                              : StripArt::LineSize)
+                                              : art.images[i].deviceIndependentSize().toSize());
+        widget->setCursor(TimelineModel::isMarker(image) ? art.markerCursor : QCursor());
+        showImage(image);
+    }
+    update();
+}
+
+void StripWidget::showImage(TimelineModel::Image image)
+{
+    const TimelineModel &model = m_editor.model();
+    MarkerImage *widget = m_images[static_cast<int>(image)];
+    const int x = static_cast<int>(std::lround(model.geometry().toPixels(model.left(image))));
+    widget->move(x, topOf(image));
+    widget->setVisible(model.isVisible(image));
+}
+
+void StripWidget::setPeaks(const QList<Peak> &peaks)
+{
+    m_peaks = peaks;
+    update();
+}
+
+void StripWidget::setWaveformColour(const QColor &colour)
+{
+    m_waveformColour = colour;
+    update();
+}
+
+void StripWidget::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    if (m_art.strip.isNull())
+        p.fillRect(rect(), palette().window());
+    else
+        p.drawPixmap(0, 0, m_art.strip);
+    if (m_peaks.isEmpty())
+        return;
+    // Column c stands under the line of a marker at L = c pixels, so the
+    // waveform runs from the line at time 0 to the line at time T.
+    const int offset = static_cast<int>(std::lround(m_editor.model().geometry().toPixels(
+        m_editor.model().geometry().LineOffset())));
+    const double centre = LineTop + 284 / 2.0;
+    const double half = 284 / 2.0 - 4;
+    p.setPen(m_waveformColour);
+    for (int c = 0; c < m_peaks.size(); ++c) {
+        const Peak &peak = m_peaks[c];
+        const int top = static_cast<int>(std::lround(centre - std::clamp(peak.max, -1.0f, 1.0f) * half));
+        const int bottom = static_cast<int>(std::lround(centre - std::clamp(peak.min, -1.0f, 1.0f) * half));
+        p.drawLine(offset + c, top, offset + c, std::max(top, bottom));
+    }
+}
+
+void StripWidget::mousePressEvent(QMouseEvent *event)
+{
+    // Presses on the marker images never reach here: they take them.
+    event->accept();
+    m_editor.stripPress(twips(event->position().x()));
+}

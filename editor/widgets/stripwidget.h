@@ -1,0 +1,53 @@
+#pragma once
+
+#include "peakextractor.h"
+#include "stripart.h"
+#include "timelinemodel.h"
+
+#include <QList>
+#include <QWidget>
+#include <array>
+
+class MarkerImage;
+class QLabel;
+class TimelineEditor;
+
+// The timeline strip: its picture (or a waveform when one is given), the
+// nine marker images in their stacking order, and the two end labels. It
+// shows the model and passes mouse events to the editor's rules in twips.
+class StripWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    // 11195 x 5400 design twips.
+    static constexpr QSize DesignSize{746, 360};
+
+    explicit StripWidget(TimelineEditor &editor, QWidget *parent = nullptr);
+
+    void setArt(const StripArt &art);
+    const StripArt &art() const { return m_art; }
+    // A waveform drawn over the strip picture; an empty list shows the picture alone.
+    void setPeaks(const QList<Peak> &peaks);
+    const QList<Peak> &peaks() const { return m_peaks; }
+    void setWaveformColour(const QColor &colour);
+
+    MarkerImage *imageWidget(TimelineModel::Image image) const;
+    QLabel *lblTimeLeft() const { return m_timeLeft; }
+    QLabel *lblTimeRight() const { return m_timeRight; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void showImage(TimelineModel::Image image);
+    double twips(double pixels) const;
+
+    TimelineEditor &m_editor;
+    StripArt m_art;
+    QList<Peak> m_peaks;
+    QColor m_waveformColour{46, 128, 160};
+    std::array<MarkerImage *, TimelineModel::ImageCount> m_images{};
+    QLabel *m_timeLeft = nullptr;
+    QLabel *m_timeRight = nullptr;
+};

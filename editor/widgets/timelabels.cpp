@@ -1,0 +1,40 @@
+#include "timelabels.h"
+
+#include <QLabel>
+#include <QWidget>
+
+QRect TimeLabels::designGeometry(TimelineModel::Label label)
+{
+    using Label = TimelineModel::Label;
+    // Twips at 15 per pixel: grid labels 660 x 195, the play time 1125 x 345.
+    switch (label) {
+    case Label::lblTime: return {301, 490, 75, 23};
+    case Label::lblSelBegin: return {442, 490, 44, 13};
+    case Label::lblSelEnd: return {507, 490, 44, 13};
+    case Label::lblSelLength: return {572, 490, 44, 13};
+    case Label::lblViewBegin: return {442, 514, 44, 13};
+    case Label::lblViewEnd: return {507, 514, 44, 13};
+    case Label::lblViewLength: return {572, 514, 44, 13};
+    }
+    return {};
+}
+
+TimeLabels::TimeLabels(TimelineModel &model, QWidget *window) : QObject(window)
+{
+    for (int i = 0; i < TimelineModel::LabelCount; ++i) {
+        const auto which = static_cast<TimelineModel::Label>(i);
+        auto *label = new QLabel(model.text(which), window);
+        label->setObjectName(TimelineModel::objectName(which));
+        QFont font;
+        font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
+        font.setPointSizeF(which == TimelineModel::Label::lblTime ? 14.25 : 8.25);
+        label->setFont(font);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, QColor(11, 77, 109));
+        label->setPalette(palette);
+        label->setGeometry(designGeometry(which));
+        m_labels[i] = label;
+    }
+    connect(&model, &TimelineModel::labelChanged, this,
+            [this](TimelineModel::Label which, const QString &text) { label(which)->setText(text); });
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "timelinemodel.h"
+
+#include <QObject>
+#include <array>
+
+class QLabel;
+class QWidget;
+
+// The seven time labels under the strip (the selection grid and the play
+// time), placed on the main window at their design positions and kept in
+// step with the model.
+class TimeLabels : public QObject
+{
+    Q_OBJECT
+public:
+    TimeLabels(TimelineModel &model, QWidget *window);
+
+    QLabel *label(TimelineModel::Label label) const { return m_labels[static_cast<int>(label)]; }
+    // The design position of a label on the main window, in pixels.
+    static QRect designGeometry(TimelineModel::Label label);
+
+private:
+    std::array<QLabel *, TimelineModel::LabelCount> m_labels{};
+};

@@ -1,0 +1,177 @@
+#include "coderprogress.h"
+
+#include <QTest>
+
+using CoderProgress::Bar;
+
+class TestCoderProgress : public QObject
+{
+    Q_OBJECT
+private slots:
+    void duration_data();
+    void duration();
+    void position_data();
+    void position();
+    void percentText_data();
+    void percentText();
+    void fileName_data();
+    void fileName();
+    void decodeJob_data();
+    void decodeJob();
+    void exportJob();
+};
+
+void TestCoderProgress::duration_data()
+{
+    QTest::addColumn<QString>("chunk");
+    QTest::addColumn<int>("seconds"); // -1: none
+
+    QTest::newRow("coder's form") << "Input: a.mp3\n  Duration: 00:03:25.00, bitrate" << 205;
+    QTest::newRow("hours") << "Duration: 01:02:03.40 " << 3723;
+    QTest::newRow("half rounds to even, down") << "Duration: 00:00:02.50 x" << 2;
+    QTest::newRow("half rounds to even, up") << "Duration: 00:00:03.50 x" << 4;
+    QTest::newRow("ends inside the value") << "Duration: 00:01" << -1;
+    QTest::newRow("ends inside the seconds") << "Duration: 00:01:1" << 61;
+    // At least one character must follow the key.
+    QTest::newRow("ends right after the key") << "xx Duration: " << -1;
+    QTest::newRow("not available") << "Duration: N/A, start" << -1;
+    QTest::newRow("part not a number") << "Duration: 00:xx:10" << -1;
+    QTest::newRow("empty value") << "Duration:  00:00:10" << -1;
+    QTest::newRow("no key") << "time=12.0" << -1;
+    QTest::newRow("first of two") << "Duration: 00:00:10 Duration: 00:00:20" << 10;
+    QTest::newRow("key is case-sensitive") << "duration: 00:00:10 " << -1;
+}
+
+void TestCoderProgress::duration()
+{
+    QFETCH(QString, chunk);
+    QFETCH(int, seconds);
+    const auto parsed = CoderProgress::parseDuration(chunk);
+    if (seconds < 0)
+        QVERIFY(!parsed);
+    else
+        QCOMPARE(parsed.value_or(-1), seconds);
+}
+
+void TestCoderProgress::position_data()
+{
+    QTest::addColumn<QString>("chunk");
+    QTest::addColumn<int>("seconds"); // -1: none
+
+    QTest::newRow("plain") << "size=12kB time=37.12 bitrate" << 37;
+    QTest::newRow("at the end of the chunk") << "time=4.6" << 5;
+    QTest::newRow("half to even") << "time=36.5 " << 36;
+    QTest::newRow("first of two") << "time=3.0 x time=9.0" << 3;
+    QTest::newRow("no number reads as 0") << "time=N/A " << 0;
+    QTest::newRow("clock form reads its hours") << "time=00:01:02.3 " << 0;
+    QTest::newRow("nothing after the key") << "abc time=" << -1;
+    QTest::newRow("no key") << "Duration: 00:00:10.00" << -1;
+}
+
+void TestCoderProgress::position()
+{
+    QFETCH(QString, chunk);
+    QFETCH(int, seconds);
+    const auto parsed = CoderProgress::parsePosition(chunk);
+    if (seconds < 0)
+        QVERIFY(!parsed);
+    else
+        QCOMPARE(parsed.value_or(-1), seconds);
+}
+
+void TestCoderProgress::percentText_data()
+{
+    QTest::addColumn<int>("t");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");
+
+    QTest::newRow("37 of 205") << 37 << 205 << "18.0%" << 977;
+    QTest::newRow("5 of 205") << 5 << 205 << "2.43%" << 132;
+    QTest::newRow("1 of 4") << 1 << 4 << "25%" << 1354;
+    QTest::newRow("start") << 0 << 205 << "0%" << 0;
+    QTest::newRow("one short of the end") << 204 << 205 << "99.5%" << 5389;
+    QTest::newRow("the end") << 205 << 205 << "100%" << 5415;
+    QTest::newRow("past the end") << 300 << 205 << "100%" << 5415;
+    QTest::newRow("no duration") << 12 << 0 << "100%" << 5415;
+    // A tiny share stays in plain digits.
+    QTest::newRow("tiny share") << 1 << 10000000 << "0.00%" << 0;
+}
+
+void TestCoderProgress::percentText()
+{
+    QFETCH(int, t);
+    QFETCH(int, total);
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QCOMPARE(CoderProgress::bar(t, total, 5415), (Bar{width, text}));
+}
+
+void TestCoderProgress::fileName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("shown");
+
+    const QString p35 = QStringLiteral("/home/user/music/abcdefghijklmn.mp3");
+    QCOMPARE(p35.size(), 35);
+    QTest::newRow("35 shown whole") << QString(p35) << QString(p35);
+    QTest::newRow("36 cut to 32") << QString(p35 + "x") << QString(p35.left(32) + "...");
+    QTest::newRow("37 cut to 32") << QString(p35 + "xy") << QString(p35.left(32) + "...");
+    QTest::newRow("Chinese counts characters")
+        << QString(QStringLiteral("/音乐/") + QString(40, QChar(0x6b4c)))
+        << QString(QStringLiteral("/音乐/") + QString(28, QChar(0x6b4c)) + "...");
+}
+
+void TestCoderProgress::fileName()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, shown);
+    QCOMPARE(CoderProgress::shortFileName(path), shown);
+}
+
+void TestCoderProgress::decodeJob_data()
+{
+    QTest::addColumn<QStringList>("chunks");
+    QTest::addColumn<QStringList>("texts"); // bar text after each chunk, "-" for no change
+
+    QTest::newRow("duration then positions")
+        << QStringList{"Duration: 00:03:25.00, ", "size= time=37.0 ", "time=5.0 x", "time=999 "}
+        << QStringList{"-", "18.0%", "2.43%", "100%"};
+    QTest::newRow("duration and time in one chunk")
+        << QStringList{"Duration: 00:00:04.00 time=1.00 "} << QStringList{"25%"};
+    QTest::newRow("no duration: full at the first time")
+        << QStringList{"garbage", "time=1.0 ", "Duration: 00:00:04.00 time=1.0"}
+        << QStringList{"-", "100%", "25%"};
+    QTest::newRow("later duration ignored")
+        << QStringList{"Duration: 00:00:04.00 ", "Duration: 00:00:08.00 time=1.0"}
+        << QStringList{"-", "25%"};
+}
+
+void TestCoderProgress::decodeJob()
+{
+    QFETCH(QStringList, chunks);
+    QFETCH(QStringList, texts);
+    CoderJobProgress progress(CoderJobProgress::Kind::Decode, 5415);
+    for (int i = 0; i < chunks.size(); ++i) {
+        const auto bar = progress.take(chunks[i]);
+        QCOMPARE(bar ? bar->text : QStringLiteral("-"), texts[i]);
+    }
+}
+
+void TestCoderProgress::exportJob()
+{
+    // The coder reports the working file's 205 s, the stretch is 30 s: the bar
+    // follows the stretch.
+    CoderJobProgress progress(CoderJobProgress::Kind::Export, 4215, 30);
+    QVERIFY(!progress.take(QStringLiteral("Duration: 00:03:25.00, start")));
+    QCOMPARE(progress.coderDuration(), 205);
+    QCOMPARE(progress.take(QStringLiteral("time=15.0 ")), (Bar{2108, QStringLiteral("50%")}));
+    QCOMPARE(progress.take(QStringLiteral("time=30.0 ")), (Bar{4215, QStringLiteral("100%")}));
+
+    // Without a duration from the coder the bar is full at once.
+    CoderJobProgress unknown(CoderJobProgress::Kind::Export, 4215, 30);
+    QCOMPARE(unknown.take(QStringLiteral("time=3.0")), (Bar{4215, QStringLiteral("100%")}));
+}
+
+QTEST_GUILESS_MAIN(TestCoderProgress)
+#include "tst_coderprogress.moc"

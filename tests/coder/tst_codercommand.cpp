@@ -1,0 +1,188 @@
+#include "codercommand.h"
+#include "commandline.h"
+#include "paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCoderCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void decode_data();
+    void decode();
+    void exportRingtone_data();
+    void exportRingtone();
+    void unknownFormatHasNoCommand_data();
+    void unknownFormatHasNoCommand();
+    void splitCommandLine_data();
+    void splitCommandLine();
+    void folderOf_data();
+    void folderOf();
+    void shortPath();
+};
+
+void TestCoderCommand::decode_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("display");
+
+    const QString head = QStringLiteral("/opt/kes/data/coder -i \"");
+    const QString tail = QStringLiteral("\" -y -vn /run/w/open.wav");
+    QTest::newRow("plain") << "/m/song.mp3" << head + "/m/song.mp3" + tail;
+    QTest::newRow("blanks") << "/m/my song.mp3" << head + "/m/my song.mp3" + tail;
+    QTest::newRow("quote and dollar") << "/m/a \"b\" $HOME;x.wma"
+                                      << head + "/m/a \"b\" $HOME;x.wma" + tail;
+    QTest::newRow("leading dash") << "-y.mp3" << head + "-y.mp3" + tail;
+    QTest::newRow("non-ASCII") << "/音乐/歌.mp3" << head + "/音乐/歌.mp3" + tail;
+}
+
+void TestCoderCommand::decode()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, display);
+
+    const CoderCommand c =
+        CoderCommand::decode(QStringLiteral("/opt/kes"), QStringLiteral("/run/w/open.wav"), source);
+    QCOMPARE(c.commandLine, display);
+    QCOMPARE(c.program, QStringLiteral("/opt/kes/data/coder"));
+    // The source is one argument, exactly as given, right after -i.
+    QCOMPARE(c.arguments, QStringList({"-i", source, "-y", "-vn", "/run/w/open.wav"}));
+}
+
+void TestCoderCommand::exportRingtone_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<QStringList>("optionArguments");
+    QTest::addColumn<QString>("targetArgument");
+
+    const QStringList mp3{"-y", "-ab", "128k", "-ar", "44100", "-ac", "1"};
+    QTest::newRow("mp3") << "/r/a.mp3" << " -y -ab 128k -ar 44100 -ac 1 " << mp3 << "/r/a.mp3";
+    QTest::newRow("MP3 upper case") << "/r/A.MP3" << " -y -ab 128k -ar 44100 -ac 1 " << mp3
+                                    << "/r/A.MP3";
+    QTest::newRow("wma") << "/r/a.Wma" << " -y -acodec wmav1 "
+                         << QStringList({"-y", "-acodec", "wmav1"}) << "/r/a.Wma";
+    QTest::newRow("wav") << "/r/a b.wav" << " -y " << QStringList({"-y"}) << "/r/a b.wav";
+    QTest::newRow("amr") << "/r/a.amr" << " -y -ar 8000 -ab 7.4k -ac 1 "
+                         << QStringList({"-y", "-ar", "8000", "-ab", "7.4k", "-ac", "1"})
+                         << "/r/a.amr";
+    QTest::newRow("m4r") << "/r/a.m4r" << " -y -acodec aac -ab 128k -ar 44100 -ac 2 "
+                         << QStringList({"-y", "-acodec", "aac", "-ab", "128k", "-ar", "44100",
+                                         "-ac", "2"})
+                         << "/r/a.m4r";
+    // Only the last three characters count, dot or not.
+    QTest::newRow("no dot") << "/r/xmp3" << " -y -ab 128k -ar 44100 -ac 1 " << mp3 << "/r/xmp3";
+    QTest::newRow("quotes and dollar") << "/r/\"$x\";.wav" << " -y " << QStringList({"-y"})
+                                       << "/r/\"$x\";.wav";
+    // A relative target that looks like an option stays a path.
+    QTest::newRow("leading dash") << "-t.wav" << " -y " << QStringList({"-y"}) << "./-t.wav";
+}
+
+void TestCoderCommand::exportRingtone()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, options);
+    QFETCH(QStringList, optionArguments);
+    QFETCH(QString, targetArgument);
+
+    const auto c = CoderCommand::exportRingtone(QStringLiteral("/opt/kes"),
+                                                QStringLiteral("/run/w/open.wav"), 41, 70, target);
+    QVERIFY(c);
+    QCOMPARE(c->commandLine, "/opt/kes/data/coder -i /run/w/open.wav -ss 41 -t 70" + options +
+                                 u'"' + target + u'"');
+    QCOMPARE(c->program, QStringLiteral("/opt/kes/data/coder"));
+    QCOMPARE(c->arguments, QStringList({"-i", "/run/w/open.wav", "-ss", "41", "-t", "70"}) +
+                               optionArguments + QStringList({targetArgument}));
+}
+
+void TestCoderCommand::unknownFormatHasNoCommand_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::newRow("ogg") << "/r/a.ogg";
+    QTest::newRow("mp4") << "/r/a.mp4";
+    QTest::newRow("no extension") << "/r/ringtone";
+    QTest::newRow("empty") << "";
+    QTest::newRow("two characters") << "p3";
+}
+
+void TestCoderCommand::unknownFormatHasNoCommand()
+{
+    QFETCH(QString, target);
+    QVERIFY(!CoderCommand::exportRingtone("/opt/kes", "/run/w/open.wav", 0, 10, target));
+    QVERIFY(!CoderCommand::formatOf(target));
+}
+
+void TestCoderCommand::splitCommandLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("parts");
+
+    QTest::newRow("empty") << "" << QStringList();
+    QTest::newRow("blanks only") << "  \t " << QStringList();
+    QTest::newRow("words") << " a  b\tc " << QStringList({"a", "b", "c"});
+    QTest::newRow("quoted blanks") << "/d/coder -i \"/m/my song.mp3\" -y"
+                                   << QStringList({"/d/coder", "-i", "/m/my song.mp3", "-y"});
+    QTest::newRow("empty quotes") << "a \"\" b" << QStringList({"a", "", "b"});
+    QTest::newRow("quote inside a word") << "x\"a b\"y" << QStringList({"xa by"});
+    QTest::newRow("shell characters") << "a $HOME;b|c `d` 'e f'"
+                                      << QStringList({"a", "$HOME;b|c", "`d`", "'e", "f'"});
+    QTest::newRow("unclosed quote") << "a \"b c" << QStringList({"a", "b c"});
+}
+
+void TestCoderCommand::splitCommandLine()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, parts);
+    QCOMPARE(::splitCommandLine(line), parts);
+}
+
+void TestCoderCommand::folderOf_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+
+    QTest::newRow("file in folder") << "/Ring/a.mp3" << "/Ring/";
+    QTest::newRow("bare name") << "a.mp3" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("colon is ordinary") << "C:a.mp3" << "";
+    QTest::newRow("colon in folder") << "/x:y/a.mp3" << "/x:y/";
+    QTest::newRow("root") << "/a.mp3" << "/";
+    QTest::newRow("trailing slash") << "/a/b/" << "/a/b/";
+    QTest::newRow("backslash is ordinary") << "/r/a\\b.mp3" << "/r/";
+    QTest::newRow("relative") << "r/s/a.mp3" << "r/s/";
+}
+
+void TestCoderCommand::folderOf()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QCOMPARE(FolderOf(path), folder);
+}
+
+void TestCoderCommand::shortPath()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString name = dir.filePath(QStringLiteral("my song \"1\".wav"));
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    QCOMPARE(ShortPath(name), name);
+    QCOMPARE(ShortPath(dir.filePath(QStringLiteral("missing.wav"))), QString());
+    QCOMPARE(ShortPath(QString()), QString());
+    QCOMPARE(ShortPath(dir.path()), QString()); // a folder is not a file to play
+    // A relative path comes back absolute.
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    const QString relative = ShortPath(QStringLiteral("my song \"1\".wav"));
+    QDir::setCurrent(old);
+    QCOMPARE(relative, name);
+}
+
+QTEST_GUILESS_MAIN(TestCoderCommand)
+#include "tst_codercommand.moc"

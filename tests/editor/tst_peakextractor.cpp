@@ -1,0 +1,275 @@
+// Peaks of real WAV files written here: every sample format, the header
+// forms writers produce, long files read by sampling, and files to refuse.
+#include "peakextractor.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+struct Format
+{
+    quint16 tag = 1;   // 1 PCM, 3 float
+    int bits = 16;
+    int channels = 1;
+    bool extensible = false;
+};
+
+void put16(QByteArray &b, quint16 v) { char c[2]; qToLittleEndian(v, c); b.append(c, 2); }
+void put32(QByteArray &b, quint32 v) { char c[4]; qToLittleEndian(v, c); b.append(c, 4); }
+
+QByteArray encode(const Format &f, double v)
+{
+    QByteArray b;
+    if (f.tag == 3 && f.bits == 32) {
+        float x = float(v);
+        quint32 raw;
+        std::memcpy(&raw, &x, 4);
+        put32(b, raw);
+    } else if (f.tag == 3) {
+        quint64 raw;
+        std::memcpy(&raw, &v, 8);
+        char c[8];
+        qToLittleEndian(raw, c);
+        b.append(c, 8);
+    } else if (f.bits == 8) {
+        b.append(char(quint8(std::lround(128 + v * 127))));
+    } else {
+        const qint64 full = (qint64(1) << (f.bits - 1)) - 1;
+        const qint64 s = std::llround(v * full);
+        for (int i = 0; i < f.bits / 8; ++i)
+            b.append(char((s >> (8 * i)) & 0xFF));
+    }
+    return b;
+}
+
+QByteArray fmtChunk(const Format &f)
+{
+    QByteArray b;
+    const int blockAlign = f.channels * f.bits / 8;
+    put16(b, f.extensible ? 0xFFFE : f.tag);
+    put16(b, quint16(f.channels));
+    put32(b, 8000);
+    put32(b, quint32(8000 * blockAlign));
+    put16(b, quint16(blockAlign));
+    put16(b, quint16(f.bits));
+    if (f.extensible) {
+        put16(b, 22);
+        put16(b, quint16(f.bits));
+        put32(b, f.channels == 2 ? 3 : 4);
+        put16(b, f.tag);   // the sub-format GUID begins with the plain tag
+        b.append("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 14);
+    }
+    return b;
+}
+
+QByteArray chunk(const char *id, const QByteArray &payload, qint64 declared = -1)
+{
+    QByteArray b(id, 4);
+    put32(b, quint32(declared < 0 ? payload.size() : declared));
+    b.append(payload);
+    if (payload.size() & 1)
+        b.append('\0');
+    return b;
+}
+
+QByteArray wav(const QByteArray &body)
+{
+    QByteArray b("RIFF");
+    put32(b, quint32(4 + body.size()));
+    b.append("WAVE");
+    b.append(body);
+    return b;
+}
+
+// Frames of the given values (every channel the same but the last, which is halved).
+QByteArray samples(const Format &f, const QList<double> &values)
+{
+    QByteArray b;
+    for (double v : values)
+        for (int c = 0; c < f.channels; ++c)
+            b.append(encode(f, c == f.channels - 1 && f.channels > 1 ? v / 2 : v));
+    return b;
+}
+
+QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Format)
+
+class TestPeakExtractor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formats_data();
+    void formats();
+    void headerForms_data();
+    void headerForms();
+    void longFileIsSampled();
+    void moreColumnsThanFrames();
+    void badFiles_data();
+    void badFiles();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestPeakExtractor::formats_data()
+{
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<float>("tolerance");
+    QTest::newRow("8-bit unsigned mono") << Format{1, 8, 1, false} << 0.02f;
+    QTest::newRow("16-bit mono") << Format{1, 16, 1, false} << 0.001f;
+    QTest::newRow("16-bit stereo") << Format{1, 16, 2, false} << 0.001f;
+    QTest::newRow("24-bit stereo") << Format{1, 24, 2, false} << 0.0001f;
+    QTest::newRow("32-bit integer mono") << Format{1, 32, 1, false} << 0.0001f;
+    QTest::newRow("32-bit float stereo") << Format{3, 32, 2, false} << 0.0001f;
+    QTest::newRow("64-bit float mono") << Format{3, 64, 1, false} << 0.0001f;
+    QTest::newRow("extensible 16-bit stereo") << Format{1, 16, 2, true} << 0.001f;
+    QTest::newRow("extensible 24-bit mono") << Format{1, 24, 1, true} << 0.0001f;
+    QTest::newRow("extensible float stereo") << Format{3, 32, 2, true} << 0.0001f;
+}
+
+void TestPeakExtractor::formats()
+{
+    QFETCH(Format, format);
+    QFETCH(float, tolerance);
+    // 8 columns of 10 frames; column c peaks at +c/8 and dips to -c/16.
+    QList<double> values;
+    for (int c = 0; c < 8; ++c)
+        for (int i = 0; i < 10; ++i)
+            values.append(i == 3 ? c / 8.0 : i == 7 ? -c / 16.0 : 0.0);
+    const QString path = write(m_dir, QTest::currentDataTag() + QStringLiteral(".wav"),
+                               wav(chunk("fmt ", fmtChunk(format)) + chunk("data", samples(format, values))));
+    PeakExtractor extractor(path);
+    QVERIFY(extractor.open());
+    QCOMPARE(extractor.frames(), 80);
+    QCOMPARE(extractor.channels(), format.channels);
+    QCOMPARE(extractor.bitsPerSample(), format.bits);
+    const QList<Peak> peaks = extractor.extract(8);
+    QCOMPARE(peaks.size(), 8);
+    for (int c = 0; c < 8; ++c) {
+        QVERIFY2(std::abs(peaks[c].max - c / 8.0f) <= tolerance, qPrintable(QString::number(c)));
+        QVERIFY2(std::abs(peaks[c].min + c / 16.0f) <= tolerance, qPrintable(QString::number(c)));
+    }
+}
+
+void TestPeakExtractor::headerForms_data()
+{
+    const Format f{1, 16, 1, false};
+    const QByteArray data = samples(f, {0.5, -0.25, 0.0, 0.0});
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<qint64>("frames");
+    QTest::newRow("plain") << wav(chunk("fmt ", fmtChunk(f)) + chunk("data", data)) << qint64(4);
+    QTest::newRow("odd-sized chunk before the data is padded")
+        << wav(chunk("fmt ", fmtChunk(f)) + chunk("LIST", "abc") + chunk("data", data)) << qint64(4);
+    QTest::newRow("data size 0 from a streaming writer")
+        << wav(chunk("fmt ", fmtChunk(f)) + chunk("data", data, 0)) << qint64(4);
+    QTest::newRow("data size 0xFFFFFFFF") << wav(chunk("fmt ", fmtChunk(f)) + chunk("data", data, 0xFFFFFFFF))
+                                          << qint64(4);
+    QTest::newRow("truncated data counts what is there")
+        << wav(chunk("fmt ", fmtChunk(f)) + chunk("data", data + data, 16)).left(44 + 5) << qint64(2);
+}
+
+void TestPeakExtractor::headerForms()
+{
+    QFETCH(QByteArray, file);
+    PeakExtractor extractor(write(m_dir, "header.wav", file));
+    QVERIFY(extractor.open());
+    QTEST(extractor.frames(), "frames");
+    const QList<Peak> peaks = extractor.extract(1);
+    QVERIFY(std::abs(peaks.at(0).max - 0.5f) < 0.001f);
+    QVERIFY(std::abs(peaks.at(0).min + 0.25f) < 0.001f);
+}
+
+void TestPeakExtractor::longFileIsSampled()
+{
+    // 728 columns of 1000 frames, a full-scale square wave whose amplitude
+    // grows with the column; the extractor may read only 64 frames of each.
+    const Format f{1, 16, 1, false};
+    QByteArray data;
+    for (int c = 0; c < 728; ++c) {
+        const QByteArray high = encode(f, c / 728.0), low = encode(f, -c / 728.0);
+        for (int i = 0; i < 1000; ++i)
+            data.append(i % 2 ? high : low);
+    }
+    const QString path = write(m_dir, "long.wav", wav(chunk("fmt ", fmtChunk(f)) + chunk("data", data)));
+    PeakExtractor extractor(path);
+    extractor.setSampling(64, 16);
+    const QList<Peak> peaks = extractor.extract();
+    QCOMPARE(peaks.size(), PeakExtractor::DefaultWidth);
+    for (int c = 0; c < 728; c += 91) {
+        QVERIFY(std::abs(peaks[c].max - c / 728.0f) < 0.001f);
+        QVERIFY(std::abs(peaks[c].min + c / 728.0f) < 0.001f);
+    }
+    QCOMPARE(extractor.bytesRead(), qint64(728) * 64 * 2);
+    // Read whole, the same file gives the same picture.
+    extractor.setSampling(1000, 1000);
+    const QList<Peak> whole = extractor.extract();
+    QCOMPARE(extractor.bytesRead(), qint64(data.size()));
+    for (int c = 0; c < 728; ++c)
+        QVERIFY(std::abs(whole[c].max - peaks[c].max) < 0.001f);
+}
+
+void TestPeakExtractor::moreColumnsThanFrames()
+{
+    const Format f{1, 16, 1, false};
+    PeakExtractor extractor(write(m_dir, "tiny.wav",
+                                  wav(chunk("fmt ", fmtChunk(f)) + chunk("data", samples(f, {0.5, -0.5, 0.25})))));
+    const QList<Peak> peaks = extractor.extract(728);
+    QCOMPARE(peaks.size(), 728);
+    float highest = 0, lowest = 0;
+    int silent = 0;
+    for (const Peak &p : peaks) {
+        highest = std::max(highest, p.max);
+        lowest = std::min(lowest, p.min);
+        silent += p == Peak{};
+    }
+    QVERIFY(std::abs(highest - 0.5f) < 0.001f);
+    QVERIFY(std::abs(lowest + 0.5f) < 0.001f);
+    QCOMPARE(silent, 725);
+}
+
+void TestPeakExtractor::badFiles_data()
+{
+    const Format pcm{1, 16, 1, false};
+    const QByteArray data = chunk("data", samples(pcm, {0.5, 0.5}));
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("text") << QByteArray("this is not a sound file at all\n");
+    QTest::newRow("RIFF but not WAVE") << QByteArray("RIFF\x10\0\0\0AVI LIST\0\0\0\0", 20);
+    QTest::newRow("no format chunk") << wav(data);
+    QTest::newRow("data before format") << wav(data + chunk("fmt ", fmtChunk(pcm)));
+    QTest::newRow("no data chunk") << wav(chunk("fmt ", fmtChunk(pcm)));
+    QTest::newRow("compressed (ADPCM)") << wav(chunk("fmt ", fmtChunk({2, 4, 1, false})) + data);
+    QTest::newRow("12-bit samples") << wav(chunk("fmt ", fmtChunk({1, 12, 1, false})) + data);
+    QTest::newRow("16-bit float") << wav(chunk("fmt ", fmtChunk({3, 16, 1, false})) + data);
+    QTest::newRow("zero channels") << wav(chunk("fmt ", fmtChunk({1, 16, 0, false})) + data);
+    QTest::newRow("format chunk too short") << wav(chunk("fmt ", fmtChunk(pcm).left(12)) + data);
+    QTest::newRow("header cut in the format chunk") << wav(chunk("fmt ", fmtChunk(pcm))).left(30);
+}
+
+void TestPeakExtractor::badFiles()
+{
+    QFETCH(QByteArray, file);
+    PeakExtractor extractor(write(m_dir, "bad.wav", file));
+    QVERIFY(!extractor.open());
+    QVERIFY(extractor.extract().isEmpty());
+    // A missing file is refused the same way.
+    PeakExtractor missing(m_dir.filePath("nowhere.wav"));
+    QVERIFY(missing.extract().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestPeakExtractor)
+#include "tst_peakextractor.moc"

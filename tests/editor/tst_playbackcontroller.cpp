@@ -1,0 +1,496 @@
+// The transport operations, the poll and seeking, checked by the commands
+// they send through a recording device.
+#include "editorstate.h"
+#include "formattime.h"
+#include "playbackcontroller.h"
+#include "playpointer.h"
+#include "recordingsound.h"
+#include "timelinemodel.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Image = TimelineModel::Image;
+using Label = TimelineModel::Label;
+using MarkerSet = TimelineModel::MarkerSet;
+
+class TestPlaybackController : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void playRestartsFromTheBeginning();
+    void playWithoutWorkFileStopsOnly();
+    void pauseThenPlayResumes();
+    void stopResetsPlayState();
+    void pollFollowsTheDevice_data();
+    void pollFollowsTheDevice();
+    void pollWithoutDeviceParksPointer();
+    void setAtPointer_data();
+    void setAtPointer();
+    void setAtPointerCopiesPointerImages();
+    void playSelection_data();
+    void playSelection();
+    void selectionEndStopsPlayback();
+    void transportButtons();
+    void strip_data();
+    void strip();
+    void pointerDrag();
+    void pointerDragWhilePlayingSelection();
+    void nestedPollTickIsDropped();
+    void stopInsidePlayRunsAfterIt();
+
+private:
+    struct Rig
+    {
+        explicit Rig(const QString &workFile, int twipsPerPixel = 15)
+            : model(twipsPerPixel), controller(state, model, sound, workFile), pointer(state, model, controller)
+        {
+            controller.setPollEnabled(false);
+            controller.setEventPump([this] { ++pumps; });
+        }
+        // One tick over a device of the given length, at the given position.
+        void tick(qint64 lengthMs, qint64 positionMs)
+        {
+            sound.lengthMs = lengthMs;
+            sound.positionMs = positionMs;
+            controller.Timer2_Timer();
+        }
+        EditorState state;
+        RecordingSound sound;
+        TimelineModel model;
+        PlaybackController controller;
+        PlayPointer pointer;
+        int pumps = 0;
+    };
+
+    QString openCommand() const { return "open " + m_workFile + " alias sound"; }
+
+    QTemporaryDir m_dir;
+    QString m_workFile;
+};
+
+void TestPlaybackController::init()
+{
+    QVERIFY(m_dir.isValid());
+    m_workFile = m_dir.filePath("open file.wav");   // a blank in the path
+    QFile file(m_workFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+void TestPlaybackController::playRestartsFromTheBeginning()
+{
+    Rig rig(m_workFile);
+    rig.controller.play();
+    const QStringList expected{"stop sound", "close sound", "stop sound", "close sound", openCommand(),
+                               "play sound"};
+    QCOMPARE(rig.sound.take(), expected);
+    QCOMPARE(rig.pumps, 2);   // after each stop/close pair
+    QVERIFY(rig.sound.isOpen);
+    // Play again while playing restarts.
+    rig.controller.play();
+    QCOMPARE(rig.sound.take(), expected);
+}
+
+void TestPlaybackController::playWithoutWorkFileStopsOnly()
+{
+    Rig rig(m_dir.filePath("missing.wav"));
+    rig.controller.play();
+    const QStringList expected{"stop sound", "close sound", "stop sound", "close sound"};
+    QCOMPARE(rig.sound.take(), expected);
+}
+
+void TestPlaybackController::pauseThenPlayResumes()
+{
+    Rig rig(m_workFile);
+    rig.controller.pause();
+    QCOMPARE(rig.state.Paused, True16);   // even with nothing playing
+    QCOMPARE(rig.sound.take(), QStringList{"pause sound"});
+    rig.controller.play();
+    QCOMPARE(rig.sound.take(), QStringList{"resume sound"});
+    QCOMPARE(rig.state.Paused, True16);
+    // Still paused as far as Play knows: it resumes again rather than restarting.
+    rig.controller.play();
+    QCOMPARE(rig.sound.take(), QStringList{"resume sound"});
+    rig.controller.stop();
+    rig.sound.take();
+    rig.controller.play();
+    QCOMPARE(rig.sound.take().last(), "play sound");
+}
+
+void TestPlaybackController::stopResetsPlayState()
+{
+    Rig rig(m_workFile);
+    rig.controller.play();
+    rig.tick(120000, 30000);
+    rig.state.Paused = True16;
+    rig.state.PlayingSelection = True16;
+    QCOMPARE(rig.model.text(Label::lblTime), "00:00:30");
+    const int pointerAt = rig.model.left(Image::imgTopPoint);
+    rig.sound.take();
+    rig.controller.stop();
+    QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound"}));
+    QCOMPARE(rig.state.Paused, False16);
+    QCOMPARE(rig.state.PlayingSelection, False16);
+    QCOMPARE(rig.state.PlayRatio, 0.0f);
+    QCOMPARE(rig.model.text(Label::lblTime), "00:00:00");
+    QCOMPARE(rig.model.left(Image::imgTopPoint), pointerAt);   // the next tick parks it
+    QCOMPARE(rig.model.T(), 120);                              // T outlives the device
+}
+
+void TestPlaybackController::pollFollowsTheDevice_data()
+{
+    QTest::addColumn<int>("twipsPerPixel");
+    QTest::addColumn<qint64>("lengthMs");
+    QTest::addColumn<qint64>("positionMs");
+    QTest::addColumn<int>("T");
+    QTest::addColumn<int>("pointerL");
+    QTest::addColumn<QString>("time");
+    QTest::newRow("start") << 15 << qint64(218000) << qint64(0) << 218 << 0 << "00:00:00";
+    QTest::newRow("middle") << 15 << qint64(120000) << qint64(60000) << 120 << 5460 << "00:01:00";
+    QTest::newRow("end") << 15 << qint64(218000) << qint64(218000) << 218 << 10920 << "00:03:38";
+    QTest::newRow("T is floored") << 15 << qint64(218999) << qint64(0) << 218 << 0 << "00:00:00";
+    QTest::newRow("play time halves to even") << 15 << qint64(20000) << qint64(2500) << 20 << 1365 << "00:00:02";
+    QTest::newRow("12 twips") << 12 << qint64(100000) << qint64(50000) << 100 << 4368 << "00:00:50";
+    // A file shorter than a second: T = 0, so every time reads 0.
+    QTest::newRow("0.4 s file") << 15 << qint64(400) << qint64(200) << 0 << 5460 << "00:00:00";
+    QTest::newRow("over 100 hours") << 15 << qint64(360000000) << qint64(360000000) << 360000 << 10920
+                                    << "100:00:00";
+}
+
+void TestPlaybackController::pollFollowsTheDevice()
+{
+    QFETCH(int, twipsPerPixel);
+    QFETCH(qint64, lengthMs);
+    QFETCH(qint64, positionMs);
+    Rig rig(m_workFile, twipsPerPixel);
+    rig.sound.isOpen = true;
+    rig.tick(lengthMs, positionMs);
+    QCOMPARE(rig.sound.take(), (QStringList{"status sound length", "status sound position"}));
+    QTEST(int(rig.model.T()), "T");
+    QTEST(rig.model.left(Image::imgTopPoint), "pointerL");
+    QTEST(rig.model.left(Image::imgBottomPoint), "pointerL");
+    QFETCH(int, pointerL);
+    QCOMPARE(rig.model.left(Image::imgLine), pointerL + rig.model.geometry().LineOffset());
+    QTEST(rig.model.text(Label::lblTime), "time");
+    QCOMPARE(rig.state.PlayRatio, float(positionMs) / float(lengthMs));
+}
+
+void TestPlaybackController::pollWithoutDeviceParksPointer()
+{
+    Rig rig(m_workFile);
+    rig.sound.isOpen = true;
+    rig.tick(100000, 75000);
+    rig.sound.isOpen = false;
+    rig.sound.take();
+    rig.tick(100000, 75000);
+    // Only the length is asked; everything but the pointer stays.
+    QCOMPARE(rig.sound.take(), QStringList{"status sound length"});
+    QCOMPARE(rig.model.left(Image::imgTopPoint), 0);
+    QCOMPARE(rig.model.left(Image::imgBottomPoint), 0);
+    QCOMPARE(rig.model.left(Image::imgLine), 90);
+    QCOMPARE(rig.model.T(), 100);
+    QCOMPARE(rig.state.PlayRatio, 0.75f);
+    QCOMPARE(rig.model.text(Label::lblTime), "00:01:15");
+}
+
+void TestPlaybackController::setAtPointer_data()
+{
+    QTest::addColumn<bool>("setEnd");
+    QTest::addColumn<int>("selBegin");
+    QTest::addColumn<int>("selEnd");
+    QTest::addColumn<qint64>("positionMs");   // of a 100 s file
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("begin, no end chosen, anywhere") << false << 0 << 0 << qint64(99000) << true;
+    QTest::newRow("begin before the end") << false << 0 << 30 << qint64(29000) << true;
+    QTest::newRow("begin at the end refused") << false << 0 << 30 << qint64(30000) << false;
+    QTest::newRow("begin after the end refused") << false << 0 << 30 << qint64(45000) << false;
+    QTest::newRow("begin rounds to the end: refused") << false << 0 << 30 << qint64(29600) << false;
+    QTest::newRow("end after the begin") << true << 10 << 0 << qint64(40000) << true;
+    QTest::newRow("end equal to the begin accepted") << true << 10 << 0 << qint64(10000) << true;
+    QTest::newRow("end before the begin refused") << true << 10 << 0 << qint64(9000) << false;
+}
+
+void TestPlaybackController::setAtPointer()
+{
+    QFETCH(bool, setEnd);
+    QFETCH(int, selBegin);
+    QFETCH(int, selEnd);
+    QFETCH(qint64, positionMs);
+    QFETCH(bool, accepted);
+    Rig rig(m_workFile);
+    rig.sound.isOpen = true;
+    rig.tick(100000, positionMs);
+    rig.state.SelBegin = selBegin;
+    rig.state.SelEnd = selEnd;
+    rig.sound.take();
+    const qint32 p = qint32(qRound64(positionMs / 1000.0));
+
+    if (setEnd)
+        rig.controller.setEndAtPointer();
+    else
+        rig.controller.setBeginAtPointer();
+
+    QVERIFY(rig.sound.take().isEmpty());   // no playback change
+    const Image top = setEnd ? Image::imgSelectTop2 : Image::imgSelectTop1;
+    const Label label = setEnd ? Label::lblSelEnd : Label::lblSelBegin;
+    if (accepted) {
+        QCOMPARE(setEnd ? rig.state.SelEnd : rig.state.SelBegin, p);
+        QCOMPARE(rig.model.text(label), FormatTime(p));
+        QVERIFY(rig.model.isVisible(top));
+        if (setEnd)
+            QCOMPARE(rig.model.text(Label::lblViewLength), FormatTime(p - selBegin));
+    } else {
+        QCOMPARE(rig.state.SelBegin, selBegin);
+        QCOMPARE(rig.state.SelEnd, selEnd);
+        QCOMPARE(rig.model.text(label), "00:00:00");
+        QVERIFY(!rig.model.isVisible(top));
+    }
+}
+
+void TestPlaybackController::setAtPointerCopiesPointerImages()
+{
+    Rig rig(m_workFile);
+    rig.sound.isOpen = true;
+    rig.tick(200000, 50000);   // pointer at 2730
+    rig.controller.setBeginAtPointer();
+    QCOMPARE(rig.model.left(Image::imgSelectTop1), 2730);
+    QCOMPARE(rig.model.left(Image::imgSelectBottom1), 2730);
+    QCOMPARE(rig.model.left(Image::imgSelectLine1), 2820);
+    QVERIFY(rig.model.isVisible(Image::imgSelectLine1));
+    QVERIFY(!rig.model.isVisible(Image::imgSelectTop2));
+
+    // After playback has ended elsewhere the pointer stands at 0 while
+    // PlayRatio keeps the last position: the end takes 150 s at L = 0.
+    rig.tick(200000, 150000);
+    rig.sound.isOpen = false;
+    rig.tick(200000, 150000);
+    rig.controller.setEndAtPointer();
+    QCOMPARE(rig.state.SelEnd, 150);
+    QCOMPARE(rig.model.left(Image::imgSelectTop2), 0);
+    QCOMPARE(rig.model.text(Label::lblSelLength), "00:01:40");
+}
+
+void TestPlaybackController::playSelection_data()
+{
+    QTest::addColumn<int>("selBegin");
+    QTest::addColumn<int>("selEnd");
+    QTest::addColumn<bool>("workFileExists");
+    QTest::addColumn<QStringList>("commands");
+    QTest::addColumn<bool>("playing");
+    QTest::newRow("nothing chosen") << 0 << 0 << true << QStringList() << false;
+    QTest::newRow("begin and end") << 12 << 40 << true
+                                   << QStringList{"stop sound", "close sound", "OPEN", "play sound from 12000"}
+                                   << true;
+    QTest::newRow("only an end") << 0 << 40 << true
+                                 << QStringList{"stop sound", "close sound", "OPEN", "play sound from 0"} << true;
+    QTest::newRow("only a begin plays to the end") << 7 << 0 << true
+                                                   << QStringList{"stop sound", "close sound", "OPEN",
+                                                                  "play sound from 7000"}
+                                                   << true;
+    QTest::newRow("no working file") << 12 << 40 << false << QStringList{"stop sound", "close sound"} << false;
+}
+
+void TestPlaybackController::playSelection()
+{
+    QFETCH(int, selBegin);
+    QFETCH(int, selEnd);
+    QFETCH(bool, workFileExists);
+    QFETCH(QStringList, commands);
+    QFETCH(bool, playing);
+    Rig rig(workFileExists ? m_workFile : m_dir.filePath("gone.wav"));
+    rig.state.SelBegin = selBegin;
+    rig.state.SelEnd = selEnd;
+    rig.controller.playSelection();
+    commands.replaceInStrings("OPEN", openCommand());
+    QCOMPARE(rig.sound.take(), commands);
+    QCOMPARE(bool(rig.state.PlayingSelection), playing);
+}
+
+void TestPlaybackController::selectionEndStopsPlayback()
+{
+    Rig rig(m_workFile);
+    rig.state.SelBegin = 10;
+    rig.state.SelEnd = 30;
+    rig.controller.playSelection();
+    rig.state.Paused = True16;
+    rig.tick(120000, 29900);   // 29.9 s: not yet
+    QVERIFY(rig.sound.isOpen);
+    QCOMPARE(rig.model.text(Label::lblTime), "00:00:30");
+    rig.sound.take();
+    rig.tick(120000, 30000);
+    QCOMPARE(rig.sound.take(), (QStringList{"status sound length", "status sound position", "stop sound",
+                                            "close sound"}));
+    QCOMPARE(rig.state.PlayingSelection, False16);
+    QCOMPARE(rig.state.Paused, False16);
+    QCOMPARE(rig.model.text(Label::lblTime), "00:00:00");
+    QCOMPARE(rig.state.PlayRatio, 0.25f);   // kept after the end
+    // The pointer stays where it was until the next tick parks it.
+    QCOMPARE(rig.model.left(Image::imgTopPoint), 2730);
+    rig.tick(120000, 0);
+    QCOMPARE(rig.model.left(Image::imgTopPoint), 0);
+
+    // A plain Play past the selection end is never stopped.
+    rig.controller.play();
+    rig.sound.take();
+    rig.tick(120000, 60000);
+    QCOMPARE(rig.sound.take().size(), 2);
+    QVERIFY(rig.sound.isOpen);
+}
+
+void TestPlaybackController::transportButtons()
+{
+    Rig rig(m_workFile);
+    int saves = 0;
+    connect(&rig.controller, &PlaybackController::saveRequested, this, [&saves] { ++saves; });
+    rig.controller.imgCtrlButton_Click(2);
+    QCOMPARE(rig.sound.take(), QStringList{"pause sound"});
+    rig.controller.imgCtrlButton_Click(0);
+    QCOMPARE(rig.sound.take(), QStringList{"resume sound"});
+    rig.controller.imgCtrlButton_Click(1);
+    QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound"}));
+    rig.controller.imgCtrlButton_Click(6);
+    QCOMPARE(saves, 1);
+    QVERIFY(rig.sound.take().isEmpty());   // the save button does nothing else
+    rig.controller.imgCtrlButton_Click(7);
+    QCOMPARE(saves, 1);
+}
+
+void TestPlaybackController::strip_data()
+{
+    QTest::addColumn<int>("T");
+    QTest::addColumn<double>("X");
+    QTest::addColumn<QString>("playFrom");
+    QTest::newRow("a quarter of 120 s") << 120 << 2730.0 << "play sound from 30000";
+    QTest::newRow("nothing played yet plays from 0") << 0 << 8000.0 << "play sound from 0";
+    QTest::newRow("right of W seeks past the end") << 100 << 11030.0 << "play sound from 101000";
+    QTest::newRow("halves to even") << 20 << 1365.0 << "play sound from 2000";
+}
+
+void TestPlaybackController::strip()
+{
+    QFETCH(int, T);
+    QFETCH(double, X);
+    QFETCH(QString, playFrom);
+    Rig rig(m_workFile);
+    if (T > 0) {
+        rig.sound.isOpen = true;
+        rig.tick(qint64(T) * 1000, 0);
+    }
+    rig.state.PlayingSelection = True16;
+    rig.state.Paused = True16;
+    rig.sound.take();
+    rig.controller.setPollEnabled(true);
+    rig.pointer.stripPress(X);
+    QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound", openCommand(), playFrom}));
+    QCOMPARE(rig.pumps, 1);
+    // A seek touches neither the play flags nor the poll.
+    QCOMPARE(rig.state.PlayingSelection, True16);
+    QCOMPARE(rig.state.Paused, True16);
+    QVERIFY(rig.controller.Timer2().isActive());
+}
+
+void TestPlaybackController::pointerDrag()
+{
+    Rig rig(m_workFile);
+    rig.sound.isOpen = true;
+    rig.tick(120000, 30000);   // pointer at 2730
+    rig.sound.take();
+    rig.controller.setPollEnabled(true);
+
+    rig.pointer.press(Image::imgBottomPoint, 100);
+    QVERIFY(!rig.controller.Timer2().isActive());
+    QCOMPARE(rig.state.Dragging, True16);
+    QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound"}));
+
+    // Either image moves all three; no limits at the strip's ends.
+    rig.pointer.move(Image::imgTopPoint, 100 + 2730);
+    QCOMPARE(rig.model.left(Image::imgBottomPoint), 5460);
+    QCOMPARE(rig.model.left(Image::imgTopPoint), 5460);
+    QCOMPARE(rig.model.left(Image::imgLine), 5550);
+    rig.pointer.move(Image::imgBottomPoint, 100 + 6000);
+    QCOMPARE(rig.model.left(Image::imgTopPoint), 11460);
+    rig.pointer.move(Image::imgBottomPoint, 100 - 2730 - 3270);
+    QCOMPARE(rig.model.left(Image::imgTopPoint), 5460);
+
+    rig.pointer.release(Image::imgTopPoint, 0);
+    QCOMPARE(rig.state.Dragging, False16);
+    QVERIFY(rig.controller.Timer2().isActive());
+    QCOMPARE(rig.sound.take(), (QStringList{openCommand(), "play sound from 60000"}));
+
+    // A release without a press does nothing.
+    rig.pointer.release(Image::imgTopPoint, 0);
+    QVERIFY(rig.sound.take().isEmpty());
+    // Press and release in place restarts at the current whole second.
+    rig.tick(120000, 61400);
+    rig.sound.take();
+    rig.pointer.press(Image::imgTopPoint, 50);
+    rig.pointer.release(Image::imgTopPoint, 50);
+    QCOMPARE(rig.sound.take().last(), "play sound from 61000");
+}
+
+void TestPlaybackController::pointerDragWhilePlayingSelection()
+{
+    Rig rig(m_workFile);
+    rig.state.SelBegin = 10;
+    rig.state.SelEnd = 60;
+    rig.controller.playSelection();
+    rig.tick(120000, 20000);
+    // Let go after the selection end: the next tick stops and closes at once.
+    rig.pointer.press(Image::imgTopPoint, 0);
+    rig.pointer.move(Image::imgTopPoint, 10920 / 2 + 1000 - rig.model.left(Image::imgTopPoint));
+    rig.pointer.release(Image::imgTopPoint, 0);
+    QCOMPARE(rig.state.PlayingSelection, True16);
+    rig.sound.take();
+    rig.tick(120000, 64000);
+    QCOMPARE(rig.sound.take().mid(2), (QStringList{"stop sound", "close sound"}));
+    QCOMPARE(rig.state.PlayingSelection, False16);
+}
+
+void TestPlaybackController::nestedPollTickIsDropped()
+{
+    Rig rig(m_workFile);
+    rig.state.SelBegin = 1;
+    rig.state.SelEnd = 5;
+    rig.controller.playSelection();
+    rig.sound.lengthMs = 10000;
+    rig.sound.positionMs = 6000;
+    int nested = 0;
+    // The tick that stops at the selection end lets events run; another tick
+    // arrives then.
+    rig.controller.setEventPump([&] {
+        ++nested;
+        rig.controller.Timer2_Timer();
+    });
+    rig.sound.take();
+    rig.controller.Timer2_Timer();
+    QCOMPARE(nested, 1);
+    QCOMPARE(rig.sound.take(), (QStringList{"status sound length", "status sound position", "stop sound",
+                                            "close sound"}));
+    QCOMPARE(rig.state.PlayingSelection, False16);
+    QCOMPARE(rig.model.text(Label::lblTime), "00:00:00");
+}
+
+void TestPlaybackController::stopInsidePlayRunsAfterIt()
+{
+    Rig rig(m_workFile);
+    bool clicked = false;
+    // The user clicks Stop while Play lets events run after its first stop/close.
+    rig.controller.setEventPump([&] {
+        if (!clicked) {
+            clicked = true;
+            rig.controller.imgCtrlButton_Click(1);
+        }
+    });
+    rig.controller.play();
+    const QStringList expected{"stop sound", "close sound", "stop sound", "close sound", openCommand(),
+                               "play sound", "stop sound", "close sound"};
+    QCOMPARE(rig.sound.take(), expected);
+    QVERIFY(!rig.sound.isOpen);
+    QCOMPARE(rig.state.PlayRatio, 0.0f);
+    QCOMPARE(rig.state.Paused, False16);
+}
+
+QTEST_GUILESS_MAIN(TestPlaybackController)
+#include "tst_playbackcontroller.moc"

@@ -1,0 +1,270 @@
+// The strip on screen: mouse presses reach the topmost visible image, a set
+// moves as one, the bare strip seeks, and the pictures and labels follow.
+#include "editorstate.h"
+#include "markerimage.h"
+#include "recordingsound.h"
+#include "stripwidget.h"
+#include "timelabels.h"
+#include "timelineeditor.h"
+#include "userprompt.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Image = TimelineModel::Image;
+using Label = TimelineModel::Label;
+using MarkerSet = TimelineModel::MarkerSet;
+
+class TestStripWidget : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void dragMovesTheWholeSet_data();
+    void dragMovesTheWholeSet();
+    void stackingDecidesWhoTakesThePress_data();
+    void stackingDecidesWhoTakesThePress();
+    void bareStripSeeks_data();
+    void bareStripSeeks();
+    void pointerDragSeeks();
+    void labelsFollowTheModel();
+    void artAndWaveform();
+
+private:
+    QPoint markerCentre(Image image) const
+    {
+        const MarkerImage *w = m_strip->imageWidget(image);
+        return w->geometry().center();
+    }
+    QPoint windowPoint(const QPoint &stripPoint) const { return m_strip->mapTo(m_window.get(), stripPoint); }
+    void press(const QPoint &p) { QTest::mousePress(m_window->windowHandle(), Qt::LeftButton, {}, windowPoint(p)); }
+    void moveTo(const QPoint &p) { QTest::mouseMove(m_window->windowHandle(), windowPoint(p)); }
+    void release(const QPoint &p) { QTest::mouseRelease(m_window->windowHandle(), Qt::LeftButton, {}, windowPoint(p)); }
+    void learnDuration(qint32 T)
+    {
+        m_sound.isOpen = true;
+        m_sound.lengthMs = qint64(T) * 1000;
+        m_sound.positionMs = 0;
+        m_editor->controller().Timer2_Timer();
+        m_sound.isOpen = false;
+        m_sound.take();
+    }
+
+    QTemporaryDir m_dir;
+    EditorState m_state;
+    RecordingSound m_sound;
+    ScriptedPrompt m_prompt;
+    std::unique_ptr<QWidget> m_window;
+    TimelineEditor *m_editor = nullptr;
+    StripWidget *m_strip = nullptr;
+};
+
+void TestStripWidget::init()
+{
+    const QString work = m_dir.filePath("open.wav");
+    QFile(work).open(QIODevice::WriteOnly);
+    m_state = EditorState();
+    m_sound = RecordingSound();
+    m_window = std::make_unique<QWidget>();
+    m_window->resize(1000, 565);
+    m_editor = new TimelineEditor(m_state, m_sound, m_prompt, work, 15, m_window.get());
+    m_editor->controller().setPollEnabled(false);
+    m_editor->controller().setEventPump([] {});
+    m_strip = new StripWidget(*m_editor, m_window.get());
+    m_strip->move(10, 104);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestStripWidget::cleanup()
+{
+    m_window.reset();
+}
+
+void TestStripWidget::dragMovesTheWholeSet_data()
+{
+    QTest::addColumn<int>("pressed");
+    QTest::addColumn<int>("startL");
+    QTest::addColumn<int>("dxPixels");
+    QTest::addColumn<int>("endL");
+    QTest::newRow("begin by its upper marker") << int(Image::imgSelectTop1) << 1500 << 100 << 3000;
+    QTest::newRow("begin by its lower marker") << int(Image::imgSelectBottom1) << 1500 << -60 << 600;
+    QTest::newRow("end by its upper marker") << int(Image::imgSelectTop2) << 6000 << 200 << 9000;
+    QTest::newRow("end by its lower marker, past W") << int(Image::imgSelectBottom2) << 9000 << 300 << 10920;
+}
+
+void TestStripWidget::dragMovesTheWholeSet()
+{
+    QFETCH(int, pressed);
+    QFETCH(int, startL);
+    QFETCH(int, dxPixels);
+    QFETCH(int, endL);
+    learnDuration(218);
+    const auto image = static_cast<Image>(pressed);
+    const MarkerSet set = TimelineModel::setOf(image);
+    TimelineModel &model = m_editor->model();
+    model.placeSet(set, startL);
+    for (Image i : {TimelineModel::upperOf(set), TimelineModel::lineOf(set), TimelineModel::lowerOf(set)})
+        model.setVisible(i, true);
+
+    const QPoint from = markerCentre(image);
+    press(from);
+    QCOMPARE(m_state.Dragging, True16);
+    moveTo(from + QPoint(dxPixels / 2, 0));
+    moveTo(from + QPoint(dxPixels, 3));   // vertical drift does not matter
+    release(from + QPoint(dxPixels, 3));
+
+    QCOMPARE(m_state.Dragging, False16);
+    QCOMPARE(model.left(TimelineModel::upperOf(set)), endL);
+    QCOMPARE(m_strip->imageWidget(TimelineModel::upperOf(set))->x(), endL / 15);
+    QCOMPARE(m_strip->imageWidget(TimelineModel::lowerOf(set))->x(), endL / 15);
+    QCOMPARE(m_strip->imageWidget(TimelineModel::lineOf(set))->x(), endL / 15 + 6);
+    const qint32 seconds = qint32(std::nearbyint(218.0 * endL / 10920));
+    if (set == MarkerSet::Begin)
+        QCOMPARE(m_state.SelBegin, seconds);
+    else
+        QCOMPARE(m_state.SelEnd, seconds);
+    QVERIFY(m_sound.commands.isEmpty());   // dragging a handle never touches playback
+}
+
+void TestStripWidget::stackingDecidesWhoTakesThePress_data()
+{
+    QTest::addColumn<bool>("pointerShown");
+    QTest::addColumn<bool>("endShown");
+    QTest::addColumn<bool>("beginShown");
+    QTest::addColumn<QString>("taker");
+    QTest::newRow("begin over end over pointer") << true << true << true << "begin";
+    QTest::newRow("end over pointer") << true << true << false << "end";
+    QTest::newRow("pointer alone") << true << false << false << "pointer";
+    QTest::newRow("hidden handles cannot be pressed") << false << false << false << "strip";
+}
+
+void TestStripWidget::stackingDecidesWhoTakesThePress()
+{
+    QFETCH(bool, pointerShown);
+    QFETCH(bool, endShown);
+    QFETCH(bool, beginShown);
+    QFETCH(QString, taker);
+    learnDuration(100);
+    TimelineModel &model = m_editor->model();
+    // All three sets on the same spot.
+    for (MarkerSet set : {MarkerSet::Pointer, MarkerSet::End, MarkerSet::Begin}) {
+        model.placeSet(set, 3000);
+        const bool shown = set == MarkerSet::Pointer ? pointerShown : set == MarkerSet::End ? endShown : beginShown;
+        for (Image i : {TimelineModel::upperOf(set), TimelineModel::lineOf(set), TimelineModel::lowerOf(set)})
+            model.setVisible(i, shown);
+    }
+    const QPoint at = QPoint(3000 / 15 + 2, 52 + 2);
+    press(at);
+    release(at);
+    if (taker == "strip") {
+        QCOMPARE(m_sound.take().last(), "play sound from 28000");   // 100 s x 3030 / 10920
+    } else {
+        // Pressed and released in place: the set taking the press writes its
+        // own end of the selection; a pointer press seeks.
+        const QStringList commands = m_sound.take();
+        QCOMPARE(m_state.SelBegin, taker == "begin" ? 27 : 0);
+        QCOMPARE(m_state.SelEnd, taker == "end" ? 27 : 0);
+        QCOMPARE(commands.isEmpty(), taker != "pointer");
+    }
+}
+
+void TestStripWidget::bareStripSeeks_data()
+{
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("a quarter of the strip") << QPoint(182, 200) << "play sound from 30000";
+    QTest::newRow("left end") << QPoint(0, 10) << "play sound from 0";
+    QTest::newRow("right of W") << QPoint(740, 10) << "play sound from 122000";
+}
+
+void TestStripWidget::bareStripSeeks()
+{
+    QFETCH(QPoint, at);
+    QFETCH(QString, command);
+    learnDuration(120);
+    press(at);
+    release(at);
+    const QStringList expected{"stop sound", "close sound",
+                               "open " + m_editor->controller().workFile() + " alias sound", command};
+    QCOMPARE(m_sound.take(), expected);
+}
+
+void TestStripWidget::pointerDragSeeks()
+{
+    learnDuration(120);
+    m_editor->controller().setPollEnabled(true);
+    const QPoint from = markerCentre(Image::imgBottomPoint);
+    press(from);
+    QVERIFY(!m_editor->controller().Timer2().isActive());
+    moveTo(from + QPoint(364, 0));
+    QCOMPARE(m_strip->imageWidget(Image::imgTopPoint)->x(), 364);
+    QCOMPARE(m_strip->imageWidget(Image::imgLine)->x(), 370);
+    release(from + QPoint(364, 0));
+    QVERIFY(m_editor->controller().Timer2().isActive());
+    QCOMPARE(m_sound.take().last(), "play sound from 60000");
+    // A press on a line is neither a drag nor a press on the strip.
+    const QPoint onLine = m_strip->imageWidget(Image::imgLine)->geometry().center();
+    press(onLine);
+    release(onLine);
+    QVERIFY(m_sound.take().isEmpty());
+    QCOMPARE(m_state.Dragging, False16);
+}
+
+void TestStripWidget::labelsFollowTheModel()
+{
+    TimeLabels labels(m_editor->model(), m_window.get());
+    QCOMPARE(labels.label(Label::lblSelEnd)->objectName(), "lblSelEnd");
+    QCOMPARE(labels.label(Label::lblSelEnd)->text(), "00:00:00");
+    QCOMPARE(labels.label(Label::lblSelBegin)->geometry(), QRect(442, 490, 44, 13));
+    m_state.SelBegin = 5;
+    m_state.SelEnd = 3725;
+    m_editor->model().publishEnd(m_state);
+    QCOMPARE(labels.label(Label::lblSelEnd)->text(), "01:02:05");
+    QCOMPARE(labels.label(Label::lblViewLength)->text(), "01:02:00");
+    QCOMPARE(labels.label(Label::lblViewLength)->palette().color(QPalette::WindowText), QColor(11, 77, 109));
+}
+
+void TestStripWidget::artAndWaveform()
+{
+    const StripArt drawn = StripArt::drawn();
+    QCOMPARE(drawn.markerCursor.hotSpot(), QPoint(6, 0));
+    QCOMPARE(drawn.images[int(Image::imgSelectTop1)].size(), QSize(13, 8));
+    QCOMPARE(drawn.images[int(Image::imgLine)].size(), QSize(1, 284));
+    // Pointer and handles are told apart by colour.
+    const QRgb pointerLine = drawn.images[int(Image::imgLine)].toImage().pixel(0, 100);
+    const QRgb handleLine = drawn.images[int(Image::imgSelectLine1)].toImage().pixel(0, 100);
+    QVERIFY(pointerLine != handleLine);
+    // Each marker's tip sits on the set's line, at column 6.
+    const QImage top = drawn.images[int(Image::imgTopPoint)].toImage();
+    QVERIFY(qAlpha(top.pixel(6, 7)) > 0);
+    QCOMPARE(qAlpha(top.pixel(0, 7)), 0);
+    QCOMPARE(m_strip->imageWidget(Image::imgTopPoint)->cursor().hotSpot(), QPoint(6, 0));
+
+    // A skin replaces the pictures.
+    StripArt skin = drawn;
+    QPixmap wide(13, 8);
+    wide.fill(Qt::green);
+    skin.images[int(Image::imgTopPoint)] = wide;
+    m_strip->setArt(skin);
+    QCOMPARE(m_strip->grab().toImage().pixel(3, 53), QColor(Qt::green).rgb());
+
+    // A waveform draws each column's min..max around the middle of the band.
+    const QColor colour(200, 0, 0);
+    m_strip->setWaveformColour(colour);
+    QList<Peak> peaks(728, Peak{-0.1f, 0.1f});
+    peaks[300] = Peak{-1.0f, 1.0f};
+    m_strip->setPeaks(peaks);
+    const QImage shot = m_strip->grab().toImage();
+    QCOMPARE(shot.pixel(306, 200), colour.rgb());
+    QCOMPARE(shot.pixel(306, 70), colour.rgb());     // a full-scale column
+    QVERIFY(shot.pixel(305, 70) != colour.rgb());    // a quiet one stays near the middle
+    m_strip->setPeaks({});
+    QVERIFY(m_strip->grab().toImage().pixel(306, 70) != colour.rgb());
+}
+
+QTEST_MAIN(TestStripWidget)
+#include "tst_stripwidget.moc"
