@@ -1,0 +1,355 @@
+#include "frmmain.h"
+
+#include "frmsetting.h"
+#include "skinart.h"
+#include "skinimage.h"
+#include "soundcommands.h"
+#include "userprompt.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QScreen>
+
+namespace {
+struct Spot {
+    int left, top, width, height;
+};
+
+// Design positions in twips.
+constexpr std::array<Spot, HoverRules::ToolbarCount> ToolbarSpots{{
+    {360, 970, 555, 480},
+    {990, 970, 555, 480},
+    {1920, 970, 555, 480},
+    {0, 0, 0, 0}, // not used
+    {2560, 975, 555, 480},
+    {3445, 975, 555, 480},
+    {4150, 975, 555, 480},
+    {4780, 975, 555, 480},
+}};
+constexpr std::array<Spot, HoverRules::MenuCount> MenuSpots{{
+    {270, 630, 720, 270},
+    {1070, 630, 840, 270},
+    {1980, 630, 1020, 270},
+    {3090, 630, 930, 270},
+}};
+constexpr std::array<Spot, HoverRules::CtrlCount> CtrlSpots{{
+    {300, 7240, 510, 480},
+    {960, 7240, 510, 480},
+    {1620, 7240, 510, 480},
+    {2280, 7240, 510, 480},
+    {2940, 7240, 510, 480},
+    {3600, 7240, 510, 480},
+    {9640, 7240, 1620, 480},
+}};
+constexpr Spot MinSpot{10560, 180, 330, 330};
+constexpr Spot ExitSpot{10940, 180, 330, 330};
+constexpr Spot OpenSpot{2190, 3300, 465, 540};
+constexpr Spot FeedbackSpot{9720, 8070, 1245, 255};
+constexpr Spot TextSpot{270, 8070, 3315, 210};
+constexpr Spot VersionSpot{2580, 240, 1305, 210};
+constexpr int ClientWidth = 11460;
+constexpr int ClientHeight = 8460;
+
+QFont tahoma(double points, bool bold = false)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("sans-serif")});
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColor(QLabel *label, QRgb color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor::fromRgb(color));
+    label->setPalette(palette);
+}
+} // namespace
+
+frmMain::frmMain(Environment environment, QWidget *parent)
+    : SkinnedWindow(parent), m_environment(std::move(environment)),
+      m_scale(m_environment.scale ? *m_environment.scale
+                                  : ScreenScale::fromDpi(logicalDpiX(), logicalDpiY())),
+      m_work(m_environment.cacheBase)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setMouseTracking(true);
+    if (m_environment.setupPath.isEmpty())
+        m_environment.setupPath = SetupFile::defaultPath();
+    if (!m_environment.endProgram)
+        m_environment.endProgram = [] { QCoreApplication::exit(0); };
+
+    // The load runs in this order; a step that fails leaves its defaults and
+    // the next goes on.
+    setSkin(SkinArt::picture(QStringLiteral("main"), QSize(765, 565), SkinArt::Kind::Skin));
+    m_settings = SetupFile::read(m_environment.setupPath);
+    loadPictures();
+    createControls();
+    connectHover();
+    QCoreApplication::processEvents();
+
+    if (QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+frmMain::~frmMain()
+{
+    if (!m_ended)
+        m_work.remove();
+}
+
+void frmMain::place(QWidget *control, int left, int top, int width, int height) const
+{
+    control->setGeometry(m_scale.pixels(left, top, width, height));
+}
+
+void frmMain::loadPictures()
+{
+    using SkinArt::Kind;
+    const auto size = [this](const Spot &spot) {
+        return m_scale.pixels(spot.left, spot.top, spot.width, spot.height).size();
+    };
+    for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
+        if (HoverRules::isToolbarIndex(i))
+            imgButtonData[i] = SkinArt::picture(QStringLiteral("toolbar%1-light").arg(i),
+                                                size(ToolbarSpots[i]), Kind::Highlight);
+    }
+    for (int i = 0; i < HoverRules::MenuCount; ++i)
+        imgMenuData[i] = SkinArt::picture(QStringLiteral("menu%1-light").arg(i),
+                                          size(MenuSpots[i]), Kind::Highlight);
+    for (int i = 0; i < HoverRules::CtrlCount; ++i) {
+        imgCtrlButtonLight[i] = SkinArt::picture(QStringLiteral("ctrl%1-light").arg(i),
+                                                 size(CtrlSpots[i]), Kind::Highlight);
+        imgCtrlButtonPress[i] = SkinArt::picture(QStringLiteral("ctrl%1-press").arg(i),
+                                                 size(CtrlSpots[i]), Kind::Pressed);
+    }
+    imgMinLight = SkinArt::picture(QStringLiteral("min-light"), size(MinSpot), Kind::Highlight);
+    imgExitLight = SkinArt::picture(QStringLiteral("exit-light"), size(ExitSpot), Kind::Highlight);
+    imgGettingStartedLight =
+        SkinArt::picture(QStringLiteral("open-light"), size(OpenSpot), Kind::Highlight);
+}
+
+void frmMain::createControls()
+{
+    const auto make = [this](const QString &name, const Spot &spot, const QString &tip) {
+        auto *image = new SkinImage(this);
+        image->setObjectName(name);
+        image->setToolTip(tip);
+        place(image, spot.left, spot.top, spot.width, spot.height);
+        return image;
+    };
+    for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
+        if (HoverRules::isToolbarIndex(i))
+            imgButton[i] = make(QStringLiteral("imgButton_%1").arg(i), ToolbarSpots[i],
+                                HoverRules::toolbarTip(i));
+    }
+    for (int i = 0; i < HoverRules::MenuCount; ++i)
+        imgMenu[i] = make(QStringLiteral("imgMenu_%1").arg(i), MenuSpots[i], {});
+    for (int i = 0; i < HoverRules::CtrlCount; ++i)
+        imgCtrlButton[i] = make(QStringLiteral("imgCtrlButton_%1").arg(i), CtrlSpots[i],
+                                HoverRules::ctrlTip(i));
+    imgMin = make(QStringLiteral("imgMin"), MinSpot, HoverRules::minTip());
+    imgExit = make(QStringLiteral("imgExit"), ExitSpot, HoverRules::exitTip());
+    imgOpen = make(QStringLiteral("imgOpen"), OpenSpot, {});
+    imgFeedback = make(QStringLiteral("imgFeedback"), FeedbackSpot, {});
+    imgOpen->setCursor(SkinArt::handCursor());
+    imgFeedback->setCursor(SkinArt::handCursor());
+
+    lblText = new QLabel(this);
+    lblText->setObjectName(QStringLiteral("lblText"));
+    lblText->setFont(tahoma(m_scale.fontPoints(8)));
+    setTextColor(lblText, TextColor);
+    place(lblText, TextSpot.left, TextSpot.top, TextSpot.width, TextSpot.height);
+
+    // A press on the version label moves the window like the bare skin: the
+    // label leaves mouse presses to the window beneath.
+    lblVersion = new QLabel(QStringLiteral("- Ver %1.%2.%3")
+                                .arg(KESMARIN_VERSION_MAJOR)
+                                .arg(KESMARIN_VERSION_MINOR)
+                                .arg(KESMARIN_VERSION_PATCH),
+                            this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setFont(tahoma(m_scale.fontPoints(9), true));
+    setTextColor(lblVersion, 0xFFFFFFFF);
+    place(lblVersion, VersionSpot.left, VersionSpot.top, VersionSpot.width, VersionSpot.height);
+}
+
+void frmMain::connectHover()
+{
+    for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
+        SkinImage *button = imgButton[i];
+        if (!button)
+            continue;
+        connect(button, &SkinImage::mouseMoved, this, [this, i] {
+            m_rules.moveOverToolbar(i);
+            showLooks();
+        });
+        connect(button, &SkinImage::pressed, this, [this, i] {
+            m_rules.pressToolbar(i);
+            showLooks();
+        });
+        connect(button, &SkinImage::released, this, [this, i] {
+            m_rules.releaseToolbar(i);
+            showLooks();
+        });
+        connect(button, &SkinImage::clicked, this, [this, i] { imgButton_Click(i); });
+    }
+    for (int i = 0; i < HoverRules::CtrlCount; ++i) {
+        SkinImage *button = imgCtrlButton[i];
+        connect(button, &SkinImage::mouseMoved, this, [this, i] {
+            m_rules.moveOverCtrl(i);
+            showLooks();
+        });
+        connect(button, &SkinImage::pressed, this, [this, i] {
+            m_rules.pressCtrl(i);
+            showLooks();
+        });
+        connect(button, &SkinImage::released, this, [this, i] {
+            m_rules.releaseCtrl(i);
+            showLooks();
+        });
+        connect(button, &SkinImage::clicked, this, [this, i] { imgCtrlButton_Click(i); });
+    }
+    for (int i = 0; i < HoverRules::MenuCount; ++i) {
+        connect(imgMenu[i], &SkinImage::mouseMoved, this, [this, i] {
+            m_rules.moveOverMenu(i);
+            showLooks();
+        });
+        connect(imgMenu[i], &SkinImage::clicked, this, [this, i] { imgMenu_Click(i); });
+    }
+    connect(imgMin, &SkinImage::mouseMoved, this, [this] {
+        m_rules.moveOverMin();
+        showLooks();
+    });
+    connect(imgMin, &SkinImage::clicked, this, &QWidget::showMinimized);
+    connect(imgExit, &SkinImage::mouseMoved, this, [this] {
+        m_rules.moveOverExit();
+        showLooks();
+    });
+    connect(imgExit, &SkinImage::clicked, this, &QWidget::close);
+    connect(imgOpen, &SkinImage::mouseMoved, this, [this] {
+        m_rules.moveOverOpen();
+        showLooks();
+    });
+    connect(imgOpen, &SkinImage::clicked, this, [this] { imgButton_Click(0); });
+    connect(imgFeedback, &SkinImage::clicked, this, &frmMain::imgFeedback_Click);
+}
+
+void frmMain::showLooks()
+{
+    using Look = HoverRules::Look;
+    const auto show = [](SkinImage *image, Look look, const QPixmap &light,
+                         const QPixmap &press = {}) {
+        if (!image)
+            return;
+        if (look == Look::Highlight)
+            image->setPicture(light);
+        else if (look == Look::Pressed)
+            image->setPicture(press);
+        else
+            image->clearPicture();
+    };
+    show(imgExit, m_rules.exit(), imgExitLight);
+    show(imgMin, m_rules.min(), imgMinLight);
+    show(imgOpen, m_rules.open(), imgGettingStartedLight);
+    for (int i = 0; i < HoverRules::ToolbarCount; ++i)
+        show(imgButton[i], m_rules.toolbar(i), imgButtonData[i]);
+    for (int i = 0; i < HoverRules::MenuCount; ++i)
+        show(imgMenu[i], m_rules.menu(i), imgMenuData[i]);
+    for (int i = 0; i < HoverRules::CtrlCount; ++i)
+        show(imgCtrlButton[i], m_rules.ctrl(i), imgCtrlButtonLight[i], imgCtrlButtonPress[i]);
+    lblText->setText(m_rules.hint());
+}
+
+void frmMain::bareMouseMove(QMouseEvent *)
+{
+    m_rules.moveOverBare();
+    showLooks();
+}
+
+void frmMain::imgButton_Click(int index)
+{
+    switch (index) {
+    case 5:
+        showSettings();
+        break;
+    case 7:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::imgCtrlButton_Click(int index)
+{
+    // The transport row's save button is the toolbar's save command.
+    if (index == 6)
+        imgButton_Click(1);
+}
+
+void frmMain::imgMenu_Click(int) {}
+
+void frmMain::imgFeedback_Click() {}
+
+void frmMain::showSettings()
+{
+    if (!m_setting) {
+        m_setting = new frmSetting(m_settings.openFolderChoice, m_settings.ringSoundChoice,
+                                   m_environment.setupPath, m_scale, this);
+        m_setting->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_setting->show();
+    m_setting->raise();
+    m_setting->activateWindow();
+}
+
+bool frmMain::confirmExit()
+{
+    UserPrompt::Message message;
+    message.text = QStringLiteral("真的要退出?");
+    message.title = QStringLiteral("退出");
+    message.icon = UserPrompt::Icon::Exclamation;
+    message.buttons = UserPrompt::Buttons::OkCancel;
+    return m_environment.prompt->show(message);
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_ended) {
+        event->accept();
+        return;
+    }
+    // A second close while the question is up (Alt+F4 twice) waits for it.
+    if (m_asking) {
+        event->ignore();
+        return;
+    }
+    m_asking = true;
+    const bool ok = confirmExit();
+    m_asking = false;
+    if (!ok) {
+        event->ignore();
+        return;
+    }
+    shutdown();
+    event->accept();
+}
+
+void frmMain::shutdown()
+{
+    m_ended = true;
+    if (m_setting)
+        m_setting->close();
+    if (SoundCommands *sound = m_environment.sound) {
+        sound->send(QStringLiteral("stop sound"));
+        sound->send(QStringLiteral("close sound"));
+    }
+    QCoreApplication::processEvents();
+    m_work.remove();
+    m_environment.endProgram();
+}

@@ -1,0 +1,69 @@
+#include "frmsetting.h"
+
+#include "setupfile.h"
+#include "skinart.h"
+#include "skinimage.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+namespace {
+// A stored value outside the list leaves the list without a selection.
+void select(QComboBox *list, qint16 value)
+{
+    list->setCurrentIndex(value >= 0 && value < list->count() ? value : -1);
+}
+} // namespace
+
+frmSetting::frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice,
+                       const QString &setupPath, const ScreenScale &scale, QWidget *parent)
+    : SkinnedWindow(parent), m_openFolderChoice(openFolderChoice),
+      m_ringSoundChoice(ringSoundChoice), m_setupPath(setupPath)
+{
+    setObjectName(QStringLiteral("frmSetting"));
+    setWindowTitle(QStringLiteral("设置"));
+    setDragStart(DragStart::OnMove);
+    setSkin(SkinArt::picture(QStringLiteral("setting"), QSize(420, 252), SkinArt::Kind::Skin));
+
+    const auto place = [&scale](QWidget *control, int left, int top, int width, int height) {
+        control->setGeometry(scale.pixels(left, top, width, height));
+    };
+
+    cmbOF = new QComboBox(this);
+    cmbOF->setObjectName(QStringLiteral("cmbOF"));
+    cmbOF->addItems({QStringLiteral("Open the folder"), QStringLiteral("Do Nothing")});
+    place(cmbOF, 690, 1200, 4695, 330);
+
+    cmbRS = new QComboBox(this);
+    cmbRS->setObjectName(QStringLiteral("cmbRS"));
+    cmbRS->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
+    place(cmbRS, 690, 2220, 4695, 330);
+
+    select(cmbOF, m_openFolderChoice);
+    select(cmbRS, m_ringSoundChoice);
+
+    cmdOK = new QPushButton(QStringLiteral("        O K"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    place(cmdOK, 960, 2880, 1905, 555);
+    cmbBack = new QPushButton(QStringLiteral("        返回"), this);
+    cmbBack->setObjectName(QStringLiteral("cmbBack"));
+    place(cmbBack, 3120, 2880, 1905, 555);
+
+    Image1 = new SkinImage(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setCursor(SkinArt::handCursor());
+    place(Image1, 5820, 180, 225, 285);
+
+    connect(cmdOK, &QAbstractButton::clicked, this, &frmSetting::cmdOK_Click);
+    connect(cmbBack, &QAbstractButton::clicked, this, &QWidget::close);
+    connect(Image1, &SkinImage::clicked, this, &QWidget::close);
+}
+
+void frmSetting::cmdOK_Click()
+{
+    m_openFolderChoice = qint16(cmbOF->currentIndex());
+    m_ringSoundChoice = qint16(cmbRS->currentIndex());
+    // A file that cannot be written leaves the choices changed for this run.
+    SetupFile::write(m_setupPath, {m_openFolderChoice, m_ringSoundChoice});
+    close();
+}

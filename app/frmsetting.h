@@ -1,0 +1,31 @@
+#pragma once
+
+#include "screenscale.h"
+#include "skinnedwindow.h"
+
+class QAbstractButton;
+class QComboBox;
+class SkinImage;
+
+// The settings dialog: the two after-export choices. Confirm stores them in
+// memory and in setup.ini and closes; back and the close mark only close.
+class frmSetting : public SkinnedWindow
+{
+    Q_OBJECT
+public:
+    frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice, const QString &setupPath,
+               const ScreenScale &scale, QWidget *parent = nullptr);
+
+    QComboBox *cmbOF = nullptr;
+    QComboBox *cmbRS = nullptr;
+    QAbstractButton *cmdOK = nullptr;
+    QAbstractButton *cmbBack = nullptr;
+    SkinImage *Image1 = nullptr;
+
+    void cmdOK_Click();
+
+private:
+    qint16 &m_openFolderChoice;
+    qint16 &m_ringSoundChoice;
+    QString m_setupPath;
+};

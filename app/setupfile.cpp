@@ -1,0 +1,136 @@
+#include "setupfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+// More than any real settings file; a huge file is not read whole.
+constexpr qint64 MaxRead = 64 * 1024;
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+} // namespace
+
+QString SetupFile::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
+           + QStringLiteral("/setup.ini");
+}
+
+qint16 SetupFile::fieldValue(const QByteArray &field)
+{
+    qsizetype i = 0;
+    const qsizetype n = field.size();
+    while (i < n && isBlank(field[i]))
+        ++i;
+    if (i < n && field[i] == '"') // a quoted field reads like its contents
+        ++i;
+    const qsizetype start = i;
+    if (i < n && (field[i] == '-' || field[i] == '+'))
+        ++i;
+    qsizetype digits = 0;
+    while (i < n && isDigit(field[i]))
+        ++i, ++digits;
+    if (i < n && field[i] == '.') {
+        ++i;
+        while (i < n && isDigit(field[i]))
+            ++i, ++digits;
+    }
+    if (digits == 0)
+        return 0;
+    // An exponent counts only when digits follow it.
+    if (i < n && (field[i] == 'e' || field[i] == 'E')) {
+        qsizetype j = i + 1;
+        if (j < n && (field[j] == '-' || field[j] == '+'))
+            ++j;
+        if (j < n && isDigit(field[j])) {
+            while (j < n && isDigit(field[j]))
+                ++j;
+            i = j;
+        }
+    }
+    const QByteArray number = field.mid(start, i - start);
+    double value = 0;
+    const char *first = number.constData();
+    if (*first == '+') // from_chars takes no plus sign
+        ++first;
+    const auto [end, error] = std::from_chars(first, number.constData() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Too large for a double reads as the far end of the range; too small as 0.
+        const bool tiny = number.contains("e-") || number.contains("E-");
+        value = tiny ? 0.0 : (number.startsWith('-') ? -HUGE_VAL : HUGE_VAL);
+    } else if (error != std::errc()) {
+        return 0;
+    }
+    constexpr double Low = std::numeric_limits<qint16>::min();
+    constexpr double High = std::numeric_limits<qint16>::max();
+    if (value <= Low)
+        return qint16(Low);
+    if (value >= High)
+        return qint16(High);
+    return qint16(std::nearbyint(value)); // default rounding mode: halves to even
+}
+
+SetupValues SetupFile::parse(const QByteArray &text)
+{
+    SetupValues values;
+    QByteArray fields[2];
+    int field = 0;
+    for (qsizetype i = 0; i < text.size() && field < 2; ++i) {
+        const char c = text[i];
+        if (c == ',' || c == '\n') {
+            ++field;
+        } else if (c == '\r') {
+            ++field;
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            fields[field].append(c);
+        }
+    }
+    values.openFolderChoice = fieldValue(fields[0]);
+    values.ringSoundChoice = fieldValue(fields[1]);
+    return values;
+}
+
+SetupValues SetupFile::read(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return parse(file.read(MaxRead));
+}
+
+QByteArray SetupFile::format(const SetupValues &values)
+{
+    return QByteArray::number(values.openFolderChoice) + "\r\n"
+           + QByteArray::number(values.ringSoundChoice) + "\r\n";
+}
+
+bool SetupFile::write(const QString &path, const SetupValues &values)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = format(values);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

@@ -1,0 +1,48 @@
+#include "skinimage.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+SkinImage::SkinImage(QWidget *parent) : QWidget(parent)
+{
+    setMouseTracking(true);
+}
+
+void SkinImage::setPicture(const QPixmap &picture)
+{
+    if (picture.cacheKey() == m_picture.cacheKey())
+        return;
+    m_picture = picture;
+    update();
+}
+
+void SkinImage::paintEvent(QPaintEvent *)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    // Pictures are made the size of their button; a stray size is fitted
+    // without blending so the skin's colours stay exact.
+    painter.drawPixmap(rect(), m_picture);
+}
+
+void SkinImage::mouseMoveEvent(QMouseEvent *)
+{
+    emit mouseMoved();
+}
+
+void SkinImage::mousePressEvent(QMouseEvent *event)
+{
+    m_leftDown = event->button() == Qt::LeftButton;
+    emit pressed();
+}
+
+void SkinImage::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = m_leftDown && event->button() == Qt::LeftButton
+                       && rect().contains(event->position().toPoint());
+    m_leftDown = false;
+    emit released();
+    if (click)
+        emit clicked();
+}

@@ -1,0 +1,288 @@
+#include "apptestsupport.h"
+#include "skinimage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTest>
+
+#include <sys/stat.h>
+
+class TestFrmMain : public QObject
+{
+    Q_OBJECT
+private slots:
+    void loadReadsSettings();
+    void privateWorkingFolder();
+    void versionAndTextColours();
+    void scaledLayout_data();
+    void scaledLayout();
+    void skinShape();
+    void exitCancelled_data();
+    void exitCancelled();
+    void exitConfirmed_data();
+    void exitConfirmed();
+    void secondCloseWhileAsking();
+    void hoverFollowsTheMouse();
+    void oneSettingsDialog();
+};
+
+namespace {
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// The three ways to close the window.
+void closeBy(frmMain &window, const QString &how)
+{
+    if (how == u"imgExit")
+        QTest::mouseClick(window.imgExit, Qt::LeftButton);
+    else if (how == u"command 7")
+        window.imgButton_Click(7);
+    else
+        window.close(); // what the window manager's close and Alt+F4 do
+}
+
+void addCloseRows()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("imgExit") << QStringLiteral("imgExit");
+    QTest::newRow("command 7") << QStringLiteral("command 7");
+    QTest::newRow("window manager") << QStringLiteral("window manager");
+}
+} // namespace
+
+void TestFrmMain::loadReadsSettings()
+{
+    MainWindowFixture fixture;
+    writeFile(fixture.setupPath(), "1\r\n1\r\n");
+    frmMain window(fixture.environment());
+    QCOMPARE(window.settings(), (SetupValues{1, 1}));
+}
+
+void TestFrmMain::privateWorkingFolder()
+{
+    MainWindowFixture fixture;
+    frmMain first(fixture.environment());
+    frmMain second(fixture.environment());
+    const QFileInfo folder(first.workingFolder());
+    QVERIFY(folder.isDir());
+    QCOMPARE(folder.absolutePath(), QDir(fixture.cacheBase()).absolutePath());
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(folder.filePath()).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 07777, 0700u);
+    QCOMPARE(QFileInfo(first.workingFile()).fileName(), QStringLiteral("open.wav"));
+    QCOMPARE(QFileInfo(first.workingFile()).absolutePath(), folder.absoluteFilePath());
+    // Two running copies never share a working file.
+    QVERIFY(first.workingFile() != second.workingFile());
+}
+
+void TestFrmMain::versionAndTextColours()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    QCOMPARE(window.lblVersion->text(), QStringLiteral("- Ver 1.1.8"));
+    QCOMPARE(window.lblText->palette().color(QPalette::WindowText), QColor(11, 77, 109));
+    QCOMPARE(window.lblText->text(), QString());
+    QVERIFY(window.lblVersion->font().bold());
+}
+
+void TestFrmMain::scaledLayout_data()
+{
+    QTest::addColumn<double>("twipsPerPixel");
+    QTest::newRow("96 dpi") << 15.0;
+    QTest::newRow("120 dpi") << 12.0;
+}
+
+void TestFrmMain::scaledLayout()
+{
+    QFETCH(double, twipsPerPixel);
+    const ScreenScale scale(twipsPerPixel, twipsPerPixel);
+    // A control designed at 1500 twips stands at 1500 x k twips: 100 pixels either way.
+    QCOMPARE(scale.adjustX(1500), 1500 * twipsPerPixel / 15);
+    QCOMPARE(scale.pixelsX(1500), 100);
+    // The strip's end handle starts 728 pixels from its left.
+    QCOMPARE(scale.pixelsX(10920), 728);
+
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment(scale));
+    // Every control keeps its spot on the skin in pixels; fonts shrink with
+    // the finer screen so text keeps its size in pixels.
+    QCOMPARE(window.imgButton[0]->geometry(), QRect(24, 65, 37, 32));
+    QCOMPARE(window.imgCtrlButton[6]->geometry(), QRect(643, 483, 108, 32));
+    QCOMPARE(window.imgExit->geometry(), QRect(729, 12, 22, 22));
+    QCOMPARE(window.lblText->geometry(), QRect(18, 538, 221, 14));
+    QCOMPARE(window.lblVersion->font().pointSizeF(), 9 * twipsPerPixel / 15);
+}
+
+void TestFrmMain::skinShape()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    const QImage skin = window.skin().toImage();
+    QCOMPARE(window.size(), QSize(765, 565));
+    // Key-coloured skin pixels are outside the window's shape, all others inside.
+    int keyed = 0;
+    for (int y = 0; y < skin.height(); y += 3) {
+        for (int x = 0; x < skin.width(); x += 3) {
+            const bool key = skin.pixel(x, y) == SkinnedWindow::KeyColor;
+            keyed += key;
+            QVERIFY2(window.mask().contains(QPoint(x, y)) != key,
+                     qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
+    QVERIFY2(keyed > 0, "the skin cuts nothing away");
+}
+
+void TestFrmMain::exitCancelled_data()
+{
+    addCloseRows();
+}
+
+void TestFrmMain::exitCancelled()
+{
+    QFETCH(QString, how);
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    writeFile(window.workingFile(), "RIFF");
+    fixture.prompt.queueAnswer(false);
+
+    closeBy(window, how);
+
+    QCOMPARE(fixture.prompt.shown().size(), 1);
+    const UserPrompt::Message &asked = fixture.prompt.shown().first();
+    QCOMPARE(asked.text, QStringLiteral("真的要退出?"));
+    QCOMPARE(asked.title, QStringLiteral("退出"));
+    QCOMPARE(asked.icon, UserPrompt::Icon::Exclamation);
+    QCOMPARE(asked.buttons, UserPrompt::Buttons::OkCancel);
+    // Cancel leaves everything as it was: the window, playback, the file.
+    QVERIFY(window.isVisible());
+    QVERIFY(fixture.sound.commands.isEmpty());
+    QVERIFY(QFile::exists(window.workingFile()));
+    QCOMPARE(fixture.ends, 0);
+}
+
+void TestFrmMain::exitConfirmed_data()
+{
+    addCloseRows();
+}
+
+void TestFrmMain::exitConfirmed()
+{
+    QFETCH(QString, how);
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    const QString folder = window.workingFolder();
+    writeFile(window.workingFile(), "RIFF");
+    writeFile(folder + QStringLiteral("/left-by-a-job.tmp"), "x");
+    fixture.prompt.queueAnswer(true);
+
+    closeBy(window, how);
+
+    QCOMPARE(fixture.prompt.shown().size(), 1);
+    QCOMPARE(fixture.sound.commands,
+             (QStringList{QStringLiteral("stop sound"), QStringLiteral("close sound")}));
+    QVERIFY(!QFile::exists(window.workingFile()));
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(!window.isVisible());
+    QCOMPARE(fixture.ends, 1);
+    // The end is not asked again.
+    window.close();
+    QCOMPARE(fixture.prompt.shown().size(), 1);
+    QCOMPARE(fixture.ends, 1);
+}
+
+void TestFrmMain::secondCloseWhileAsking()
+{
+    MainWindowFixture fixture;
+    // The prompt is answered while a second close arrives (Alt+F4 pressed
+    // again behind the question): only one question, one end.
+    struct NestedClosePrompt : UserPrompt {
+        frmMain *window = nullptr;
+        int asked = 0;
+        bool show(const Message &) override
+        {
+            ++asked;
+            if (asked == 1)
+                window->close();
+            return true;
+        }
+    } prompt;
+    frmMain::Environment env = fixture.environment();
+    env.prompt = &prompt;
+    frmMain window(std::move(env));
+    prompt.window = &window;
+    window.show();
+    window.close();
+    QCOMPARE(prompt.asked, 1);
+    QCOMPARE(fixture.ends, 1);
+    QCOMPARE(fixture.sound.commands.size(), 2);
+}
+
+void TestFrmMain::hoverFollowsTheMouse()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto centre = [](QWidget *w) { return w->rect().center(); };
+
+    QTest::mouseMove(window.imgButton[0], centre(window.imgButton[0]));
+    QTRY_VERIFY(window.imgButton[0]->hasPicture());
+    QCOMPARE(window.lblText->text(), QStringLiteral("打开媒体文件"));
+
+    QTest::mouseMove(window.imgButton[1], centre(window.imgButton[1]));
+    QTRY_VERIFY(window.imgButton[1]->hasPicture());
+    QVERIFY(!window.imgButton[0]->hasPicture());
+
+    QTest::mouseMove(window.imgCtrlButton[2], centre(window.imgCtrlButton[2]));
+    QTRY_VERIFY(window.imgCtrlButton[2]->hasPicture());
+    QVERIFY(window.imgButton[1]->hasPicture());
+    QCOMPARE(window.lblText->text(), QStringLiteral("暂停"));
+
+    // Press and release a transport button: the pressed picture differs from
+    // the highlight and stays after the release.
+    const QPixmap light = window.imgCtrlButton[2]->picture();
+    QTest::mousePress(window.imgCtrlButton[2], Qt::LeftButton, {}, centre(window.imgCtrlButton[2]));
+    QVERIFY(window.rules().isButtonDown());
+    const QPixmap pressed = window.imgCtrlButton[2]->picture();
+    QVERIFY(pressed.cacheKey() != light.cacheKey());
+    QTest::mouseRelease(window.imgCtrlButton[2], Qt::LeftButton, {}, centre(window.imgCtrlButton[2]));
+    QCOMPARE(window.imgCtrlButton[2]->picture().cacheKey(), pressed.cacheKey());
+
+    QTest::mouseMove(&window, QPoint(600, 75)); // bare skin
+    QTRY_VERIFY(!window.imgCtrlButton[2]->hasPicture());
+    QVERIFY(!window.imgButton[1]->hasPicture());
+    QCOMPARE(window.lblText->text(), QString());
+}
+
+void TestFrmMain::oneSettingsDialog()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    window.imgButton_Click(5);
+    QPointer<frmSetting> dialog = window.settingsDialog();
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!dialog->isModal());
+    window.imgButton_Click(5);
+    QCOMPARE(window.settingsDialog(), dialog.data());
+    QCOMPARE(window.findChildren<frmSetting *>().size(), 1);
+    // Closed, it goes; the next command loads it afresh.
+    dialog->close();
+    QTRY_VERIFY(dialog.isNull());
+    window.imgButton_Click(5);
+    QVERIFY(window.settingsDialog());
+    QVERIFY(window.settingsDialog()->isVisible());
+}
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"

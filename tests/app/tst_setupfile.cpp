@@ -1,0 +1,145 @@
+#include "setupfile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestSetupFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void read_data();
+    void read();
+    void missingFile();
+    void writeBytes_data();
+    void writeBytes();
+    void writeRoundTrips();
+    void unwritablePathFails();
+};
+
+void TestSetupFile::read_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("openFolder");
+    QTest::addColumn<int>("ringSound");
+
+    // As the settings dialog writes it.
+    QTest::newRow("written by the dialog") << QByteArray("1\r\n1\r\n") << 1 << 1;
+    QTest::newRow("defaults written") << QByteArray("0\r\n0\r\n") << 0 << 0;
+    QTest::newRow("no selection written as -1") << QByteArray("-1\r\n-1\r\n") << -1 << -1;
+    // Field separators: a comma or any line end.
+    QTest::newRow("comma") << QByteArray("1,0") << 1 << 0;
+    QTest::newRow("bare LF") << QByteArray("0\n1\n") << 0 << 1;
+    QTest::newRow("bare CR") << QByteArray("1\r1") << 1 << 1;
+    QTest::newRow("no final line end") << QByteArray("1\r\n1") << 1 << 1;
+    QTest::newRow("blanks around numbers") << QByteArray("  1 \r\n\t1\r\n") << 1 << 1;
+    QTest::newRow("third field ignored") << QByteArray("1\r\n0\r\n77\r\n") << 1 << 0;
+    QTest::newRow("quoted fields") << QByteArray("\"1\",\"1\"") << 1 << 1;
+    // Missing or empty fields stay 0.
+    QTest::newRow("empty file") << QByteArray() << 0 << 0;
+    QTest::newRow("one value") << QByteArray("1\r\n") << 1 << 0;
+    QTest::newRow("empty first line") << QByteArray("\r\n1\r\n") << 0 << 1;
+    // No number at all reads as 0; a leading number counts.
+    QTest::newRow("garbage") << QByteArray("yes\r\nplease\r\n") << 0 << 0;
+    QTest::newRow("binary") << QByteArray("\x00\xff\xfe", 3) << 0 << 0;
+    QTest::newRow("number then text") << QByteArray("1abc\r\n1x\r\n") << 1 << 1;
+    QTest::newRow("plus sign") << QByteArray("+1\r\n+2.5\r\n") << 1 << 2;
+    QTest::newRow("sign only") << QByteArray("-\r\n+\r\n") << 0 << 0;
+    // Nearest 16-bit integer, halves to even.
+    QTest::newRow("fractions") << QByteArray("0.6\r\n1.4\r\n") << 1 << 1;
+    QTest::newRow("halves to even") << QByteArray("0.5\r\n1.5\r\n") << 0 << 2;
+    QTest::newRow("negative half") << QByteArray("-2.5\r\n-0.4\r\n") << -2 << 0;
+    QTest::newRow("exponent") << QByteArray("1e1\r\n2E-1\r\n") << 10 << 0;
+    QTest::newRow("out of range") << QByteArray("70000\r\n-70000\r\n") << 32767 << -32768;
+    QTest::newRow("limits") << QByteArray("32767\r\n-32768\r\n") << 32767 << -32768;
+    QTest::newRow("overflowing double") << QByteArray("1e999\r\n-1e999\r\n") << 32767 << -32768;
+}
+
+void TestSetupFile::read()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, openFolder);
+    QFETCH(int, ringSound);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("setup.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+
+    const SetupValues values = SetupFile::read(path);
+    QCOMPARE(values.openFolderChoice, openFolder);
+    QCOMPARE(values.ringSoundChoice, ringSound);
+}
+
+void TestSetupFile::missingFile()
+{
+    QTemporaryDir dir;
+    QCOMPARE(SetupFile::read(dir.filePath(QStringLiteral("setup.ini"))), SetupValues{});
+    // A folder where the file should be cannot be read either.
+    QCOMPARE(SetupFile::read(dir.path()), SetupValues{});
+}
+
+void TestSetupFile::writeBytes_data()
+{
+    QTest::addColumn<int>("openFolder");
+    QTest::addColumn<int>("ringSound");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("Do Nothing, No") << 1 << 1 << QByteArray("1\r\n1\r\n");
+    QTest::newRow("Do Nothing, Yes") << 1 << 0 << QByteArray("1\r\n0\r\n");
+    QTest::newRow("no selection") << -1 << 0 << QByteArray("-1\r\n0\r\n");
+}
+
+void TestSetupFile::writeBytes()
+{
+    QFETCH(int, openFolder);
+    QFETCH(int, ringSound);
+    QFETCH(QByteArray, bytes);
+
+    QTemporaryDir dir;
+    // The configuration folder may not exist yet on a fresh account.
+    const QString path = dir.filePath(QStringLiteral("config/kesmarin/setup.ini"));
+    QVERIFY(SetupFile::write(path, {qint16(openFolder), qint16(ringSound)}));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+    // Nothing but the file is left behind.
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("config/kesmarin"))).entryList(QDir::Files),
+             QStringList{QStringLiteral("setup.ini")});
+}
+
+void TestSetupFile::writeRoundTrips()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("setup.ini"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("a much longer old content that must go\r\n");
+    file.close();
+    const SetupValues values{-1, 1};
+    QVERIFY(SetupFile::write(path, values));
+    QCOMPARE(SetupFile::read(path), values);
+}
+
+void TestSetupFile::unwritablePathFails()
+{
+    QTemporaryDir dir;
+    // A settings path below a plain file cannot be written: the write says so.
+    const QString blocker = dir.filePath(QStringLiteral("config"));
+    QFile file(blocker);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("0\r\n1\r\n");
+    file.close();
+    QVERIFY(!SetupFile::write(blocker + QStringLiteral("/setup.ini"), {1, 1}));
+    // A settings path that is a folder is refused and left as it is.
+    const QString folder = dir.filePath(QStringLiteral("setup.ini"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(!SetupFile::write(folder, {1, 1}));
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("0\r\n1\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestSetupFile)
+#include "tst_setupfile.moc"
