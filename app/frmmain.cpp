@@ -1,9 +1,13 @@
 #include "frmmain.h"
 
+#include "consolerunner.h"
 #include "frmsetting.h"
 #include "skinart.h"
 #include "skinimage.h"
-#include "soundcommands.h"
+#include "soundchannel.h"
+#include "stripwidget.h"
+#include "timelabels.h"
+#include "timelineeditor.h"
 #include "userprompt.h"
 
 #include <QCloseEvent>
@@ -11,6 +15,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
+
+#include <cmath>
 
 namespace {
 struct Spot {
@@ -49,6 +55,7 @@ constexpr Spot OpenSpot{2190, 3300, 465, 540};
 constexpr Spot FeedbackSpot{9720, 8070, 1245, 255};
 constexpr Spot TextSpot{270, 8070, 3315, 210};
 constexpr Spot VersionSpot{2580, 240, 1305, 210};
+constexpr Spot StripSpot{150, 1560, 11195, 5400};
 constexpr int ClientWidth = 11460;
 constexpr int ClientHeight = 8460;
 
@@ -86,7 +93,29 @@ frmMain::frmMain(Environment environment, QWidget *parent)
     // The load runs in this order; a step that fails leaves its defaults and
     // the next goes on.
     setSkin(SkinArt::picture(QStringLiteral("main"), QSize(765, 565), SkinArt::Kind::Skin));
-    m_settings = SetupFile::read(m_environment.setupPath);
+    m_state.OpenFolderChoice = 0;
+    m_state.RingSoundChoice = 0;
+    const SetupValues stored = SetupFile::read(m_environment.setupPath);
+    m_state.OpenFolderChoice = stored.openFolderChoice;
+    m_state.RingSoundChoice = stored.ringSoundChoice;
+    m_state.FileOpened = m_state.Dragging = m_state.Paused = False16;
+    objDOS = new ConsoleRunner(*m_environment.prompt, this);
+    objDOS->setObjectName(QStringLiteral("objDOS"));
+    objDOS1 = new ConsoleRunner(*m_environment.prompt, this);
+    objDOS1->setObjectName(QStringLiteral("objDOS1"));
+    m_state.PlayingSelection = False16;
+    m_state.SelBegin = 0;
+    m_state.SelEnd = 0;
+
+    m_sound = m_environment.sound;
+    if (!m_sound) {
+        m_ownSound = std::make_unique<SoundChannel>();
+        m_sound = m_ownSound.get();
+    }
+    // The editor's model places the begin set at 0 and the end set at the
+    // strip's width as it starts.
+    m_editor = new TimelineEditor(m_state, *m_sound, *m_environment.prompt, m_work.workingFile(),
+                                  int(std::lround(m_scale.twipsPerPixelX())), this);
     loadPictures();
     createControls();
     connectHover();
@@ -98,6 +127,11 @@ frmMain::frmMain(Environment environment, QWidget *parent)
 
 frmMain::~frmMain()
 {
+    // The strip and labels use the editor, the editor uses the sound channel:
+    // they go first, before the members they refer to.
+    delete picOpened;
+    delete timeLabels;
+    delete m_editor;
     if (!m_ended)
         m_work.remove();
 }
@@ -176,6 +210,14 @@ void frmMain::createControls()
     lblVersion->setFont(tahoma(m_scale.fontPoints(9), true));
     setTextColor(lblVersion, 0xFFFFFFFF);
     place(lblVersion, VersionSpot.left, VersionSpot.top, VersionSpot.width, VersionSpot.height);
+
+    picOpened = new StripWidget(*m_editor, this);
+    picOpened->setObjectName(QStringLiteral("picOpened"));
+    place(picOpened, StripSpot.left, StripSpot.top, StripSpot.width, StripSpot.height);
+    picOpened->hide();
+    timeLabels = new TimeLabels(m_editor->model(), this);
+    // The hint line and the open picture stay above the strip's area.
+    lblText->raise();
 }
 
 void frmMain::connectHover()
@@ -237,6 +279,9 @@ void frmMain::connectHover()
     });
     connect(imgOpen, &SkinImage::clicked, this, [this] { imgButton_Click(0); });
     connect(imgFeedback, &SkinImage::clicked, this, &frmMain::imgFeedback_Click);
+    // The transport row's save button is the toolbar's save command.
+    connect(&m_editor->controller(), &PlaybackController::saveRequested, this,
+            [this] { imgButton_Click(1); });
 }
 
 void frmMain::showLooks()
@@ -287,9 +332,7 @@ void frmMain::imgButton_Click(int index)
 
 void frmMain::imgCtrlButton_Click(int index)
 {
-    // The transport row's save button is the toolbar's save command.
-    if (index == 6)
-        imgButton_Click(1);
+    m_editor->controller().imgCtrlButton_Click(index);
 }
 
 void frmMain::imgMenu_Click(int) {}
@@ -299,7 +342,7 @@ void frmMain::imgFeedback_Click() {}
 void frmMain::showSettings()
 {
     if (!m_setting) {
-        m_setting = new frmSetting(m_settings.openFolderChoice, m_settings.ringSoundChoice,
+        m_setting = new frmSetting(m_state.OpenFolderChoice, m_state.RingSoundChoice,
                                    m_environment.setupPath, m_scale, this);
         m_setting->setAttribute(Qt::WA_DeleteOnClose);
     }
@@ -345,10 +388,12 @@ void frmMain::shutdown()
     m_ended = true;
     if (m_setting)
         m_setting->close();
-    if (SoundCommands *sound = m_environment.sound) {
-        sound->send(QStringLiteral("stop sound"));
-        sound->send(QStringLiteral("close sound"));
-    }
+    // A coder job still running would write after the program has gone.
+    objDOS->cancel();
+    objDOS1->cancel();
+    m_editor->controller().Timer2().stop();
+    m_sound->send(QStringLiteral("stop sound"));
+    m_sound->send(QStringLiteral("close sound"));
     QCoreApplication::processEvents();
     m_work.remove();
     m_environment.endProgram();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editorstate.h"
 #include "frmsetting.h"
 #include "hoverrules.h"
 #include "screenscale.h"
@@ -14,9 +15,13 @@
 #include <optional>
 #include <memory>
 
+class ConsoleRunner;
 class QLabel;
 class SkinImage;
 class SoundCommands;
+class StripWidget;
+class TimeLabels;
+class TimelineEditor;
 class UserPrompt;
 
 
@@ -29,7 +34,7 @@ public:
     // Where the window reaches the world; tests replace each part.
     struct Environment {
         UserPrompt *prompt = nullptr;      // message boxes (required)
-        SoundCommands *sound = nullptr;    // the sound device; none: commands go nowhere
+        SoundCommands *sound = nullptr;    // the sound device; none: the program's own channel
         QString setupPath;                 // empty: the user's configuration folder
         QString cacheBase;                 // empty: the user's cache folder
         std::optional<ScreenScale> scale;  // empty: from the screen
@@ -52,7 +57,10 @@ public:
     void showSettings();
     frmSetting *settingsDialog() const { return m_setting; }
 
-    SetupValues &settings() { return m_settings; }
+    EditorState &state() { return m_state; }
+    SetupValues settings() const { return {m_state.OpenFolderChoice, m_state.RingSoundChoice}; }
+    SoundCommands &sound() const { return *m_sound; }
+    TimelineEditor &editor() const { return *m_editor; }
     QString setupPath() const { return m_environment.setupPath; }
     QString workingFile() const { return m_work.workingFile(); }
     QString workingFolder() const { return m_work.path(); }
@@ -72,6 +80,12 @@ public:
     SkinImage *imgFeedback = nullptr;
     QLabel *lblText = nullptr;
     QLabel *lblVersion = nullptr;
+    // The timeline strip, hidden until a file is open, and its time labels.
+    StripWidget *picOpened = nullptr;
+    TimeLabels *timeLabels = nullptr;
+    // The decode and the export runner.
+    ConsoleRunner *objDOS = nullptr;
+    ConsoleRunner *objDOS1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -88,8 +102,11 @@ private:
     Environment m_environment;
     ScreenScale m_scale;
     HoverRules m_rules;
-    SetupValues m_settings;
+    EditorState m_state;
     WorkingFolder m_work;
+    std::unique_ptr<SoundCommands> m_ownSound;
+    SoundCommands *m_sound = nullptr;
+    TimelineEditor *m_editor = nullptr;
     QPointer<frmSetting> m_setting;
     bool m_asking = false; // the exit question is up
     bool m_ended = false;  // shutdown done; further closes pass

@@ -17,6 +17,16 @@ public:
         return {};
     }
     QStringList commands;
+    // What was sent besides the poll's status questions.
+    QStringList actions() const
+    {
+        QStringList list;
+        for (const QString &command : commands) {
+            if (!command.startsWith(QStringLiteral("status ")))
+                list.append(command);
+        }
+        return list;
+    }
 };
 
 // One main window with its own settings and cache folders, a scripted

@@ -1,7 +1,12 @@
 #include "apptestsupport.h"
+#include "consolerunner.h"
 #include "skinimage.h"
+#include "stripwidget.h"
+#include "timelineeditor.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -24,6 +29,8 @@ private slots:
     void exitConfirmed_data();
     void exitConfirmed();
     void secondCloseWhileAsking();
+    void exitCancelsRunningJob();
+    void transportAndStrip();
     void hoverFollowsTheMouse();
     void oneSettingsDialog();
 };
@@ -163,7 +170,7 @@ void TestFrmMain::exitCancelled()
     QCOMPARE(asked.buttons, UserPrompt::Buttons::OkCancel);
     // Cancel leaves everything as it was: the window, playback, the file.
     QVERIFY(window.isVisible());
-    QVERIFY(fixture.sound.commands.isEmpty());
+    QVERIFY(fixture.sound.actions().isEmpty());
     QVERIFY(QFile::exists(window.workingFile()));
     QCOMPARE(fixture.ends, 0);
 }
@@ -187,7 +194,7 @@ void TestFrmMain::exitConfirmed()
     closeBy(window, how);
 
     QCOMPARE(fixture.prompt.shown().size(), 1);
-    QCOMPARE(fixture.sound.commands,
+    QCOMPARE(fixture.sound.actions(),
              (QStringList{QStringLiteral("stop sound"), QStringLiteral("close sound")}));
     QVERIFY(!QFile::exists(window.workingFile()));
     QVERIFY(!QFileInfo::exists(folder));
@@ -223,7 +230,46 @@ void TestFrmMain::secondCloseWhileAsking()
     window.close();
     QCOMPARE(prompt.asked, 1);
     QCOMPARE(fixture.ends, 1);
-    QCOMPARE(fixture.sound.commands.size(), 2);
+    QCOMPARE(fixture.sound.actions().size(), 2);
+}
+
+void TestFrmMain::exitCancelsRunningJob()
+{
+    MainWindowFixture fixture;
+    fixture.prompt.queueAnswer(true);
+    frmMain window(fixture.environment());
+    window.show();
+    CoderCommand command;
+    command.program = QStringLiteral("/bin/sleep");
+    command.arguments = {QStringLiteral("30")};
+    command.commandLine = QStringLiteral("sleep 30");
+    window.objDOS->setCommand(command);
+    // The exit arrives while the job waits, as a click would.
+    QTimer::singleShot(200, &window, &QWidget::close);
+    QElapsedTimer clock;
+    clock.start();
+    window.objDOS->ExecuteCommand();
+    QVERIFY2(clock.elapsed() < 10000, "the job ran on after the exit");
+    QVERIFY(window.objDOS->wasCancelled());
+    QVERIFY(!window.objDOS->isRunning());
+    QCOMPARE(fixture.ends, 1);
+}
+
+void TestFrmMain::transportAndStrip()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    // No file is open: the strip waits hidden, its end handle at the strip's width.
+    QVERIFY(window.picOpened);
+    QVERIFY(!window.picOpened->isVisible());
+    QCOMPARE(window.picOpened->geometry(), QRect(10, 104, 746, 360));
+    QCOMPARE(window.editor().model().left(TimelineModel::Image::imgSelectTop2), 10920);
+    QCOMPARE(window.editor().model().left(TimelineModel::Image::imgSelectLine2), 10920 + 90);
+    // The transport row drives the playback controller.
+    QTest::mouseClick(window.imgCtrlButton[2], Qt::LeftButton);
+    QVERIFY(fixture.sound.actions().contains(QStringLiteral("pause sound")));
+    QCOMPARE(window.state().Paused, True16);
 }
 
 void TestFrmMain::hoverFollowsTheMouse()
