@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include "ccommondialogs.h"
 #include "consolerunner.h"
 #include "frmsetting.h"
 #include "skinart.h"
@@ -106,6 +107,8 @@ frmMain::frmMain(Environment environment, QWidget *parent)
     m_state.PlayingSelection = False16;
     m_state.SelBegin = 0;
     m_state.SelEnd = 0;
+    Dialogs = std::make_unique<CCommonDialogs>();
+    Dialogs->Init(this);
 
     m_sound = m_environment.sound;
     if (!m_sound) {
