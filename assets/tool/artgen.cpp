@@ -1,0 +1,212 @@
+// Renders Kesmarin's pictures from the SVG drawings in assets/src into PNGs at
+// 1x and 2x, cuts the button pictures out of the skins, snaps the colour key
+// and writes the chime. Run by the build; see assets/README.md.
+//
+//   kesartgen <svg folder> <picture folder> <icon theme folder> <sound.wav>
+
+#include "artspots.h"
+#include "chime.h"
+#include "keysnap.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHash>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cstdio>
+#include <map>
+
+namespace {
+
+struct Sheet {
+    const char *name;   // picture name, or the sheet's own name when cut up
+    const char *file;   // SVG in the source folder
+    const char *look;   // variant of the drawing ("rest", "hover", "press", ...)
+    bool keyed;         // a window skin: snap the colour key
+};
+
+// Whole pictures.
+const Sheet kWhole[] = {
+    {"main", "main.svg", "rest", true},
+    {"settings", "settings.svg", "rest", true},
+    {"splash", "splash.svg", "rest", true},
+    {"strip", "strip.svg", "rest", false},
+    {"strip-blank", "strip.svg", "blank", false},
+};
+
+struct Cut {
+    const char *name;
+    const char *file;
+    const char *look;
+    int x, y, w, h; // pixels at 1x
+};
+
+// Pictures cut from small drawing sheets.
+const Cut kCuts[] = {
+    {"pointer-top", "markers.svg", "rest", 0, 0, 13, 8},
+    {"pointer-bottom", "markers.svg", "rest", 0, 8, 13, 8},
+    {"pointer-line", "markers.svg", "rest", 6, 16, 1, 284},
+    {"begin-top", "markers.svg", "rest", 13, 0, 13, 8},
+    {"begin-bottom", "markers.svg", "rest", 13, 8, 13, 8},
+    {"begin-line", "markers.svg", "rest", 19, 16, 1, 284},
+    {"end-top", "markers.svg", "rest", 26, 0, 13, 8},
+    {"end-bottom", "markers.svg", "rest", 26, 8, 13, 8},
+    {"end-line", "markers.svg", "rest", 32, 16, 1, 284},
+    {"decode-panel", "progress.svg", "rest", 0, 0, 462, 37},
+    {"decode-bar", "progress.svg", "rest", 0, 37, 361, 13},
+    {"export-panel", "progress.svg", "rest", 0, 50, 281, 15},
+    {"export-bar", "progress.svg", "rest", 0, 65, 281, 15},
+    {"icon-ok", "icons.svg", "rest", 0, 0, 32, 32},
+    {"icon-back", "icons.svg", "rest", 32, 0, 32, 32},
+    {"cursor-hand", "icons.svg", "rest", 64, 0, 32, 32},
+    {"cursor-marker", "icons.svg", "rest", 96, 0, 32, 32},
+};
+
+const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+class Renderer
+{
+public:
+    explicit Renderer(QString sourceDir) : m_sourceDir(std::move(sourceDir)) {}
+
+    // The drawing of `file` in `look` at `scale`, rendered once and kept.
+    QImage render(const QString &file, const QString &look, int scale, bool keyed)
+    {
+        const QString key = file + u'|' + look + u'|' + QString::number(scale);
+        if (const auto it = m_done.constFind(key); it != m_done.constEnd())
+            return *it;
+
+        QFile f(m_sourceDir + u'/' + file);
+        if (!f.open(QIODevice::ReadOnly)) {
+            fail("cannot read " + f.fileName());
+            return {};
+        }
+        QByteArray svg = f.readAll();
+        // A drawing names its resting paints "<id>_rest"; a look swaps them
+        // for "<id>_<look>", so every look is cut from the very same drawing.
+        if (look != QStringLiteral("rest"))
+            svg.replace("_rest)", "_" + look.toUtf8() + ")");
+
+        QSvgRenderer renderer(svg);
+        if (!renderer.isValid()) {
+            fail("not a valid drawing: " + f.fileName());
+            return {};
+        }
+        const QSize size = renderer.defaultSize() * scale;
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            renderer.render(&p, QRectF(QPointF(0, 0), size));
+        }
+        if (keyed) {
+            image = scale == 1 ? KeySnap::snap(image)
+                               : KeySnap::snapTo(image, render(file, look, 1, true), scale);
+        }
+        m_done.insert(key, image);
+        return image;
+    }
+
+    bool failed() const { return m_failed; }
+
+    void fail(const QString &why)
+    {
+        std::fprintf(stderr, "kesartgen: %s\n", qPrintable(why));
+        m_failed = true;
+    }
+
+private:
+    QString m_sourceDir;
+    QHash<QString, QImage> m_done;
+    bool m_failed = false;
+};
+
+bool save(Renderer &r, const QImage &image, const QString &path)
+{
+    if (image.isNull())
+        return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!image.save(path, "PNG")) {
+        r.fail("cannot write " + path);
+        return false;
+    }
+    return true;
+}
+
+QString outName(const QString &dir, const QString &name, int scale)
+{
+    return dir + u'/' + name + (scale == 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 5) {
+        std::fprintf(stderr,
+                     "usage: kesartgen <svg folder> <picture folder> <icon folder> <sound.wav>\n");
+        return 2;
+    }
+    const QString sourceDir = QString::fromLocal8Bit(argv[1]);
+    const QString pictureDir = QString::fromLocal8Bit(argv[2]);
+    const QString iconDir = QString::fromLocal8Bit(argv[3]);
+    const QString soundPath = QString::fromLocal8Bit(argv[4]);
+
+    Renderer r(sourceDir);
+    for (int scale : {1, 2}) {
+        for (const Sheet &s : kWhole) {
+            save(r, r.render(s.file, s.look, scale, s.keyed),
+                 outName(pictureDir, s.name, scale));
+        }
+        for (const ArtSpots::Spot &spot : ArtSpots::kSpots) {
+            const QString name = QString::fromUtf8(spot.name.data(), spot.name.size());
+            const QString look = name.contains(QStringLiteral("-press")) ? QStringLiteral("press") : QStringLiteral("hover");
+            const QString file = QString::fromUtf8(spot.source.data(), spot.source.size()) + ".svg";
+            const QRect rect(ArtSpots::toPixels(spot.left) * scale,
+                             ArtSpots::toPixels(spot.top) * scale,
+                             ArtSpots::toPixels(spot.width) * scale,
+                             ArtSpots::toPixels(spot.height) * scale);
+            save(r, r.render(file, look, scale, true).copy(rect), outName(pictureDir, name, scale));
+        }
+        for (const Cut &c : kCuts) {
+            const QRect rect(c.x * scale, c.y * scale, c.w * scale, c.h * scale);
+            save(r, r.render(c.file, c.look, scale, false).copy(rect),
+                 outName(pictureDir, c.name, scale));
+        }
+    }
+
+    // The application icon, for the loader and for the desktop's icon theme.
+    QFile iconFile(sourceDir + QStringLiteral("/appicon.svg"));
+    QSvgRenderer iconRenderer(sourceDir + QStringLiteral("/appicon.svg"));
+    if (!iconRenderer.isValid())
+        r.fail("not a valid drawing: appicon.svg");
+    for (int size : kIconSizes) {
+        QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+        icon.fill(Qt::transparent);
+        QPainter p(&icon);
+        p.setRenderHint(QPainter::Antialiasing);
+        iconRenderer.render(&p, QRectF(0, 0, size, size));
+        p.end();
+        const QString sizeName = QString::number(size) + u'x' + QString::number(size);
+        save(r, icon, iconDir + u'/' + sizeName + QStringLiteral("/apps/kesmarin.png"));
+        save(r, icon, pictureDir + QStringLiteral("/appicon-") + QString::number(size) + QStringLiteral(".png"));
+    }
+    QDir().mkpath(iconDir + QStringLiteral("/scalable/apps"));
+    QFile::remove(iconDir + QStringLiteral("/scalable/apps/kesmarin.svg"));
+    if (!iconFile.copy(iconDir + QStringLiteral("/scalable/apps/kesmarin.svg")))
+        r.fail("cannot copy appicon.svg");
+
+    QFile sound(soundPath);
+    if (!sound.open(QIODevice::WriteOnly) || sound.write(Chime::wav()) < 0)
+        r.fail("cannot write " + soundPath);
+
+    return r.failed() ? 1 : 0;
+}
