@@ -17,8 +17,8 @@ namespace Art {
 namespace Name {
 inline constexpr char MainSkin[] = "main";           // 765 x 565, keyed
 inline constexpr char SettingsSkin[] = "settings";   // 420 x 252, keyed
-inline constexpr char Splash[] = "splash";           // 400 x 220, keyed
-inline constexpr char Strip[] = "strip";             // 746 x 360, picOpened
+inline constexpr char Splash[] = "splash";           // 450 x 250, keyed
+inline constexpr char Strip[] = "strip";             // 746 x 363, picOpened (its card fills the top 360 rows)
 inline constexpr char StripBlank[] = "strip-blank";  // the strip without its waveform
 inline constexpr char MinLight[] = "min-light";      // 22 x 22, imgMinLight
 inline constexpr char ExitLight[] = "exit-light";    // 22 x 22, imgExitLight

@@ -3,6 +3,8 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,7 +30,7 @@ void PeakExtractor::setSampling(qint64 framesPerColumn, qint64 blockFrames)
 bool PeakExtractor::open()
 {
     m_frameCount = 0;
-    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly))
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     const qint64 fileSize = m_file.size();
     char head[12];
@@ -85,57 +87,74 @@ bool PeakExtractor::open()
     return false;
 }
 
-float PeakExtractor::sampleAt(const char *p) const
+namespace {
+
+// The min/max of a run of samples of one format; one loop per format keeps
+// the hour-long case well inside its time budget.
+template <typename Decode>
+void scan(const char *p, qint64 samples, int step, Peak &peak, Decode decode)
 {
-    if (m_float) {
-        if (m_bits == 32) {
-            float f;
-            quint32 raw = le32(p);
-            std::memcpy(&f, &raw, 4);
-            return f;
-        }
-        double d;
-        quint64 raw = qFromLittleEndian<quint64>(p);
-        std::memcpy(&d, &raw, 8);
-        return static_cast<float>(d);
+    float lo = peak.min, hi = peak.max;
+    for (qint64 i = 0; i < samples; ++i, p += step) {
+        const float v = decode(p);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
     }
-    switch (m_bits) {
-    case 8:
-        return (static_cast<unsigned char>(*p) - 128) / 128.0f;
-    case 16:
-        return static_cast<qint16>(le16(p)) / 32768.0f;
-    case 24: {
-        qint32 v = static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8)
-            | (static_cast<unsigned char>(p[2]) << 16);
-        if (v & 0x800000)
-            v -= 0x1000000;
-        return v / 8388608.0f;
-    }
-    default:
-        return static_cast<qint32>(le32(p)) / 2147483648.0f;
-    }
+    peak.min = lo;
+    peak.max = hi;
 }
 
-bool PeakExtractor::readFrames(qint64 first, qint64 count, Peak &peak)
+} // namespace
+
+void PeakExtractor::scanBuffer(const char *p, qint64 samples, Peak &peak) const
+{
+    if (m_float && m_bits == 32)
+        scan(p, samples, 4, peak, [](const char *q) {
+            float f;
+            const quint32 raw = le32(q);
+            std::memcpy(&f, &raw, 4);
+            return f;
+        });
+    else if (m_float)
+        scan(p, samples, 8, peak, [](const char *q) {
+            double d;
+            const quint64 raw = qFromLittleEndian<quint64>(q);
+            std::memcpy(&d, &raw, 8);
+            return static_cast<float>(d);
+        });
+    else if (m_bits == 8)
+        scan(p, samples, 1, peak, [](const char *q) { return (static_cast<unsigned char>(*q) - 128) / 128.0f; });
+    else if (m_bits == 16)
+        scan(p, samples, 2, peak, [](const char *q) { return static_cast<qint16>(le16(q)) / 32768.0f; });
+    else if (m_bits == 24)
+        scan(p, samples, 3, peak, [](const char *q) {
+            qint32 v = static_cast<unsigned char>(q[0]) | (static_cast<unsigned char>(q[1]) << 8)
+                | (static_cast<unsigned char>(q[2]) << 16);
+            if (v & 0x800000)
+                v -= 0x1000000;
+            return v / 8388608.0f;
+        });
+    else
+        scan(p, samples, 4, peak, [](const char *q) { return static_cast<qint32>(le32(q)) / 2147483648.0f; });
+}
+
+void PeakExtractor::readFrames(qint64 first, qint64 count, Peak &peak)
 {
     const qint64 frameBytes = qint64(m_bytesPerSample) * m_channels;
     const qint64 bytes = count * frameBytes;
     if (m_buffer.size() < bytes)
         m_buffer.resize(bytes);
-    if (!m_file.seek(m_dataOffset + first * frameBytes))
-        return false;
-    const qint64 got = m_file.read(m_buffer.data(), bytes);
+    const ssize_t got = ::pread(m_file.handle(), m_buffer.data(), size_t(bytes), m_dataOffset + first * frameBytes);
     if (got <= 0)
-        return false;
+        return;
     m_bytesRead += got;
-    const qint64 samples = got / m_bytesPerSample;
-    const char *p = m_buffer.constData();
-    for (qint64 i = 0; i < samples; ++i, p += m_bytesPerSample) {
-        const float v = sampleAt(p);
-        peak.min = std::min(peak.min, v);
-        peak.max = std::max(peak.max, v);
-    }
-    return true;
+    scanBuffer(m_buffer.constData(), got / m_bytesPerSample, peak);
+}
+
+void PeakExtractor::hint(qint64 first, qint64 count) const
+{
+    const qint64 frameBytes = qint64(m_bytesPerSample) * m_channels;
+    ::posix_fadvise(m_file.handle(), m_dataOffset + first * frameBytes, count * frameBytes, POSIX_FADV_WILLNEED);
 }
 
 QList<Peak> PeakExtractor::extract(int width)
@@ -145,21 +164,30 @@ QList<Peak> PeakExtractor::extract(int width)
     if (width <= 0 || (m_frameCount == 0 && !open()))
         return peaks;
     peaks.resize(width);
+    // Where each column is read: the whole column when it is short, else
+    // evenly spaced blocks.
+    struct Block { int column; qint64 first; qint64 count; };
+    QList<Block> blocks;
     for (int c = 0; c < width; ++c) {
         const qint64 begin = m_frameCount * c / width;
-        const qint64 end = m_frameCount * (c + 1) / width;
-        const qint64 span = end - begin;
-        Peak &peak = peaks[c];
+        const qint64 span = m_frameCount * (c + 1) / width - begin;
         if (span <= 0)
             continue;
         if (span <= m_framesPerColumn) {
-            readFrames(begin, span, peak);
+            blocks.append({c, begin, span});
             continue;
         }
-        const qint64 blocks = m_framesPerColumn / m_blockFrames;
-        const qint64 stride = span / blocks;
-        for (qint64 b = 0; b < blocks; ++b)
-            readFrames(begin + b * stride + (stride - m_blockFrames) / 2, m_blockFrames, peak);
+        const qint64 count = m_framesPerColumn / m_blockFrames;
+        const qint64 stride = span / count;
+        for (qint64 b = 0; b < count; ++b)
+            blocks.append({c, begin + b * stride + (stride - m_blockFrames) / 2, m_blockFrames});
     }
+    // Scattered small reads from a cold cache: no read-ahead around each
+    // block, but every block asked for at once so the disk can queue them.
+    ::posix_fadvise(m_file.handle(), 0, 0, POSIX_FADV_RANDOM);
+    for (const Block &block : blocks)
+        hint(block.first, block.count);
+    for (const Block &block : blocks)
+        readFrames(block.first, block.count, peaks[block.column]);
     return peaks;
 }

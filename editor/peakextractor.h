@@ -44,8 +44,9 @@ public:
     qint64 bytesRead() const { return m_bytesRead; }
 
 private:
-    bool readFrames(qint64 first, qint64 count, Peak &peak);
-    float sampleAt(const char *p) const;
+    void readFrames(qint64 first, qint64 count, Peak &peak);
+    void scanBuffer(const char *p, qint64 samples, Peak &peak) const;
+    void hint(qint64 first, qint64 count) const;
 
     QFile m_file;
     int m_channels = 0;
@@ -55,7 +56,7 @@ private:
     bool m_float = false;
     qint64 m_dataOffset = 0;
     qint64 m_frameCount = 0;
-    qint64 m_framesPerColumn = 16384;
+    qint64 m_framesPerColumn = 4096;
     qint64 m_blockFrames = 1024;
     qint64 m_bytesRead = 0;
     QByteArray m_buffer;

@@ -184,11 +184,16 @@ int main(int argc, char **argv)
     }
 
     // The application icon, for the loader and for the desktop's icon theme.
-    QFile iconFile(sourceDir + QStringLiteral("/appicon.svg"));
-    QSvgRenderer iconRenderer(sourceDir + QStringLiteral("/appicon.svg"));
-    if (!iconRenderer.isValid())
-        r.fail("not a valid drawing: appicon.svg");
+    // The smallest sizes have drawings of their own on their pixel grid.
     for (int size : kIconSizes) {
+        const QString file = size <= 16 ? QStringLiteral("appicon-16.svg")
+                           : size <= 24 ? QStringLiteral("appicon-24.svg")
+                                        : QStringLiteral("appicon.svg");
+        QSvgRenderer iconRenderer(sourceDir + u'/' + file);
+        if (!iconRenderer.isValid()) {
+            r.fail("not a valid drawing: " + file);
+            continue;
+        }
         QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
         icon.fill(Qt::transparent);
         QPainter p(&icon);
@@ -199,6 +204,7 @@ int main(int argc, char **argv)
         save(r, icon, iconDir + u'/' + sizeName + QStringLiteral("/apps/kesmarin.png"));
         save(r, icon, pictureDir + QStringLiteral("/appicon-") + QString::number(size) + QStringLiteral(".png"));
     }
+    QFile iconFile(sourceDir + QStringLiteral("/appicon.svg"));
     QDir().mkpath(iconDir + QStringLiteral("/scalable/apps"));
     QFile::remove(iconDir + QStringLiteral("/scalable/apps/kesmarin.svg"));
     if (!iconFile.copy(iconDir + QStringLiteral("/scalable/apps/kesmarin.svg")))

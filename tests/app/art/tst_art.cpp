@@ -74,9 +74,9 @@ void tst_Art::sizes_data()
     QTest::addColumn<QSize>("size");
     QTest::newRow("main") << "main" << QSize(765, 565);
     QTest::newRow("settings") << "settings" << QSize(420, 252);
-    QTest::newRow("splash") << "splash" << QSize(400, 220);
-    QTest::newRow("strip") << "strip" << QSize(746, 360);
-    QTest::newRow("strip-blank") << "strip-blank" << QSize(746, 360);
+    QTest::newRow("splash") << "splash" << QSize(450, 250);
+    QTest::newRow("strip") << "strip" << QSize(746, 363);
+    QTest::newRow("strip-blank") << "strip-blank" << QSize(746, 363);
     for (const char *set : {"pointer", "begin", "end"}) {
         const QString s = QString::fromLatin1(set);
         QTest::newRow(qPrintable(s + "-top")) << s + "-top" << QSize(13, 8);

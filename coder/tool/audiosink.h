@@ -1,0 +1,39 @@
+#pragma once
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/error.h>
+#include <libavutil/frame.h>
+#include <libavutil/samplefmt.h>
+}
+
+#include <string>
+
+inline std::string avErrorText(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+// Where the cut and converted audio goes: an encoder and a file. The sink says
+// which samples it takes; the transcoder converts to that and hands over
+// frames of frameSize() samples (any size when it is 0; the last may be short).
+// Every failure is thrown as a CoderError naming the target.
+class AudioSink
+{
+public:
+    virtual ~AudioSink() = default;
+
+    virtual AVSampleFormat sampleFormat() const = 0;
+    virtual int sampleRate() const = 0;
+    virtual const AVChannelLayout &channelLayout() const = 0;
+    virtual int frameSize() const = 0;
+    virtual std::string description() const = 0;
+
+    virtual void write(const AVFrame *frame) = 0;
+    // Drains the encoder and completes the file; it is closed afterwards.
+    virtual void finish() = 0;
+    // Bytes written so far, for the progress line.
+    virtual long long bytesWritten() const = 0;
+};

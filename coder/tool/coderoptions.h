@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line the program understands:
+//   coder -i INPUT [-y] [-vn] [-ss SECONDS] [-t SECONDS] [-ab RATE] [-ar HZ]
+//         [-ac N] [-acodec NAME] [--] OUTPUT
+struct CoderOptions {
+    std::string input;
+    std::string output;
+    bool overwrite = false;
+    double start = 0.0;            // seconds into the input
+    std::optional<double> length;  // seconds; none = to the end
+    std::optional<long> bitRate;   // bits per second
+    std::optional<int> sampleRate; // Hz
+    std::optional<int> channels;
+    std::optional<std::string> codec;
+};
+
+// Throws CoderError (exit code ExitUsage) naming the offending argument.
+CoderOptions parseCoderOptions(const std::vector<std::string> &args);

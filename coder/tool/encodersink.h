@@ -1,0 +1,53 @@
+#pragma once
+
+#include "audiosink.h"
+#include "coderoptions.h"
+#include "outputformat.h"
+
+#include <string>
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVPacket;
+struct AVStream;
+
+// Encodes through a libavcodec encoder into a libavformat container.
+class EncoderSink : public AudioSink
+{
+public:
+    // `file` is the path written (the temporary file), `target` the name
+    // used in messages.
+    EncoderSink(const std::string &file, const std::string &target, const OutputFormat &format,
+                const CoderOptions &options, int sourceRate, const AVChannelLayout &sourceLayout,
+                int (*interrupted)(void *));
+    ~EncoderSink() override;
+    EncoderSink(const EncoderSink &) = delete;
+    EncoderSink &operator=(const EncoderSink &) = delete;
+
+    AVSampleFormat sampleFormat() const override;
+    int sampleRate() const override;
+    const AVChannelLayout &channelLayout() const override;
+    int frameSize() const override;
+    std::string description() const override;
+
+    void write(const AVFrame *frame) override;
+    void finish() override;
+    long long bytesWritten() const override;
+
+private:
+    void open(const std::string &file, const OutputFormat &format, const CoderOptions &options,
+              int sourceRate, const AVChannelLayout &sourceLayout, int (*interrupted)(void *));
+    void release();
+    void configure(const OutputFormat &format, const CoderOptions &options, int sourceRate,
+                   const AVChannelLayout &sourceLayout);
+    void drain();
+    [[noreturn]] void fail(const std::string &what, int code) const;
+
+    std::string m_target;
+    AVFormatContext *m_muxer = nullptr;
+    AVCodecContext *m_encoder = nullptr;
+    AVStream *m_stream = nullptr;
+    AVPacket *m_packet = nullptr;
+    bool m_finished = false;
+    long long m_bytes = 0;
+};

@@ -1,0 +1,45 @@
+// coder: the transcoder the program runs for every decode and export.
+//   coder -i SOURCE -y -vn WORKDIR/open.wav
+//   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [format options] TARGET
+// Standard input is never read. Errors: one line "coder: <path>: <reason>".
+
+#include "codererror.h"
+#include "coderoptions.h"
+#include "outputformat.h"
+#include "temporaryoutput.h"
+#include "transcoder.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+int main(int argc, char *argv[])
+{
+    TemporaryOutput::installSignalHandlers();
+    av_log_set_level(AV_LOG_QUIET);
+
+    try {
+        const std::vector<std::string> args(argv + 1, argv + argc);
+        const CoderOptions options = parseCoderOptions(args);
+        const auto format = outputFormatFor(options.output);
+        if (!format) {
+            const std::string ext = extensionOf(options.output);
+            throw CoderError{options.output, ext.empty()
+                                                 ? "no extension to choose the output format by"
+                                                 : "unknown output format \"." + ext + "\""};
+        }
+        Transcoder(options, *format).run();
+        return 0;
+    } catch (const CoderError &error) {
+        std::fprintf(stderr, "coder: %s: %s\n", error.path.c_str(), error.reason.c_str());
+        return error.exitCode;
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "coder: %s\n", error.what());
+        return ExitFailure;
+    }
+}

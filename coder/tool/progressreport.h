@@ -1,0 +1,27 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+// The lines callers parse, on standard error:
+//   "  Duration: HH:MM:SS.cc, start: ..., bitrate: ..."   once, before progress
+//   "size=...kB time=12.34 "                              every quarter second
+//                                                         and once at the end
+class ProgressReport
+{
+public:
+    // Duration in microseconds, or a negative value when unknown.
+    static std::string formatDuration(std::int64_t microseconds);
+
+    void duration(std::int64_t microseconds, double startSeconds, std::int64_t bitRate);
+    // Reports the position when enough wall time has passed since the last line.
+    void position(double seconds, long long bytes);
+    void final(double seconds, long long bytes);
+
+private:
+    void print(double seconds, long long bytes);
+
+    std::chrono::steady_clock::time_point m_last{};
+    bool m_printed = false;
+};

@@ -1,0 +1,128 @@
+#include "temporaryoutput.h"
+
+#include "codererror.h"
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+volatile std::sig_atomic_t g_stopSignal = 0;
+// The temporary file's name, readable from the signal handler.
+std::array<char, 8192> g_pendingPath = {};
+
+void onStopSignal(int signal)
+{
+    if (g_stopSignal != 0) {
+        // Asked twice: the job did not stop in time. unlink and _exit are
+        // safe to call here.
+        if (g_pendingPath[0] != '\0')
+            unlink(g_pendingPath.data());
+        _exit(128 + signal);
+    }
+    g_stopSignal = signal;
+}
+
+void setPending(const std::string &path)
+{
+    if (path.size() >= g_pendingPath.size()) {
+        g_pendingPath[0] = '\0';
+        return;
+    }
+    std::memcpy(g_pendingPath.data(), path.c_str(), path.size() + 1);
+}
+
+} // namespace
+
+TemporaryOutput::TemporaryOutput(const std::string &target) : m_target(target)
+{
+    const auto slash = target.find_last_of('/');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string pattern = folder + "." + name + ".XXXXXX.part";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+
+    // Block the stop signals while the name is not yet known to the handler.
+    sigset_t stops, previous;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGTERM);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGHUP);
+    sigprocmask(SIG_BLOCK, &stops, &previous);
+    m_fd = mkstemps(buffer.data(), 5);
+    const int error = errno;
+    if (m_fd >= 0) {
+        m_path = buffer.data();
+        setPending(m_path);
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (m_fd < 0)
+        throw CoderError{target, std::strerror(error)};
+
+    // mkstemps makes the file private; the result gets the usual mode.
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(m_fd, 0666 & ~mask);
+}
+
+TemporaryOutput::~TemporaryOutput()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+    if (!m_committed) {
+        unlink(m_path.c_str());
+        g_pendingPath[0] = '\0';
+    }
+}
+
+void TemporaryOutput::commit()
+{
+    if (fsync(m_fd) != 0)
+        throw CoderError{m_target, std::string("write error: ") + std::strerror(errno)};
+    close(m_fd);
+    m_fd = -1;
+    if (stopRequested())
+        throw CoderError{m_target, "stopped by a signal", 128 + stopSignal()};
+    if (rename(m_path.c_str(), m_target.c_str()) != 0)
+        throw CoderError{m_target, std::strerror(errno)};
+    m_committed = true;
+    g_pendingPath[0] = '\0';
+}
+
+void TemporaryOutput::installSignalHandlers()
+{
+    struct sigaction action = {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    // A closed stderr must end in an error we handle, not a silent death
+    // that leaves the temporary file behind.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool TemporaryOutput::stopRequested()
+{
+    return g_stopSignal != 0;
+}
+
+int TemporaryOutput::stopSignal()
+{
+    return g_stopSignal;
+}
+
+int TemporaryOutput::interruptCallback(void *)
+{
+    return g_stopSignal != 0 ? 1 : 0;
+}

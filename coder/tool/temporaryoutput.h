@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+// The output is written to a temporary file beside the target
+// (".<name>.XXXXXX.part") and renamed over it only when complete, so a failed,
+// stopped or killed job never touches an existing target.
+//
+// Also owns the stop request: SIGTERM, SIGINT and SIGHUP set a flag that the
+// job's loop and libavformat's I/O poll; a second signal removes the
+// temporary file from the handler and ends the process at once.
+class TemporaryOutput
+{
+public:
+    explicit TemporaryOutput(const std::string &target);
+    ~TemporaryOutput(); // removes the temporary file unless committed
+    TemporaryOutput(const TemporaryOutput &) = delete;
+    TemporaryOutput &operator=(const TemporaryOutput &) = delete;
+
+    const std::string &path() const { return m_path; }
+
+    // Flushes the data to disk and renames the file over the target.
+    void commit();
+
+    static void installSignalHandlers();
+    static bool stopRequested();
+    static int stopSignal();
+    // For libavformat's interrupt callback.
+    static int interruptCallback(void *);
+
+private:
+    std::string m_target;
+    std::string m_path;
+    int m_fd = -1;
+    bool m_committed = false;
+};

@@ -1,0 +1,407 @@
+#include "transcoder.h"
+
+#include "amrnbsink.h"
+#include "codererror.h"
+#include "encodersink.h"
+#include "temporaryoutput.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libswresample/swresample.h>
+}
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace
+{
+
+// Reading stops after this many damaged packets in a row; a file that is
+// nothing but damage should not keep the job busy forever.
+constexpr int maxConsecutiveReadErrors = 1000;
+
+bool isPcm(AVCodecID id)
+{
+    return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
+}
+
+} // namespace
+
+Transcoder::Transcoder(const CoderOptions &options, const OutputFormat &format)
+    : m_options(options), m_format(format)
+{
+}
+
+Transcoder::~Transcoder()
+{
+    m_sink.reset();
+    if (m_converted)
+        av_freep(&m_converted[0]);
+    av_freep(&m_converted);
+    av_audio_fifo_free(m_fifo);
+    swr_free(&m_resampler);
+    av_channel_layout_uninit(&m_inLayout);
+    av_frame_free(&m_outFrame);
+    av_frame_free(&m_frame);
+    av_packet_free(&m_packet);
+    avcodec_free_context(&m_decoder);
+    avformat_close_input(&m_demuxer);
+}
+
+void Transcoder::run()
+{
+    checkPaths();
+    openInput();
+
+    TemporaryOutput output(m_options.output);
+    std::fprintf(stderr, "Output #0, %s, to '%s':\n", m_format.extension.c_str(),
+                 m_options.output.c_str());
+    openSink(output.path());
+
+    seekToStart();
+    decode();
+    checkStop();
+
+    if (m_framesDecoded == 0)
+        throw CoderError{m_options.input, m_seeked ? "nothing to write: the start lies past the end"
+                                                   : "no audio could be decoded"};
+    if (m_resampler) {
+        // Whatever the resampler still holds belongs to the end of the stretch.
+        convert({}, 0);
+    }
+    writeFrames(true);
+    if (m_samplesWritten == 0)
+        throw CoderError{m_options.input, "nothing to write: the start lies past the end"};
+    m_sink->finish();
+    checkStop();
+    if (m_packetsSkipped > 0)
+        std::fprintf(stderr, "skipped %lld damaged packet(s)\n", m_packetsSkipped);
+    m_progress.final(static_cast<double>(m_samplesWritten) / m_sink->sampleRate(),
+                     m_sink->bytesWritten());
+    m_sink.reset();
+    output.commit();
+}
+
+void Transcoder::checkPaths() const
+{
+    struct stat in = {};
+    if (stat(m_options.input.c_str(), &in) != 0)
+        throw CoderError{m_options.input, std::strerror(errno)};
+    if (S_ISDIR(in.st_mode))
+        throw CoderError{m_options.input, "is a folder"};
+    if (S_ISREG(in.st_mode) && in.st_size == 0)
+        throw CoderError{m_options.input, "the file is empty"};
+
+    struct stat out = {};
+    if (stat(m_options.output.c_str(), &out) == 0) {
+        // Also catches a link or another name of the input.
+        if (out.st_dev == in.st_dev && out.st_ino == in.st_ino)
+            throw CoderError{m_options.output, "is the input file; it cannot be written over"};
+        if (S_ISDIR(out.st_mode))
+            throw CoderError{m_options.output, "is a folder"};
+        if (!m_options.overwrite)
+            throw CoderError{m_options.output, "already exists (-y replaces it)"};
+    }
+}
+
+void Transcoder::openInput()
+{
+    const std::string &path = m_options.input;
+    m_demuxer = avformat_alloc_context();
+    if (!m_demuxer)
+        throw CoderError{path, "out of memory"};
+    m_demuxer->interrupt_callback.callback = &TemporaryOutput::interruptCallback;
+    // "file:" keeps libavformat from reading a protocol into a name like "a:b.mp3".
+    const std::string url = "file:" + path;
+    int ret = avformat_open_input(&m_demuxer, url.c_str(), nullptr, nullptr);
+    if (ret < 0)
+        throw CoderError{path, avErrorText(ret)};
+    ret = avformat_find_stream_info(m_demuxer, nullptr);
+    if (ret < 0)
+        throw CoderError{path, avErrorText(ret)};
+
+    const AVCodec *codec = nullptr;
+    m_streamIndex = av_find_best_stream(m_demuxer, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    if (m_streamIndex == AVERROR_STREAM_NOT_FOUND)
+        throw CoderError{path, "no audio stream"};
+    if (m_streamIndex < 0 || !codec)
+        throw CoderError{path, "no decoder for its audio"};
+    for (unsigned i = 0; i < m_demuxer->nb_streams; ++i) {
+        if (static_cast<int>(i) != m_streamIndex)
+            m_demuxer->streams[i]->discard = AVDISCARD_ALL;
+    }
+    const AVStream *stream = m_demuxer->streams[m_streamIndex];
+
+    m_decoder = avcodec_alloc_context3(codec);
+    if (!m_decoder)
+        throw CoderError{path, "out of memory"};
+    ret = avcodec_parameters_to_context(m_decoder, stream->codecpar);
+    if (ret < 0)
+        throw CoderError{path, avErrorText(ret)};
+    m_decoder->pkt_timebase = stream->time_base;
+    ret = avcodec_open2(m_decoder, codec, nullptr);
+    if (ret < 0)
+        throw CoderError{path, "cannot decode its audio: " + avErrorText(ret)};
+    if (m_decoder->sample_rate <= 0 || m_decoder->ch_layout.nb_channels <= 0)
+        throw CoderError{path, "its audio has no sample rate or channels"};
+    if (m_decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+        const int channels = m_decoder->ch_layout.nb_channels;
+        av_channel_layout_uninit(&m_decoder->ch_layout);
+        av_channel_layout_default(&m_decoder->ch_layout, channels);
+    }
+
+    const int rate = m_decoder->sample_rate;
+    m_firstSample = std::llround(m_options.start * rate);
+    if (m_options.length)
+        m_endSample = m_firstSample + std::llround(*m_options.length * rate);
+
+    m_packet = av_packet_alloc();
+    m_frame = av_frame_alloc();
+    m_outFrame = av_frame_alloc();
+    if (!m_packet || !m_frame || !m_outFrame)
+        throw CoderError{path, "out of memory"};
+
+    std::int64_t duration = m_demuxer->duration;
+    if (duration == AV_NOPTS_VALUE && stream->duration != AV_NOPTS_VALUE)
+        duration = av_rescale_q(stream->duration, stream->time_base, AV_TIME_BASE_Q);
+    if (duration == AV_NOPTS_VALUE)
+        duration = -1;
+    const double start = m_demuxer->start_time == AV_NOPTS_VALUE
+                             ? 0.0
+                             : static_cast<double>(m_demuxer->start_time) / AV_TIME_BASE;
+    std::fprintf(stderr, "Input #0, %s, from '%s':\n", m_demuxer->iformat->name, path.c_str());
+    m_progress.duration(duration, start, m_demuxer->bit_rate);
+    char layout[64] = {};
+    av_channel_layout_describe(&m_decoder->ch_layout, layout, sizeof layout);
+    std::fprintf(stderr, "  Stream #0:%d: Audio: %s, %d Hz, %s\n", m_streamIndex, codec->name, rate,
+                 layout);
+}
+
+void Transcoder::openSink(const std::string &file)
+{
+    if (m_format.amrNb)
+        m_sink = std::make_unique<AmrNbSink>(file, m_options.output, m_options);
+    else
+        m_sink = std::make_unique<EncoderSink>(file, m_options.output, m_format, m_options,
+                                               m_decoder->sample_rate, m_decoder->ch_layout,
+                                               &TemporaryOutput::interruptCallback);
+    std::fprintf(stderr, "  Stream #0:0: Audio: %s\n", m_sink->description().c_str());
+
+    m_fifo = av_audio_fifo_alloc(m_sink->sampleFormat(), m_sink->channelLayout().nb_channels, 4096);
+    if (!m_fifo)
+        throw CoderError{m_options.output, "out of memory"};
+}
+
+void Transcoder::setUpConversion(const AVFrame &frame)
+{
+    const auto inFormat = static_cast<AVSampleFormat>(frame.format);
+    AVChannelLayout inLayout{};
+    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
+        av_channel_layout_default(&inLayout, frame.ch_layout.nb_channels > 0
+                                                 ? frame.ch_layout.nb_channels
+                                                 : m_decoder->ch_layout.nb_channels);
+    else
+        av_channel_layout_copy(&inLayout, &frame.ch_layout);
+    const int inRate = frame.sample_rate > 0 ? frame.sample_rate : m_decoder->sample_rate;
+
+    if (m_resampler && inFormat == m_inFormat && inRate == m_inRate &&
+        av_channel_layout_compare(&inLayout, &m_inLayout) == 0) {
+        av_channel_layout_uninit(&inLayout);
+        return;
+    }
+    // First frame, or the stream changed its shape midway (it happens in MP3s
+    // pasted together): start a new converter.
+    if (m_resampler)
+        convert({}, 0);
+    swr_free(&m_resampler);
+    av_channel_layout_uninit(&m_inLayout);
+    m_inLayout = inLayout;
+    m_inFormat = inFormat;
+    m_inRate = inRate;
+    AVChannelLayout outLayout{};
+    av_channel_layout_copy(&outLayout, &m_sink->channelLayout());
+    int ret =
+        swr_alloc_set_opts2(&m_resampler, &outLayout, m_sink->sampleFormat(), m_sink->sampleRate(),
+                            &m_inLayout, m_inFormat, m_inRate, 0, nullptr);
+    av_channel_layout_uninit(&outLayout);
+    if (ret >= 0)
+        ret = swr_init(m_resampler);
+    if (ret < 0)
+        throw CoderError{m_options.input, "cannot convert its audio: " + avErrorText(ret)};
+}
+
+void Transcoder::seekToStart()
+{
+    // A PCM WAV is seeked by byte offset, so a late cut costs what an early
+    // one does. Other inputs are decoded from the start: their seeking is
+    // not sample-accurate.
+    if (m_firstSample <= 0 || std::strcmp(m_demuxer->iformat->name, "wav") != 0 ||
+        !isPcm(m_decoder->codec_id))
+        return;
+    const AVStream *stream = m_demuxer->streams[m_streamIndex];
+    std::int64_t target =
+        av_rescale_q(m_firstSample, AVRational{1, m_decoder->sample_rate}, stream->time_base);
+    if (stream->start_time != AV_NOPTS_VALUE)
+        target += stream->start_time;
+    if (av_seek_frame(m_demuxer, m_streamIndex, target, AVSEEK_FLAG_BACKWARD) >= 0) {
+        avcodec_flush_buffers(m_decoder);
+        m_seeked = true;
+    }
+}
+
+void Transcoder::decode()
+{
+    int readErrors = 0;
+    while (!m_reachedEnd) {
+        checkStop();
+        const int ret = av_read_frame(m_demuxer, m_packet);
+        if (ret == AVERROR_EOF)
+            break;
+        if (ret < 0) {
+            checkStop();
+            if (ret != AVERROR_INVALIDDATA)
+                throw CoderError{m_options.input, "read error: " + avErrorText(ret)};
+            ++m_packetsSkipped;
+            if (++readErrors > maxConsecutiveReadErrors)
+                break;
+            continue;
+        }
+        readErrors = 0;
+        if (m_packet->stream_index != m_streamIndex) {
+            av_packet_unref(m_packet);
+            continue;
+        }
+        const int sent = avcodec_send_packet(m_decoder, m_packet);
+        av_packet_unref(m_packet);
+        if (sent < 0 && sent != AVERROR(EAGAIN)) {
+            ++m_packetsSkipped; // damaged: skip it and go on
+            continue;
+        }
+        receiveFrames();
+    }
+    if (!m_reachedEnd && avcodec_send_packet(m_decoder, nullptr) >= 0)
+        receiveFrames();
+}
+
+void Transcoder::receiveFrames()
+{
+    while (!m_reachedEnd) {
+        const int ret = avcodec_receive_frame(m_decoder, m_frame);
+        if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
+            return;
+        if (ret < 0) {
+            ++m_packetsSkipped;
+            return;
+        }
+        takeFrame(*m_frame);
+        av_frame_unref(m_frame);
+    }
+}
+
+void Transcoder::takeFrame(AVFrame &frame)
+{
+    if (frame.nb_samples <= 0)
+        return;
+    ++m_framesDecoded;
+    const int rate = m_decoder->sample_rate;
+    if (!m_haveOrigin) {
+        // The first frame places the count (after a seek it is not zero);
+        // from there samples are counted, which is exact where time stamps
+        // are rounded.
+        const AVStream *stream = m_demuxer->streams[m_streamIndex];
+        std::int64_t pts = frame.pts != AV_NOPTS_VALUE ? frame.pts : frame.best_effort_timestamp;
+        if (pts != AV_NOPTS_VALUE) {
+            if (stream->start_time != AV_NOPTS_VALUE)
+                pts -= stream->start_time;
+            m_nextSample = av_rescale_q(pts, stream->time_base, AVRational{1, rate});
+        }
+        m_haveOrigin = true;
+    }
+    const std::int64_t first = m_nextSample;
+    m_nextSample += frame.nb_samples;
+
+    if (first >= m_endSample) {
+        m_reachedEnd = true;
+        return;
+    }
+    const std::int64_t from = std::max(first, m_firstSample);
+    const std::int64_t to = std::min(first + frame.nb_samples, m_endSample);
+    if (to <= from)
+        return;
+    const int skip = static_cast<int>(from - first);
+    const int count = static_cast<int>(to - from);
+
+    setUpConversion(frame);
+    const auto format = static_cast<AVSampleFormat>(frame.format);
+    const int channels = frame.ch_layout.nb_channels;
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int bytes = av_get_bytes_per_sample(format) * (planar ? 1 : channels);
+    std::vector<const std::uint8_t *> planes(static_cast<std::size_t>(planar ? channels : 1));
+    for (std::size_t p = 0; p < planes.size(); ++p)
+        planes[p] = frame.extended_data[p] + static_cast<std::ptrdiff_t>(skip) * bytes;
+    convert(planes, count);
+    writeFrames(false);
+    if (to >= m_endSample)
+        m_reachedEnd = true;
+}
+
+void Transcoder::convert(const std::vector<const std::uint8_t *> &planes, int count)
+{
+    const int capacity = swr_get_out_samples(m_resampler, count);
+    if (capacity < 0)
+        throw CoderError{m_options.input, "cannot convert its audio"};
+    if (capacity == 0)
+        return;
+    const AVSampleFormat format = m_sink->sampleFormat();
+    const int channels = m_sink->channelLayout().nb_channels;
+    if (capacity > m_convertedCapacity) {
+        if (m_converted)
+            av_freep(&m_converted[0]);
+        av_freep(&m_converted);
+        if (av_samples_alloc_array_and_samples(&m_converted, nullptr, channels, capacity, format,
+                                               0) < 0)
+            throw CoderError{m_options.output, "out of memory"};
+        m_convertedCapacity = capacity;
+    }
+    const int got =
+        swr_convert(m_resampler, m_converted, capacity,
+                    count > 0 ? const_cast<const std::uint8_t **>(planes.data()) : nullptr, count);
+    if (got < 0)
+        throw CoderError{m_options.input, "cannot convert its audio: " + avErrorText(got)};
+    if (got > 0 && av_audio_fifo_write(m_fifo, reinterpret_cast<void **>(m_converted), got) < got)
+        throw CoderError{m_options.output, "out of memory"};
+}
+
+void Transcoder::writeFrames(bool last)
+{
+    const int frameSize = m_sink->frameSize() > 0 ? m_sink->frameSize() : 4096;
+    while (av_audio_fifo_size(m_fifo) >= frameSize || (last && av_audio_fifo_size(m_fifo) > 0)) {
+        checkStop();
+        const int count = std::min(frameSize, av_audio_fifo_size(m_fifo));
+        av_frame_unref(m_outFrame);
+        m_outFrame->nb_samples = count;
+        m_outFrame->format = m_sink->sampleFormat();
+        m_outFrame->sample_rate = m_sink->sampleRate();
+        av_channel_layout_copy(&m_outFrame->ch_layout, &m_sink->channelLayout());
+        if (av_frame_get_buffer(m_outFrame, 0) < 0)
+            throw CoderError{m_options.output, "out of memory"};
+        av_audio_fifo_read(m_fifo, reinterpret_cast<void **>(m_outFrame->extended_data), count);
+        m_outFrame->pts = m_samplesWritten;
+        m_sink->write(m_outFrame);
+        m_samplesWritten += count;
+        m_progress.position(static_cast<double>(m_samplesWritten) / m_sink->sampleRate(),
+                            m_sink->bytesWritten());
+    }
+}
+
+void Transcoder::checkStop() const
+{
+    if (TemporaryOutput::stopRequested())
+        throw CoderError{m_options.output, "stopped by a signal",
+                         128 + TemporaryOutput::stopSignal()};
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "coderoptions.h"
+#include "outputformat.h"
+#include "progressreport.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/samplefmt.h>
+}
+
+struct AVAudioFifo;
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+struct SwrContext;
+class AudioSink;
+
+// One job: the audio of the input, cut to [start, start + length) on decoded
+// samples, converted to what the target's encoder takes, written through a
+// temporary file. Streams from start to end; memory does not grow with the
+// input's length. Throws CoderError on failure.
+class Transcoder
+{
+public:
+    Transcoder(const CoderOptions &options, const OutputFormat &format);
+    ~Transcoder();
+    Transcoder(const Transcoder &) = delete;
+    Transcoder &operator=(const Transcoder &) = delete;
+
+    void run();
+
+private:
+    void checkPaths() const;
+    void openInput();
+    void openSink(const std::string &file);
+    void setUpConversion(const AVFrame &frame);
+    void seekToStart();
+    void decode();
+    void receiveFrames();
+    void takeFrame(AVFrame &frame);
+    void convert(const std::vector<const std::uint8_t *> &planes, int count);
+    void writeFrames(bool last);
+    void checkStop() const;
+
+    CoderOptions m_options;
+    OutputFormat m_format;
+    ProgressReport m_progress;
+
+    AVFormatContext *m_demuxer = nullptr;
+    AVCodecContext *m_decoder = nullptr;
+    int m_streamIndex = -1;
+    AVPacket *m_packet = nullptr;
+    AVFrame *m_frame = nullptr;
+    AVFrame *m_outFrame = nullptr;
+    std::unique_ptr<AudioSink> m_sink;
+
+    SwrContext *m_resampler = nullptr;
+    AVSampleFormat m_inFormat = AV_SAMPLE_FMT_NONE;
+    int m_inRate = 0;
+    AVChannelLayout m_inLayout{};
+    AVAudioFifo *m_fifo = nullptr;
+    std::uint8_t **m_converted = nullptr;
+    int m_convertedCapacity = 0;
+
+    // The stretch in input samples, counted from the stream's start.
+    std::int64_t m_firstSample = 0;
+    std::int64_t m_endSample = INT64_MAX;
+    std::int64_t m_nextSample = 0;
+    bool m_haveOrigin = false;
+    bool m_seeked = false;
+    bool m_reachedEnd = false;
+
+    long long m_framesDecoded = 0;
+    long long m_packetsSkipped = 0;
+    std::int64_t m_samplesWritten = 0;
+};

@@ -1,0 +1,639 @@
+// Black-box tests of the transcoder: the built program runs on media made
+// here, and its outputs are probed with libavformat.
+
+#include "mediaprobe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <csignal>
+#include <unistd.h>
+
+namespace
+{
+
+const QString coderPath = QStringLiteral(KESMARIN_CODER);
+
+// Options exactly as the program passes them for each ringtone format.
+const QStringList mp3Options = {"-y", "-ab", "128k", "-ar", "44100", "-ac", "1"};
+const QStringList wmaOptions = {"-y", "-acodec", "wmav1"};
+const QStringList wavOptions = {"-y"};
+const QStringList amrOptions = {"-y", "-ar", "8000", "-ab", "7.4k", "-ac", "1"};
+
+struct Run {
+    int exitCode = -1;
+    bool crashed = false;
+    QString errors;
+    QStringList errorLines() const { return errors.split('\n', Qt::SkipEmptyParts); }
+};
+
+Run runCoder(const QStringList &args, const QString &workDir = {}, int timeoutMs = 60000)
+{
+    QProcess process;
+    process.setProgram(coderPath);
+    process.setArguments(args);
+    if (!workDir.isEmpty())
+        process.setWorkingDirectory(workDir);
+    process.start();
+    process.closeWriteChannel();
+    Run run;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList strayTemporaries(const QString &folder)
+{
+    return QDir(folder).entryList({".*.part"}, QDir::Files | QDir::Hidden);
+}
+
+} // namespace
+
+class TestCoder : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_tone;  // 12 s, 44100 Hz stereo, 440 Hz
+    QString m_steps; // 45 s, 8000 Hz mono: 400 Hz, 800 Hz from 10 s, 400 Hz from 40 s
+    QString m_ramp;  // 60 s, 8000 Hz mono: sample i holds (i mod 30000) - 15000
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString makeVideo(const QString &name, const QStringList &audioArgs);
+    QString makeByCoder(const QString &name, const QStringList &options);
+
+private slots:
+    void initTestCase();
+
+    void exportFormats_data();
+    void exportFormats();
+    void amrUsesTheRequestedMode();
+
+    void decodeInputs_data();
+    void decodeInputs();
+
+    void cutIsSampleAccurate_data();
+    void cutIsSampleAccurate();
+    void cutStartsAtTheRightPlace_data();
+    void cutStartsAtTheRightPlace();
+    void stretchPastTheEndStopsAtTheEnd();
+
+    void progressText();
+
+    void errors_data();
+    void errors();
+    void existingTargetSurvivesErrors();
+
+    void stoppedJobLeavesTargetUntouched_data();
+    void stoppedJobLeavesTargetUntouched();
+
+    void unusualPaths_data();
+    void unusualPaths();
+
+    void damagedInputIsSkipped();
+};
+
+void TestCoder::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY2(QFileInfo(coderPath).isExecutable(), qPrintable(coderPath));
+    m_tone = path("tone.wav");
+    QVERIFY(writeToneWav(m_tone, 44100, 2, 12.0, [](double) { return 440.0; }));
+    m_steps = path("steps.wav");
+    QVERIFY(writeToneWav(m_steps, 8000, 1, 45.0,
+                         [](double t) { return t >= 10.0 && t < 40.0 ? 800.0 : 400.0; }));
+    m_ramp = path("ramp.wav");
+    QVERIFY(writeWav(m_ramp, 8000, 1, 60 * 8000,
+                     [](std::int64_t i, int) { return std::int16_t(i % 30000 - 15000); }));
+}
+
+QString TestCoder::makeVideo(const QString &name, const QStringList &audioArgs)
+{
+    const QString ffmpeg = QStringLiteral("/usr/bin/ffmpeg");
+    if (!QFileInfo(ffmpeg).isExecutable())
+        return {};
+    const QString out = path(name);
+    if (QFileInfo::exists(out))
+        return out;
+    QStringList args = {
+        "-hide_banner", "-loglevel", "error", "-y",
+        "-f",           "lavfi",     "-i",    "testsrc=size=160x120:rate=25:duration=4"};
+    if (!audioArgs.isEmpty())
+        args << "-f"
+             << "lavfi"
+             << "-i"
+             << "sine=frequency=440:duration=4:sample_rate=22050";
+    args << audioArgs << out;
+    QProcess process;
+    process.start(ffmpeg, args);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return out;
+}
+
+QString TestCoder::makeByCoder(const QString &name, const QStringList &options)
+{
+    const QString out = path(name);
+    if (!QFileInfo::exists(out) &&
+        runCoder(QStringList{"-i", m_tone} + options + QStringList{out}).exitCode != 0)
+        return {};
+    return out;
+}
+
+void TestCoder::exportFormats_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("frameSamples"); // one codec frame: the length tolerance
+
+    QTest::newRow("mp3") << "mp3" << mp3Options << "mp3" << 44100 << 1 << 1152;
+    QTest::newRow("wma") << "wma" << wmaOptions << "wmav1" << 44100 << 2 << 2048;
+    QTest::newRow("wav") << "wav" << wavOptions << "pcm_s16le" << 44100 << 2 << 1;
+    QTest::newRow("amr") << "amr" << amrOptions << "amr_nb" << 8000 << 1 << 160;
+    QTest::newRow("upper-case extension") << "MP3" << mp3Options << "mp3" << 44100 << 1 << 1152;
+    QTest::newRow("m4r") << "m4r" << wavOptions << "aac" << 44100 << 2 << 1024;
+    QTest::newRow("m4a") << "m4a" << wavOptions << "aac" << 44100 << 2 << 1024;
+    QTest::newRow("ogg") << "ogg" << wavOptions << "vorbis" << 44100 << 2 << 2048;
+    QTest::newRow("flac") << "flac" << wavOptions << "flac" << 44100 << 2 << 4608;
+    QTest::newRow("wma, wmav2 asked")
+        << "wma" << QStringList{"-y", "-acodec", "wmav2"} << "wmav2" << 44100 << 2 << 2048;
+    QTest::newRow("wav at 22050 mono")
+        << "wav" << QStringList{"-y", "-ar", "22050", "-ac", "1"} << "pcm_s16le" << 22050 << 1 << 1;
+}
+
+void TestCoder::exportFormats()
+{
+    QFETCH(QString, extension);
+    QFETCH(QStringList, options);
+    QFETCH(QString, codec);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(int, frameSamples);
+
+    const QString target = path("export." + extension);
+    const Run run =
+        runCoder(QStringList{"-i", m_tone, "-ss", "2", "-t", "5"} + options + QStringList{target});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+
+    const MediaInfo info = probeMedia(target);
+    QVERIFY2(info.error.isEmpty(), qPrintable(info.error));
+    QCOMPARE(info.codec, codec);
+    QCOMPARE(info.sampleRate, rate);
+    QCOMPARE(info.channels, channels);
+    QVERIFY2(std::abs(info.seconds() - 5.0) <= double(frameSamples) / rate,
+             qPrintable(QString::number(info.seconds(), 'f', 4)));
+    // Real sound, not silence or noise: the tone survives the codec.
+    QVERIFY2(std::abs(info.frequency(1.0, 3.0) - 440.0) < 5.0,
+             qPrintable(QString::number(info.frequency(1.0, 3.0))));
+    if (extension.compare("mp3", Qt::CaseInsensitive) == 0)
+        QCOMPARE(info.bitRate, std::int64_t(128000));
+    QFile::remove(target);
+}
+
+void TestCoder::amrUsesTheRequestedMode()
+{
+    const QString target = path("mode.amr");
+    QCOMPARE(
+        runCoder(QStringList{"-i", m_tone, "-t", "1"} + amrOptions + QStringList{target}).exitCode,
+        0);
+    const QByteArray data = contents(target);
+    QVERIFY(data.startsWith("#!AMR\n"));
+    // Each 20 ms frame starts with its mode; 7.4 kbit/s is mode 4: 0x24 and
+    // 19 bytes of speech data, 50 frames a second.
+    QCOMPARE(quint8(data.at(6)), quint8(0x24));
+    QCOMPARE(data.size(), 6 + 50 * 20);
+}
+
+void TestCoder::decodeInputs_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<double>("seconds");
+
+    QTest::newRow("wav") << m_steps << 8000 << 1 << 45.0;
+    QTest::newRow("mp3") << makeByCoder("in.mp3", mp3Options) << 44100 << 1 << 12.0;
+    QTest::newRow("wma") << makeByCoder("in.wma", wmaOptions) << 44100 << 2 << 12.0;
+    QTest::newRow("amr") << makeByCoder("in.amr", amrOptions) << 8000 << 1 << 12.0;
+    QTest::newRow("avi") << makeVideo("in.avi", {"-c:a", "libmp3lame", "-ac", "2"}) << 22050 << 2
+                         << 4.0;
+    QTest::newRow("mpg") << makeVideo("in.mpg", {"-c:a", "mp2", "-ar", "44100", "-ac", "2"})
+                         << 44100 << 2 << 4.0;
+    QTest::newRow("wmv") << makeVideo("in.wmv", {"-c:a", "wmav2", "-ac", "1"}) << 22050 << 1 << 4.0;
+}
+
+void TestCoder::decodeInputs()
+{
+    QFETCH(QString, source);
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(double, seconds);
+    if (source.isEmpty())
+        QSKIP("the fixture could not be made (is /usr/bin/ffmpeg installed?)");
+    if (QFileInfo(source).suffix() != "wav")
+        QVERIFY(probeMedia(source).error.isEmpty());
+
+    const QString workFile = path("open.wav");
+    const Run run = runCoder({"-i", source, "-y", "-vn", workFile});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+
+    const MediaInfo info = probeMedia(workFile);
+    QVERIFY2(info.error.isEmpty(), qPrintable(info.error));
+    QCOMPARE(info.container, QString("wav"));
+    QCOMPARE(info.codec, QString("pcm_s16le"));
+    QVERIFY(!info.hasVideo);
+    QCOMPARE(info.sampleRate, rate);
+    QCOMPARE(info.channels, channels);
+    QVERIFY2(std::abs(info.seconds() - seconds) < 0.1, qPrintable(QString::number(info.seconds())));
+    const double expected = QFileInfo(source).fileName() == "steps.wav" ? 400.0 : 440.0;
+    QVERIFY2(std::abs(info.frequency(0.5, 2.0) - expected) < 5.0,
+             qPrintable(QString::number(info.frequency(0.5, 2.0))));
+}
+
+void TestCoder::cutIsSampleAccurate_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("length");
+    QTest::addColumn<qint64>("firstIndex");
+    QTest::addColumn<qint64>("count");
+
+    QTest::newRow("10 s for 30 s") << "10"
+                                   << "30" << qint64(80000) << qint64(240000);
+    QTest::newRow("from the start") << "0"
+                                    << "5" << qint64(0) << qint64(40000);
+    QTest::newRow("decimal seconds") << "12.3456"
+                                     << "1.5" << qint64(98765) << qint64(12000);
+    QTest::newRow("near the end") << "58"
+                                  << "1" << qint64(464000) << qint64(8000);
+    QTest::newRow("past the end") << "55"
+                                  << "30" << qint64(440000) << qint64(40000);
+}
+
+void TestCoder::cutIsSampleAccurate()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, length);
+    QFETCH(qint64, firstIndex);
+    QFETCH(qint64, count);
+
+    const QString target = path("cut.wav");
+    const Run run = runCoder({"-i", m_ramp, "-ss", start, "-t", length, "-y", target});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const QByteArray data = contents(target);
+    const int offset = data.indexOf("data") + 8;
+    QVERIFY(offset >= 44);
+    const qint64 samples = (data.size() - offset) / 2;
+    QCOMPARE(samples, count);
+    auto at = [&](qint64 k) {
+        return qint16(quint8(data.at(offset + 2 * k)) | (quint8(data.at(offset + 1 + 2 * k)) << 8));
+    };
+    QCOMPARE(at(0), qint16(firstIndex % 30000 - 15000));
+    QCOMPARE(at(samples - 1), qint16((firstIndex + count - 1) % 30000 - 15000));
+}
+
+void TestCoder::cutStartsAtTheRightPlace_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("frameSamples");
+    QTest::newRow("mp3") << "mp3" << mp3Options << 1152;
+    QTest::newRow("wma") << "wma" << wmaOptions << 2048;
+    QTest::newRow("wav") << "wav" << wavOptions << 1;
+    QTest::newRow("amr") << "amr" << amrOptions << 160;
+}
+
+void TestCoder::cutStartsAtTheRightPlace()
+{
+    QFETCH(QString, extension);
+    QFETCH(QStringList, options);
+    QFETCH(int, frameSamples);
+
+    // The 800 Hz stretch runs from 10 s to 40 s: a cut of exactly that
+    // stretch holds 800 Hz from its first to its last tenth of a second.
+    const QString target = path("stretch." + extension);
+    const Run run = runCoder(QStringList{"-i", m_steps, "-ss", "10", "-t", "30"} + options +
+                             QStringList{target});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const MediaInfo info = probeMedia(target);
+    QVERIFY2(info.error.isEmpty(), qPrintable(info.error));
+    QVERIFY2(std::abs(info.seconds() - 30.0) <= double(frameSamples) / info.sampleRate,
+             qPrintable(QString::number(info.seconds(), 'f', 4)));
+    const double head = info.frequency(0.06, 0.1);
+    const double tail = info.frequency(info.seconds() - 0.16, 0.1);
+    QVERIFY2(std::abs(head - 800.0) < 30.0, qPrintable(QString::number(head)));
+    QVERIFY2(std::abs(tail - 800.0) < 30.0, qPrintable(QString::number(tail)));
+}
+
+void TestCoder::stretchPastTheEndStopsAtTheEnd()
+{
+    const QString target = path("pastend.mp3");
+    const Run run = runCoder(QStringList{"-i", m_tone, "-ss", "8", "-t", "100"} + mp3Options +
+                             QStringList{target});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const MediaInfo info = probeMedia(target);
+    QVERIFY2(std::abs(info.seconds() - 4.0) <= 1152.0 / 44100,
+             qPrintable(QString::number(info.seconds())));
+}
+
+void TestCoder::progressText()
+{
+    const QString target = path("progress.mp3");
+    const Run run = runCoder(QStringList{"-i", m_steps, "-ss", "2", "-t", "50"} + mp3Options +
+                             QStringList{target});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+
+    // "Duration: " once, with the input's length, before any progress.
+    QCOMPARE(run.errors.count("Duration: "), 1);
+    const QRegularExpression duration("Duration: (\\d\\d):(\\d\\d):(\\d\\d)\\.(\\d\\d)[, ]");
+    const auto d = duration.match(run.errors);
+    QVERIFY2(d.hasMatch(), qPrintable(run.errors));
+    QCOMPARE(d.captured(1) + d.captured(2) + d.captured(3) + d.captured(4), QString("00004500"));
+    QVERIFY(d.capturedStart() < run.errors.indexOf("time="));
+
+    // "time=" with decimal seconds and a blank, rising, last the output's length.
+    const QRegularExpression time("time=([0-9]+\\.[0-9]+) ");
+    QStringList values;
+    for (auto it = time.globalMatch(run.errors); it.hasNext();)
+        values << it.next().captured(1);
+    QCOMPARE(values.size(), run.errors.count("time="));
+    QVERIFY(values.size() >= 2);
+    for (int i = 1; i < values.size(); ++i)
+        QVERIFY(values[i].toDouble() >= values[i - 1].toDouble());
+    QCOMPARE(values.last(), QString("43.00"));
+    QVERIFY(run.errors.lastIndexOf("time=") > run.errors.lastIndexOf("Duration: "));
+}
+
+void TestCoder::errors_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("named");  // the path or argument the message names
+    QTest::addColumn<QString>("reason"); // a piece of the reason
+
+    const QString out = path("never.mp3");
+    QFile text(path("letter.mp3"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("Dear friend,\nthis is not a song at all, only words in a file.\n");
+    text.close();
+    QFile empty(path("empty.mp3"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    const QString silentVideo = makeVideo("silent.avi", {});
+    QFile::copy(m_tone, path("taken.wav"));
+
+    // Bad inputs: exit 1, the input named.
+    QTest::newRow("missing file") << QStringList{"-i", path("nothere.wav"), "-y", out} << 1
+                                  << path("nothere.wav") << "No such file";
+    QTest::newRow("text file named .mp3")
+        << QStringList{"-i", path("letter.mp3"), "-y", out} << 1 << path("letter.mp3") << "";
+    QTest::newRow("zero-byte file")
+        << QStringList{"-i", path("empty.mp3"), "-y", out} << 1 << path("empty.mp3") << "empty";
+    QTest::newRow("a folder as input")
+        << QStringList{"-i", m_dir.path(), "-y", out} << 1 << m_dir.path() << "folder";
+    if (!silentVideo.isEmpty())
+        QTest::newRow("video without sound")
+            << QStringList{"-i", silentVideo, "-y", out} << 1 << silentVideo << "no audio stream";
+    QTest::newRow("start past the end")
+        << QStringList{"-i", m_tone, "-ss", "13", "-t", "5", "-y", out} << 1 << m_tone
+        << "past the end";
+
+    // Bad targets: exit 1, the target named.
+    QTest::newRow("unknown extension") << QStringList{"-i", m_tone, "-y", path("x.xyz")} << 1
+                                       << path("x.xyz") << "unknown output format";
+    QTest::newRow("no extension") << QStringList{"-i", m_tone, "-y", path("noext")} << 1
+                                  << path("noext") << "extension";
+    QTest::newRow("existing output without -y")
+        << QStringList{"-i", m_ramp, path("taken.wav")} << 1 << path("taken.wav") << "exists";
+    QTest::newRow("output over its own input")
+        << QStringList{"-i", m_tone, "-y", m_tone} << 1 << m_tone << "input";
+    QTest::newRow("own input by another name")
+        << QStringList{"-i", m_tone, "-y", m_dir.path() + "/./tone.wav"} << 1
+        << m_dir.path() + "/./tone.wav"
+        << "input";
+    QTest::newRow("missing folder") << QStringList{"-i", m_tone, "-y", path("nofolder/x.wav")} << 1
+                                    << path("nofolder/x.wav") << "No such file";
+    // As root a mode does not stop a write; /proc refuses everyone.
+    const QString locked = geteuid() == 0 ? QString("/proc/ring.wav") : path("locked/ring.wav");
+    QDir().mkpath(path("locked"));
+    QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner);
+    QTest::newRow("unwritable folder")
+        << QStringList{"-i", m_tone, "-y", locked} << 1 << locked << "";
+    QTest::newRow("AMR at another rate")
+        << QStringList{"-i", m_tone, "-ar", "16000", "-y", path("x.amr")} << 1 << path("x.amr")
+        << "8000";
+    QTest::newRow("codec the container cannot hold")
+        << QStringList{"-i", m_tone, "-acodec", "wmav1", "-y", path("x.m4a")} << 1 << path("x.m4a")
+        << "wmav1";
+    QTest::newRow("unknown codec")
+        << QStringList{"-i", m_tone, "-acodec", "nosuch", "-y", out} << 1 << out << "nosuch";
+
+    // Bad command lines: exit 2, the argument named.
+    QTest::newRow("unknown option") << QStringList{"-i", m_tone, "-foo", out} << 2 << "-foo"
+                                    << "unknown option";
+    QTest::newRow("option without value") << QStringList{"-i", m_tone, out, "-ss"} << 2 << "-ss"
+                                          << "value";
+    QTest::newRow("start not a number")
+        << QStringList{"-i", m_tone, "-ss", "ten", out} << 2 << "-ss ten"
+        << "";
+    QTest::newRow("negative start") << QStringList{"-i", m_tone, "-ss", "-5", out} << 2 << "-ss -5"
+                                    << "";
+    QTest::newRow("zero length") << QStringList{"-i", m_tone, "-t", "0", out} << 2 << "-t 0"
+                                 << "";
+    QTest::newRow("exponent length") << QStringList{"-i", m_tone, "-t", "1e3", out} << 2 << "-t 1e3"
+                                     << "";
+    QTest::newRow("bad bit rate") << QStringList{"-i", m_tone, "-ab", "fast", out} << 2
+                                  << "-ab fast"
+                                  << "";
+    QTest::newRow("bad channels") << QStringList{"-i", m_tone, "-ac", "0", out} << 2 << "-ac 0"
+                                  << "";
+    QTest::newRow("no input") << QStringList{"-y", out} << 2 << "-i"
+                              << "no input";
+    QTest::newRow("no output") << QStringList{"-i", m_tone, "-y"} << 2 << "OUTPUT"
+                               << "no output";
+    QTest::newRow("two outputs") << QStringList{"-i", m_tone, out, path("b.mp3")} << 2
+                                 << path("b.mp3") << "one output";
+    QTest::newRow("argument after --") << QStringList{"-i", m_tone, "--", out, "-y"} << 2 << "-y"
+                                       << "";
+    QTest::newRow("no arguments") << QStringList{} << 2 << "-i"
+                                  << "";
+}
+
+void TestCoder::errors()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, named);
+    QFETCH(QString, reason);
+
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+    const Run run = runCoder(args);
+    QVERIFY(!run.crashed);
+    QCOMPARE(run.exitCode, exitCode);
+    const QStringList lines = run.errorLines().filter(QRegularExpression("^coder: "));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith("coder: " + named + ": "), qPrintable(lines.first()));
+    QVERIFY2(lines.first().size() > QString("coder: " + named + ": ").size(),
+             qPrintable(lines.first()));
+    QVERIFY2(lines.first().contains(reason), qPrintable(lines.first()));
+    // Nothing written, nothing left behind.
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
+void TestCoder::existingTargetSurvivesErrors()
+{
+    const QString target = path("precious.mp3");
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("the old ringtone");
+    file.close();
+    // Without -y; then with -y but an input that fails halfway through opening.
+    QCOMPARE(runCoder({"-i", m_tone, target}).exitCode, 1);
+    QCOMPARE(runCoder({"-i", path("letter.mp3"), "-y", target}).exitCode, 1);
+    QCOMPARE(runCoder({"-i", m_tone, "-ss", "20", "-y", target}).exitCode, 1);
+    QCOMPARE(contents(target), QByteArray("the old ringtone"));
+    QVERIFY(strayTemporaries(m_dir.path()).isEmpty());
+    // And a good job replaces it.
+    QCOMPARE(runCoder({"-i", m_tone, "-t", "1", "-y", target}).exitCode, 0);
+    QCOMPARE(probeMedia(target).codec, QString("mp3"));
+}
+
+void TestCoder::stoppedJobLeavesTargetUntouched_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGKILL") << int(SIGKILL);
+}
+
+void TestCoder::stoppedJobLeavesTargetUntouched()
+{
+    QFETCH(int, signal);
+
+    // A long input (40 minutes of 8 kHz mono), so the job is surely midway.
+    const QString longInput = path("long.wav");
+    if (!QFileInfo::exists(longInput))
+        QVERIFY(writeToneWav(longInput, 8000, 1, 40 * 60.0, [](double) { return 500.0; }));
+    const QString folder = path("kill");
+    QDir().mkpath(folder);
+    const QString target = folder + "/ring.mp3";
+    const QByteArray old = "an old ringtone, to be kept byte for byte";
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(old);
+    file.close();
+
+    QProcess process;
+    process.start(coderPath, QStringList{"-i", longInput} + mp3Options + QStringList{target});
+    process.closeWriteChannel();
+    QVERIFY(process.waitForStarted());
+    QByteArray seen;
+    while (!seen.contains("time=") && process.state() == QProcess::Running) {
+        process.waitForReadyRead(5000);
+        seen += process.readAllStandardError();
+    }
+    QVERIFY2(process.state() == QProcess::Running, "the job ended before it could be stopped");
+    QVERIFY(!strayTemporaries(folder).isEmpty()); // it is writing beside the target
+    ::kill(pid_t(process.processId()), signal);
+    QVERIFY(process.waitForFinished(10000));
+
+    QCOMPARE(contents(target), old);
+    if (signal == SIGKILL) {
+        // Nothing can clean up after SIGKILL; the target is still safe.
+        for (const QString &stray : strayTemporaries(folder))
+            QFile::remove(folder + "/" + stray);
+    } else {
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 128 + signal);
+        QVERIFY(strayTemporaries(folder).isEmpty());
+        const QString rest = QString::fromUtf8(seen + process.readAllStandardError());
+        QVERIFY2(rest.contains("coder: " + target + ": "), qPrintable(rest.right(200)));
+    }
+}
+
+void TestCoder::unusualPaths_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("blanks") << "my  ring tone";
+    QTest::newRow("quotes") << "it's \"the\" one";
+    QTest::newRow("dollar") << "$HOME and $(ls) `x`";
+    QTest::newRow("non-ASCII") << "Bösendorfer 铃声 ♪";
+    QTest::newRow("leading dash") << "-y";
+    QTest::newRow("colon") << "file:ring";
+    QTest::newRow("semicolon and ampersand") << "a;b&c|d";
+}
+
+void TestCoder::unusualPaths()
+{
+    QFETCH(QString, name);
+
+    // Relative names from the folder itself, so a leading '-' really leads.
+    const QString folder = path("names");
+    QDir().mkpath(folder);
+    const QString source = name + ".wav";
+    QFile::remove(folder + "/" + source);
+    QVERIFY(QFile::copy(m_tone, folder + "/" + source));
+
+    const QString decoded = name + " decoded.wav";
+    Run run = runCoder({"-i", source, "-y", "-vn", "--", decoded}, folder);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QVERIFY(QFileInfo::exists(folder + "/" + decoded));
+
+    const QString target = name + ".mp3";
+    run = runCoder(QStringList{"-i", decoded, "-ss", "1", "-t", "2"} + mp3Options +
+                       QStringList{"--", target},
+                   folder);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const MediaInfo info = probeMedia(folder + "/" + target);
+    QCOMPARE(info.codec, QString("mp3"));
+    QVERIFY(std::abs(info.seconds() - 2.0) < 0.03);
+    QVERIFY(strayTemporaries(folder).isEmpty());
+}
+
+void TestCoder::damagedInputIsSkipped()
+{
+    const QString good = makeByCoder("whole.mp3", mp3Options);
+    QVERIFY(!good.isEmpty());
+    QByteArray data = contents(good);
+    // Scribble over a stretch in the middle, frame headers and all.
+    for (int i = data.size() / 2; i < data.size() / 2 + 3000; ++i)
+        data[i] = char((i * 7919) & 0xff);
+    const QString damaged = path("damaged.mp3");
+    QFile file(damaged);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+    file.close();
+
+    const QString workFile = path("damaged.wav");
+    const Run run = runCoder({"-i", damaged, "-y", workFile});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const MediaInfo info = probeMedia(workFile);
+    // Most of the 12 s survive, the tone with them.
+    QVERIFY2(info.seconds() > 10.0 && info.seconds() < 12.1,
+             qPrintable(QString::number(info.seconds())));
+    QVERIFY(std::abs(info.frequency(8.0, 2.0) - 440.0) < 5.0);
+}
+
+QTEST_GUILESS_MAIN(TestCoder)
+#include "tst_coder.moc"

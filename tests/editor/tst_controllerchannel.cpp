@@ -1,0 +1,193 @@
+// The controller driving the real sound channel (on its silent clock in the
+// test environment) over a real WAV file, with the real 100 ms poll.
+#include "editorstate.h"
+#include "soundchannel.h"
+#include "timelineeditor.h"
+#include "userprompt.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+#include <cmath>
+
+using Image = TimelineModel::Image;
+using Label = TimelineModel::Label;
+
+namespace {
+
+// A mono 16-bit, 8 kHz tone of the given length.
+bool writeTone(const QString &path, int milliseconds)
+{
+    const int rate = 8000;
+    const qint64 frames = qint64(rate) * milliseconds / 1000;
+    QByteArray data;
+    data.reserve(frames * 2);
+    for (qint64 i = 0; i < frames; ++i) {
+        char s[2];
+        qToLittleEndian(qint16(std::lround(8000 * std::sin(2 * M_PI * 440 * i / rate))), s);
+        data.append(s, 2);
+    }
+    auto le32 = [](quint32 v) { char c[4]; qToLittleEndian(v, c); return QByteArray(c, 4); };
+    auto le16 = [](quint16 v) { char c[2]; qToLittleEndian(v, c); return QByteArray(c, 2); };
+    const QByteArray fmt = le16(1) + le16(1) + le32(rate) + le32(rate * 2) + le16(2) + le16(16);
+    const QByteArray bytes = "RIFF" + le32(quint32(36 + data.size())) + "WAVE" + "fmt " + le32(16) + fmt
+        + "data" + le32(quint32(data.size())) + data;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestControllerChannel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void playPollPauseResume();
+    void selectionEndClosesTheDevice();
+    void seekAndPlayToTheEnd();
+    void missingWorkFile();
+    void randomCutOnAPlayedFile();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_work;
+    EditorState m_state;
+    ScriptedPrompt m_prompt;
+    std::unique_ptr<SoundChannel> m_channel;
+    std::unique_ptr<TimelineEditor> m_editor;
+};
+
+void TestControllerChannel::initTestCase()
+{
+    if (qgetenv("KESMARIN_AUDIO") != "silent")
+        QSKIP("runs on the sound channel's silent clock (KESMARIN_AUDIO=silent)");
+    m_work = m_dir.filePath("work dir/open.wav");
+    QVERIFY(QDir().mkpath(m_dir.filePath("work dir")));
+}
+
+void TestControllerChannel::init()
+{
+    m_state = EditorState();
+    m_channel = std::make_unique<SoundChannel>();
+    m_editor = std::make_unique<TimelineEditor>(m_state, *m_channel, m_prompt, m_work);
+}
+
+void TestControllerChannel::cleanup()
+{
+    m_editor.reset();
+    m_channel.reset();
+    QFile::remove(m_work);
+}
+
+void TestControllerChannel::playPollPauseResume()
+{
+    QVERIFY(writeTone(m_work, 4000));
+    TimelineModel &model = m_editor->model();
+    PlaybackController &controller = m_editor->controller();
+    QVERIFY(controller.Timer2().isActive());
+    controller.play();
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
+    QTRY_COMPARE_WITH_TIMEOUT(model.T(), 4, 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(model.text(Label::lblTime), QStringLiteral("00:00:01"), 2000);
+    QVERIFY(model.left(Image::imgTopPoint) > 0);
+    QCOMPARE(model.left(Image::imgLine), model.left(Image::imgTopPoint) + 90);
+
+    controller.pause();
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::Paused);
+    QTest::qWait(150);
+    const float held = m_state.PlayRatio;
+    QTest::qWait(300);
+    QCOMPARE(m_state.PlayRatio, held);
+
+    controller.play();   // resumes from where it paused
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
+    QTRY_VERIFY_WITH_TIMEOUT(m_state.PlayRatio > held, 1000);
+    QVERIFY(m_state.PlayRatio < held + 0.2f);
+
+    controller.stop();
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
+    QCOMPARE(m_state.PlayRatio, 0.0f);
+    QTRY_COMPARE_WITH_TIMEOUT(model.left(Image::imgTopPoint), 0, 1000);
+    QCOMPARE(model.T(), 4);   // kept after the device closed
+}
+
+void TestControllerChannel::selectionEndClosesTheDevice()
+{
+    QVERIFY(writeTone(m_work, 3000));
+    m_state.SelBegin = 1;
+    m_state.SelEnd = 2;
+    QElapsedTimer clock;
+    clock.start();
+    m_editor->controller().playSelection();
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
+    QCOMPARE(m_state.PlayingSelection, True16);
+    QTRY_COMPARE_WITH_TIMEOUT(m_channel->mode(), SoundChannel::Mode::NotOpen, 3000);
+    // One second of the selection, then the next poll (slack for a loaded machine).
+    QVERIFY2(clock.elapsed() >= 900 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(m_state.PlayingSelection, False16);
+    QCOMPARE(m_editor->model().text(Label::lblTime), QStringLiteral("00:00:00"));
+}
+
+void TestControllerChannel::seekAndPlayToTheEnd()
+{
+    QVERIFY(writeTone(m_work, 3000));
+    m_editor->controller().play();
+    QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().T(), 3, 1000);
+    // A press at 2/3 of the strip plays from 2 s; the file ends a second later
+    // and the device stays open at its end.
+    m_editor->stripPress(10920 * 2 / 3.0);
+    const qint64 from = replyNumber(m_channel->send("status sound position"));
+    QVERIFY2(from >= 2000 && from < 2150, qPrintable(QString::number(from)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_channel->mode(), SoundChannel::Mode::Stopped, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().left(Image::imgTopPoint), 10920, 500);
+    QCOMPARE(m_state.PlayRatio, 1.0f);
+    QCOMPARE(m_editor->model().text(Label::lblTime), QStringLiteral("00:00:03"));
+
+    // Dragging the pointer past the end: the seek fails, the device stays
+    // open and stopped, and the poll shows where it stands.
+    m_editor->imagePress(Image::imgTopPoint, 0);
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
+    m_editor->imageMove(Image::imgTopPoint, 2000);
+    m_editor->imageRelease(Image::imgTopPoint, 2000);
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::Stopped);
+    QVERIFY(m_editor->controller().Timer2().isActive());
+    const qint64 length = replyNumber(m_channel->send("status sound length"));
+    const qint64 at = replyNumber(m_channel->send("status sound position"));
+    QCOMPARE(length, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().left(Image::imgTopPoint), int(10920 * at / length), 500);
+    QCOMPARE(m_editor->model().left(Image::imgBottomPoint), int(10920 * at / length));
+}
+
+void TestControllerChannel::missingWorkFile()
+{
+    m_editor->controller().play();
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
+    m_editor->stripPress(5000);
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
+    QTest::qWait(250);
+    QCOMPARE(m_editor->model().T(), 0);
+    QCOMPARE(m_editor->model().left(Image::imgTopPoint), 0);
+}
+
+void TestControllerChannel::randomCutOnAPlayedFile()
+{
+    QVERIFY(m_editor->randomCut().run() == false);
+    QCOMPARE(m_prompt.shown().size(), 1);
+    QCOMPARE(m_prompt.shown().first().text, QStringLiteral("请先播放音乐"));
+    // A 4-second file can never give more than 5 seconds.
+    QVERIFY(writeTone(m_work, 4000));
+    m_editor->controller().play();
+    QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().T(), 4, 1000);
+    QVERIFY(!m_editor->randomCut().run());
+    QCOMPARE(m_prompt.shown().size(), 2);
+    QCOMPARE(m_prompt.shown().last().text, QStringLiteral("未能找到长于5秒的片段"));
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);   // playback untouched
+}
+
+QTEST_GUILESS_MAIN(TestControllerChannel)
+#include "tst_controllerchannel.moc"
