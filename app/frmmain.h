@@ -93,7 +93,7 @@ public:
     // The decode and the export runner.
     ConsoleRunner *objDOS = nullptr;
     ConsoleRunner *objDOS1 = nullptr;
-    // The one dialog object.
+    // The one common-dialog object, bound to this window.
     std::unique_ptr<CCommonDialogs> Dialogs;
 
 protected:
