@@ -22,6 +22,8 @@ public:
     virtual qint64 heardMicroSeconds() const = 0;
     // True once everything from start() to the end of the file has been heard.
     virtual bool finished() const = 0;
+    // False for the silent clock.
+    virtual bool isAudible() const { return true; }
 };
 
 // The sound server's output, or the silent clock when there is none, when

@@ -15,6 +15,7 @@ public:
     void stop() override;
     qint64 heardMicroSeconds() const override;
     bool finished() const override;
+    bool isAudible() const override { return false; }
 
     // Says once per run, on standard error, that sound is silent and why.
     static void announce(const char *reason);

@@ -6,6 +6,7 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QMediaDevices>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -17,11 +18,21 @@ SinkOutput::SinkOutput(const QAudioDevice &device) : m_device(device)
 SinkOutput::~SinkOutput()
 {
     stop();
+    dropDraining();
+}
+
+void SinkOutput::dropDraining()
+{
+    if (m_draining) {
+        m_draining->stop();
+        m_draining.reset();
+    }
 }
 
 bool SinkOutput::start(WavReader &reader)
 {
     stop();
+    dropDraining();
     QAudioFormat format;
     format.setSampleRate(reader.sampleRate());
     format.setChannelCount(reader.outputChannels());
@@ -59,7 +70,21 @@ void SinkOutput::resume()
 
 void SinkOutput::stop()
 {
-    if (m_sink) {
+    dropDraining();
+    if (m_sink && finished()) {
+        // Everything is handed over, but the server may still be sounding the
+        // last of it: stopping now would cut the end off.
+        constexpr int TailMilliSeconds = 300;
+        m_draining = std::move(m_sink);
+        // QAudioSink's destructor runs pending events, so this may fire while
+        // m_draining is being reset: then there is nothing left to do.
+        QTimer::singleShot(TailMilliSeconds, m_draining.get(), [this] {
+            if (QAudioSink *sink = m_draining.release()) {
+                sink->stop();
+                sink->deleteLater();
+            }
+        });
+    } else if (m_sink) {
         m_sink->stop();
         m_sink.reset();
     }

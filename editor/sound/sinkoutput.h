@@ -31,7 +31,10 @@ public:
 
 private:
     QAudioDevice m_device;
+    void dropDraining();
+
     std::unique_ptr<QAudioSink> m_sink;
+    std::unique_ptr<QAudioSink> m_draining; // played to the end, the server's tail still sounding
     WavSource m_source;
     int m_sampleRate = 0;
     QElapsedTimer m_idleSince; // the sink ran dry (valid only then)

@@ -28,10 +28,32 @@ SoundChannel::SoundChannel() = default;
 
 SoundChannel::~SoundChannel()
 {
+    m_busy = true;
     close();
 }
 
 QString SoundChannel::send(const QString &command)
+{
+    if (m_busy) {
+        // A command arriving from inside another one: status is answered as
+        // last time, anything else fails as if the device were busy.
+        const QStringList words = command.split(u' ', Qt::SkipEmptyParts);
+        m_lastSucceeded = false;
+        if (words.size() == 3 && isWord(words[0], "status") && isWord(words[1], "sound")) {
+            if (isWord(words[2], "length"))
+                return m_lastLengthReply;
+            if (isWord(words[2], "position"))
+                return m_lastPositionReply;
+        }
+        return {};
+    }
+    m_busy = true;
+    const QString reply = carryOut(command);
+    m_busy = false;
+    return reply;
+}
+
+QString SoundChannel::carryOut(const QString &command)
 {
     QString reply;
     bool ok = false;
@@ -59,10 +81,10 @@ QString SoundChannel::send(const QString &command)
                 ok = close();
             else if (words.size() == 3 && isWord(verb, "status") && m_reader) {
                 if (isWord(words[2], "length")) {
-                    reply = QString::number(length());
+                    reply = m_lastLengthReply = QString::number(length());
                     ok = true;
                 } else if (isWord(words[2], "position")) {
-                    reply = QString::number(position());
+                    reply = m_lastPositionReply = QString::number(position());
                     ok = true;
                 }
             }
@@ -74,8 +96,17 @@ QString SoundChannel::send(const QString &command)
 
 SoundChannel::Mode SoundChannel::mode()
 {
-    settle();
+    if (!m_busy) {
+        m_busy = true;
+        settle();
+        m_busy = false;
+    }
     return m_mode;
+}
+
+bool SoundChannel::isAudible() const
+{
+    return m_output && m_output->isAudible();
 }
 
 bool SoundChannel::open(const QString &path)
@@ -209,6 +240,8 @@ bool SoundChannel::close()
         return false;
     m_reader.reset();
     m_path.clear();
+    m_lastLengthReply.clear();
+    m_lastPositionReply.clear();
     m_mode = Mode::NotOpen;
     m_positionMs = m_startMs = 0;
     return true;

@@ -28,8 +28,11 @@ public:
     bool lastCommandSucceeded() const { return m_lastSucceeded; }
     Mode mode();
     QString openedPath() const { return m_path; }
+    // Whether the last playback reached the sound server (not the silent clock).
+    bool isAudible() const;
 
 private:
+    QString carryOut(const QString &command);
     bool open(const QString &path);
     bool play();
     bool playFrom(qint64 milliSeconds);
@@ -50,4 +53,9 @@ private:
     qint64 m_startMs = 0;    // where the current playback started
     qint64 m_positionMs = 0; // where a stopped or paused device stands
     bool m_lastSucceeded = true;
+    // The sound server's calls may run pending events, and with them a timer
+    // that sends the next command before this one is done.
+    bool m_busy = false;
+    QString m_lastLengthReply;
+    QString m_lastPositionReply;
 };

@@ -1,0 +1,154 @@
+// Plays a tone through the sound server and checks what came out of the
+// PulseAudio null sink's monitor. Exits 77 where no server can be reached.
+#include "soundchannel.h"
+#include "wavwriter.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+QString run(const QString &program, const QStringList &arguments, bool *ok = nullptr,
+            bool errorChannel = false)
+{
+    QProcess p;
+    p.start(program, arguments);
+    const bool done = p.waitForFinished(15000) && p.exitStatus() == QProcess::NormalExit &&
+                      p.exitCode() == 0;
+    if (ok)
+        *ok = done;
+    return QString::fromLocal8Bit(errorChannel ? p.readAllStandardError() : p.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestRealSound : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void toneReachesTheSink();
+    void pauseHoldsPositionOnTheServer();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestRealSound::toneReachesTheSink()
+{
+    QVERIFY(m_dir.isValid());
+    WavSpec tone; // 1 s, 440 Hz, stereo, 16-bit, half scale
+    const QString tonePath = m_dir.filePath("tone.wav");
+    QVERIFY(writeFile(tonePath, wavBytes(tone)));
+    WavSpec silence;
+    silence.amplitude = 0;
+    silence.frames = 44100 * 4;
+    const QString silencePath = m_dir.filePath("silence.wav");
+    QVERIFY(writeFile(silencePath, wavBytes(silence)));
+
+    const QString recording = m_dir.filePath("rec.wav");
+    QProcess recorder;
+    recorder.start("parecord", {"--latency-msec=20", "-d", "test_sink.monitor",
+                                "--file-format=wav", "--rate=44100", "--channels=1",
+                                "--format=s16le", recording});
+    QVERIFY(recorder.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(!run("pactl", {"list", "short", "source-outputs"}).trimmed().isEmpty(),
+                             5000);
+
+    SoundChannel channel;
+    // An idle null sink sleeps through its long default latency before it
+    // takes the first stream's second buffer; a stretch of silence first
+    // brings it to the recorder's pace.
+    channel.send("open " + silencePath + " alias sound");
+    channel.send("play sound");
+    QVERIFY(channel.isAudible());
+    QTRY_VERIFY_WITH_TIMEOUT(replyNumber(channel.send("status sound position")) >= 600, 6000);
+    channel.send("stop sound");
+    channel.send("close sound");
+
+    channel.send("open " + tonePath + " alias sound");
+    QVERIFY(channel.lastCommandSucceeded());
+    QCOMPARE(channel.send("status sound length"), QStringLiteral("1000"));
+    QElapsedTimer clock;
+    clock.start();
+    channel.send("play sound");
+    QVERIFY(channel.isAudible());
+    QTRY_COMPARE_WITH_TIMEOUT(channel.mode(), SoundChannel::Mode::Stopped, 5000);
+    const qint64 took = clock.elapsed();
+    // The end comes when the listener has heard it all, not when the file ran out.
+    QVERIFY2(took >= 950 && took < 2000, qPrintable(QString::number(took)));
+    QCOMPARE(channel.send("status sound position"), QStringLiteral("1000"));
+    QCOMPARE(channel.send("status sound length"), QStringLiteral("1000"));
+    QTest::qWait(300);
+    ::kill(pid_t(recorder.processId()), SIGINT);
+    QVERIFY(recorder.waitForFinished(5000));
+
+    const QString trimmed = m_dir.filePath("trimmed.wav");
+    bool ok = false;
+    run("sox", {recording, trimmed, "silence", "1", "0.005", "1%", "reverse", "silence", "1",
+                "0.005", "1%", "reverse"}, &ok);
+    QVERIFY(ok);
+    const double seconds = run("soxi", {"-D", trimmed}, &ok).trimmed().toDouble();
+    QVERIFY(ok);
+    QVERIFY2(seconds > 0.96 && seconds < 1.04, qPrintable(QString::number(seconds)));
+    const QString stat = run("sox", {trimmed, "-n", "stat"}, &ok, true);
+    const auto match = QRegularExpression("Rough\\s+frequency:\\s+(\\d+)").match(stat);
+    QVERIFY2(match.hasMatch(), qPrintable(stat));
+    const int frequency = match.captured(1).toInt();
+    QVERIFY2(frequency >= 430 && frequency <= 450, qPrintable(QString::number(frequency)));
+    qInfo("tone heard for %.3f s at %d Hz; play to stopped took %lld ms", seconds, frequency, took);
+}
+
+void TestRealSound::pauseHoldsPositionOnTheServer()
+{
+    WavSpec tone;
+    tone.frames = 44100 * 3;
+    const QString path = m_dir.filePath("three.wav");
+    QVERIFY(writeFile(path, wavBytes(tone)));
+    SoundChannel channel;
+    channel.send("open " + path + " alias sound");
+    channel.send("play sound");
+    QTRY_VERIFY_WITH_TIMEOUT(replyNumber(channel.send("status sound position")) >= 400, 5000);
+    channel.send("pause sound");
+    const qint64 paused = replyNumber(channel.send("status sound position"));
+    QTest::qWait(300);
+    QVERIFY(qAbs(replyNumber(channel.send("status sound position")) - paused) <= 20);
+    channel.send("resume sound");
+    QTRY_VERIFY_WITH_TIMEOUT(replyNumber(channel.send("status sound position")) >= paused + 200,
+                             3000);
+    channel.send("play sound from 2800");
+    QTRY_COMPARE_WITH_TIMEOUT(channel.mode(), SoundChannel::Mode::Stopped, 3000);
+    QCOMPARE(channel.send("status sound position"), QStringLiteral("3000"));
+}
+
+int main(int argc, char **argv)
+{
+    // This test is about the real output; the suite's default is the silent clock.
+    qunsetenv("KESMARIN_AUDIO");
+    QCoreApplication app(argc, argv);
+    auto skip = [](const char *reason) {
+        std::printf("SKIP: %s\n", reason);
+        return 77;
+    };
+    for (const char *tool : {"pactl", "parecord", "sox", "soxi"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            return skip("a PulseAudio or sox tool is missing (pulseaudio-utils, sox)");
+    }
+    bool ok = false;
+    run("pactl", {"info"}, &ok);
+    if (!ok)
+        return skip("no PulseAudio server is reachable (run under scripts/with-servers)");
+    if (!run("pactl", {"list", "short", "sinks"}).contains(QLatin1String("test_sink")))
+        return skip("the server has no null sink named test_sink");
+    TestRealSound test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_soundreal.moc"
