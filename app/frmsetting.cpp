@@ -53,6 +53,11 @@ frmSetting::frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice,
     cmbRS->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
     place(cmbRS, 690, 2220, 4695, 330);
 
+    for (QComboBox *list : {cmbOF, cmbRS}) {
+        QFont font = list->font();
+        font.setPointSizeF(scale.fontPoints(font.pointSizeF()));
+        list->setFont(font);
+    }
     select(cmbOF, m_openFolderChoice);
     select(cmbRS, m_ringSoundChoice);
 
