@@ -1,0 +1,79 @@
+#pragma once
+
+#include "coderprogress.h"
+
+#include <QObject>
+#include <QString>
+
+class ConsoleRunner;
+class DesktopOpener;
+class FileRequester;
+class SoundCommands;
+class UserPrompt;
+struct EditorState;
+
+// What the Save command changes on the main window.
+class ExportView
+{
+public:
+    virtual ~ExportView() = default;
+    // The toolbar, the transport row and the menu titles; the window's own
+    // close and minimise images stay usable.
+    virtual void setCommandsEnabled(bool enabled) = 0;
+    virtual void setExportPanelVisible(bool visible) = 0;                    // picPro
+    virtual void setExportProgress(int widthTwips, const QString &text) = 0; // imgPro, lblPro
+};
+
+// The Save command: cuts the selected stretch of the working file into a
+// ringtone in the format its name asks for, with a progress bar, then opens
+// the folder and plays the chime as the settings say.
+//
+// Every way an export can end gives the window back: an unknown format or a
+// coder that cannot start restores it at once and says why, a failed export
+// says why and neither opens the folder nor plays the chime, and the working
+// file or the opened source is never a target.
+class ExportController : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int BarFullTwips = 4215;
+
+    ExportController(ExportView &view, EditorState &state, ConsoleRunner &objDOS1,
+                     FileRequester &files, UserPrompt &prompt, SoundCommands &sound,
+                     DesktopOpener &desktop, const QString &appFolder, const QString &workFile,
+                     QObject *parent = nullptr);
+
+    // imgButton_Click(1).
+    void save();
+
+    bool isExporting() const { return m_exporting; }
+    // The file being edited, which a ringtone may not replace.
+    void setSourcePath(const QString &path) { m_sourcePath = path; }
+    // txtSave: the target of the current or last export.
+    QString txtSave() const { return m_txtSave; }
+
+    static QString dialogTitle();
+    static QString dialogFilter();
+
+private:
+    void objDOS1_ReceiveOutputs(const QString &CommandOutputs);
+    void objDOS1_CommandOver();
+    void restore();
+    void tell(const QString &text);
+    bool isProtected(const QString &target) const;
+
+    ExportView &m_view;
+    EditorState &m_state;
+    ConsoleRunner &m_objDOS1;
+    FileRequester &m_files;
+    UserPrompt &m_prompt;
+    SoundCommands &m_sound;
+    DesktopOpener &m_desktop;
+    QString m_appFolder;
+    QString m_workFile;
+    QString m_sourcePath;
+    QString m_txtSave;
+    CoderJobProgress m_progress{CoderJobProgress::Kind::Export, BarFullTwips};
+    bool m_exporting = false;
+    bool m_over = false;
+};

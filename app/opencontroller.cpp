@@ -1,0 +1,185 @@
+#include "opencontroller.h"
+
+#include "codercommand.h"
+#include "consolerunner.h"
+#include "editorstate.h"
+#include "filerequester.h"
+#include "userprompt.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+// A WAV file's header alone is 44 bytes; a working file no longer than that
+// holds no sound to play or cut.
+constexpr qint64 WavHeaderBytes = 44;
+} // namespace
+
+QString coderReason(const QString &output)
+{
+    const QStringList lines = output.split(QRegularExpression(QStringLiteral("[\r\n]")),
+                                           Qt::SkipEmptyParts);
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        if (it->startsWith(QStringLiteral("coder: ")))
+            return it->trimmed();
+    }
+    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
+        if (!it->trimmed().isEmpty())
+            return it->trimmed();
+    }
+    return QString();
+}
+
+OpenController::OpenController(OpenView &view, EditorState &state, ConsoleRunner &objDOS,
+                               FileRequester &files, UserPrompt &prompt,
+                               const QString &appFolder, const QString &workFile,
+                               QObject *parent)
+    : QObject(parent), m_view(view), m_state(state), m_objDOS(objDOS), m_files(files),
+      m_prompt(prompt), m_appFolder(appFolder), m_workFile(workFile)
+{
+    connect(&m_objDOS, &ConsoleRunner::ReceiveOutputs, this,
+            &OpenController::objDOS_ReceiveOutputs);
+    connect(&m_objDOS, &ConsoleRunner::CommandOver, this, &OpenController::objDOS_CommandOver);
+}
+
+QString OpenController::dialogTitle()
+{
+    return QStringLiteral("打开文件");
+}
+
+QString OpenController::dialogFilter()
+{
+    return QStringLiteral("MP3 Files(*.mp3)|*.mp3|WMA Files(*.wma)|*.wma|WAV Files(*.wav)|*.wav|"
+                          "AMR Files(*.amr)|*.amr|WMV Files(*.wmv)|*.wmv|AVI Files(*.avi)|*.avi|"
+                          "MPG Files(*.mpg)|*.mpg|All Files(*.*)|*.*");
+}
+
+void OpenController::open()
+{
+    if (m_decoding)
+        return;
+    if (m_state.FileOpened) {
+        // Closing only resets the window; the next Open chooses the file.
+        closeOpenFile();
+        return;
+    }
+    m_view.stopPlayback();
+    const auto path = m_files.askOpen(dialogTitle(), dialogFilter());
+    if (!path || path->isEmpty())
+        return;
+    decode(*path);
+}
+
+void OpenController::openPath(const QString &path)
+{
+    if (m_decoding || path.isEmpty())
+        return;
+    if (m_state.FileOpened && !closeOpenFile())
+        return;
+    m_view.stopPlayback();
+    decode(QFileInfo(path).absoluteFilePath());
+}
+
+bool OpenController::closeOpenFile()
+{
+    if (!m_state.FileOpened)
+        return true;
+    UserPrompt::Message message;
+    message.text = QStringLiteral("当前的音频文件将被关闭,确认吗?");
+    message.title = QStringLiteral("关闭当前文件");
+    message.icon = UserPrompt::Icon::NoIcon;
+    message.buttons = UserPrompt::Buttons::OkCancel;
+    if (!m_prompt.show(message))
+        return false;
+    m_view.setStripVisible(false);
+    m_state.SelBegin = 0;
+    m_state.SelEnd = 0;
+    m_view.resetTimeline();
+    m_view.setDecodeProgress(1, QStringLiteral("0%"));
+    m_state.FileOpened = 0;
+    m_sourcePath.clear();
+    return true;
+}
+
+void OpenController::decode(const QString &path)
+{
+    m_view.setFileNameText(CoderProgress::shortFileName(path));
+    const CoderCommand command = CoderCommand::decode(m_appFolder, m_workFile, path);
+
+    // The last file's audio must not pass for this one's if the coder writes
+    // nothing.
+    QFile::remove(m_workFile);
+    m_view.setDecodeProgress(1, QStringLiteral("0%"));
+    m_view.setDecodePanelVisible(true);
+    m_state.JobKind = QStringLiteral("open file");
+    m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
+    m_decoding = true;
+    m_over = false;
+    m_objDOS.setCommand(command);
+    const QString output = m_objDOS.ExecuteCommand();
+    m_decoding = false;
+
+    if (!m_over) {
+        // The coder never started; the runner has said so.
+        m_view.setDecodePanelVisible(false);
+        m_view.setStripVisible(false);
+        m_state.FileOpened = 0;
+        return;
+    }
+    if (m_objDOS.wasCancelled()) {
+        fail(QString());
+        return;
+    }
+    const QFileInfo work(m_workFile);
+    if (!m_objDOS.succeeded() || !work.isFile() || work.size() <= WavHeaderBytes) {
+        QString reason;
+        if (m_objDOS.exitStatus() == QProcess::CrashExit)
+            reason = QStringLiteral("转码程序意外结束。");
+        else if (!m_objDOS.succeeded())
+            reason = coderReason(m_objDOS.Outputs());
+        if (reason.isEmpty())
+            reason = QStringLiteral("转码程序没有输出任何声音。");
+        fail(reason);
+        return;
+    }
+    m_sourcePath = QFileInfo(path).absoluteFilePath();
+    m_state.FileOpened = -1;
+    m_view.setStripVisible(true);
+    m_view.decodeSucceeded(m_workFile);
+}
+
+void OpenController::objDOS_ReceiveOutputs(const QString &CommandOutputs)
+{
+    if (!m_decoding)
+        return;
+    if (const auto bar = m_progress.take(CommandOutputs))
+        m_view.setDecodeProgress(bar->widthTwips, bar->text);
+}
+
+void OpenController::objDOS_CommandOver()
+{
+    if (!m_decoding)
+        return;
+    m_over = true;
+    m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
+    m_view.setDecodePanelVisible(false);
+}
+
+void OpenController::fail(const QString &reason)
+{
+    // Nothing stale may be played or cut: the working file goes with the
+    // failed decode.
+    QFile::remove(m_workFile);
+    m_view.setDecodePanelVisible(false);
+    m_view.setStripVisible(false);
+    m_state.FileOpened = 0;
+    m_sourcePath.clear();
+    if (reason.isEmpty())
+        return;
+    UserPrompt::Message message;
+    message.text = QStringLiteral("无法打开这个文件。\n") + reason;
+    message.title = dialogTitle();
+    message.icon = UserPrompt::Icon::Critical;
+    m_prompt.show(message);
+}

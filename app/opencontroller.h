@@ -1,0 +1,87 @@
+#pragma once
+
+#include "coderprogress.h"
+
+#include <QObject>
+#include <QString>
+
+class ConsoleRunner;
+class FileRequester;
+class UserPrompt;
+struct EditorState;
+
+// What the Open command changes on the main window.
+class OpenView
+{
+public:
+    virtual ~OpenView() = default;
+    // The transport row's Stop: stops and closes the sound device.
+    virtual void stopPlayback() = 0;
+    virtual void setFileNameText(const QString &text) = 0;        // lblFileName
+    virtual void setDecodePanelVisible(bool visible) = 0;          // picPBBack
+    virtual void setDecodeProgress(int widthTwips, const QString &text) = 0; // imgPB, lblPB
+    virtual void setStripVisible(bool visible) = 0;                // picOpened
+    // Back to no file: selection 0, time labels "00:00:00", the pointer at the
+    // strip's start, the six handle images hidden.
+    virtual void resetTimeline() = 0;
+    // The working file now holds the opened file's audio.
+    virtual void decodeSucceeded(const QString &workFile) = 0;
+};
+
+// The Open command: asks for a media file and has the coder decode it into the
+// working file while a bar shows the progress; with a file open it first asks
+// to close it and only resets the window.
+//
+// Unlike a bare run of the coder, a decode that fails (the coder says so, or
+// leaves no usable working file) is reported with the coder's reason and
+// leaves the window as with no file open, and an Open given while a decode
+// runs is refused, so two decodes never write the working file at once.
+class OpenController : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int BarFullTwips = 5415;
+
+    OpenController(OpenView &view, EditorState &state, ConsoleRunner &objDOS,
+                   FileRequester &files, UserPrompt &prompt, const QString &appFolder,
+                   const QString &workFile, QObject *parent = nullptr);
+
+    // imgButton_Click(0).
+    void open();
+    // Opens a file given by name (the command line, a drop): asks to close
+    // the open file first, then decodes this one without a dialog.
+    void openPath(const QString &path);
+
+    bool isDecoding() const { return m_decoding; }
+    // The file the working file was decoded from; empty with no file open.
+    QString sourcePath() const { return m_sourcePath; }
+    int CoderDuration() const { return m_progress.coderDuration(); }
+
+    static QString dialogTitle();
+    static QString dialogFilter();
+
+private:
+    // True when the window is free for a new file (nothing open, or the user
+    // agreed to close it; then it has been reset).
+    bool closeOpenFile();
+    void decode(const QString &path);
+    void objDOS_ReceiveOutputs(const QString &CommandOutputs);
+    void objDOS_CommandOver();
+    void fail(const QString &reason);
+
+    OpenView &m_view;
+    EditorState &m_state;
+    ConsoleRunner &m_objDOS;
+    FileRequester &m_files;
+    UserPrompt &m_prompt;
+    QString m_appFolder;
+    QString m_workFile;
+    QString m_sourcePath;
+    CoderJobProgress m_progress{CoderJobProgress::Kind::Decode, BarFullTwips};
+    bool m_decoding = false;
+    bool m_over = false;
+};
+
+// The coder's own account of a failure: its "coder: ..." line, or the last
+// line it wrote.
+QString coderReason(const QString &output);

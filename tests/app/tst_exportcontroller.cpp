@@ -1,0 +1,289 @@
+#include "consolerunner.h"
+#include "desktopopener.h"
+#include "editorstate.h"
+#include "workflowfakes.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+class TestExportController : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void emptySelectionDoesNothing_data();
+    void emptySelectionDoesNothing();
+    void dialogCancelled_data();
+    void dialogCancelled();
+    void formats_data();
+    void formats();
+    void unknownFormatRestoresAtOnce_data();
+    void unknownFormatRestoresAtOnce();
+    void afterExport_data();
+    void afterExport();
+    void failedExport_data();
+    void failedExport();
+    void coderMissing();
+    void protectedTargets_data();
+    void protectedTargets();
+    void progressFollowsTheStretch();
+
+private:
+    struct Rig {
+        explicit Rig(bool withCoder = true) : folder(withCoder)
+        {
+            state.SelBegin = 10;
+            state.SelEnd = 40;
+            QFile work(folder.workFile());
+            if (work.open(QIODevice::WriteOnly))
+                work.write(QByteArray(2000, 'w'));
+        }
+        QString target(const QString &name) const { return folder.path() + "/" + name; }
+        ProgramFolder folder;
+        LoggingView view;
+        EditorState state;
+        ScriptedPrompt prompt;
+        ScriptedFiles files;
+        RecordingSound sound;
+        RecordingDesktopOpener desktop;
+        ConsoleRunner runner{prompt};
+        ExportController exporter{view,  state,   runner,        files,           prompt,
+                                  sound, desktop, folder.path(), folder.workFile()};
+    };
+};
+
+void TestExportController::init()
+{
+    qputenv("KESMARIN_FAKE_CODER", "ok");
+}
+
+void TestExportController::emptySelectionDoesNothing_data()
+{
+    QTest::addColumn<int>("begin");
+    QTest::addColumn<int>("end");
+    QTest::newRow("nothing chosen") << 0 << 0;
+    QTest::newRow("begin equals end") << 25 << 25;
+    QTest::newRow("end before begin") << 30 << 20;
+}
+
+void TestExportController::emptySelectionDoesNothing()
+{
+    QFETCH(int, begin);
+    QFETCH(int, end);
+    Rig rig;
+    rig.state.SelBegin = begin;
+    rig.state.SelEnd = end;
+    rig.files.answers << rig.target("a.mp3");
+    rig.exporter.save();
+    QVERIFY(rig.files.asked.isEmpty());
+    QVERIFY(rig.sound.sent.isEmpty());
+    QVERIFY(rig.prompt.shown().isEmpty());
+    QVERIFY(rig.view.log.isEmpty());
+}
+
+void TestExportController::dialogCancelled_data()
+{
+    QTest::addColumn<std::optional<QString>>("answer");
+    QTest::newRow("cancelled") << std::optional<QString>();
+    QTest::newRow("empty") << std::optional<QString>(QString());
+    QTest::newRow("blanks") << std::optional<QString>(QStringLiteral("   "));
+}
+
+void TestExportController::dialogCancelled()
+{
+    QFETCH(std::optional<QString>, answer);
+    Rig rig;
+    rig.files.answers << answer;
+    rig.exporter.save();
+    QCOMPARE(rig.files.asked,
+             QStringList{"save|" + QStringLiteral("另存为") + "|" +
+                         QStringLiteral("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|"
+                                        "*.wav|AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r") +
+                         "|ringtone.mp3"});
+    QVERIFY(rig.sound.sent.isEmpty());
+    QVERIFY(rig.view.log.isEmpty());
+    QVERIFY(rig.folder.runs().isEmpty());
+}
+
+void TestExportController::formats_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("mp3") << "a b.mp3" << QStringList{"-y", "-ab", "128k", "-ar", "44100", "-ac", "1"};
+    QTest::newRow("wma") << "x.wma" << QStringList{"-y", "-acodec", "wmav1"};
+    QTest::newRow("wav in mixed case") << "x.Wav" << QStringList{"-y"};
+    QTest::newRow("amr upper case") << "X.AMR" << QStringList{"-y", "-ar", "8000", "-ab", "7.4k", "-ac", "1"};
+    QTest::newRow("m4r") << "tone.m4r" << QStringList{"-y", "-acodec", "aac", "-ab", "128k", "-ar", "44100", "-ac", "2"};
+}
+
+void TestExportController::formats()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, options);
+    Rig rig;
+    rig.files.answers << "  " + rig.target(name) + " ";
+    rig.exporter.save();
+    const QList<QStringList> runs = rig.folder.runs();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0], QStringList({"-i", rig.folder.workFile(), "-ss", "10", "-t", "30"}) + options +
+                          QStringList{rig.target(name)});
+    QCOMPARE(rig.exporter.txtSave(), rig.target(name));
+    // The device is stopped and closed before the job, and the window given back.
+    QCOMPARE(rig.sound.sent.mid(0, 2), (QStringList{"stop sound", "close sound"}));
+    QCOMPARE(rig.view.log.first(), "commands off");
+    QCOMPARE(rig.view.log.mid(rig.view.log.size() - 2), (QStringList{"pro off", "commands on"}));
+    QVERIFY(rig.prompt.shown().isEmpty());
+}
+
+void TestExportController::unknownFormatRestoresAtOnce_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ogg") << "a.ogg";
+    QTest::newRow("no extension") << "ringtone";
+    QTest::newRow("short name") << "mp";
+}
+
+void TestExportController::unknownFormatRestoresAtOnce()
+{
+    QFETCH(QString, name);
+    Rig rig;
+    rig.files.answers << rig.target(name);
+    rig.exporter.save();
+    QCOMPARE(rig.prompt.shown().size(), 1);
+    QVERIFY(rig.prompt.shown().first().text.contains(".m4r"));
+    // The window was never taken away, and no job ran.
+    QVERIFY(!rig.view.log.contains("commands off"));
+    QVERIFY(rig.folder.runs().isEmpty());
+    QVERIFY(rig.desktop.opened().isEmpty());
+}
+
+void TestExportController::afterExport_data()
+{
+    QTest::addColumn<int>("openFolder");
+    QTest::addColumn<int>("ringSound");
+    QTest::addColumn<bool>("chimePresent");
+    QTest::addColumn<bool>("folderOpened");
+    QTest::addColumn<bool>("chimed");
+    QTest::newRow("both") << 0 << 0 << true << true << true;
+    QTest::newRow("nothing") << 1 << 1 << true << false << false;
+    QTest::newRow("folder only") << 0 << 1 << true << true << false;
+    QTest::newRow("chime only") << 1 << 0 << true << false << true;
+    QTest::newRow("chime missing") << 1 << 0 << false << false << false;
+}
+
+void TestExportController::afterExport()
+{
+    QFETCH(int, openFolder);
+    QFETCH(int, ringSound);
+    QFETCH(bool, chimePresent);
+    QFETCH(bool, folderOpened);
+    QFETCH(bool, chimed);
+    Rig rig;
+    rig.state.OpenFolderChoice = qint16(openFolder);
+    rig.state.RingSoundChoice = qint16(ringSound);
+    const QString chime = rig.folder.path() + "/sound.wav";
+    if (chimePresent) {
+        QFile file(chime);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QDir(rig.folder.path()).mkpath("tones dir");
+    rig.files.answers << rig.target("tones dir/ring.mp3");
+    rig.exporter.save();
+    QVERIFY(QFileInfo::exists(rig.target("tones dir/ring.mp3")));
+    QVERIFY(rig.prompt.shown().isEmpty());
+
+    const QList<QUrl> opened = rig.desktop.opened();
+    QCOMPARE(opened.size(), folderOpened ? 1 : 0);
+    if (folderOpened)
+        QCOMPARE(opened.first().toLocalFile(), rig.target("tones dir/"));
+    const QStringList expectedChime{"open " + chime + " alias sound", "play sound"};
+    QCOMPARE(rig.sound.sent.mid(2), chimed ? expectedChime : QStringList());
+}
+
+void TestExportController::failedExport_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("coder says why") << QByteArray("fail") << "Invalid data found";
+    QTest::newRow("coder crashed") << QByteArray("crash") << QStringLiteral("意外结束");
+}
+
+void TestExportController::failedExport()
+{
+    QFETCH(QByteArray, mode);
+    QFETCH(QString, reason);
+    Rig rig;
+    QFile chime(rig.folder.path() + "/sound.wav");
+    QVERIFY(chime.open(QIODevice::WriteOnly));
+    qputenv("KESMARIN_FAKE_CODER", mode);
+    rig.files.answers << rig.target("ring.mp3");
+    rig.exporter.save();
+    QCOMPARE(rig.prompt.shown().size(), 1);
+    QVERIFY2(rig.prompt.shown().first().text.contains(reason),
+             qPrintable(rig.prompt.shown().first().text));
+    QCOMPARE(rig.view.log.mid(rig.view.log.size() - 2), (QStringList{"pro off", "commands on"}));
+    QVERIFY(rig.desktop.opened().isEmpty());
+    QCOMPARE(rig.sound.sent, (QStringList{"stop sound", "close sound"}));
+}
+
+void TestExportController::coderMissing()
+{
+    Rig rig(false);
+    rig.files.answers << rig.target("ring.mp3");
+    rig.exporter.save();
+    QCOMPARE(rig.prompt.shown().size(), 1);
+    QCOMPARE(rig.prompt.shown().first().text, QStringLiteral("没有找到文件或命令"));
+    QCOMPARE(rig.view.log.mid(rig.view.log.size() - 2), (QStringList{"pro off", "commands on"}));
+    QVERIFY(rig.desktop.opened().isEmpty());
+    // A second try is possible: the window is not stuck.
+    rig.files.answers << std::nullopt;
+    rig.exporter.save();
+    QCOMPARE(rig.files.asked.size(), 2);
+}
+
+void TestExportController::protectedTargets_data()
+{
+    QTest::addColumn<QString>("which");
+    QTest::newRow("working file") << "work";
+    QTest::newRow("opened source") << "source";
+    QTest::newRow("source through a link") << "link";
+}
+
+void TestExportController::protectedTargets()
+{
+    QFETCH(QString, which);
+    Rig rig;
+    const QString source = rig.target("song.wav");
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("original");
+    file.close();
+    rig.exporter.setSourcePath(source);
+    QString target = which == "work" ? rig.folder.workFile() : source;
+    if (which == "link") {
+        target = rig.target("alias.wav");
+        QVERIFY(QFile::link(source, target));
+    }
+    rig.files.answers << target;
+    rig.exporter.save();
+    QCOMPARE(rig.prompt.shown().size(), 1);
+    QVERIFY(rig.folder.runs().isEmpty());
+    QVERIFY(!rig.view.log.contains("commands off"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("original"));
+}
+
+void TestExportController::progressFollowsTheStretch()
+{
+    Rig rig;
+    rig.state.SelBegin = 0;
+    rig.state.SelEnd = 20; // the fake reports 10 s of 10: half of the stretch
+    rig.files.answers << rig.target("ring.wav");
+    rig.exporter.save();
+    const QStringList bars = rig.view.filtered("pro ");
+    QVERIFY2(bars.contains("pro 1054 25%"), qPrintable(bars.join(',')));
+    QVERIFY2(bars.contains("pro 2108 50%"), qPrintable(bars.join(',')));
+}
+
+QTEST_GUILESS_MAIN(TestExportController)
+#include "tst_exportcontroller.moc"
