@@ -1,11 +1,12 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <QtGlobal>
 
 // Shared flags are 16-bit values with True = -1, as the settings file and the
 // rest of the program expect.
+class CCommonDialogs;
+
 using Bool16 = qint16;
 inline constexpr Bool16 True16 = -1;
 inline constexpr Bool16 False16 = 0;
@@ -16,7 +17,7 @@ struct EditorState
 {
     Bool16 Paused = False16;
     Bool16 FileOpened = False16;
-    QObject *Dialogs = nullptr;         // the common dialog object, owned by the main window
+    CCommonDialogs *Dialogs = nullptr;  // the common dialog object, owned by the main window
     qint16 OpenFolderChoice = 0;        // 0 opens the output folder after an export
     qint16 RingSoundChoice = 0;         // 0 plays the chime after an export
     Bool16 Dragging = False16;          // a marker image is pressed

@@ -40,9 +40,13 @@ void PlayPointer::move(Image image, double X)
 
 void PlayPointer::release(Image image, double)
 {
-    if (!isPointerMarker(image) || !m_state.Dragging)
+    if (!isPointerMarker(image))
         return;
+    // Checked inside: a press that had to wait for a running operation comes
+    // before its release, so the drag is never left open.
     m_controller.exclusive([this] {
+        if (!m_state.Dragging)
+            return;
         m_state.Dragging = False16;
         m_controller.setPollEnabled(true);
         m_controller.openWorkFile();

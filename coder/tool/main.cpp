@@ -36,6 +36,11 @@ int main(int argc, char *argv[])
         Transcoder(options, *format).run();
         return 0;
     } catch (const CoderError &error) {
+        // A stop can surface as any failure (libavformat gives up its I/O).
+        if (TemporaryOutput::stopRequested()) {
+            std::fprintf(stderr, "coder: %s: stopped by a signal\n", error.path.c_str());
+            return 128 + TemporaryOutput::stopSignal();
+        }
         std::fprintf(stderr, "coder: %s: %s\n", error.path.c_str(), error.reason.c_str());
         return error.exitCode;
     } catch (const std::exception &error) {

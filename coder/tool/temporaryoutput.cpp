@@ -47,7 +47,9 @@ TemporaryOutput::TemporaryOutput(const std::string &target) : m_target(target)
     const auto slash = target.find_last_of('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    // A name near the file system's limit leaves no room for the decoration.
+    const std::string name =
+        (slash == std::string::npos ? target : target.substr(slash + 1)).substr(0, 200);
     std::string pattern = folder + "." + name + ".XXXXXX.part";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');

@@ -331,8 +331,11 @@ void Transcoder::takeFrame(AVFrame &frame)
     }
     const std::int64_t from = std::max(first, m_firstSample);
     const std::int64_t to = std::min(first + frame.nb_samples, m_endSample);
-    if (to <= from)
+    if (to <= from) {
+        // Still decoding up to the start: keep the progress lines coming.
+        m_progress.position(0.0, m_sink->bytesWritten());
         return;
+    }
     const int skip = static_cast<int>(from - first);
     const int count = static_cast<int>(to - from);
 

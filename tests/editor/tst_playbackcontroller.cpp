@@ -40,6 +40,7 @@ private slots:
     void pointerDragWhilePlayingSelection();
     void nestedPollTickIsDropped();
     void stopInsidePlayRunsAfterIt();
+    void pointerClickDuringPollTick();
 
 private:
     struct Rig
@@ -490,6 +491,35 @@ void TestPlaybackController::stopInsidePlayRunsAfterIt()
     QVERIFY(!rig.sound.isOpen);
     QCOMPARE(rig.state.PlayRatio, 0.0f);
     QCOMPARE(rig.state.Paused, False16);
+}
+
+void TestPlaybackController::pointerClickDuringPollTick()
+{
+    Rig rig(m_workFile);
+    rig.state.SelBegin = 10;
+    rig.state.SelEnd = 30;
+    rig.controller.playSelection();
+    rig.tick(120000, 20000);
+    rig.controller.setPollEnabled(true);
+    // The tick that ends the selection lets events run; a whole click on the
+    // pointer is waiting there. It runs after the tick, press before release.
+    bool clicked = false;
+    rig.controller.setEventPump([&] {
+        if (clicked)
+            return;
+        clicked = true;
+        rig.pointer.press(Image::imgTopPoint, 10);
+        rig.pointer.move(Image::imgTopPoint, 500);
+        rig.pointer.release(Image::imgTopPoint, 500);
+    });
+    rig.sound.take();
+    rig.tick(120000, 30000);
+    const QStringList expected{"status sound length", "status sound position", "stop sound", "close sound",
+                               "stop sound", "close sound", openCommand(), "play sound from 30000"};
+    QCOMPARE(rig.sound.take(), expected);
+    QCOMPARE(rig.state.Dragging, False16);
+    QVERIFY(rig.controller.Timer2().isActive());
+    QCOMPARE(rig.state.PlayingSelection, False16);
 }
 
 QTEST_GUILESS_MAIN(TestPlaybackController)

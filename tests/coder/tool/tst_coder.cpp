@@ -582,6 +582,7 @@ void TestCoder::unusualPaths_data()
     QTest::newRow("leading dash") << "-y";
     QTest::newRow("colon") << "file:ring";
     QTest::newRow("semicolon and ampersand") << "a;b&c|d";
+    QTest::newRow("name near the length limit") << QString(240, QChar('n'));
 }
 
 void TestCoder::unusualPaths()
