@@ -46,7 +46,7 @@ private:
     TimelineEditor &m_editor;
     StripArt m_art;
     QList<Peak> m_peaks;
-    QColor m_waveformColour{46, 128, 160};
+    QColor m_waveformColour{120, 176, 200};   // lighter than the marker lines
     std::array<MarkerImage *, TimelineModel::ImageCount> m_images{};
     QLabel *m_timeLeft = nullptr;
     QLabel *m_timeRight = nullptr;

@@ -1,7 +1,10 @@
 #include "timelabels.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QWidget>
+
+#include <algorithm>
 
 QRect TimeLabels::designGeometry(TimelineModel::Label label)
 {
@@ -32,7 +35,13 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window) : QObject(window)
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, QColor(11, 77, 109));
         label->setPalette(palette);
-        label->setGeometry(designGeometry(which));
+        // Tahoma fits "00:00:00" in the designed width; a wider stand-in font
+        // gets the room it needs rather than a clipped time.
+        QRect geometry = designGeometry(which);
+        const QFontMetrics metrics(font);
+        geometry.setWidth(std::max(geometry.width(), metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 2));
+        geometry.setHeight(std::max(geometry.height(), metrics.height()));
+        label->setGeometry(geometry);
         m_labels[i] = label;
     }
     connect(&model, &TimelineModel::labelChanged, this,

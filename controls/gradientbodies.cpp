@@ -1,0 +1,216 @@
+// Styles 7, 8 and 9: gradient buttons whose every tone derives from one base.
+#include "buttonbodies.h"
+#include "buttoncolors.h"
+#include "buttondrawing.h"
+
+#include <QPainter>
+
+namespace
+{
+
+QColor faceOf(const BodyContext &c)
+{
+    return c.in.useCustomColors ? c.in.backColor : c.system(int(SystemColor::ButtonFace));
+}
+
+QColor highlightOf(const BodyContext &c)
+{
+    return c.in.useCustomColors ? c.in.highlightColor : c.system(int(SystemColor::Highlight));
+}
+
+void corners(QPainter &p, std::initializer_list<QPoint> points, const QColor &color)
+{
+    for (const QPoint &pt : points)
+        SetPixel(p, pt.x(), pt.y(), color);
+}
+
+} // namespace
+
+// Style 7: the rounded button of style 5 in tones of the face colour.
+void drawRoundedToneBody(BodyContext &c)
+{
+    QPainter &p = c.p;
+    const int w = c.w, h = c.h;
+    const QColor f = faceOf(c);
+    int base = 8;
+    switch (c.state) {
+    case VisualState::Hot:
+        base = 24;
+        break;
+    case VisualState::Pressed:
+        base = -9;
+        break;
+    case VisualState::Disabled:
+        base = 18;
+        break;
+    default:
+        break;
+    }
+    const QColor k = ShiftColor(f, base);
+    auto K = [&k](int o) { return ShiftColor(k, o); };
+    auto F = [&f](int o) { return ShiftColor(f, o); };
+    const bool pressed = c.state == VisualState::Pressed;
+    const bool disabled = c.state == VisualState::Disabled;
+
+    c.setBackground(k);
+    if (pressed) {
+        VerticalGradient(p, K(-15), k, 1, 1, w - 2, h - 3);
+        VerticalGradient(p, K(-5), K(-32), 1, 2, 2, h - 5);
+        VerticalGradient(p, K(21), K(-21), w - 2, 2, w - 1, h - 5);
+    } else {
+        const int spread = c.state == VisualState::Hot ? 16 : 15;
+        VerticalGradient(p, K(spread), K(-spread), 1, 1, w - 2, h - 3);
+        VerticalGradient(p, K(21), K(-21), 1, 2, 2, h - 5);
+        VerticalGradient(p, K(-5), K(-32), w - 2, 2, w - 1, h - 5);
+    }
+
+    // Inner edge lines: light above, shade below; the other way when pressed.
+    QColor topLine = F(21), bottomLine = F(-37);
+    if (c.state == VisualState::Hot) {
+        topLine = F(48);
+        bottomLine = F(-16);
+    } else if (pressed) {
+        topLine = F(-37);
+        bottomLine = F(5);
+    }
+    DrawLine(p, 2, 1, w - 2, 1, topLine);
+    DrawLine(p, 2, h - 2, w - 2, h - 2, bottomLine);
+
+    const QColor edge = disabled ? K(-48) : K(-96);
+    DrawLine(p, 1, 0, w - 1, 0, edge);
+    DrawLine(p, 0, 1, 0, h - 1, edge);
+    DrawLine(p, w - 1, 1, w - 1, h - 1, edge);
+    DrawLine(p, 1, h - 1, w - 1, h - 1, edge);
+    corners(p, {{1, 1}, {1, h - 2}, {w - 2, 1}, {w - 2, h - 2}}, disabled ? K(-40) : K(-64));
+    corners(p,
+            {{0, 1},
+             {1, 0},
+             {1, h - 1},
+             {0, h - 2},
+             {w - 1, h - 2},
+             {w - 2, h - 1},
+             {w - 2, 0},
+             {w - 1, 1}},
+            disabled ? F(5) : F(-21));
+    corners(p,
+            {{1, 2},
+             {2, 1},
+             {2, h - 2},
+             {1, h - 3},
+             {w - 2, h - 3},
+             {w - 3, h - 2},
+             {w - 3, 1},
+             {w - 2, 2}},
+            disabled ? K(-16) : K(-32));
+
+    const bool ring =
+        c.state == VisualState::Hot || (c.state == VisualState::Normal && c.in.hasFocus);
+    if (ring) {
+        const QColor hc = highlightOf(c);
+        auto R = [&hc](int o) { return ShiftColor(hc, o); };
+        const int lift = c.state == VisualState::Hot ? 21 : 0;
+        DrawLine(p, 2, 1, w - 2, 1, R(96 + lift));
+        DrawLine(p, 2, 2, w - 2, 2, R(64 + lift));
+        DrawLine(p, 2, h - 3, w - 2, h - 3, R(21 + lift));
+        DrawLine(p, 2, h - 2, w - 2, h - 2, R(lift));
+        VerticalGradient(p, R(64 + lift), R(21 + lift), 1, 2, 3, h - 5);
+        VerticalGradient(p, R(64 + lift), R(21 + lift), w - 3, 2, w - 1, h - 5);
+    }
+}
+
+// Style 8: a bevelled rectangle with cut corners.
+void drawBevelledBody(BodyContext &c)
+{
+    QPainter &p = c.p;
+    const int w = c.w, h = c.h;
+    const QColor f = faceOf(c);
+    const bool pressed = c.state == VisualState::Pressed;
+    QColor k = f;
+    if (c.state != VisualState::Normal)
+        k = c.in.useCustomColors ? c.in.highlightColor : ShiftColor(f, 15);
+    auto K = [&k](int o) { return ShiftColor(k, o); };
+    const QColor o = ShiftColor(f, c.in.hasFocus && !pressed ? -96 : -48);
+    auto O = [&o](int d) { return ShiftColor(o, d); };
+
+    c.setBackground(k);
+    if (pressed)
+        VerticalGradient(p, K(-15), K(15), 2, 2, w - 3, h - 6);
+    else
+        VerticalGradient(p, K(15), K(-15), 2, 2, w - 3, h - 6);
+
+    const QColor lit = pressed ? k : K(96);
+    const QColor shade = pressed ? K(96) : k;
+    DrawLine(p, 2, 1, w - 2, 1, lit);
+    DrawLine(p, 1, 2, 1, h - 2, lit);
+    DrawLine(p, 2, h - 3, w - 2, h - 3, shade);
+    DrawLine(p, w - 3, 2, w - 3, h - 3, shade);
+
+    // Dark inner rim below and to the right, then the outline.
+    DrawLine(p, 2, h - 2, w - 2, h - 2, O(21));
+    DrawLine(p, w - 2, 2, w - 2, h - 2, O(15));
+    DrawLine(p, 2, 0, w - 2, 0, o);
+    DrawLine(p, 0, 2, 0, h - 2, o);
+    DrawLine(p, w - 1, 2, w - 1, h - 2, o);
+    DrawLine(p, 2, h - 1, w - 2, h - 1, o);
+    corners(p, {{1, 1}, {1, h - 2}, {w - 2, 1}, {w - 2, h - 2}}, o);
+}
+
+// Style 9: a glossy button with cut corners; only the base tone changes.
+void drawGlossyBody(BodyContext &c)
+{
+    QPainter &p = c.p;
+    const int w = c.w, h = c.h;
+    const QColor f = faceOf(c);
+    const QColor hl =
+        c.in.useCustomColors ? c.in.highlightColor : c.system(int(SystemColor::ButtonFace));
+    QColor k;
+    switch (c.state) {
+    case VisualState::Normal:
+        k = ShiftColor(f, -15);
+        break;
+    case VisualState::Hot:
+        k = ShiftColor(hl, 1);
+        break;
+    case VisualState::Pressed:
+        k = ShiftColor(hl, 24);
+        break;
+    case VisualState::Disabled:
+        k = ShiftColor(f, 15);
+        break;
+    }
+    auto K = [&k](int o) { return ShiftColor(k, o); };
+
+    c.setBackground(k);
+    // The body, with a brighter glaze over its upper half.
+    VerticalGradient(p, K(32), K(-32), 5, 2, w - 5, h - 5);
+    const int glaze = h / 2 - 3;
+    if (glaze > 0)
+        VerticalGradient(p, K(56), K(24), 5, 2, w - 5, glaze);
+
+    // Side columns, outermost first.
+    VerticalGradient(p, K(128), K(-128), 0, 2, 1, h - 5);
+    VerticalGradient(p, K(64), K(-64), 1, 1, 2, h - 3);
+    VerticalGradient(p, k, K(-37), 2, 1, 3, h - 3);
+    VerticalGradient(p, k, K(-53), 3, 1, 4, h - 3);
+    VerticalGradient(p, K(24), K(-40), 4, 1, 5, h - 3);
+    VerticalGradient(p, K(24), K(-40), w - 5, 1, w - 4, h - 3);
+    VerticalGradient(p, k, K(-53), w - 4, 1, w - 3, h - 3);
+    VerticalGradient(p, k, K(-37), w - 3, 1, w - 2, h - 3);
+    VerticalGradient(p, K(32), K(-80), w - 2, 1, w - 1, h - 3);
+    VerticalGradient(p, K(96), K(-128), w - 1, 2, w, h - 5);
+
+    // Upper corners sweep from the light edge toward the base, lower
+    // corners shade toward the rim.
+    HorizontalGradient(p, K(32), k, 2, 1, 6, 2);
+    HorizontalGradient(p, k, K(32), w - 7, 1, w - 3, 2);
+    HorizontalGradient(p, K(-56), K(-32), 2, h - 2, 6, h - 1);
+    HorizontalGradient(p, K(-32), K(-56), w - 7, h - 2, w - 3, h - 1);
+    DrawLine(p, 6, h - 2, w - 7, h - 2, K(-32));
+    DrawLine(p, 2, h - 1, w - 2, h - 1, K(-96));
+    DrawLine(p, 3, 0, w - 3, 0, K(48));
+    DrawLine(p, 6, 1, w - 7, 1, K(48));
+    corners(p, {{1, 1}, {w - 2, 1}}, K(64));
+    corners(p, {{1, h - 2}, {w - 2, h - 2}}, K(-96));
+    corners(p, {{2, 0}, {w - 3, 0}, {0, 2}, {w - 1, 2}}, K(96));
+    corners(p, {{2, h - 1}, {w - 3, h - 1}, {0, h - 3}, {w - 1, h - 3}}, K(-112));
+}
