@@ -1,5 +1,7 @@
 #include "frmmain.h"
 
+#include "art.h"
+#include "ccommondialogs.h"
 #include "consolerunner.h"
 #include "frmsetting.h"
 #include "skinart.h"
@@ -92,7 +94,9 @@ frmMain::frmMain(Environment environment, QWidget *parent)
 
     // The load runs in this order; a step that fails leaves its defaults and
     // the next goes on.
-    setSkin(SkinArt::picture(QStringLiteral("main"), QSize(765, 565), SkinArt::Kind::Skin));
+    const QString skinName = QStringLiteral("main");
+    setSkin(SkinArt::picture(skinName, QSize(765, 565), SkinArt::Kind::Skin),
+            SkinArt::shapeImage(skinName, QSize(765, 565)));
     m_state.OpenFolderChoice = 0;
     m_state.RingSoundChoice = 0;
     const SetupValues stored = SetupFile::read(m_environment.setupPath);
@@ -106,6 +110,8 @@ frmMain::frmMain(Environment environment, QWidget *parent)
     m_state.PlayingSelection = False16;
     m_state.SelBegin = 0;
     m_state.SelEnd = 0;
+    Dialogs = std::make_unique<CCommonDialogs>();
+    Dialogs->Init(this);
 
     m_sound = m_environment.sound;
     if (!m_sound) {
@@ -149,16 +155,16 @@ void frmMain::loadPictures()
     };
     for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
         if (HoverRules::isToolbarIndex(i))
-            imgButtonData[i] = SkinArt::picture(QStringLiteral("toolbar%1-light").arg(i),
+            imgButtonData[i] = SkinArt::picture(Art::buttonLight(i),
                                                 size(ToolbarSpots[i]), Kind::Highlight);
     }
     for (int i = 0; i < HoverRules::MenuCount; ++i)
-        imgMenuData[i] = SkinArt::picture(QStringLiteral("menu%1-light").arg(i),
+        imgMenuData[i] = SkinArt::picture(Art::menuLight(i),
                                           size(MenuSpots[i]), Kind::Highlight);
     for (int i = 0; i < HoverRules::CtrlCount; ++i) {
-        imgCtrlButtonLight[i] = SkinArt::picture(QStringLiteral("ctrl%1-light").arg(i),
+        imgCtrlButtonLight[i] = SkinArt::picture(Art::ctrlLight(i),
                                                  size(CtrlSpots[i]), Kind::Highlight);
-        imgCtrlButtonPress[i] = SkinArt::picture(QStringLiteral("ctrl%1-press").arg(i),
+        imgCtrlButtonPress[i] = SkinArt::picture(Art::ctrlPress(i),
                                                  size(CtrlSpots[i]), Kind::Pressed);
     }
     imgMinLight = SkinArt::picture(QStringLiteral("min-light"), size(MinSpot), Kind::Highlight);
@@ -214,8 +220,17 @@ void frmMain::createControls()
     picOpened = new StripWidget(*m_editor, this);
     picOpened->setObjectName(QStringLiteral("picOpened"));
     place(picOpened, StripSpot.left, StripSpot.top, StripSpot.width, StripSpot.height);
+    picOpened->setArt(SkinArt::stripArt());
     picOpened->hide();
     timeLabels = new TimeLabels(m_editor->model(), this);
+    // Where the fonts at hand run wider than the designed ones, a time label
+    // grows to the right into its cell rather than cut "00:00:00".
+    for (int i = 0; i < TimelineModel::LabelCount; ++i) {
+        QLabel *label = timeLabels->label(TimelineModel::Label(i));
+        const int needed = label->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 2;
+        if (label->width() < needed)
+            label->resize(needed, label->height());
+    }
     // The hint line and the open picture stay above the strip's area.
     lblText->raise();
 }
@@ -345,6 +360,7 @@ void frmMain::showSettings()
         m_setting = new frmSetting(m_state.OpenFolderChoice, m_state.RingSoundChoice,
                                    m_environment.setupPath, m_scale, this);
         m_setting->setAttribute(Qt::WA_DeleteOnClose);
+        m_setting->move(geometry().center() - m_setting->rect().center());
     }
     m_setting->show();
     m_setting->raise();

@@ -15,6 +15,7 @@
 #include <optional>
 #include <memory>
 
+class CCommonDialogs;
 class ConsoleRunner;
 class QLabel;
 class SkinImage;
@@ -86,6 +87,8 @@ public:
     // The decode and the export runner.
     ConsoleRunner *objDOS = nullptr;
     ConsoleRunner *objDOS1 = nullptr;
+    // The one common-dialog object, bound to this window.
+    std::unique_ptr<CCommonDialogs> Dialogs;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -23,7 +23,9 @@ frmSetting::frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice,
     setObjectName(QStringLiteral("frmSetting"));
     setWindowTitle(QStringLiteral("设置"));
     setDragStart(DragStart::OnMove);
-    setSkin(SkinArt::picture(QStringLiteral("setting"), QSize(420, 252), SkinArt::Kind::Skin));
+    const QString skinName = QStringLiteral("settings");
+    setSkin(SkinArt::picture(skinName, QSize(420, 252), SkinArt::Kind::Skin),
+            SkinArt::shapeImage(skinName, QSize(420, 252)));
 
     const auto place = [&scale](QWidget *control, int left, int top, int width, int height) {
         control->setGeometry(scale.pixels(left, top, width, height));

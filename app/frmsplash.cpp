@@ -14,7 +14,9 @@ frmSplash::frmSplash(MainWindowFactory createMain, int tickMs, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setSkin(SkinArt::picture(QStringLiteral("splash"), QSize(450, 250), SkinArt::Kind::Skin));
+    const QString skinName = QStringLiteral("splash");
+    setSkin(SkinArt::picture(skinName, QSize(400, 220), SkinArt::Kind::Skin),
+            SkinArt::shapeImage(skinName, QSize(400, 220)));
 
     const ScreenScale scale = ScreenScale::fromDpi(logicalDpiX(), logicalDpiY());
     Label1 = new QLabel(QStringLiteral("Loading..."), this);

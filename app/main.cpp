@@ -1,3 +1,4 @@
+#include "art.h"
 #include "frmmain.h"
 #include "frmsplash.h"
 #include "messageboxprompt.h"
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("kesmarin"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kesmarin"));
     QApplication::setApplicationVersion(QStringLiteral(KESMARIN_VERSION));
+    QApplication::setWindowIcon(Art::appIcon());
     // The program ends only through the main window's confirmed exit.
     QApplication::setQuitOnLastWindowClosed(false);
 

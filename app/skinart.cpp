@@ -1,6 +1,8 @@
 #include "skinart.h"
 
-#include <QFile>
+#include "art.h"
+#include "stripart.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -38,18 +40,46 @@ QPixmap standIn(const QSize &size, Kind kind)
 
 QPixmap picture(const QString &name, const QSize &size, Kind kind)
 {
-    const QString path = QStringLiteral(":/art/%1.png").arg(name);
-    if (QFile::exists(path)) {
-        QPixmap pixmap(path);
-        if (!pixmap.isNull())
-            return pixmap;
-    }
-    return standIn(size, kind);
+    const QPixmap pixmap = Art::pixmap(name);
+    return pixmap.isNull() ? standIn(size, kind) : pixmap;
+}
+
+QImage shapeImage(const QString &name, const QSize &size)
+{
+    const QImage image = Art::image(name);
+    return image.isNull() ? standIn(size, Kind::Skin).toImage() : image;
 }
 
 QCursor handCursor()
 {
-    return QCursor(Qt::PointingHandCursor);
+    const QCursor cursor = Art::cursor(QString::fromLatin1(Art::Name::CursorHand));
+    return cursor.pixmap().isNull() ? QCursor(Qt::PointingHandCursor) : cursor;
+}
+
+StripArt stripArt()
+{
+    using Image = TimelineModel::Image;
+    StripArt art = StripArt::drawn();
+    const auto take = [](QPixmap &slot, const char *name) {
+        const QPixmap pixmap = Art::pixmap(QString::fromLatin1(name));
+        if (!pixmap.isNull())
+            slot = pixmap;
+    };
+    take(art.strip, Art::Name::Strip);
+    const auto slot = [&art](Image image) -> QPixmap & { return art.images[int(image)]; };
+    take(slot(Image::imgTopPoint), Art::Name::PointerTop);
+    take(slot(Image::imgLine), Art::Name::PointerLine);
+    take(slot(Image::imgBottomPoint), Art::Name::PointerBottom);
+    take(slot(Image::imgSelectTop1), Art::Name::BeginTop);
+    take(slot(Image::imgSelectLine1), Art::Name::BeginLine);
+    take(slot(Image::imgSelectBottom1), Art::Name::BeginBottom);
+    take(slot(Image::imgSelectTop2), Art::Name::EndTop);
+    take(slot(Image::imgSelectLine2), Art::Name::EndLine);
+    take(slot(Image::imgSelectBottom2), Art::Name::EndBottom);
+    const QCursor marker = Art::cursor(QString::fromLatin1(Art::Name::CursorMarker));
+    if (!marker.pixmap().isNull())
+        art.markerCursor = marker;
+    return art;
 }
 
 } // namespace SkinArt

@@ -12,6 +12,12 @@ SkinnedWindow::SkinnedWindow(QWidget *parent, Qt::WindowFlags extraFlags)
     setWindowTitle(QStringLiteral("Kesmarin"));
 }
 
+QRegion SkinnedWindow::shapeOf(const QImage &picture)
+{
+    return QRegion(QBitmap::fromImage(picture.convertToFormat(QImage::Format_RGB32)
+                                          .createMaskFromColor(KeyColor, Qt::MaskInColor)));
+}
+
 QRegion SkinnedWindow::shapeOf(const QPixmap &picture)
 {
     QImage image = picture.toImage();
@@ -20,16 +26,15 @@ QRegion SkinnedWindow::shapeOf(const QPixmap &picture)
     // neither key colour nor body.
     if (image.size() != logical)
         image = image.scaled(logical, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    image = image.convertToFormat(QImage::Format_RGB32);
-    return QRegion(QBitmap::fromImage(image.createMaskFromColor(KeyColor, Qt::MaskInColor)));
+    return shapeOf(image);
 }
 
-void SkinnedWindow::setSkin(const QPixmap &skin)
+void SkinnedWindow::setSkin(const QPixmap &skin, const QImage &shapeSource)
 {
     m_skin = skin;
     const QSize logical = (QSizeF(skin.size()) / skin.devicePixelRatio()).toSize();
     setFixedSize(logical);
-    setMask(shapeOf(skin));
+    setMask(shapeSource.size() == logical ? shapeOf(shapeSource) : shapeOf(skin));
     update();
 }
 

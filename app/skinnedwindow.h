@@ -21,12 +21,14 @@ public:
 
     explicit SkinnedWindow(QWidget *parent = nullptr, Qt::WindowFlags extraFlags = {});
 
-    void setSkin(const QPixmap &skin);
+    // The shape comes from shapeSource at 1x when given, else from the skin.
+    void setSkin(const QPixmap &skin, const QImage &shapeSource = {});
     QPixmap skin() const { return m_skin; }
     void setDragStart(DragStart start) { m_dragStart = start; }
 
     // The part of a picture that is not the key colour, in logical pixels.
     static QRegion shapeOf(const QPixmap &picture);
+    static QRegion shapeOf(const QImage &picture);
 
     // Moves the window with the mouse as a press on a title bar would;
     // called for presses on the bare surface and on labels that act as it.

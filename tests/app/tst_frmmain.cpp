@@ -1,9 +1,12 @@
 #include "apptestsupport.h"
+#include "ccommondialogs.h"
 #include "consolerunner.h"
 #include "skinimage.h"
 #include "stripwidget.h"
 #include "timelineeditor.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -31,6 +34,7 @@ private slots:
     void secondCloseWhileAsking();
     void exitCancelsRunningJob();
     void transportAndStrip();
+    void dialogsBoundToWindow();
     void hoverFollowsTheMouse();
     void oneSettingsDialog();
 };
@@ -270,6 +274,35 @@ void TestFrmMain::transportAndStrip()
     QTest::mouseClick(window.imgCtrlButton[2], Qt::LeftButton);
     QVERIFY(fixture.sound.actions().contains(QStringLiteral("pause sound")));
     QCOMPARE(window.state().Paused, True16);
+}
+
+void TestFrmMain::dialogsBoundToWindow()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    QWidget *shownOver = nullptr;
+    QTimer closer;
+    closer.setInterval(20);
+    connect(&closer, &QTimer::timeout, &window, [&shownOver] {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QDialog *>(top);
+            if (dialog && dialog->isVisible()) {
+                shownOver = dialog->parentWidget();
+                dialog->reject();
+            }
+        }
+    });
+    closer.start();
+    // Unbound, the dialog object would refuse to show anything.
+    bool confirmed = true;
+    try {
+        confirmed = window.Dialogs->ShowOpen();
+    } catch (...) {
+        QFAIL("the dialogs are not bound to the main window");
+    }
+    QVERIFY(!confirmed);
+    QCOMPARE(shownOver, &window);
 }
 
 void TestFrmMain::hoverFollowsTheMouse()
