@@ -22,13 +22,13 @@ namespace
 
 enum class Kind { Integer, Short, Boolean, Text, Colour, Picture, Font };
 
-struct KeySpec {
+struct KeyInfo {
     const char *key;
     Kind kind;
 };
 
 // In the order they are written.
-constexpr KeySpec Keys[] = {
+constexpr KeyInfo Keys[] = {
     {"Icon", Kind::Picture},
     {"Style", Kind::Integer},
     {"Caption", Kind::Text},
@@ -55,11 +55,11 @@ constexpr KeySpec Keys[] = {
     {"IconVisible", Kind::Boolean},
 };
 
-const KeySpec *specOf(const QString &key)
+const KeyInfo *keyInfoOf(const QString &key)
 {
-    for (const KeySpec &spec : Keys) {
-        if (key.compare(QLatin1String(spec.key), Qt::CaseInsensitive) == 0)
-            return &spec;
+    for (const KeyInfo &info : Keys) {
+        if (key.compare(QLatin1String(info.key), Qt::CaseInsensitive) == 0)
+            return &info;
     }
     return nullptr;
 }
@@ -289,16 +289,16 @@ std::optional<ButtonPropertyBag> ButtonPropertyBag::fromJson(const QByteArray &j
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (bag.indexOf(it.key()) >= 0)
             return fail(QStringLiteral("key \"%1\" is given twice").arg(it.key()));
-        const KeySpec *spec = specOf(it.key());
-        if (!spec) {
+        const KeyInfo *info = keyInfoOf(it.key());
+        if (!info) {
             bag.m_entries.append({it.key(), it.value().toVariant()});
             continue;
         }
         QString why;
-        const auto value = convert(spec->kind, it.value(), &why);
+        const auto value = convert(info->kind, it.value(), &why);
         if (!value)
             return fail(QStringLiteral("\"%1\": %2").arg(it.key(), why));
-        bag.m_entries.append({QLatin1String(spec->key), *value});
+        bag.m_entries.append({QLatin1String(info->key), *value});
     }
     return bag;
 }

@@ -181,36 +181,33 @@ void drawGlossyBody(BodyContext &c)
     auto K = [&k](int o) { return ShiftColor(k, o); };
 
     c.setBackground(k);
-    // The body, with a brighter glaze over its upper half.
-    VerticalGradient(p, K(32), K(-32), 5, 2, w - 5, h - 5);
+    // The body, with a brighter glaze over its upper half that ends in a
+    // sharp step at the middle: the glass look.
+    VerticalGradient(p, K(32), K(-32), 2, 2, w - 2, h - 5);
     const int glaze = h / 2 - 3;
     if (glaze > 0)
-        VerticalGradient(p, K(56), K(24), 5, 2, w - 5, glaze);
+        VerticalGradient(p, K(60), K(26), 2, 2, w - 2, glaze);
 
-    // Side columns, outermost first.
-    VerticalGradient(p, K(128), K(-128), 0, 2, 1, h - 5);
-    VerticalGradient(p, K(64), K(-64), 1, 1, 2, h - 3);
-    VerticalGradient(p, k, K(-37), 2, 1, 3, h - 3);
-    VerticalGradient(p, k, K(-53), 3, 1, 4, h - 3);
-    VerticalGradient(p, K(24), K(-40), 4, 1, 5, h - 3);
-    VerticalGradient(p, K(24), K(-40), w - 5, 1, w - 4, h - 3);
-    VerticalGradient(p, k, K(-53), w - 4, 1, w - 3, h - 3);
-    VerticalGradient(p, k, K(-37), w - 3, 1, w - 2, h - 3);
-    VerticalGradient(p, K(32), K(-80), w - 2, 1, w - 1, h - 3);
-    VerticalGradient(p, K(96), K(-128), w - 1, 2, w, h - 5);
+    // Side columns, from the rim inward, shading into the body.
+    VerticalGradient(p, K(-40), K(-112), 0, 2, 1, h - 5);
+    VerticalGradient(p, K(-40), K(-112), w - 1, 2, w, h - 5);
+    VerticalGradient(p, K(64), K(-24), 1, 2, 2, h - 5);
+    VerticalGradient(p, K(40), K(-48), w - 2, 2, w - 1, h - 5);
 
-    // Upper corners sweep from the light edge toward the base, lower
-    // corners shade toward the rim.
-    HorizontalGradient(p, K(32), k, 2, 1, 6, 2);
-    HorizontalGradient(p, k, K(32), w - 7, 1, w - 3, 2);
-    HorizontalGradient(p, K(-56), K(-32), 2, h - 2, 6, h - 1);
-    HorizontalGradient(p, K(-32), K(-56), w - 7, h - 2, w - 3, h - 1);
-    DrawLine(p, 6, h - 2, w - 7, h - 2, K(-32));
-    DrawLine(p, 2, h - 1, w - 2, h - 1, K(-96));
-    DrawLine(p, 3, 0, w - 3, 0, K(48));
-    DrawLine(p, 6, 1, w - 7, 1, K(48));
-    corners(p, {{1, 1}, {w - 2, 1}}, K(64));
-    corners(p, {{1, h - 2}, {w - 2, h - 2}}, K(-96));
-    corners(p, {{2, 0}, {w - 3, 0}, {0, 2}, {w - 1, 2}}, K(96));
-    corners(p, {{2, h - 1}, {w - 3, h - 1}, {0, h - 3}, {w - 1, h - 3}}, K(-112));
+    // Top: rim, then a bright line whose ends sweep into the corners.
+    DrawLine(p, 3, 0, w - 3, 0, K(-40));
+    DrawLine(p, 6, 1, w - 6, 1, K(96));
+    HorizontalGradient(p, K(48), K(96), 2, 1, 5, 2);
+    HorizontalGradient(p, K(96), K(48), w - 6, 1, w - 3, 2);
+    // Bottom: a shaded line sweeping out of the corners, then the rim.
+    DrawLine(p, 6, h - 2, w - 6, h - 2, K(-32));
+    HorizontalGradient(p, K(-56), K(-32), 2, h - 2, 5, h - 1);
+    HorizontalGradient(p, K(-32), K(-56), w - 6, h - 2, w - 3, h - 1);
+    DrawLine(p, 3, h - 1, w - 3, h - 1, K(-112));
+
+    // The cut corners: a diagonal of rim pixels, softened at their ends.
+    corners(p, {{1, 1}, {w - 2, 1}}, K(-40));
+    corners(p, {{2, 0}, {w - 3, 0}, {0, 2}, {w - 1, 2}}, K(-16));
+    corners(p, {{1, h - 2}, {w - 2, h - 2}}, K(-112));
+    corners(p, {{2, h - 1}, {w - 3, h - 1}, {0, h - 3}, {w - 1, h - 3}}, K(-80));
 }

@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <map>
@@ -149,6 +150,11 @@ QString outName(const QString &dir, const QString &name, int scale)
 
 int main(int argc, char **argv)
 {
+    // Qt wants a private runtime folder even offscreen; a build has none, so
+    // lend it a temporary one instead of a warning in every build log.
+    QTemporaryDir runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QGuiApplication app(argc, argv);
     if (argc != 5) {
         std::fprintf(stderr,

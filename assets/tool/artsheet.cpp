@@ -54,6 +54,22 @@ QStringList pressedNames()
     return names;
 }
 
+// The skin during a decode and an export: both progress panels on their spots
+// (the decode panel at 132, 400 with its bar at 90, 13; the export panel at
+// 310, 538), bars part-way.
+QImage skinBusy(int scale)
+{
+    QImage skin = picture(QStringLiteral("main"), scale).convertToFormat(QImage::Format_RGB32);
+    QPainter p(&skin);
+    p.drawImage(QPoint(133, 400) * scale, picture(QStringLiteral("decode-panel"), scale));
+    p.drawImage(QRect(QPoint(133 + 90, 400 + 13) * scale, QSize(150, 13) * scale),
+                picture(QStringLiteral("decode-bar"), scale));
+    p.drawImage(QPoint(310, 538) * scale, picture(QStringLiteral("export-panel"), scale));
+    p.drawImage(QRect(QPoint(310, 538) * scale, QSize(200, 15) * scale),
+                picture(QStringLiteral("export-bar"), scale));
+    return skin;
+}
+
 QImage stripWithMarkers(int scale)
 {
     QImage strip = picture(QStringLiteral("strip"), scale).convertToFormat(QImage::Format_RGB32);
@@ -137,6 +153,7 @@ int main(int argc, char **argv)
         skinWith({}, scale),
         skinWith(litNames(), scale),
         skinWith(pressedNames(), scale),
+        skinBusy(scale),
         stripWithMarkers(scale),
         picture(QStringLiteral("strip-blank"), scale),
         picture(QStringLiteral("settings"), scale),

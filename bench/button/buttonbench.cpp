@@ -63,20 +63,33 @@ void writeSheet(const QString &path)
 {
     const char *stateNames[] = {"Normal", "Hot", "Pressed", "Disabled", "Focused"};
     const int cellW = 127 + 16, cellH = 37 + 14, left = 40, top = 24;
-    QImage sheet(left + 5 * cellW + 8, top + 11 * cellH + 8, QImage::Format_RGB32);
+    QImage sheet(left + 5 * cellW + 8, top + 16 * cellH + 8, QImage::Format_RGB32);
     sheet.fill(QApplication::palette().color(QPalette::Window));
     QPainter p(&sheet);
     p.setPen(Qt::black);
     for (int s = 0; s < 5; ++s)
         p.drawText(QRect(left + s * cellW, 4, cellW, 16), Qt::AlignCenter,
                    QString::fromLatin1(stateNames[s]));
-    for (int style = 0; style <= 10; ++style) {
-        p.drawText(QRect(4, top + style * cellH, left - 8, 37), Qt::AlignVCenter | Qt::AlignRight,
-                   QString::number(style));
+    // Every style with the palette's colours, then the derived-tone styles
+    // with custom colours (a blue face, an orange highlight).
+    const int rows[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 5, 7, 8, 9};
+    for (int row = 0; row < 16; ++row) {
+        const int style = rows[row];
+        const bool custom = row > 10;
+        p.drawText(QRect(4, top + row * cellH, left - 8, 37), Qt::AlignVCenter | Qt::AlignRight,
+                   QString::number(style) + (custom ? QStringLiteral("c") : QString()));
         for (int s = 0; s < 5; ++s) {
             const bool focused = s == 4;
-            const ButtonPaintInput in =
+            ButtonPaintInput in =
                 sample(style, focused ? VisualState::Normal : VisualState(s + 1), focused);
+            if (custom) {
+                in.useCustomColors = true;
+                in.showFocus = true;
+                in.backColor = QColor(92, 146, 206);
+                in.highlightColor = QColor(250, 170, 60);
+                in.fontColor = Qt::white;
+                in.fontHighlightColor = Qt::black;
+            }
             QImage cell(in.size, QImage::Format_ARGB32_Premultiplied);
             {
                 QPainter cp(&cell);
@@ -84,7 +97,7 @@ void writeSheet(const QString &path)
             }
             // Show the window shape as the screen will.
             p.save();
-            p.translate(left + s * cellW, top + style * cellH);
+            p.translate(left + s * cellW, top + row * cellH);
             p.setClipRegion(buttonRegion(style, in.size));
             p.drawImage(0, 0, cell);
             p.restore();
