@@ -3,12 +3,15 @@
 #include "art.h"
 #include "ccommondialogs.h"
 #include "consolerunner.h"
+#include "desktopopener.h"
+#include "mainworkflow.h"
 #include "frmsetting.h"
 #include "skinart.h"
 #include "skinimage.h"
 #include "soundchannel.h"
 #include "stripwidget.h"
 #include "timelabels.h"
+#include "randomcut.h"
 #include "timelineeditor.h"
 #include "userprompt.h"
 
@@ -125,6 +128,7 @@ frmMain::frmMain(Environment environment, QWidget *parent)
     loadPictures();
     createControls();
     connectHover();
+    createWorkflow();
     QCoreApplication::processEvents();
 
     if (QScreen *screen = this->screen())
@@ -135,6 +139,7 @@ frmMain::~frmMain()
 {
     // The strip and labels use the editor, the editor uses the sound channel:
     // they go first, before the members they refer to.
+    delete m_workflow;
     delete picOpened;
     delete timeLabels;
     delete m_editor;
@@ -334,8 +339,23 @@ void frmMain::bareMouseMove(QMouseEvent *)
 void frmMain::imgButton_Click(int index)
 {
     switch (index) {
+    case 0:
+        m_workflow->open();
+        break;
+    case 1:
+        m_workflow->save();
+        break;
+    case 2:
+        m_editor->controller().exclusive([this] { m_editor->randomCut().run(); });
+        break;
+    case 4:
+        m_workflow->tellAFriend();
+        break;
     case 5:
         showSettings();
+        break;
+    case 6:
+        m_workflow->help();
         break;
     case 7:
         close();
@@ -350,9 +370,63 @@ void frmMain::imgCtrlButton_Click(int index)
     m_editor->controller().imgCtrlButton_Click(index);
 }
 
-void frmMain::imgMenu_Click(int) {}
+void frmMain::imgMenu_Click(int index)
+{
+    m_workflow->popupMenu(index);
+}
 
-void frmMain::imgFeedback_Click() {}
+void frmMain::imgFeedback_Click()
+{
+    m_workflow->feedback();
+}
+
+void frmMain::createWorkflow()
+{
+    DesktopOpener *desktop = m_environment.desktop;
+    if (!desktop) {
+        m_ownDesktop = std::make_unique<SystemDesktopOpener>();
+        desktop = m_ownDesktop.get();
+    }
+
+    MainWorkflow::Parts parts;
+    parts.window = this;
+    parts.scale = &m_scale;
+    parts.state = &m_state;
+    parts.prompt = m_environment.prompt;
+    parts.sound = m_sound;
+    parts.dialogs = Dialogs.get();
+    parts.objDOS = objDOS;
+    parts.objDOS1 = objDOS1;
+    parts.desktop = desktop;
+    parts.appFolder = m_environment.appFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                        : m_environment.appFolder;
+    parts.workFile = m_work.workingFile();
+    parts.stopPlayback = [this] { imgCtrlButton_Click(PlaybackController::Stop); };
+    parts.resetTimeline = [this] { m_editor->model().resetForClose(m_state); };
+    parts.setStripVisible = [this](bool visible) { picOpened->setVisible(visible); };
+    parts.setPeaks = [this](const QList<Peak> &peaks) { picOpened->setPeaks(peaks); };
+    parts.setCommandsEnabled = [this](bool enabled) { setCommandsEnabled(enabled); };
+    parts.runToolbarCommand = [this](int index) { imgButton_Click(index); };
+    parts.closeWindow = [this] { close(); };
+    parts.menuPosition = [this](int index) {
+        SkinImage *title = imgMenu[size_t(index)];
+        return title->mapToGlobal(QPoint(0, title->height()));
+    };
+    m_workflow = new MainWorkflow(std::move(parts), this);
+}
+
+void frmMain::setCommandsEnabled(bool enabled)
+{
+    // The window's own close and minimise stay usable during an export.
+    for (SkinImage *image : imgButton)
+        if (image)
+            image->setEnabled(enabled);
+    for (SkinImage *image : imgCtrlButton)
+        image->setEnabled(enabled);
+    for (SkinImage *image : imgMenu)
+        image->setEnabled(enabled);
+    imgOpen->setEnabled(enabled);
+}
 
 void frmMain::showSettings()
 {

@@ -17,6 +17,8 @@
 
 class CCommonDialogs;
 class ConsoleRunner;
+class DesktopOpener;
+class MainWorkflow;
 class QLabel;
 class SkinImage;
 class SoundCommands;
@@ -40,6 +42,8 @@ public:
         QString cacheBase;                 // empty: the user's cache folder
         std::optional<ScreenScale> scale;  // empty: from the screen
         std::function<void()> endProgram;  // empty: leave the event loops
+        DesktopOpener *desktop = nullptr;  // folders, help and mail; none: the desktop's own
+        QString appFolder;                 // data/coder, sound.wav, help/; empty: the program's folder
     };
 
     static constexpr QRgb TextColor = 0xFF0B4D6D;   // RGB(11, 77, 109)
@@ -62,6 +66,8 @@ public:
     SetupValues settings() const { return {m_state.OpenFolderChoice, m_state.RingSoundChoice}; }
     SoundCommands &sound() const { return *m_sound; }
     TimelineEditor &editor() const { return *m_editor; }
+    // Open, Save, the menus, the command words, help, mail and About.
+    MainWorkflow &workflow() const { return *m_workflow; }
     QString setupPath() const { return m_environment.setupPath; }
     QString workingFile() const { return m_work.workingFile(); }
     QString workingFolder() const { return m_work.path(); }
@@ -98,6 +104,8 @@ private:
     void loadPictures();
     void createControls();
     void connectHover();
+    void createWorkflow();
+    void setCommandsEnabled(bool enabled);
     void showLooks();
     bool confirmExit();
     void shutdown();
@@ -110,6 +118,8 @@ private:
     std::unique_ptr<SoundCommands> m_ownSound;
     SoundCommands *m_sound = nullptr;
     TimelineEditor *m_editor = nullptr;
+    std::unique_ptr<DesktopOpener> m_ownDesktop;
+    MainWorkflow *m_workflow = nullptr;
     QPointer<frmSetting> m_setting;
     bool m_asking = false; // the exit question is up
     bool m_ended = false;  // shutdown done; further closes pass

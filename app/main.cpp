@@ -1,9 +1,11 @@
 #include "art.h"
 #include "frmmain.h"
 #include "frmsplash.h"
+#include "mainworkflow.h"
 #include "messageboxprompt.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <memory>
 
@@ -17,6 +19,11 @@ int main(int argc, char *argv[])
     // The program ends only through the main window's confirmed exit.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // "kesmarin FILE" (the desktop entry's Exec line) opens FILE once the
+    // main window is up.
+    const QStringList arguments = QApplication::arguments();
+    const QString startFile = arguments.size() > 1 ? arguments.at(1) : QString();
+
     MessageBoxPrompt prompt;
     std::unique_ptr<frmMain> mainWindow;
     auto *splash = new frmSplash([&]() -> QWidget * {
@@ -24,6 +31,12 @@ int main(int argc, char *argv[])
         environment.prompt = &prompt;
         mainWindow = std::make_unique<frmMain>(std::move(environment));
         prompt.setParent(mainWindow.get());
+        if (!startFile.isEmpty()) {
+            frmMain *window = mainWindow.get();
+            QTimer::singleShot(0, window, [window, startFile] {
+                window->workflow().openPath(startFile);
+            });
+        }
         return mainWindow.get();
     });
     splash->show();

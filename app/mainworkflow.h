@@ -3,6 +3,7 @@
 #include "commanddispatcher.h"
 #include "exportcontroller.h"
 #include "filerequester.h"
+#include "frmmenu.h"
 #include "opencontroller.h"
 #include "peakextractor.h"
 
@@ -22,7 +23,6 @@ class QWidget;
 class ScreenScale;
 class SoundCommands;
 class UserPrompt;
-class frmMenu;
 struct EditorState;
 
 // The main window's share of the ringtone workflow: the decode and export

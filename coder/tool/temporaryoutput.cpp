@@ -112,6 +112,8 @@ void TemporaryOutput::installSignalHandlers()
     // A closed stderr must end in an error we handle, not a silent death
     // that leaves the temporary file behind.
     std::signal(SIGPIPE, SIG_IGN);
+    // Likewise a file-size limit: it must fail the write, as a full disk does.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool TemporaryOutput::stopRequested()

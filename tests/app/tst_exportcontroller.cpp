@@ -44,7 +44,7 @@ private:
         EditorState state;
         ScriptedPrompt prompt;
         ScriptedFiles files;
-        RecordingSound sound;
+        SoundLog sound;
         RecordingDesktopOpener desktop;
         ConsoleRunner runner{prompt};
         ExportController exporter{view,  state,   runner,        files,           prompt,

@@ -65,7 +65,7 @@ private:
         ScreenScale scale;
         EditorState state;
         ScriptedPrompt prompt;
-        RecordingSound sound;
+        SoundLog sound;
         CCommonDialogs dialogs;
         ConsoleRunner objDOS{prompt};
         ConsoleRunner objDOS1{prompt};

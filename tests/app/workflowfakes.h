@@ -89,7 +89,7 @@ public:
     std::function<void()> onProgress;
 };
 
-class RecordingSound : public SoundCommands
+class SoundLog : public SoundCommands
 {
 public:
     QString send(const QString &command) override

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
@@ -102,6 +103,8 @@ private slots:
     void errors();
     void existingTargetSurvivesErrors();
 
+    void fullDiskFailsTheJob_data();
+    void fullDiskFailsTheJob();
     void stoppedJobLeavesTargetUntouched_data();
     void stoppedJobLeavesTargetUntouched();
 
@@ -517,6 +520,45 @@ void TestCoder::existingTargetSurvivesErrors()
     // And a good job replaces it.
     QCOMPARE(runCoder({"-i", m_tone, "-t", "1", "-y", target}).exitCode, 0);
     QCOMPARE(probeMedia(target).codec, QString("mp3"));
+}
+
+void TestCoder::fullDiskFailsTheJob_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("wav") << "wav" << wavOptions;
+    QTest::newRow("mp3") << "mp3" << mp3Options;
+    QTest::newRow("amr") << "amr" << amrOptions;
+}
+
+void TestCoder::fullDiskFailsTheJob()
+{
+    QFETCH(QString, extension);
+    QFETCH(QStringList, options);
+
+    // A file-size limit on the child stands in for a full disk: writes
+    // beyond 8 KB fail.
+    const QString target = path("full." + extension);
+    const QByteArray old = "the old file";
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(old);
+    file.close();
+
+    QProcess process;
+    process.setChildProcessModifier([] {
+        const rlimit limit = {8192, 8192};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    process.start(coderPath, QStringList{"-i", m_steps} + options + QStringList{target});
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(60000));
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(errors.contains("coder: " + target + ": "), qPrintable(errors.right(300)));
+    QCOMPARE(contents(target), old);
+    QVERIFY(strayTemporaries(m_dir.path()).isEmpty());
 }
 
 void TestCoder::stoppedJobLeavesTargetUntouched_data()
