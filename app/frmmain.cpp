@@ -4,6 +4,7 @@
 #include "ccommondialogs.h"
 #include "consolerunner.h"
 #include "desktopopener.h"
+#include "frmmenu.h"
 #include "mainworkflow.h"
 #include "frmsetting.h"
 #include "skinart.h"
@@ -486,5 +487,8 @@ void frmMain::shutdown()
     m_sound->send(QStringLiteral("close sound"));
     QCoreApplication::processEvents();
     m_work.remove();
+    // Later, not now: the exit may come from one of the menu's own entries.
+    if (frmMenu *menu = m_workflow->menuHolder())
+        menu->deleteLater();
     m_environment.endProgram();
 }

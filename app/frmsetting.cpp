@@ -3,15 +3,27 @@
 #include "setupfile.h"
 #include "skinart.h"
 #include "skinimage.h"
+#include "styledbutton.h"
 
 #include <QComboBox>
-#include <QPushButton>
 
 namespace {
 // A stored value outside the list leaves the list without a selection.
 void select(QComboBox *list, qint16 value)
 {
     list->setCurrentIndex(value >= 0 && value < list->count() ? value : -1);
+}
+// A button as stored with the dialog: its property bag lives in the
+// resources under the button's name.
+StyledButton *storedButton(const QString &name, const ScreenScale &scale, QWidget *parent)
+{
+    auto *button = new StyledButton(parent);
+    button->setObjectName(name);
+    button->loadProperties(QStringLiteral(":/forms/%1.json").arg(name));
+    QFont font = button->font();
+    font.setPointSizeF(scale.fontPoints(font.pointSizeF()));
+    button->setFont(font);
+    return button;
 }
 } // namespace
 
@@ -41,14 +53,17 @@ frmSetting::frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice,
     cmbRS->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
     place(cmbRS, 690, 2220, 4695, 330);
 
+    for (QComboBox *list : {cmbOF, cmbRS}) {
+        QFont font = list->font();
+        font.setPointSizeF(scale.fontPoints(font.pointSizeF()));
+        list->setFont(font);
+    }
     select(cmbOF, m_openFolderChoice);
     select(cmbRS, m_ringSoundChoice);
 
-    cmdOK = new QPushButton(QStringLiteral("        O K"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = storedButton(QStringLiteral("cmdOK"), scale, this);
     place(cmdOK, 960, 2880, 1905, 555);
-    cmbBack = new QPushButton(QStringLiteral("        返回"), this);
-    cmbBack->setObjectName(QStringLiteral("cmbBack"));
+    cmbBack = storedButton(QStringLiteral("cmbBack"), scale, this);
     place(cmbBack, 3120, 2880, 1905, 555);
 
     Image1 = new SkinImage(this);
@@ -56,8 +71,8 @@ frmSetting::frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice,
     Image1->setCursor(SkinArt::handCursor());
     place(Image1, 5820, 180, 225, 285);
 
-    connect(cmdOK, &QAbstractButton::clicked, this, &frmSetting::cmdOK_Click);
-    connect(cmbBack, &QAbstractButton::clicked, this, &QWidget::close);
+    connect(cmdOK, &StyledButton::Click, this, &frmSetting::cmdOK_Click);
+    connect(cmbBack, &StyledButton::Click, this, &QWidget::close);
     connect(Image1, &SkinImage::clicked, this, &QWidget::close);
 }
 

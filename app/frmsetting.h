@@ -3,9 +3,9 @@
 #include "screenscale.h"
 #include "skinnedwindow.h"
 
-class QAbstractButton;
 class QComboBox;
 class SkinImage;
+class StyledButton;
 
 // The settings dialog: the two after-export choices. Confirm stores them in
 // memory and in setup.ini and closes; back and the close mark only close.
@@ -18,8 +18,8 @@ public:
 
     QComboBox *cmbOF = nullptr;
     QComboBox *cmbRS = nullptr;
-    QAbstractButton *cmdOK = nullptr;
-    QAbstractButton *cmbBack = nullptr;
+    StyledButton *cmdOK = nullptr;
+    StyledButton *cmbBack = nullptr;
     SkinImage *Image1 = nullptr;
 
     void cmdOK_Click();

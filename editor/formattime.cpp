@@ -22,7 +22,7 @@ QString FormatTime(qint32 seconds)
         + twoDigits(secs);
 }
 
-qint64 roundHalfEven(double value)
+qint64 roundSecondsHalfEven(double value)
 {
     // The default floating-point rounding mode is to nearest, ties to even.
     return static_cast<qint64>(std::nearbyint(value));

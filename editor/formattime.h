@@ -7,4 +7,4 @@
 QString FormatTime(qint32 seconds);
 
 // Rounds to the nearest whole number, halves to even (2.5 -> 2, 7.5 -> 8).
-qint64 roundHalfEven(double value);
+qint64 roundSecondsHalfEven(double value);

@@ -116,7 +116,7 @@ void PlaybackController::pause()
 
 qint32 PlaybackController::pointerSeconds() const
 {
-    return static_cast<qint32>(roundHalfEven(double(m_model.T()) * double(m_state.PlayRatio)));
+    return static_cast<qint32>(roundSecondsHalfEven(double(m_model.T()) * double(m_state.PlayRatio)));
 }
 
 void PlaybackController::setBeginAtPointer()
@@ -197,13 +197,13 @@ void PlaybackController::Timer2_Timer()
         m_state.PlayRatio = position / length;
 
         const int W = m_model.geometry().stripWidth();
-        const int L = static_cast<int>(roundHalfEven(double(W) * double(m_state.PlayRatio)));
+        const int L = static_cast<int>(roundSecondsHalfEven(double(W) * double(m_state.PlayRatio)));
         m_model.setLeft(Image::imgTopPoint, L);
         m_model.setLeft(Image::imgBottomPoint, L);
         m_model.setLeft(Image::imgLine, L + m_model.geometry().LineOffset());
 
         const double played = double(m_state.PlayRatio) * m_model.T();
-        m_model.setText(TimelineModel::Label::lblTime, FormatTime(static_cast<qint32>(roundHalfEven(played))));
+        m_model.setText(TimelineModel::Label::lblTime, FormatTime(static_cast<qint32>(roundSecondsHalfEven(played))));
 
         if (played >= m_state.SelEnd && m_state.SelEnd != 0 && m_state.PlayingSelection) {
             stopAndClose();

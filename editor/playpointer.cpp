@@ -22,7 +22,7 @@ void PlayPointer::press(Image image, double X)
         // The poll would pull the pointer from under the mouse.
         m_controller.setPollEnabled(false);
         m_state.Dragging = True16;
-        m_model.setGrabX(static_cast<int>(roundHalfEven(X)));
+        m_model.setGrabX(static_cast<int>(roundSecondsHalfEven(X)));
         m_controller.stopAndClose();
     });
 }
@@ -32,7 +32,7 @@ void PlayPointer::move(Image image, double X)
     if (!isPointerMarker(image) || !m_state.Dragging)
         return;
     // No limits: the pointer may leave the strip; the seek then fails quietly.
-    const int L = static_cast<int>(roundHalfEven(m_model.left(Image::imgBottomPoint) + X - m_model.GrabX()));
+    const int L = static_cast<int>(roundSecondsHalfEven(m_model.left(Image::imgBottomPoint) + X - m_model.GrabX()));
     m_model.setLeft(Image::imgBottomPoint, L);
     m_model.setLeft(Image::imgTopPoint, L);
     m_model.setLeft(Image::imgLine, L + m_model.geometry().LineOffset());

@@ -42,13 +42,13 @@ bool RandomCut::run()
             m_model.setVisible(image, true);
 
         const double r1 = m_draw();
-        m_model.setLeft(Image::imgSelectTop2, static_cast<int>(roundHalfEven(r1 * ThrowSpan + EndThrowOffset)));
+        m_model.setLeft(Image::imgSelectTop2, static_cast<int>(roundSecondsHalfEven(r1 * ThrowSpan + EndThrowOffset)));
         m_state.Dragging = True16;
         m_handles.move(Image::imgSelectTop2, DragX);
         m_handles.release(Image::imgSelectTop2, DragX);
 
         const double r2 = m_draw();
-        m_model.setLeft(Image::imgSelectTop1, static_cast<int>(roundHalfEven(r2 * ThrowSpan)));
+        m_model.setLeft(Image::imgSelectTop1, static_cast<int>(roundSecondsHalfEven(r2 * ThrowSpan)));
         m_state.Dragging = True16;
         m_handles.move(Image::imgSelectTop1, DragX);
         m_handles.release(Image::imgSelectTop1, DragX);

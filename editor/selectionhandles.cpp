@@ -20,7 +20,7 @@ void SelectionHandles::press(Image image, double X)
     if (!isHandleMarker(image))
         return;
     m_state.Dragging = True16;
-    m_model.setGrabX(static_cast<int>(roundHalfEven(X)));
+    m_model.setGrabX(static_cast<int>(roundSecondsHalfEven(X)));
 }
 
 void SelectionHandles::move(Image image, double X)
@@ -37,7 +37,7 @@ void SelectionHandles::move(Image image, double X)
 // the limits are tested after the move: first the other set, then the strip's end.
 void SelectionHandles::moveBegin(Image image, double X)
 {
-    const int L = static_cast<int>(roundHalfEven(m_model.left(image) + X - m_model.GrabX()));
+    const int L = static_cast<int>(roundSecondsHalfEven(m_model.left(image) + X - m_model.GrabX()));
     m_model.placeSet(MarkerSet::Begin, L);
     const int limit = m_model.left(Image::imgSelectTop2) - m_model.geometry().markerWidth();
     if (L > limit)
@@ -48,7 +48,7 @@ void SelectionHandles::moveBegin(Image image, double X)
 
 void SelectionHandles::moveEnd(Image image, double X)
 {
-    const int L = static_cast<int>(roundHalfEven(m_model.left(image) + X - m_model.GrabX()));
+    const int L = static_cast<int>(roundSecondsHalfEven(m_model.left(image) + X - m_model.GrabX()));
     m_model.placeSet(MarkerSet::End, L);
     const int limit = m_model.left(Image::imgSelectTop1) + m_model.geometry().markerWidth();
     const int W = m_model.geometry().stripWidth();

@@ -9,10 +9,10 @@ TimelineGeometry::TimelineGeometry(int twipsPerPixelX)
 
 int TimelineGeometry::scaled(int designTwips) const
 {
-    return static_cast<int>(roundHalfEven(double(designTwips) * m_twipsPerPixel / DesignTwipsPerPixel));
+    return static_cast<int>(roundSecondsHalfEven(double(designTwips) * m_twipsPerPixel / DesignTwipsPerPixel));
 }
 
 qint32 TimelineGeometry::toSeconds(qint32 T, double L) const
 {
-    return static_cast<qint32>(roundHalfEven(double(T) * L / stripWidth()));
+    return static_cast<qint32>(roundSecondsHalfEven(double(T) * L / stripWidth()));
 }

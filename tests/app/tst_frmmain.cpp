@@ -1,6 +1,8 @@
 #include "apptestsupport.h"
 #include "ccommondialogs.h"
 #include "consolerunner.h"
+#include "frmmenu.h"
+#include "mainworkflow.h"
 #include "skinimage.h"
 #include "stripwidget.h"
 #include "timelineeditor.h"
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -193,6 +196,10 @@ void TestFrmMain::exitConfirmed()
     const QString folder = window.workingFolder();
     writeFile(window.workingFile(), "RIFF");
     writeFile(folder + QStringLiteral("/left-by-a-job.tmp"), "x");
+    window.workflow().popupMenu(0); // loads the menu holder
+    QPointer<frmMenu> menu = window.workflow().menuHolder();
+    QVERIFY(menu);
+    menu->menu(0)->close();
     fixture.prompt.queueAnswer(true);
 
     closeBy(window, how);
@@ -204,6 +211,7 @@ void TestFrmMain::exitConfirmed()
     QVERIFY(!QFileInfo::exists(folder));
     QVERIFY(!window.isVisible());
     QCOMPARE(fixture.ends, 1);
+    QTRY_VERIFY(menu.isNull());
     // The end is not asked again.
     window.close();
     QCOMPARE(fixture.prompt.shown().size(), 1);

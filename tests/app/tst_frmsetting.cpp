@@ -1,7 +1,7 @@
 #include "frmsetting.h"
 #include "skinimage.h"
+#include "styledbutton.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QFile>
 #include <QPointer>
@@ -20,6 +20,8 @@ private slots:
     void leavingChangesNothing();
     void dragMovesTheDialog();
     void scaledLayout();
+    void storedButtons_data();
+    void storedButtons();
 };
 
 namespace {
@@ -159,6 +161,33 @@ void TestFrmSetting::scaledLayout()
     QCOMPARE(dialog.cmdOK->geometry(), QRect(64, 192, 127, 37));
     QCOMPARE(dialog.cmbBack->geometry(), QRect(208, 192, 127, 37));
     QCOMPARE(dialog.Image1->geometry(), QRect(388, 12, 15, 19));
+}
+
+void TestFrmSetting::storedButtons_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("cmdOK") << "cmdOK" << "        O K";
+    QTest::newRow("cmbBack") << "cmbBack" << "        返回";
+}
+
+void TestFrmSetting::storedButtons()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QTemporaryDir dir;
+    qint16 of = 0, rs = 0;
+    frmSetting dialog(of, rs, dir.filePath(QStringLiteral("setup.ini")), ScreenScale());
+    auto *button = dialog.findChild<StyledButton *>(name);
+    QVERIFY(button);
+    QCOMPARE(button->Style(), 5);
+    QCOMPARE(button->Caption(), caption);
+    QCOMPARE(button->IconSize(), qint16(32));
+    QCOMPARE(button->IconAlign(), 1);
+    QCOMPARE(button->NonThemeStyle(), 0);
+    QVERIFY(!button->Icon().isNull());
+    QCOMPARE(button->Icon().pixmap(32, 32).size(), QSize(32, 32));
+    QCOMPARE(button->Font().pointSizeF(), 9.75);
 }
 
 QTEST_MAIN(TestFrmSetting)
