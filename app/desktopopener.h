@@ -27,6 +27,7 @@ public:
         return true;
     }
     const QList<QUrl> &opened() const { return m_opened; }
+    void clear() { m_opened.clear(); }
 
 private:
     QList<QUrl> m_opened;

@@ -1,0 +1,476 @@
+// The road of one ringtone through the real main window, the real coder,
+// Qt's real file dialogs and the sound channel on its silent clock, under a
+// real X server: open, play, mark, export to every format, and the ways an
+// open or an export can go wrong.
+#include "../dialogs/modalwatch.h"
+
+#include "consolerunner.h"
+#include "desktopopener.h"
+#include "editorstate.h"
+#include "frmmain.h"
+#include "frmsetting.h"
+#include "mainworkflow.h"
+#include "shelllinks.h"
+#include "skinimage.h"
+#include "soundchannel.h"
+#include "stripwidget.h"
+#include "timelineeditor.h"
+
+#include <QDataStream>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <csignal>
+
+namespace {
+
+// The real channel, with every command kept.
+class LoggedChannel : public SoundCommands
+{
+public:
+    QString send(const QString &command) override
+    {
+        if (!command.startsWith(QStringLiteral("status ")))
+            sent << command;
+        return m_channel.send(command);
+    }
+    QStringList sent;
+
+private:
+    SoundChannel m_channel;
+};
+
+void writeTone(const QString &path, int seconds)
+{
+    const int rate = 44100;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QDataStream out(&file);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint32 data = quint32(seconds * rate * 2);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + data);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
+        << quint16(2) << quint16(16);
+    out.writeRawData("data", 4);
+    out << data;
+    QByteArray samples(int(data), Qt::Uninitialized);
+    auto *p = reinterpret_cast<qint16 *>(samples.data());
+    for (int i = 0; i < seconds * rate; ++i)
+        p[i] = qint16(9000 * std::sin(2 * M_PI * 440.0 * i / rate));
+    file.write(samples);
+}
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// key=value lines of ffprobe about a file's container and first stream.
+QMap<QString, QString> probe(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffprobe"),
+                  {"-v", "error", "-show_entries",
+                   "format=format_name,duration:stream=codec_name,sample_rate,channels", "-of",
+                   "default=nw=1", path});
+    process.waitForFinished(30000);
+    QMap<QString, QString> values;
+    for (const QString &line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+        const int eq = line.indexOf('=');
+        if (eq > 0 && !values.contains(line.left(eq)))
+            values.insert(line.left(eq), line.mid(eq + 1).trimmed());
+    }
+    return values;
+}
+
+// Our own coder children, zombies included.
+QList<int> coderChildren()
+{
+    QList<int> pids;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool ok = false;
+        const int pid = entry.toInt(&ok);
+        if (!ok)
+            continue;
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromLatin1(stat.readAll());
+        const int open = text.indexOf('('), close = text.lastIndexOf(')');
+        const QStringList rest = text.mid(close + 2).split(' ');
+        if (text.mid(open + 1, close - open - 1) == QLatin1String("coder") && rest.size() > 1 &&
+            rest[1] == self)
+            pids << pid;
+    }
+    return pids;
+}
+
+// Types a path into the next file dialog and accepts it (agreeing to replace
+// an existing file), or cancels it when the path is empty.
+void answerFileDialog(const QString &path, std::unique_ptr<ModalWatch<QMessageBox>> *replace = nullptr)
+{
+    auto *watch = new ModalWatch<QFileDialog>([path, replace](QFileDialog *dialog) {
+        if (path.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        if (replace)
+            replace->reset(new ModalWatch<QMessageBox>(
+                [](QMessageBox *box) { box->button(QMessageBox::Yes)->click(); }));
+        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        dialog->activateWindow();
+        if (!QTest::qWaitForWindowActive(dialog))
+            qWarning("the file dialog did not become active");
+        edit->setFocus();
+        edit->setText(path);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [watch] { delete watch; });
+    QTimer::singleShot(15000, [watch] { delete watch; });
+}
+
+} // namespace
+
+class TestWorkflow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void ringtoneRoad();
+    void badInput_data();
+    void badInput();
+    void badExport_data();
+    void badExport();
+    void exitDuringDecode();
+    void dispatcherWords_data();
+    void dispatcherWords();
+
+private:
+    struct Program {
+        explicit Program(const QString &fixtures, bool withCoder = true)
+        {
+            QDir(app.path()).mkpath("data");
+            if (withCoder)
+                QFile::link(QStringLiteral(KESMARIN_CODER), app.filePath("data/coder"));
+            QFile::copy(QStringLiteral(KESMARIN_BUILD_DIR "/sound.wav"), app.filePath("sound.wav"));
+            frmMain::Environment env;
+            env.prompt = &prompt;
+            env.sound = &sound;
+            env.setupPath = home.filePath("config/setup.ini");
+            env.cacheBase = home.filePath("cache");
+            env.scale = ScreenScale();
+            env.endProgram = [this] { ++ends; };
+            env.desktop = &desktop;
+            env.appFolder = app.path();
+            window = std::make_unique<frmMain>(std::move(env));
+            window->show();
+            Q_UNUSED(fixtures);
+        }
+        bool openThroughDialog(const QString &path)
+        {
+            answerFileDialog(path);
+            window->imgButton_Click(0);
+            return window->state().FileOpened != 0;
+        }
+        QTemporaryDir home;
+        QTemporaryDir app;
+        ScriptedPrompt prompt;
+        LoggedChannel sound;
+        RecordingDesktopOpener desktop;
+        int ends = 0;
+        std::unique_ptr<frmMain> window;
+    };
+
+    QTemporaryDir m_fixtures;
+    QString m_song; // a 90 s MP3 made by the coder
+};
+
+void TestWorkflow::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") || QGuiApplication::platformName() != "xcb") {
+        std::puts("SKIP: needs a real X server (DISPLAY); scripts/with-servers starts one");
+        std::exit(77);
+    }
+    const QString wav = m_fixtures.filePath("tone.wav");
+    writeTone(wav, 90);
+    m_song = m_fixtures.filePath("a song.mp3");
+    QVERIFY(run(KESMARIN_CODER, {"-i", wav, "-y", "-ab", "128k", m_song}));
+}
+
+void TestWorkflow::ringtoneRoad()
+{
+    Program program(m_fixtures.path());
+    frmMain &w = *program.window;
+    MainWorkflow &flow = w.workflow();
+    QVERIFY(program.openThroughDialog(m_song));
+    QCOMPARE(flow.lblPB->text(), "100%");
+    QVERIFY(flow.picPBBack->isHidden());
+    QVERIFY(w.picOpened->isVisible());
+    QCOMPARE(w.picOpened->peaks().size(), 728);
+    QVERIFY(program.prompt.shown().isEmpty());
+    QCOMPARE(flow.lblFileName->text(), m_song.size() >= 36 ? m_song.left(32) + "..." : m_song);
+
+    // Play, and mark begin and end at the pointer as it moves.
+    w.imgCtrlButton_Click(0);
+    EditorState &state = w.state();
+    QTRY_COMPARE(w.editor().model().T(), 90);
+    QTRY_VERIFY_WITH_TIMEOUT(state.PlayRatio * 90 >= 1.0, 5000);
+    w.imgCtrlButton_Click(3);
+    QTRY_VERIFY_WITH_TIMEOUT(state.PlayRatio * 90 >= 3.6, 6000);
+    w.imgCtrlButton_Click(4);
+    w.imgCtrlButton_Click(1);
+    QVERIFY2(state.SelBegin >= 1 && state.SelEnd - state.SelBegin >= 2,
+             qPrintable(QString("%1-%2").arg(state.SelBegin).arg(state.SelEnd)));
+    const double length = state.SelEnd - state.SelBegin;
+
+    struct Expect {
+        QString name, format, codec, rate, channels;
+        double frame; // how far a correct cut may be off: one frame of the codec, in seconds
+    };
+    const QList<Expect> formats{
+        // An MP3 without a gapless tag also carries the encoder's 1105 samples of delay.
+        {"ring.mp3", "mp3", "mp3", "44100", "1", (1152.0 + 1105) / 44100},
+        {"ring.wma", "asf", "wmav1", "", "", 2048.0 / 44100},
+        {"ring.wav", "wav", "pcm_s16le", "44100", "1", 1.0 / 44100},
+        {"ring.amr", "amr", "amr_nb", "8000", "1", 0.02},
+        {"ring.m4r", "mov,mp4,m4a,3gp,3g2,mj2", "aac", "44100", "2", 1024.0 / 44100},
+    };
+    QDir(m_fixtures.path()).mkpath("tones");
+    for (const Expect &e : formats) {
+        const QString target = m_fixtures.filePath("tones/" + e.name);
+        program.sound.sent.clear();
+        program.desktop.clear();
+        answerFileDialog(target);
+        w.imgButton_Click(1);
+        QVERIFY2(QFileInfo::exists(target), qPrintable(target));
+        QVERIFY2(program.prompt.shown().isEmpty(), qPrintable(program.prompt.shown().value(0).text));
+        const auto info = probe(target);
+        QCOMPARE(info.value("format_name"), e.format);
+        QCOMPARE(info.value("codec_name"), e.codec);
+        if (!e.rate.isEmpty()) {
+            QCOMPARE(info.value("sample_rate"), e.rate);
+            QCOMPARE(info.value("channels"), e.channels);
+        }
+        const double duration = info.value("duration").toDouble();
+        QVERIFY2(std::abs(duration - length) <= e.frame + 0.001,
+                 qPrintable(QString("%1: %2 s for %3 s").arg(e.name).arg(duration).arg(length)));
+        // The window is back, the folder opened and the chime played.
+        QVERIFY(flow.picPro->isHidden());
+        QVERIFY(w.imgButton[1]->isEnabled() && w.imgCtrlButton[0]->isEnabled() && w.imgMenu[0]->isEnabled());
+        QCOMPARE(program.desktop.opened().size(), 1);
+        QCOMPARE(program.desktop.opened().first().toLocalFile(), m_fixtures.filePath("tones/"));
+        QCOMPARE(program.sound.sent.mid(program.sound.sent.size() - 2),
+                 (QStringList{"open " + program.app.filePath("sound.wav") + " alias sound", "play sound"}));
+        QCOMPARE(program.sound.sent.mid(0, 2), (QStringList{"stop sound", "close sound"}));
+    }
+}
+
+void TestWorkflow::badInput_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("zero-byte file") << "empty" << QStringLiteral("无法打开");
+    QTest::newRow("text named .mp3") << "text" << QStringLiteral("无法打开");
+    // Shorter than one frame: nothing in it decodes.
+    QTest::newRow("truncated MP3") << "truncated" << QStringLiteral("无法打开");
+    QTest::newRow("video without sound") << "video" << QStringLiteral("无法打开");
+    QTest::newRow("missing coder") << "nocoder" << QStringLiteral("没有找到文件或命令");
+}
+
+void TestWorkflow::badInput()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    QString source = m_fixtures.filePath("bad-" + kind + ".mp3");
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    if (kind == "text" || kind == "nocoder") {
+        file.write("This is not music at all.\n");
+    } else if (kind == "truncated") {
+        QFile song(m_song);
+        QVERIFY(song.open(QIODevice::ReadOnly));
+        file.write(song.read(300));
+    }
+    file.close();
+    if (kind == "video") {
+        source = m_fixtures.filePath("silent video.avi");
+        QVERIFY(run("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "testsrc=duration=1:size=64x48:rate=5",
+                               "-an", "-y", source}));
+    }
+    QFile before(source);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+
+    Program program(m_fixtures.path(), kind != "nocoder");
+    frmMain &w = *program.window;
+    QVERIFY(!program.openThroughDialog(source));
+    QCOMPARE(program.prompt.shown().size(), 1);
+    QVERIFY2(program.prompt.shown().first().text.contains(message),
+             qPrintable(program.prompt.shown().first().text));
+    QVERIFY(w.workflow().picPBBack->isHidden());
+    QVERIFY(w.picOpened->isHidden());
+    QVERIFY(w.imgButton[0]->isEnabled());
+    QVERIFY(!QFileInfo::exists(w.workingFile()));
+    QFile after(source);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), bytes);
+    // Still usable: the next Open offers the dialog again.
+    ModalWatch<QFileDialog> again([](QFileDialog *dialog) { dialog->reject(); });
+    w.imgButton_Click(0);
+    QVERIFY(again.seen());
+}
+
+void TestWorkflow::badExport_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("unwritable folder") << "unwritable";
+    QTest::newRow("coder killed mid-export") << "killed";
+}
+
+void TestWorkflow::badExport()
+{
+    QFETCH(QString, kind);
+    Program program(m_fixtures.path());
+    frmMain &w = *program.window;
+    QVERIFY(program.openThroughDialog(m_song));
+    w.state().SelBegin = 0;
+    w.state().SelEnd = 85;
+
+    QString target = "/proc/kesmarin-ring.mp3"; // no one may write there, root included
+    QByteArray old;
+    std::unique_ptr<ModalWatch<QMessageBox>> replace;
+    QTimer killer;
+    int killed = 0;
+    if (kind == "killed") {
+        target = m_fixtures.filePath("existing ring.wma");
+        old = "an earlier ringtone";
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+        file.close();
+        connect(&killer, &QTimer::timeout, this, [&] {
+            for (int pid : coderChildren())
+                if (w.workflow().exportController().isExporting() && ::kill(pid, SIGKILL) == 0)
+                    ++killed;
+        });
+        killer.start(5);
+    }
+    answerFileDialog(target, &replace);
+    w.imgButton_Click(1);
+    killer.stop();
+    if (kind == "killed")
+        QVERIFY(killed > 0);
+
+    QCOMPARE(program.prompt.shown().size(), 1);
+    QVERIFY2(program.prompt.shown().first().text.contains(QStringLiteral("没有保存成功")),
+             qPrintable(program.prompt.shown().first().text));
+    QVERIFY(program.desktop.opened().isEmpty());
+    QVERIFY(!program.sound.sent.contains("play sound"));
+    QVERIFY(w.workflow().picPro->isHidden());
+    QVERIFY(w.imgButton[1]->isEnabled() && w.imgCtrlButton[6]->isEnabled() && w.imgMenu[3]->isEnabled());
+    if (kind == "killed") {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+        QCOMPARE(QDir(m_fixtures.path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
+    } else {
+        QVERIFY(!QFileInfo::exists(target));
+    }
+    // The open file is untouched by the failed export.
+    QCOMPARE(w.state().FileOpened, qint16(-1));
+    QVERIFY(QFileInfo(w.workingFile()).size() > 44);
+}
+
+void TestWorkflow::exitDuringDecode()
+{
+    Program program(m_fixtures.path());
+    frmMain &w = *program.window;
+    const QString folder = w.workingFolder();
+    QVERIFY(QFileInfo(folder).isDir());
+    bool closed = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!closed && w.workflow().openController().isDecoding() && !coderChildren().isEmpty()) {
+            closed = true;
+            w.close(); // the exit question is answered OK
+        }
+    });
+    watch.start(2);
+    program.openThroughDialog(m_song);
+    watch.stop();
+    QVERIFY(closed);
+    QCOMPARE(program.ends, 1);
+    QCOMPARE(program.prompt.shown().first().text, QStringLiteral("真的要退出?"));
+    QTRY_VERIFY(coderChildren().isEmpty());
+    QVERIFY(!QFileInfo::exists(folder));
+    // Nothing was reported for the decode the exit cut short.
+    QCOMPARE(program.prompt.shown().size(), 1);
+}
+
+void TestWorkflow::dispatcherWords_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("OpenFile") << "OpenFile" << "open dialog";
+    QTest::newRow("SaveRingTone") << "SaveRingTone" << "save dialog";
+    QTest::newRow("RRC") << "RRC" << QStringLiteral("message 请先播放音乐");
+    QTest::newRow("SR") << "SR" << "url " + ShellLinks::tellAFriendUrl().toString();
+    QTest::newRow("Help") << "Help" << "url help";
+    QTest::newRow("settings") << QStringLiteral("设置") << "settings";
+    QTest::newRow("about") << QStringLiteral("关于") << QStringLiteral("message 关于");
+    QTest::newRow("exit declined") << QStringLiteral("退出") << QStringLiteral("message 真的要退出?");
+    QTest::newRow("unknown") << "Exit" << "";
+}
+
+void TestWorkflow::dispatcherWords()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, effect);
+    Program program(m_fixtures.path());
+    frmMain &w = *program.window;
+    program.prompt.setDefaultAnswer(false); // declines the exit question
+    w.state().SelBegin = 0;
+    w.state().SelEnd = 5;
+    QStringList effects;
+    ModalWatch<QFileDialog> dialog([&](QFileDialog *d) {
+        effects << (d->acceptMode() == QFileDialog::AcceptOpen ? "open dialog" : "save dialog");
+        d->reject();
+    }, 1500);
+    w.imgMenu_Click(0); // the menus are loaded
+    w.workflow().menuHolder()->menu(0)->close();
+    w.workflow().txtAction->setText(word);
+    for (const auto &m : program.prompt.shown())
+        effects << (m.title == QStringLiteral("关于") ? QStringLiteral("message 关于") : "message " + m.text);
+    for (const QUrl &url : program.desktop.opened())
+        effects << (url.isLocalFile() && url.toLocalFile().endsWith("/help/index.html")
+                        ? QStringLiteral("url help")
+                        : "url " + url.toString());
+    if (w.settingsDialog() && w.settingsDialog()->isVisible())
+        effects << "settings";
+    if (!effect.isEmpty())
+        QTRY_COMPARE_WITH_TIMEOUT(effects.join('|'), effect, 2000);
+    else
+        QCOMPARE(effects, QStringList());
+    // The window stays, whatever the word; the exit word unloads the menus.
+    QVERIFY(w.isVisible());
+    QCOMPARE(program.ends, 0);
+    QCOMPARE(w.workflow().menuHolder() == nullptr, word == QStringLiteral("退出"));
+}
+
+QTEST_MAIN(TestWorkflow)
+#include "tst_workflow.moc"
