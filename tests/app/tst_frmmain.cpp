@@ -40,6 +40,8 @@ private slots:
     void dialogsBoundToWindow();
     void hoverFollowsTheMouse();
     void oneSettingsDialog();
+    void dragAndMinimise_data();
+    void dragAndMinimise();
 };
 
 namespace {
@@ -369,6 +371,38 @@ void TestFrmMain::oneSettingsDialog()
     window.imgButton_Click(5);
     QVERIFY(window.settingsDialog());
     QVERIFY(window.settingsDialog()->isVisible());
+}
+
+void TestFrmMain::dragAndMinimise_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("bare skin") << "bare";
+    QTest::newRow("version label") << "lblVersion";
+}
+
+void TestFrmMain::dragAndMinimise()
+{
+    QFETCH(QString, where);
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.move(50, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QPoint grab = where == u"bare" ? QPoint(600, 75) : window.lblVersion->geometry().center();
+    QCOMPARE(window.childAt(grab), where == u"bare" ? nullptr : window.lblVersion);
+    // No window manager here: the window follows the mouse itself.
+    // The mouse moves on the screen; events carry it in the moving window's terms.
+    const QPoint start = window.mapToGlobal(grab);
+    const auto at = [&window](const QPoint &global) { return window.mapFromGlobal(global); };
+    QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, grab);
+    QTest::mouseMove(window.windowHandle(), at(start + QPoint(10, 5)));
+    QTest::mouseMove(window.windowHandle(), at(start + QPoint(30, 20)));
+    QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {}, at(start + QPoint(30, 20)));
+    QTRY_COMPARE(window.pos(), QPoint(80, 60));
+
+    QTest::mouseClick(window.imgMin, Qt::LeftButton);
+    QVERIFY(window.windowState() & Qt::WindowMinimized);
+    QCOMPARE(fixture.prompt.shown().size(), 0);
 }
 
 QTEST_MAIN(TestFrmMain)

@@ -143,10 +143,15 @@ void TestFrmSetting::dragMovesTheDialog()
     const QPoint bare(200, 60);
     QVERIFY(!dialog.childAt(bare));
     // Without a window manager the dialog follows the mouse itself.
-    QTest::mousePress(&dialog, Qt::LeftButton, {}, bare);
-    QTest::mouseMove(&dialog, bare + QPoint(5, 5));
-    QTest::mouseMove(&dialog, bare + QPoint(40, 25));
-    QTest::mouseRelease(&dialog, Qt::LeftButton, {}, bare + QPoint(40, 25));
+    // The mouse moves on the screen; events carry it in the moving dialog's terms.
+    const QPoint start = dialog.mapToGlobal(bare);
+    const auto at = [&dialog](const QPoint &global) { return dialog.mapFromGlobal(global); };
+    QTest::mousePress(dialog.windowHandle(), Qt::LeftButton, {}, bare);
+    QTest::mouseMove(dialog.windowHandle(), at(start + QPoint(5, 5)));
+    QTest::mouseMove(dialog.windowHandle(), at(start + QPoint(40, 25)));
+    QTest::mouseRelease(dialog.windowHandle(), Qt::LeftButton, {}, at(start + QPoint(40, 25)));
+    // The drag starts on the first move with the button down, so that move
+    // is where the dialog is held from.
     QTRY_COMPARE(dialog.pos(), QPoint(135, 120));
 }
 
