@@ -10,10 +10,20 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 namespace {
 // A WAV file's header alone is 44 bytes; a working file no longer than that
 // holds no sound to play or cut.
 constexpr qint64 WavHeaderBytes = 44;
+
+// The file's identity on disk; -1 when there is none. The coder writes a new
+// file and renames it into place, so a fresh working file has a new one.
+qint64 inodeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? qint64(info.st_ino) : -1;
+}
 } // namespace
 
 QString coderReason(const QString &output)
@@ -108,8 +118,8 @@ void OpenController::decode(const QString &path)
     const CoderCommand command = CoderCommand::decode(m_appFolder, m_workFile, path);
 
     // The last file's audio must not pass for this one's if the coder writes
-    // nothing.
-    QFile::remove(m_workFile);
+    // nothing. (Deleting an hour of audio here would stall the window.)
+    const qint64 previous = inodeOf(m_workFile);
     m_view.setDecodeProgress(1, QStringLiteral("0%"));
     m_view.setDecodePanelVisible(true);
     m_state.JobKind = QStringLiteral("open file");
@@ -132,7 +142,8 @@ void OpenController::decode(const QString &path)
         return;
     }
     const QFileInfo work(m_workFile);
-    if (!m_objDOS.succeeded() || !work.isFile() || work.size() <= WavHeaderBytes) {
+    const bool fresh = inodeOf(m_workFile) != -1 && inodeOf(m_workFile) != previous;
+    if (!m_objDOS.succeeded() || !fresh || !work.isFile() || work.size() <= WavHeaderBytes) {
         QString reason;
         if (m_objDOS.exitStatus() == QProcess::CrashExit)
             reason = QStringLiteral("转码程序意外结束。");

@@ -41,7 +41,13 @@ int main(int argc, char **argv)
     }
     if (how == "empty")
         return 0;
-    std::ofstream file(output, std::ios::binary | std::ios::trunc);
-    file << std::string(4096, '\x01');
-    return file ? 0 : 1;
+    // Like the real coder: a new file, renamed into place on success.
+    const std::string part = output + ".part";
+    {
+        std::ofstream file(part, std::ios::binary | std::ios::trunc);
+        file << std::string(4096, '\x01');
+        if (!file)
+            return 1;
+    }
+    return std::rename(part.c_str(), output.c_str()) == 0 ? 0 : 1;
 }
