@@ -123,6 +123,12 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
     // Stateful, so a character split between two reads is not garbled.
     QStringDecoder decoder(QStringDecoder::Utf8);
     clsWaitableTimer timer;
+    // A child that is gone with at most one read left ends the job at once,
+    // not a poll later; more output than that keeps its pace of one read a poll.
+    connect(&process, &QProcess::finished, this, [&process, &timer] {
+        if (process.bytesAvailable() <= ChunkBytes)
+            timer.wake();
+    });
     for (;;) {
         if (process.bytesAvailable() > 0) {
             const QString chunk = decoder.decode(process.read(ChunkBytes));
@@ -130,6 +136,9 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
             emit ReceiveOutputs(chunk);
             if (!self)
                 return {};
+            // That was the last of it: no need to wait another poll to say so.
+            if (process.bytesAvailable() == 0 && process.state() == QProcess::NotRunning)
+                break;
         } else if (process.state() == QProcess::NotRunning) {
             // Our child has exited and everything it left in the pipe is read.
             // A grandchild still holding the pipe does not keep the job alive.

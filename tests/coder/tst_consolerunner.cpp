@@ -394,6 +394,20 @@ void TestConsoleRunner::waitDispatchesEvents()
     clsWaitableTimer().Wait(100);
     QVERIFY(clock.elapsed() >= 100);
     QVERIFY(fired);
+
+    // A wake ends a long wait; one that comes between waits cuts the next short.
+    clsWaitableTimer timer;
+    QTimer::singleShot(20, [&] { timer.wake(); });
+    clock.restart();
+    timer.Wait(20000);
+    QVERIFY(clock.elapsed() < 10000);
+    timer.wake();
+    clock.restart();
+    timer.Wait(20000);
+    QVERIFY(clock.elapsed() < 10000);
+    clock.restart();
+    timer.Wait(60); // the early wake was used up
+    QVERIFY(clock.elapsed() >= 60);
 }
 
 void TestConsoleRunner::realCoderDecodes()
@@ -432,12 +446,19 @@ void TestConsoleRunner::realCoderDecodes()
     QVERIFY(output.contains(QStringLiteral("time=")));
     QVERIFY(QFileInfo(work).size() > 16000);
 
-    const auto cut = CoderCommand::exportRingtone(appFolder, work, 0, 1, dir.filePath("-r.wav"));
-    QVERIFY(cut);
-    runner.setCommand(*cut);
-    const QString exportOutput = runner.ExecuteCommand();
-    QVERIFY2(runner.succeeded(), qPrintable(exportOutput));
-    QVERIFY(QFileInfo::exists(dir.filePath("-r.wav")));
+    // Every format's options are ones the transcoder takes; a relative target
+    // that starts with "-" is written as a file, not read as an option.
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    for (const QString target : {"r.mp3", "r.WMA", "r b.wav", "r.amr", "r.m4r", "-r.wav"}) {
+        const auto cut = CoderCommand::exportRingtone(appFolder, work, 0, 1, target);
+        QVERIFY(cut);
+        runner.setCommand(*cut);
+        const QString exportOutput = runner.ExecuteCommand();
+        QVERIFY2(runner.succeeded(), qPrintable(target + u'\n' + exportOutput));
+        QVERIFY2(QFileInfo(dir.filePath(target)).size() > 0, qPrintable(target));
+    }
+    QDir::setCurrent(old);
 }
 
 QTEST_GUILESS_MAIN(TestConsoleRunner)
