@@ -1,6 +1,7 @@
 // A real window on a real X server: the skin's key colour is cut out of the
 // window's shape, and dragging the bare skin moves the window.
 #include "apptestsupport.h"
+#include "frmsetting.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -42,6 +43,7 @@ class TestRealWindow : public QObject
 private slots:
     void keyColourIsCutOut();
     void dragMovesTheWindow();
+    void dragMovesTheSettingsDialog();
 };
 
 void TestRealWindow::keyColourIsCutOut()
@@ -91,6 +93,35 @@ void TestRealWindow::dragMovesTheWindow()
     }
     runXdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
     QTRY_COMPARE(window.pos(), before + QPoint(80, 40));
+}
+
+void TestRealWindow::dragMovesTheSettingsDialog()
+{
+    QTemporaryDir dir;
+    qint16 openFolder = 0, ringSound = 0;
+    frmSetting dialog(openFolder, ringSound, dir.filePath(QStringLiteral("setup.ini")),
+                      ScreenScale());
+    dialog.move(300, 200);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::qWait(200);
+    const QPoint before = dialog.pos();
+    const QPoint grab = dialog.mapToGlobal(QPoint(200, 40)); // bare title bar
+    QVERIFY(!dialog.childAt(QPoint(200, 40)));
+    const auto moveTo = [](const QPoint &to) {
+        runXdotool({QStringLiteral("mousemove"), QString::number(to.x()), QString::number(to.y())});
+        QTest::qWait(80);
+    };
+    moveTo(grab);
+    runXdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+    QTest::qWait(100);
+    // The dialog starts moving on the first move with the button down and
+    // is held from there on.
+    moveTo(grab + QPoint(1, 1));
+    for (int step = 1; step <= 4; ++step)
+        moveTo(grab + QPoint(1, 1) + QPoint(15, 10) * step);
+    runXdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    QTRY_COMPARE(dialog.pos(), before + QPoint(60, 40));
 }
 
 int main(int argc, char *argv[])
