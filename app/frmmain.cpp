@@ -405,7 +405,18 @@ void frmMain::createWorkflow()
     parts.stopPlayback = [this] { imgCtrlButton_Click(PlaybackController::Stop); };
     parts.resetTimeline = [this] { m_editor->model().resetForClose(m_state); };
     parts.setStripVisible = [this](bool visible) { picOpened->setVisible(visible); };
-    parts.setPeaks = [this](const QList<Peak> &peaks) { picOpened->setPeaks(peaks); };
+    parts.setPeaks = [this](const QList<Peak> &peaks) {
+        // The real waveform goes on the bare strip; the decorative one stays
+        // for when there is none.
+        const char *name = peaks.isEmpty() ? Art::Name::Strip : Art::Name::StripBlank;
+        const QPixmap strip = Art::pixmap(QString::fromLatin1(name));
+        if (!strip.isNull()) {
+            StripArt art = picOpened->art();
+            art.strip = strip;
+            picOpened->setArt(art);
+        }
+        picOpened->setPeaks(peaks);
+    };
     parts.setCommandsEnabled = [this](bool enabled) { setCommandsEnabled(enabled); };
     parts.runToolbarCommand = [this](int index) { imgButton_Click(index); };
     parts.closeWindow = [this] { close(); };
