@@ -1,16 +1,15 @@
 #include "peakextractor.h"
 
+#include "wavheader.h"
+
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr quint16 FormatPcm = 1;
-constexpr quint16 FormatFloat = 3;
-constexpr quint16 FormatExtensible = 0xFFFE;
 
 quint16 le16(const char *p) { return qFromLittleEndian<quint16>(p); }
 quint32 le32(const char *p) { return qFromLittleEndian<quint32>(p); }
@@ -32,59 +31,29 @@ bool PeakExtractor::open()
     m_frameCount = 0;
     if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
-    const qint64 fileSize = m_file.size();
-    char head[12];
-    if (!m_file.seek(0) || m_file.read(head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0
-        || std::memcmp(head + 8, "WAVE", 4) != 0)
+    // Wider than what plays: 64-bit float, up to 32 channels, any rate or
+    // block align still have a waveform worth drawing.
+    const std::optional<WavHeader> header = readWavHeader(m_file, [](const WavFormat &format) {
+        const bool bitsOk = format.tag == WavFormat::Float
+            ? (format.bits == 32 || format.bits == 64)
+            : format.tag == WavFormat::Pcm
+                && (format.bits == 8 || format.bits == 16 || format.bits == 24 || format.bits == 32);
+        return bitsOk && format.channels >= 1 && format.channels <= 32;
+    });
+    if (!header)
         return false;
-
-    bool haveFormat = false;
-    qint64 pos = 12;
-    while (pos + 8 <= fileSize) {
-        char chunk[8];
-        if (!m_file.seek(pos) || m_file.read(chunk, 8) != 8)
-            return false;
-        const qint64 size = le32(chunk + 4);
-        if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (size < 16)
-                return false;
-            char fmt[40] = {};
-            const qint64 want = std::min<qint64>(size, sizeof fmt);
-            if (m_file.read(fmt, want) != want)
-                return false;
-            quint16 tag = le16(fmt);
-            m_channels = le16(fmt + 2);
-            m_sampleRate = static_cast<int>(le32(fmt + 4));
-            m_bits = le16(fmt + 14);
-            if (tag == FormatExtensible) {
-                if (want < 26)
-                    return false;
-                tag = le16(fmt + 24);   // the sub-format GUID starts with the plain tag
-            }
-            if (tag != FormatPcm && tag != FormatFloat)
-                return false;
-            m_float = tag == FormatFloat;
-            const bool bitsOk = m_float ? (m_bits == 32 || m_bits == 64)
-                                        : (m_bits == 8 || m_bits == 16 || m_bits == 24 || m_bits == 32);
-            if (!bitsOk || m_channels < 1 || m_channels > 32)
-                return false;
-            m_bytesPerSample = m_bits / 8;
-            haveFormat = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!haveFormat)
-                return false;
-            m_dataOffset = pos + 8;
-            // A writer that could not seek back leaves 0 or 0xFFFFFFFF here:
-            // the data then runs to the end of the file.
-            qint64 dataSize = size;
-            if (dataSize == 0 || m_dataOffset + dataSize > fileSize)
-                dataSize = fileSize - m_dataOffset;
-            m_frameCount = dataSize / (qint64(m_bytesPerSample) * m_channels);
-            return true;
-        }
-        pos += 8 + size + (size & 1);
-    }
-    return false;
+    const WavFormat &format = header->format;
+    m_channels = format.channels;
+    m_sampleRate = static_cast<int>(format.sampleRate);
+    m_bits = format.bits;
+    m_float = format.tag == WavFormat::Float;
+    m_bytesPerSample = m_bits / 8;
+    m_dataOffset = header->dataOffset;
+    // A size of 0 is taken as unwritten too: the data then runs to the end
+    // of the file.
+    const qint64 dataSize = header->declaredDataSize == 0 ? header->dataToEnd : header->dataSize();
+    m_frameCount = dataSize / (qint64(m_bytesPerSample) * m_channels);
+    return true;
 }
 
 namespace {

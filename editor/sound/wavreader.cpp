@@ -1,26 +1,37 @@
 #include "wavreader.h"
 
+#include "wavheader.h"
+
 #include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
-constexpr quint16 FormatPcm = 1;
-constexpr quint16 FormatFloat = 3;
-constexpr quint16 FormatExtensible = 0xFFFE;
 constexpr int MaxChannels = 8;
-constexpr int MaxSampleRate = 768000;
-
-quint16 le16(const char *p)
-{
-    return qFromLittleEndian<quint16>(p);
-}
+constexpr quint32 MaxSampleRate = 768000;
 
 quint32 le32(const char *p)
 {
     return qFromLittleEndian<quint32>(p);
+}
+
+std::optional<WavReader::SampleType> sampleTypeOf(const WavFormat &format)
+{
+    using Type = WavReader::SampleType;
+    if (format.tag == WavFormat::Pcm) {
+        switch (format.bits) {
+        case 8: return Type::UInt8;
+        case 16: return Type::Int16;
+        case 24: return Type::Int24;
+        case 32: return Type::Int32;
+        }
+    } else if (format.tag == WavFormat::Float && format.bits == 32) {
+        return Type::Float32;
+    }
+    return std::nullopt;
 }
 
 qint32 sampleAt(const char *p, WavReader::SampleType type)
@@ -78,72 +89,27 @@ void WavReader::close()
 
 bool WavReader::parse()
 {
-    char head[12];
-    if (m_file.read(head, 12) != 12 || std::memcmp(head, "RIFF", 4) != 0 ||
-        std::memcmp(head + 8, "WAVE", 4) != 0)
+    const std::optional<WavHeader> header = readWavHeader(m_file, [](const WavFormat &format) {
+        return sampleTypeOf(format).has_value() && format.channels >= 1
+            && format.channels <= MaxChannels && format.sampleRate >= 1
+            && format.sampleRate <= MaxSampleRate
+            // The extensible form only whole, all 40 bytes of it.
+            && (!format.extensible || format.chunkSize >= 40)
+            && format.blockAlign == format.channels * (format.bits / 8);
+    });
+    if (!header)
         return false;
-
-    const qint64 fileSize = m_file.size();
-    bool haveFormat = false;
-    qint64 at = 12;
-    while (at + 8 <= fileSize) {
-        char chunk[8];
-        if (!m_file.seek(at) || m_file.read(chunk, 8) != 8)
-            return false;
-        const quint32 size = le32(chunk + 4);
-        const qint64 body = at + 8;
-        if (std::memcmp(chunk, "fmt ", 4) == 0) {
-            if (size < 16)
-                return false;
-            const QByteArray fmt = m_file.read(std::min<quint32>(size, 40));
-            if (fmt.size() < 16)
-                return false;
-            quint16 tag = le16(fmt.constData());
-            const int channels = le16(fmt.constData() + 2);
-            const quint32 rate = le32(fmt.constData() + 4);
-            const int blockAlign = le16(fmt.constData() + 12);
-            const int bits = le16(fmt.constData() + 14);
-            if (tag == FormatExtensible) {
-                // The sub-format GUID starts with the plain format tag.
-                if (fmt.size() < 40)
-                    return false;
-                tag = le16(fmt.constData() + 24);
-            }
-            if (channels < 1 || channels > MaxChannels || rate < 1 || rate > MaxSampleRate)
-                return false;
-            if (tag == FormatPcm && bits == 8)
-                m_type = SampleType::UInt8;
-            else if (tag == FormatPcm && bits == 16)
-                m_type = SampleType::Int16;
-            else if (tag == FormatPcm && bits == 24)
-                m_type = SampleType::Int24;
-            else if (tag == FormatPcm && bits == 32)
-                m_type = SampleType::Int32;
-            else if (tag == FormatFloat && bits == 32)
-                m_type = SampleType::Float32;
-            else
-                return false;
-            m_bytesPerSample = bits / 8;
-            if (blockAlign != channels * m_bytesPerSample)
-                return false;
-            m_channels = channels;
-            m_sampleRate = int(rate);
-            haveFormat = true;
-        } else if (std::memcmp(chunk, "data", 4) == 0) {
-            if (!haveFormat)
-                return false;
-            m_dataOffset = body;
-            // A writer that never came back to fill in the size (or a file
-            // cut short) leaves a size past the end: play what is there.
-            const qint64 available = fileSize - body;
-            const qint64 bytes = std::min<qint64>(size, available);
-            m_frameCount = bytes / (m_channels * m_bytesPerSample);
-            m_frame = 0;
-            return m_file.seek(m_dataOffset);
-        }
-        at = body + size + (size & 1);
-    }
-    return false;
+    const WavFormat &format = header->format;
+    m_type = *sampleTypeOf(format);
+    m_bytesPerSample = format.bits / 8;
+    m_channels = format.channels;
+    m_sampleRate = int(format.sampleRate);
+    m_dataOffset = header->dataOffset;
+    // A writer that never came back to fill in the size (or a file cut
+    // short) leaves a size past the end: play what is there.
+    m_frameCount = header->dataSize() / (m_channels * m_bytesPerSample);
+    m_frame = 0;
+    return m_file.seek(m_dataOffset);
 }
 
 qint64 WavReader::lengthMilliSeconds() const
