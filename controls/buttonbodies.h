@@ -17,7 +17,7 @@ struct BodyContext {
 
     // Sets the control's background colour, which repaints the whole face.
     void setBackground(const QColor &color);
-    QColor system(int which) const;
+    QColor paletteColor(int which) const;
 };
 
 void drawRoundedBody(BodyContext &c);     // 5

@@ -17,7 +17,7 @@ void BodyContext::setBackground(const QColor &color)
     FillBox(p, 0, 0, w, h, color);
 }
 
-QColor BodyContext::system(int which) const
+QColor BodyContext::paletteColor(int which) const
 {
     return systemColor(in.palette, SystemColor(which));
 }
@@ -93,7 +93,7 @@ void drawEtchedBody(BodyContext &c)
 {
     const ButtonPaintInput &in = c.in;
     const bool custom = in.useCustomColors;
-    const QColor shadow = c.system(int(SystemColor::ButtonShadow));
+    const QColor shadow = c.paletteColor(int(SystemColor::ButtonShadow));
     c.setBackground(custom ? in.backColor : face(c));
     QColor inner;
     switch (c.state) {
@@ -109,7 +109,7 @@ void drawEtchedBody(BodyContext &c)
         break;
     }
     FillBox(c.p, textRectFor(in.size), inner);
-    EtchedFrame(c.p, 0, 0, c.w - 1, c.h - 1, shadow, c.system(int(SystemColor::Window)), inner);
+    EtchedFrame(c.p, 0, 0, c.w - 1, c.h - 1, shadow, c.paletteColor(int(SystemColor::Window)), inner);
 }
 
 // Style 4: lightened flat face, framed highlight when hot or pressed.
@@ -124,7 +124,7 @@ void drawLightBody(BodyContext &c)
     case VisualState::Hot:
     case VisualState::Pressed: {
         const QColor b =
-            in.useCustomColors ? in.highlightColor : c.system(int(SystemColor::Highlight));
+            in.useCustomColors ? in.highlightColor : c.paletteColor(int(SystemColor::Highlight));
         const int amount = c.state == VisualState::Hot ? 176 : 128;
         FillBox(c.p, 0, 0, c.w - 1, c.h - 1, LightenColor(b, amount));
         OutlineBox(c.p, 0, 0, c.w - 1, c.h - 1, b);

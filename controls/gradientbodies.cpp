@@ -10,12 +10,12 @@ namespace
 
 QColor faceOf(const BodyContext &c)
 {
-    return c.in.useCustomColors ? c.in.backColor : c.system(int(SystemColor::ButtonFace));
+    return c.in.useCustomColors ? c.in.backColor : c.paletteColor(int(SystemColor::ButtonFace));
 }
 
 QColor highlightOf(const BodyContext &c)
 {
-    return c.in.useCustomColors ? c.in.highlightColor : c.system(int(SystemColor::Highlight));
+    return c.in.useCustomColors ? c.in.highlightColor : c.paletteColor(int(SystemColor::Highlight));
 }
 
 void corners(QPainter &p, std::initializer_list<QPoint> points, const QColor &color)
@@ -162,7 +162,7 @@ void drawGlossyBody(BodyContext &c)
     const int w = c.w, h = c.h;
     const QColor f = faceOf(c);
     const QColor hl =
-        c.in.useCustomColors ? c.in.highlightColor : c.system(int(SystemColor::ButtonFace));
+        c.in.useCustomColors ? c.in.highlightColor : c.paletteColor(int(SystemColor::ButtonFace));
     QColor k;
     switch (c.state) {
     case VisualState::Normal:

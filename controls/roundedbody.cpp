@@ -104,7 +104,7 @@ void drawSystemRounded(BodyContext &c)
 {
     QPainter &p = c.p;
     const int w = c.w, h = c.h;
-    c.setBackground(c.system(int(SystemColor::ButtonFace)));
+    c.setBackground(c.paletteColor(int(SystemColor::ButtonFace)));
     switch (c.state) {
     case VisualState::Normal:
     case VisualState::Hot:
@@ -167,7 +167,7 @@ void drawCustomRounded(BodyContext &c)
         outerCorners(p, w, h, s(-21));
         const bool hot = c.state == VisualState::Hot;
         if (hot || (c.in.hasFocus && c.in.showFocus)) {
-            const QColor ring = hot ? c.in.highlightColor : c.system(int(SystemColor::Highlight));
+            const QColor ring = hot ? c.in.highlightColor : c.paletteColor(int(SystemColor::Highlight));
             auto r = [&ring](int offset) { return ShiftColor(ring, offset); };
             drawRing(p, w, h, {r(85), r(69), r(16), ring, r(69), r(16)});
         }
