@@ -25,9 +25,6 @@
 #include <cmath>
 
 namespace {
-struct Spot {
-    int left, top, width, height;
-};
 
 // Design positions in twips.
 constexpr std::array<Spot, HoverRules::ToolbarCount> ToolbarSpots{{

@@ -20,9 +20,6 @@
 
 namespace {
 // Design twips on the main window.
-struct Spot {
-    int left, top, width, height;
-};
 constexpr Spot PBBackSpot{1990, 6000, 6935, 555};
 constexpr Spot PBSpot{1350, 195, 15, 195};
 constexpr Spot PBTextSpot{2865, 195, 2355, 195};

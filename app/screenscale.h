@@ -2,6 +2,11 @@
 
 #include <QRect>
 
+// A control's design rectangle in twips: left, top, width, height.
+struct Spot {
+    int left, top, width, height;
+};
+
 // Layouts are designed in twips at 15 twips per pixel. A screen with another
 // resolution gets every length multiplied by (its twips per pixel / 15) once,
 // so a control keeps its size in pixels and stays on its spot of the skin.

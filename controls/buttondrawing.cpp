@@ -186,3 +186,34 @@ void HorizontalGradient(QPainter &p, const QColor &left, const QColor &right, in
     for (int i = 0; i <= n; ++i)
         DrawLine(p, x1 + i, y1, x1 + i, y2, colorAt(s, i));
 }
+
+void SetPixels(QPainter &p, std::initializer_list<QPoint> points, const QColor &color)
+{
+    for (const QPoint &pt : points)
+        SetPixel(p, pt.x(), pt.y(), color);
+}
+
+void RoundedBorder(QPainter &p, int w, int h, const QColor &color)
+{
+    DrawLine(p, 1, 0, w - 1, 0, color);
+    DrawLine(p, 0, 1, 0, h - 1, color);
+    DrawLine(p, w - 1, 1, w - 1, h - 1, color);
+    DrawLine(p, 1, h - 1, w - 1, h - 1, color);
+}
+
+void InnerCorners(QPainter &p, int w, int h, const QColor &color)
+{
+    SetPixels(p, {{1, 1}, {1, h - 2}, {w - 2, 1}, {w - 2, h - 2}}, color);
+}
+
+void OuterCorners(QPainter &p, int w, int h, const QColor &color)
+{
+    SetPixels(p, {{0, 1}, {1, 0}, {1, h - 1}, {0, h - 2}, {w - 1, h - 2}, {w - 2, h - 1}, {w - 2, 0}, {w - 1, 1}},
+             color);
+}
+
+void SoftCorners(QPainter &p, int w, int h, const QColor &color)
+{
+    SetPixels(p, {{1, 2}, {2, 1}, {2, h - 2}, {1, h - 3}, {w - 2, h - 3}, {w - 3, h - 2}, {w - 3, 1}, {w - 2, 2}},
+             color);
+}

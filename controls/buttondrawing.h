@@ -2,7 +2,10 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QPoint>
 #include <QRect>
+
+#include <initializer_list>
 
 class QPainter;
 
@@ -14,11 +17,21 @@ class QPainter;
 // so shapes built from consecutive lines meet without double pixels.
 void DrawLine(QPainter &p, int x1, int y1, int x2, int y2, const QColor &color);
 void SetPixel(QPainter &p, int x, int y, const QColor &color);
+void SetPixels(QPainter &p, std::initializer_list<QPoint> points, const QColor &color);
 // Fills (x, y) to (x + w, y + h), right and bottom edges excluded.
 void FillBox(QPainter &p, int x, int y, int w, int h, const QColor &color);
 void FillBox(QPainter &p, const QRect &rect, const QColor &color);
 // The closed one-pixel outline through (x, y) and (x + w, y + h), corners included.
 void OutlineBox(QPainter &p, int x, int y, int w, int h, const QColor &color);
+
+// The rounded frame shared by the rounded styles on a w x h button: the
+// four-sided border that leaves the corner pixels out, and the three rings
+// of corner pixels that round it off (inner, outer, and the soft ring just
+// inside the border).
+void RoundedBorder(QPainter &p, int w, int h, const QColor &color);
+void InnerCorners(QPainter &p, int w, int h, const QColor &color);
+void OuterCorners(QPainter &p, int w, int h, const QColor &color);
+void SoftCorners(QPainter &p, int w, int h, const QColor &color);
 
 enum class Edge : int { SunkenOuter = 2, RaisedInner = 4, Raised = 5, Sunken = 10 };
 // A 3-D edge around (x, y, x + w, y + h) in the palette's bevel colours.

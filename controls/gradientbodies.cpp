@@ -18,12 +18,6 @@ QColor highlightOf(const BodyContext &c)
     return c.in.useCustomColors ? c.in.highlightColor : c.paletteColor(int(SystemColor::Highlight));
 }
 
-void corners(QPainter &p, std::initializer_list<QPoint> points, const QColor &color)
-{
-    for (const QPoint &pt : points)
-        SetPixel(p, pt.x(), pt.y(), color);
-}
-
 } // namespace
 
 // Style 7: the rounded button of style 5 in tones of the face colour.
@@ -77,31 +71,10 @@ void drawRoundedToneBody(BodyContext &c)
     DrawLine(p, 2, h - 2, w - 2, h - 2, bottomLine);
 
     const QColor edge = disabled ? K(-48) : K(-96);
-    DrawLine(p, 1, 0, w - 1, 0, edge);
-    DrawLine(p, 0, 1, 0, h - 1, edge);
-    DrawLine(p, w - 1, 1, w - 1, h - 1, edge);
-    DrawLine(p, 1, h - 1, w - 1, h - 1, edge);
-    corners(p, {{1, 1}, {1, h - 2}, {w - 2, 1}, {w - 2, h - 2}}, disabled ? K(-40) : K(-64));
-    corners(p,
-            {{0, 1},
-             {1, 0},
-             {1, h - 1},
-             {0, h - 2},
-             {w - 1, h - 2},
-             {w - 2, h - 1},
-             {w - 2, 0},
-             {w - 1, 1}},
-            disabled ? F(5) : F(-21));
-    corners(p,
-            {{1, 2},
-             {2, 1},
-             {2, h - 2},
-             {1, h - 3},
-             {w - 2, h - 3},
-             {w - 3, h - 2},
-             {w - 3, 1},
-             {w - 2, 2}},
-            disabled ? K(-16) : K(-32));
+    RoundedBorder(p, w, h, edge);
+    InnerCorners(p, w, h, disabled ? K(-40) : K(-64));
+    OuterCorners(p, w, h, disabled ? F(5) : F(-21));
+    SoftCorners(p, w, h, disabled ? K(-16) : K(-32));
 
     const bool ring =
         c.state == VisualState::Hot || (c.state == VisualState::Normal && c.in.hasFocus);
@@ -152,7 +125,7 @@ void drawBevelledBody(BodyContext &c)
     DrawLine(p, 0, 2, 0, h - 2, o);
     DrawLine(p, w - 1, 2, w - 1, h - 2, o);
     DrawLine(p, 2, h - 1, w - 2, h - 1, o);
-    corners(p, {{1, 1}, {1, h - 2}, {w - 2, 1}, {w - 2, h - 2}}, o);
+    InnerCorners(p, w, h, o);
 }
 
 // Style 9: a glossy button with cut corners; only the base tone changes.
@@ -206,8 +179,8 @@ void drawGlossyBody(BodyContext &c)
     DrawLine(p, 3, h - 1, w - 3, h - 1, K(-112));
 
     // The cut corners: a diagonal of rim pixels, softened at their ends.
-    corners(p, {{1, 1}, {w - 2, 1}}, K(-40));
-    corners(p, {{2, 0}, {w - 3, 0}, {0, 2}, {w - 1, 2}}, K(-16));
-    corners(p, {{1, h - 2}, {w - 2, h - 2}}, K(-112));
-    corners(p, {{2, h - 1}, {w - 3, h - 1}, {0, h - 3}, {w - 1, h - 3}}, K(-80));
+    SetPixels(p, {{1, 1}, {w - 2, 1}}, K(-40));
+    SetPixels(p, {{2, 0}, {w - 3, 0}, {0, 2}, {w - 1, 2}}, K(-16));
+    SetPixels(p, {{1, h - 2}, {w - 2, h - 2}}, K(-112));
+    SetPixels(p, {{2, h - 1}, {w - 3, h - 1}, {0, h - 3}, {w - 1, h - 3}}, K(-80));
 }

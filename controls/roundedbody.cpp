@@ -10,60 +10,13 @@ namespace
 
 using C = QColor;
 
-void pixels(QPainter &p, std::initializer_list<QPoint> points, const QColor &color)
-{
-    for (const QPoint &pt : points)
-        SetPixel(p, pt.x(), pt.y(), color);
-}
-
-void border(QPainter &p, int w, int h, const QColor &color)
-{
-    DrawLine(p, 1, 0, w - 1, 0, color);
-    DrawLine(p, 0, 1, 0, h - 1, color);
-    DrawLine(p, w - 1, 1, w - 1, h - 1, color);
-    DrawLine(p, 1, h - 1, w - 1, h - 1, color);
-}
-
-void innerCorners(QPainter &p, int w, int h, const QColor &color)
-{
-    pixels(p, {{1, 1}, {1, h - 2}, {w - 2, 1}, {w - 2, h - 2}}, color);
-}
-
-void outerCorners(QPainter &p, int w, int h, const QColor &color)
-{
-    pixels(p,
-           {{0, 1},
-            {1, 0},
-            {1, h - 1},
-            {0, h - 2},
-            {w - 1, h - 2},
-            {w - 2, h - 1},
-            {w - 2, 0},
-            {w - 1, 1}},
-           color);
-}
-
-void softCorners(QPainter &p, int w, int h, const QColor &color)
-{
-    pixels(p,
-           {{1, 2},
-            {2, 1},
-            {2, h - 2},
-            {1, h - 3},
-            {w - 2, h - 3},
-            {w - 3, h - 2},
-            {w - 3, 1},
-            {w - 2, 2}},
-           color);
-}
-
 // The frame every non-disabled state shares.
 void systemFrame(QPainter &p, int w, int h)
 {
-    border(p, w, h, C(0, 60, 116));
-    innerCorners(p, w, h, C(72, 110, 144));
-    outerCorners(p, w, h, C(106, 139, 162));
-    softCorners(p, w, h, C(191, 199, 202));
+    RoundedBorder(p, w, h, C(0, 60, 116));
+    InnerCorners(p, w, h, C(72, 110, 144));
+    OuterCorners(p, w, h, C(106, 139, 162));
+    SoftCorners(p, w, h, C(191, 199, 202));
 }
 
 // A ring of four lines and two side gradients, shared by the hover and the
@@ -84,7 +37,7 @@ void drawRing(QPainter &p, int w, int h, const Ring &r)
 
 void disabledCorners(QPainter &p, int w, int h, const QColor &color)
 {
-    pixels(p,
+    SetPixels(p,
            {{0, 1},
             {1, 1},
             {1, 0},
@@ -163,8 +116,8 @@ void drawCustomRounded(BodyContext &c)
         DrawLine(p, 0, 2, 0, h - 2, edge);
         DrawLine(p, w - 1, 2, w - 1, h - 2, edge);
         DrawLine(p, 2, h - 1, w - 2, h - 1, edge);
-        innerCorners(p, w, h, edge);
-        outerCorners(p, w, h, s(-21));
+        InnerCorners(p, w, h, edge);
+        OuterCorners(p, w, h, s(-21));
         const bool hot = c.state == VisualState::Hot;
         if (hot || (c.in.hasFocus && c.in.showFocus)) {
             const QColor ring = hot ? c.in.highlightColor : c.paletteColor(int(SystemColor::Highlight));
@@ -180,14 +133,14 @@ void drawCustomRounded(BodyContext &c)
         VerticalGradient(p, s(-5), s(5), 3, h - 4, w - 1, 3);
         VerticalGradient(p, s(-32), s(-22), 1, 3, 2, h - 5);
         VerticalGradient(p, s(-24), s(-15), 2, 4, 3, h - 7);
-        pixels(p, {{1, 2}, {2, 1}, {w - 3, 1}}, s(-48));
+        SetPixels(p, {{1, 2}, {2, 1}, {w - 3, 1}}, s(-48));
         SetPixel(p, 2, h - 2, s(-5));
         SetPixel(p, 1, h - 3, s(-16));
         SetPixel(p, w - 2, h - 3, s(18));
         SetPixel(p, w - 3, h - 2, s(8));
         SetPixel(p, w - 2, 2, s(-37));
-        border(p, w, h, s(-128));
-        innerCorners(p, w, h, s(-96));
+        RoundedBorder(p, w, h, s(-128));
+        InnerCorners(p, w, h, s(-96));
         break;
     case VisualState::Disabled:
         c.setBackground(b);

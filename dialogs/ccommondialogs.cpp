@@ -88,6 +88,17 @@ void CCommonDialogs::takeChosenFile(const QString &fileName)
     m_path = slash < 0 ? QString() : fileName.left(slash);
 }
 
+bool CCommonDialogs::runFileDialog(QFileDialog &dialog)
+{
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return false;
+    takeChosenFile(files.first());
+    return true;
+}
+
 void CCommonDialogs::normaliseSaveFolder()
 {
     QString folder = Path();
@@ -122,13 +133,7 @@ bool CCommonDialogs::ShowOpen()
     if (!initial.trimmed().isEmpty())
         dialog.selectFile(initial);
 
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty())
-        return false;
-    takeChosenFile(files.first());
-    return true;
+    return runFileDialog(dialog);
 }
 
 bool CCommonDialogs::ShowSave()
@@ -144,13 +149,7 @@ bool CCommonDialogs::ShowSave()
     dialog.setWindowTitle(QStringLiteral("保存"));
     dialog.setDirectory(Path());
 
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    const QStringList files = dialog.selectedFiles();
-    if (files.isEmpty())
-        return false;
-    takeChosenFile(files.first());
-    return true;
+    return runFileDialog(dialog);
 }
 
 bool CCommonDialogs::ShowFolder()

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+class QFileDialog;
+
 // The open, save, folder, colour, font, print and printer-properties dialogs
 // behind one set of properties. A caller writes the properties that describe
 // the request, calls one Show operation, tests its result and reads the
@@ -69,6 +71,8 @@ public:
 private:
     QWidget *boundOwner(const char *operation) const;
     void takeChosenFile(const QString &fileName);
+    // Shows a file dialog and takes its one chosen file; false on cancel.
+    bool runFileDialog(QFileDialog &dialog);
     void normaliseSaveFolder();
 
     QString m_fileTitle;
