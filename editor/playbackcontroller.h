@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codercommand.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -48,12 +50,22 @@ public:
     // The pieces the pointer, the export and the decode use.
     void stopAndClose();                 // "stop sound", "close sound", pending events
     void openWorkFile();                 // open the working file under the alias, no existence check
-    void playFrom(qint64 seconds);       // "play sound from MS"
+    void playFromMs(qint64 milliSeconds); // "play sound from MS"
     // Runs an operation of another rule under the same one-at-a-time guard.
     void exclusive(const std::function<void()> &operation);
 
     QString workFile() const { return m_workFile; }
     void setWorkFile(const QString &path) { m_workFile = path; }
+
+    // Play selection lets the user hear the export's fades and level: the
+    // device shapes the selection's samples as the export will.
+    void setPreview(const FadeLevel &fades);
+    const FadeLevel &preview() const { return m_preview; }
+    // While looping, a selection that reaches its end plays again from its begin.
+    bool isLooping() const { return m_looping; }
+    void setLooping(bool on);
+    // The pointer's place to the millisecond (the buttons use whole seconds).
+    qint64 pointerMs() const;
 
     // What runs where pending events are let run; tests put nested clicks here.
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
@@ -61,11 +73,13 @@ public:
 signals:
     // The transport row's save button: the export command takes over.
     void saveRequested();
+    void loopingChanged(bool on);
 
 private:
     void doStop();
     void pumpEvents();
-    qint32 pointerSeconds() const;
+    qint64 pointerSecondsMs() const;
+    void sendEnvelope();
 
     EditorState &m_state;
     TimelineModel &m_model;
@@ -75,4 +89,6 @@ private:
     std::function<void()> m_pump;
     bool m_busy = false;
     QList<std::function<void()>> m_pending;
+    FadeLevel m_preview;
+    bool m_looping = false;
 };

@@ -53,7 +53,7 @@ bool RandomCut::run()
         m_handles.move(Image::imgSelectTop1, DragX);
         m_handles.release(Image::imgSelectTop1, DragX);
 
-        if (m_state.SelEnd - m_state.SelBegin > 5)
+        if (m_state.SelEndMs - m_state.SelBeginMs > 5000)
             return true;
     }
     m_prompt.show({QStringLiteral("未能找到长于5秒的片段"), QStringLiteral("警告"), UserPrompt::Icon::Warning,

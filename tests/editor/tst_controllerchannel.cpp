@@ -119,8 +119,8 @@ void TestControllerChannel::playPollPauseResume()
 void TestControllerChannel::selectionEndClosesTheDevice()
 {
     QVERIFY(writeTone(m_work, 3000));
-    m_state.SelBegin = 1;
-    m_state.SelEnd = 2;
+    m_state.SelBeginMs = qint64(1) * 1000;
+    m_state.SelEndMs = qint64(2) * 1000;
     QElapsedTimer clock;
     clock.start();
     m_editor->controller().playSelection();
