@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <vector>
+
 // The lowest and highest sample of one pixel column, in -1..1, all channels together.
 struct Peak
 {
@@ -30,6 +32,11 @@ public:
     bool open();
     // One peak per column; empty when the file cannot be read.
     QList<Peak> extract(int width = DefaultWidth);
+    // The same for frames [first, first + count) only (clamped to the file).
+    QList<Peak> extract(int width, qint64 first, qint64 count);
+    // Every frame of the file read once, in order: one exact peak per run of
+    // binFrames frames (the last run may be short). Empty when unreadable.
+    std::vector<Peak> scanBins(qint64 binFrames);
 
     // At most this many frames are read for one column, in blocks of
     // blockFrames each.

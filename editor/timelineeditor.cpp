@@ -96,3 +96,9 @@ SelectionEditor::Outcome TimelineEditor::typeTime(SelectionEditor::Handle handle
     m_selection.record([&] { outcome = m_selection.typeTime(handle, text); });
     return outcome;
 }
+
+PeakPyramid &TimelineEditor::pyramid()
+{
+    m_pyramid.ensure(m_controller.workFile());
+    return m_pyramid;
+}

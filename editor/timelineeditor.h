@@ -1,5 +1,6 @@
 #pragma once
 
+#include "peakpyramid.h"
 #include "playbackcontroller.h"
 #include "playpointer.h"
 #include "randomcut.h"
@@ -33,6 +34,9 @@ public:
     RandomCut &randomCut() { return m_randomCut; }
     SelectionEditor &selection() { return m_selection; }
     TimelineZoom &zoom() { return m_zoom; }
+    // The waveform at any zoom, built from the working file the first time a
+    // zoomed view needs it and again only when that file changes.
+    PeakPyramid &pyramid();
 
     // Mouse events of the nine strip images and the strip itself, X in twips;
     // each goes to the rule that owns the image.
@@ -60,6 +64,7 @@ private:
     RandomCut m_randomCut;
     SelectionEditor m_selection;
     TimelineZoom m_zoom;
+    PeakPyramid m_pyramid;
     // The selection as it was when a handle was pressed.
     std::optional<SelectionSnapshot> m_dragStart;
 };
