@@ -4,10 +4,8 @@
 
 #include <optional>
 
-class CCommonDialogs;
-
-// Asks the user for a file to open or a target to save to. The program goes
-// through the one dialog object; unit tests answer from a script.
+// Asks the user for a file to open or a target to save to. The windows go
+// through the one common-dialog object; tests answer from a script.
 class FileRequester
 {
 public:
@@ -16,17 +14,4 @@ public:
     virtual std::optional<QString> askOpen(const QString &title, const QString &filter) = 0;
     virtual std::optional<QString> askSave(const QString &title, const QString &filter,
                                            const QString &fileName) = 0;
-};
-
-class DialogsFileRequester : public FileRequester
-{
-public:
-    explicit DialogsFileRequester(CCommonDialogs &dialogs) : m_dialogs(dialogs) {}
-
-    std::optional<QString> askOpen(const QString &title, const QString &filter) override;
-    std::optional<QString> askSave(const QString &title, const QString &filter,
-                                   const QString &fileName) override;
-
-private:
-    CCommonDialogs &m_dialogs;
 };

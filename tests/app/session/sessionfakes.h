@@ -1,13 +1,15 @@
 #pragma once
 
-// Seams for the workflow controllers' unit tests: a scripted file dialog, a
-// view that logs what the window was told, a recording sound device and a
-// program folder whose data/coder is the fake coder.
+// Seams for the session's tests: a scripted file dialog, a log of what the
+// window was told, a recording sound device and a program folder whose
+// data/coder is the fake coder.
 
 #include "exportcontroller.h"
 #include "filerequester.h"
 #include "opencontroller.h"
+#include "ringtonesession.h"
 #include "soundcommands.h"
+#include "userseams.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,42 +40,53 @@ private:
     std::optional<QString> next() { return answers.isEmpty() ? std::nullopt : answers.takeFirst(); }
 };
 
-// Every call of the window, in order, as short text.
-class LoggingView : public OpenView, public ExportView
+// What the window was told, in order, as short text.
+class WindowLog : public QObject
 {
 public:
-    void stopPlayback() override { log << QStringLiteral("stop"); }
-    void setFileNameText(const QString &text) override { log << QStringLiteral("name ") + text; }
-    void setDecodePanelVisible(bool visible) override
+    void watch(OpenController &open)
     {
-        log << (visible ? QStringLiteral("panel on") : QStringLiteral("panel off"));
+        connect(&open, &OpenController::stopPlaybackRequested, this, [this] { log << "stop"; });
+        connect(&open, &OpenController::fileNameChanged, this,
+                [this](const QString &text) { log << QStringLiteral("name ") + text; });
+        connect(&open, &OpenController::decodePanelVisibleChanged, this,
+                [this](bool on) { log << (on ? "panel on" : "panel off"); });
+        connect(&open, &OpenController::decodeProgressChanged, this,
+                [this](int width, const QString &text) { progress("bar", width, text); });
+        connect(&open, &OpenController::stripVisibleChanged, this,
+                [this](bool on) { log << (on ? "strip on" : "strip off"); });
+        connect(&open, &OpenController::timelineResetRequested, this, [this] { log << "reset"; });
+        connect(&open, &OpenController::decoded, this, [this] { log << "decoded"; });
     }
-    void setDecodeProgress(int widthTwips, const QString &text) override
+    void watch(ExportController &exporter)
     {
-        log << QStringLiteral("bar %1 %2").arg(widthTwips).arg(text);
-        if (onProgress)
-            onProgress();
+        connect(&exporter, &ExportController::commandsEnabledChanged, this,
+                [this](bool on) { log << (on ? "commands on" : "commands off"); });
+        connect(&exporter, &ExportController::exportPanelVisibleChanged, this,
+                [this](bool on) { log << (on ? "pro on" : "pro off"); });
+        connect(&exporter, &ExportController::exportProgressChanged, this,
+                [this](int width, const QString &text) { progress("pro", width, text); });
     }
-    void setStripVisible(bool visible) override
+    void watch(RingtoneSession &session)
     {
-        log << (visible ? QStringLiteral("strip on") : QStringLiteral("strip off"));
-    }
-    void resetTimeline() override { log << QStringLiteral("reset"); }
-    void decodeSucceeded(const QString &) override { log << QStringLiteral("decoded"); }
-
-    void setCommandsEnabled(bool enabled) override
-    {
-        log << (enabled ? QStringLiteral("commands on") : QStringLiteral("commands off"));
-    }
-    void setExportPanelVisible(bool visible) override
-    {
-        log << (visible ? QStringLiteral("pro on") : QStringLiteral("pro off"));
-    }
-    void setExportProgress(int widthTwips, const QString &text) override
-    {
-        log << QStringLiteral("pro %1 %2").arg(widthTwips).arg(text);
-        if (onProgress)
-            onProgress();
+        connect(&session, &RingtoneSession::fileNameChanged, this,
+                [this](const QString &text) { log << QStringLiteral("name ") + text; });
+        connect(&session, &RingtoneSession::decodePanelVisibleChanged, this,
+                [this](bool on) { log << (on ? "panel on" : "panel off"); });
+        connect(&session, &RingtoneSession::decodeProgressChanged, this,
+                [this](int width, const QString &text) { progress("bar", width, text); });
+        connect(&session, &RingtoneSession::exportPanelVisibleChanged, this,
+                [this](bool on) { log << (on ? "pro on" : "pro off"); });
+        connect(&session, &RingtoneSession::exportProgressChanged, this,
+                [this](int width, const QString &text) { progress("pro", width, text); });
+        connect(&session, &RingtoneSession::fileOpened, this,
+                [this](const QList<Peak> &peaks) { log << QStringLiteral("opened %1").arg(peaks.size()); });
+        connect(&session, &RingtoneSession::fileClosed, this, [this] { log << "closed"; });
+        connect(&session, &RingtoneSession::commandsEnabledChanged, this,
+                [this](bool on) { log << (on ? "commands on" : "commands off"); });
+        connect(&session, &RingtoneSession::settingsRequested, this, [this] { log << "settings"; });
+        connect(&session, &RingtoneSession::aboutRequested, this, [this] { log << "about"; });
+        connect(&session, &RingtoneSession::exitRequested, this, [this] { log << "exit"; });
     }
 
     QStringList filtered(const QString &prefix) const
@@ -87,6 +100,14 @@ public:
 
     QStringList log;
     std::function<void()> onProgress;
+
+private:
+    void progress(const char *what, int width, const QString &text)
+    {
+        log << QStringLiteral("%1 %2 %3").arg(QLatin1String(what)).arg(width).arg(text);
+        if (onProgress)
+            onProgress();
+    }
 };
 
 class SoundLog : public SoundCommands

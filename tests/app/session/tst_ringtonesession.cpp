@@ -1,170 +1,109 @@
-#include "ccommondialogs.h"
+#include "../../editor/learnduration.h"
 #include "consolerunner.h"
-#include "desktopopener.h"
-#include "editorstate.h"
-#include "frmmenu.h"
-#include "mainworkflow.h"
-#include "screenscale.h"
+#include "exportcontroller.h"
+#include "opencontroller.h"
+#include "ringtonesession.h"
+#include "sessionfakes.h"
 #include "shelllinks.h"
-#include "workflowfakes.h"
+#include "timelineeditor.h"
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWidget>
 
-// The window's share of the workflow, on a bare window with recording seams:
-// the word box and its dispatch, the menus' life, the panels and drops.
-class TestMainWorkflow : public QObject
+// The session with no window: the real runner and the stand-in coder, a
+// scripted user and a recorded sound device and desktop.
+class TestRingtoneSession : public QObject
 {
     Q_OBJECT
 private slots:
     void init();
     void wordsReachCommands_data();
     void wordsReachCommands();
-    void sameWordTwice();
-    void exitFromItsOwnMenuEntry();
-    void aboutBox();
     void shellRequests();
-    void progressWidths();
-    void dropOpensFile();
+    void openAndClose();
+    void coderMissingIsTold_data();
+    void coderMissingIsTold();
+    void randomCutTells_data();
+    void randomCutTells();
+    void settingsAccepted_data();
+    void settingsAccepted();
+    void shutDown();
 
 private:
     struct Rig {
-        Rig()
+        explicit Rig(bool withCoder = true) : folder(withCoder)
         {
-            MainWorkflow::Parts parts;
-            parts.window = &window;
-            parts.scale = &scale;
-            parts.state = &state;
-            parts.prompt = &prompt;
-            parts.sound = &sound;
-            parts.dialogs = &dialogs;
-            parts.objDOS = &objDOS;
-            parts.objDOS1 = &objDOS1;
-            parts.desktop = &desktop;
-            parts.appFolder = folder.path();
-            parts.workFile = folder.workFile();
-            parts.stopPlayback = [this] { log << "stop"; };
-            parts.resetTimeline = [this] { log << "reset"; };
-            parts.setStripVisible = [this](bool on) { log << (on ? "strip on" : "strip off"); };
-            parts.setPeaks = [this](const QList<Peak> &peaks) { log << QString("peaks %1").arg(peaks.size()); };
-            parts.setCommandsEnabled = [this](bool on) { log << (on ? "commands on" : "commands off"); };
-            parts.runToolbarCommand = [this](int i) { log << QString("command %1").arg(i); };
-            parts.closeWindow = [this] { log << "close"; };
-            parts.menuPosition = [](int i) { return QPoint(10 * i, 50); };
-            workflow = std::make_unique<MainWorkflow>(parts);
-            window.resize(765, 565);
+            RingtoneSession::Services services;
+            services.prompt = &prompt;
+            services.files = &files;
+            services.desktop = &desktop;
+            services.sound = &sound;
+            services.setupPath = home.filePath("config/setup.ini");
+            services.cacheBase = home.filePath("cache");
+            services.appFolder = folder.path();
+            services.peakColumns = 100;
+            session = std::make_unique<RingtoneSession>(services);
+            // Only what the commands send is of interest, not the poll.
+            session->editor().controller().Timer2().stop();
+            window.watch(*session);
         }
+        QTemporaryDir home;
         ProgramFolder folder;
-        QWidget window;
-        ScreenScale scale;
-        EditorState state;
         ScriptedPrompt prompt;
-        SoundLog sound;
-        CCommonDialogs dialogs;
-        ConsoleRunner objDOS{prompt};
-        ConsoleRunner objDOS1{prompt};
+        ScriptedFiles files;
         RecordingDesktopOpener desktop;
-        QStringList log;
-        std::unique_ptr<MainWorkflow> workflow;
+        SoundLog sound;
+        WindowLog window;
+        std::unique_ptr<RingtoneSession> session;
     };
 };
 
-void TestMainWorkflow::init()
+void TestRingtoneSession::init()
 {
     qputenv("KESMARIN_FAKE_CODER", "ok");
 }
 
-void TestMainWorkflow::wordsReachCommands_data()
+void TestRingtoneSession::wordsReachCommands_data()
 {
-    QTest::addColumn<int>("menu");
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<QStringList>("log");
-    QTest::newRow("open") << 0 << "menuOpen" << QStringList{"command 0"};
-    QTest::newRow("save") << 0 << "menuSave" << QStringList{"command 1"};
-    QTest::newRow("random cut") << 1 << "menuRRC" << QStringList{"command 2"};
-    QTest::newRow("tell a friend") << 1 << "menuSR" << QStringList{"command 4"};
-    QTest::newRow("settings") << 2 << "menuSettings" << QStringList{"command 5"};
-    QTest::newRow("help") << 3 << "menuHelp" << QStringList{"command 6"};
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("effect");
+    QTest::newRow("open") << "OpenFile" << "asked open";
+    QTest::newRow("save") << "SaveRingTone" << "asked save";
+    QTest::newRow("random cut") << "RRC" << QStringLiteral("told 请先播放音乐");
+    QTest::newRow("tell a friend") << "SR" << "url " + ShellLinks::tellAFriendUrl().toString();
+    QTest::newRow("help") << "Help" << "url help";
+    QTest::newRow("settings") << QStringLiteral("设置") << "window settings";
+    QTest::newRow("about") << QStringLiteral("关于") << "window about";
+    QTest::newRow("exit") << QStringLiteral("退出") << "window exit";
+    QTest::newRow("unknown") << "Exit" << "";
 }
 
-void TestMainWorkflow::wordsReachCommands()
+void TestRingtoneSession::wordsReachCommands()
 {
-    QFETCH(int, menu);
-    QFETCH(QString, entry);
-    QFETCH(QStringList, log);
+    QFETCH(QString, word);
+    QFETCH(QString, effect);
     Rig rig;
-    QCOMPARE(rig.workflow->txtAction->text(), "Text1");
-    QVERIFY(rig.workflow->txtAction->isHidden());
-    QVERIFY(!rig.workflow->menuHolder()); // loaded on first use
-    rig.workflow->popupMenu(menu);
-    frmMenu *holder = rig.workflow->menuHolder();
-    QVERIFY(holder);
-    QMenu *popup = holder->menu(menu);
-    QTRY_VERIFY(popup->isVisible());
-    QCOMPARE(popup->pos(), QPoint(10 * menu, 50));
-    popup->findChild<QAction *>(entry)->trigger();
-    popup->close();
-    QCOMPARE(rig.log, log);
-    // The box keeps the last word; nothing clears it.
-    QVERIFY(rig.workflow->txtAction->text() != "Text1");
+    rig.session->state().SelEnd = 5;
+    rig.session->dispatchWord(word);
+    QStringList effects;
+    for (const QString &asked : rig.files.asked)
+        effects << "asked " + asked.section('|', 0, 0);
+    for (const auto &message : rig.prompt.shown())
+        effects << "told " + message.text;
+    for (const QUrl &url : rig.desktop.opened())
+        effects << (url.toLocalFile().endsWith("/help/index.html") ? QStringLiteral("url help")
+                                                                   : "url " + url.toString());
+    for (const QString &line : rig.window.log)
+        effects << "window " + line;
+    QCOMPARE(effects.join('|'), effect);
 }
 
-void TestMainWorkflow::sameWordTwice()
+void TestRingtoneSession::shellRequests()
 {
     Rig rig;
-    rig.workflow->writeCommandWord("RRC");
-    rig.workflow->writeCommandWord("RRC");
-    QCOMPARE(rig.log, (QStringList{"command 2", "command 2"}));
-    // Text written by anyone else runs the dispatcher too, unknown text nothing.
-    rig.workflow->txtAction->setText("Help");
-    rig.workflow->txtAction->setText("help");
-    QCOMPARE(rig.log, (QStringList{"command 2", "command 2", "command 6"}));
-}
-
-void TestMainWorkflow::exitFromItsOwnMenuEntry()
-{
-    // "退出" unloads the menu holder from inside one of its own entries, and
-    // the window (which may decline) is asked to close.
-    Rig rig;
-    rig.workflow->popupMenu(0);
-    QPointer<frmMenu> holder = rig.workflow->menuHolder();
-    holder->menuExit->trigger();
-    QCOMPARE(rig.log, QStringList{"close"});
-    QVERIFY(!rig.workflow->menuHolder());
-    QTRY_VERIFY(holder.isNull());
-    // The next click on a title loads it again.
-    rig.workflow->popupMenu(1);
-    QVERIFY(rig.workflow->menuHolder());
-    QVERIFY(rig.workflow->menuHolder()->menu(1));
-}
-
-void TestMainWorkflow::aboutBox()
-{
-    Rig rig;
-    rig.workflow->writeCommandWord(QStringLiteral("关于"));
-    QCOMPARE(rig.prompt.shown().size(), 1);
-    const auto message = rig.prompt.shown().first();
-    QCOMPARE(message.title, QStringLiteral("关于"));
-    QCOMPARE(message.buttons, UserPrompt::Buttons::Ok);
-    QCOMPARE(message.icon, UserPrompt::Icon::NoIcon);
-    const QStringList lines = message.text.split('\n');
-    QCOMPARE(lines.size(), 2);
-    QCOMPARE(lines[1], ShellLinks::webAddress());
-    QVERIFY(lines[1].contains("example.com"));
-}
-
-void TestMainWorkflow::shellRequests()
-{
-    Rig rig;
-    rig.workflow->tellAFriend();
-    rig.workflow->feedback();
-    rig.workflow->help();
+    rig.session->tellAFriend();
+    rig.session->feedback();
+    rig.session->help();
     const QList<QUrl> opened = rig.desktop.opened();
     QCOMPARE(opened.size(), 3);
     QCOMPARE(opened[0], ShellLinks::tellAFriendUrl());
@@ -173,55 +112,123 @@ void TestMainWorkflow::shellRequests()
     QCOMPARE(opened[2].toLocalFile(), rig.folder.path() + "/help/index.html");
 }
 
-void TestMainWorkflow::progressWidths()
+void TestRingtoneSession::openAndClose()
 {
     Rig rig;
-    rig.window.show();
-    MainWorkflow &w = *rig.workflow;
-    QCOMPARE(w.picPBBack->geometry(), QRect(133, 400, 462, 37));
-    w.setDecodeProgress(5415, "100%");
-    QCOMPARE(w.imgPB->width(), 361);
-    QCOMPARE(w.lblPB->text(), "100%");
-    w.setExportProgress(2108, "50%");
-    QCOMPARE(w.imgPro->width(), 141);
-    QCOMPARE(w.lblPro->text(), "50%");
-    // The export panel lies over the file name while it runs.
-    w.setFileNameText("/music/a.mp3");
-    w.setExportPanelVisible(true);
-    QVERIFY(w.picPro->isVisible());
-    QVERIFY(w.picPro->geometry().intersects(w.lblFileName->geometry()));
-    QCOMPARE(rig.window.childAt(w.lblFileName->geometry().topLeft() + QPoint(2, 2)) == w.lblFileName, false);
+    const QString song = rig.folder.path() + "/a song.mp3";
+    rig.session->openPath(song);
+    QCOMPARE(rig.session->state().FileOpened, qint16(-1));
+    // Playback stops before the decode; the window hears of the new file
+    // once, with its waveform (none: the fake's output is no WAV).
+    QCOMPARE(rig.sound.sent.mid(0, 2), (QStringList{"stop sound", "close sound"}));
+    QCOMPARE(rig.window.filtered("name "), QStringList{"name " + song});
+    QCOMPARE(rig.window.filtered("opened"), QStringList{"opened 0"});
+    QVERIFY(!rig.window.log.contains("closed"));
+    QCOMPARE(rig.window.log.last(), "opened 0");
+
+    // Open again: asked to close, the strip goes and the selection resets.
+    rig.session->state().SelEnd = 30;
+    rig.window.log.clear();
+    rig.prompt.queueAnswer(true);
+    rig.session->open();
+    QCOMPARE(rig.window.log, (QStringList{"closed", "bar 1 0%"}));
+    QCOMPARE(rig.session->state().FileOpened, qint16(0));
+    QCOMPARE(rig.session->state().SelEnd, 0);
+    QCOMPARE(rig.session->editor().model().text(TimelineModel::Label::lblSelLength), "00:00:00");
+    QVERIFY(rig.files.asked.isEmpty());
 }
 
-void TestMainWorkflow::dropOpensFile()
+void TestRingtoneSession::coderMissingIsTold_data()
+{
+    QTest::addColumn<bool>("save");
+    QTest::newRow("open") << false;
+    QTest::newRow("save") << true;
+}
+
+void TestRingtoneSession::coderMissingIsTold()
+{
+    QFETCH(bool, save);
+    Rig rig(false);
+    rig.session->state().SelEnd = 5;
+    rig.files.answers << rig.folder.path() + (save ? "/ring.mp3" : "/a.mp3");
+    if (save)
+        rig.session->save();
+    else
+        rig.session->open();
+    // The runner's reason, as a box with the program's title.
+    QCOMPARE(rig.prompt.shown().size(), 1);
+    const auto message = rig.prompt.shown().first();
+    QCOMPARE(message.text, QStringLiteral("没有找到文件或命令"));
+    QCOMPARE(message.title, QStringLiteral("Kesmarin"));
+    QCOMPARE(message.icon, UserPrompt::Icon::Critical);
+    QVERIFY(!rig.session->isBusy());
+}
+
+void TestRingtoneSession::randomCutTells_data()
+{
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("not played") << 0 << QStringLiteral("请先播放音乐");
+    QTest::newRow("too short") << 5 << QStringLiteral("未能找到长于5秒的片段");
+    QTest::newRow("long enough") << 600 << QString();
+}
+
+void TestRingtoneSession::randomCutTells()
+{
+    QFETCH(int, seconds);
+    QFETCH(QString, text);
+    Rig rig;
+    learnDuration(rig.session->state(), rig.session->editor().model(), seconds);
+    rig.session->runCommand(ToolbarCommand::RandomCut);
+    if (text.isEmpty()) {
+        QVERIFY(rig.prompt.shown().isEmpty());
+        QVERIFY(rig.session->state().SelEnd - rig.session->state().SelBegin > 5);
+        return;
+    }
+    QCOMPARE(rig.prompt.shown().size(), 1);
+    const auto message = rig.prompt.shown().first();
+    QCOMPARE(message.text, text);
+    QCOMPARE(message.title, QStringLiteral("警告"));
+    QCOMPARE(message.icon, UserPrompt::Icon::Warning);
+}
+
+void TestRingtoneSession::settingsAccepted_data()
+{
+    QTest::addColumn<int>("openFolder");
+    QTest::addColumn<int>("ringSound");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("Do Nothing, No") << 1 << 1 << QByteArray("1\r\n1\r\n");
+    QTest::newRow("Open the folder, Yes") << 0 << 0 << QByteArray("0\r\n0\r\n");
+    QTest::newRow("no selection") << -1 << 1 << QByteArray("-1\r\n1\r\n");
+}
+
+void TestRingtoneSession::settingsAccepted()
+{
+    QFETCH(int, openFolder);
+    QFETCH(int, ringSound);
+    QFETCH(QByteArray, bytes);
+    Rig rig;
+    const SetupValues values{qint16(openFolder), qint16(ringSound)};
+    rig.session->applySettings(values);
+    QCOMPARE(rig.session->settings(), values);
+    QFile file(rig.session->setupPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), bytes);
+    // The next start reads them back.
+    QCOMPARE(SetupFile::read(rig.session->setupPath()), values);
+}
+
+void TestRingtoneSession::shutDown()
 {
     Rig rig;
-    rig.window.show();
-    const QString song = rig.folder.path() + "/dropped song.mp3";
-    QFile file(song);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(song)});
-    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&rig.window, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&rig.window, &drop);
-    QTRY_COMPARE(rig.state.FileOpened, qint16(-1));
-    QCOMPARE(rig.workflow->openController().sourcePath(), song);
-    QCOMPARE(rig.workflow->lblFileName->text(), song.left(32) + "...");
-    QVERIFY(rig.log.contains("strip on"));
-    QVERIFY(rig.log.contains("peaks 0")); // the fake coder's output is no WAV
-
-    // Text is no file: refused.
-    QMimeData text;
-    text.setText("hello");
-    QDragEnterEvent refused(QPoint(1, 1), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&rig.window, &refused);
-    QVERIFY(!refused.isAccepted());
+    const QString folder = rig.session->workingFolder();
+    QVERIFY(QFileInfo(folder).isDir());
+    rig.sound.sent.clear();
+    rig.session->shutDown();
+    QCOMPARE(rig.sound.sent, (QStringList{"stop sound", "close sound"}));
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(!rig.session->editor().controller().Timer2().isActive());
 }
 
-QTEST_MAIN(TestMainWorkflow)
-#include "tst_mainworkflow.moc"
+QTEST_GUILESS_MAIN(TestRingtoneSession)
+#include "tst_ringtonesession.moc"
