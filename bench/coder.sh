@@ -64,7 +64,7 @@ timeOne() {   # timeOne JOB-INDEX PROGRAM-LABEL PROGRAM ARGS
     [ "$label" = ffmpeg ] && extra=(-nostdin -hide_banner -loglevel error)
     stats=$(mktemp)
     # shellcheck disable=SC2086  # the job's arguments hold no blanks
-    "$timer" -f "%e %M" -o "$stats" "$program" "${extra[@]}" ${args//OUT/$dir/out} >/dev/null 2>&1 \
+    "$timer" -f "%e %M %U %S" -o "$stats" "$program" "${extra[@]}" ${args//OUT/$dir/out} >/dev/null 2>&1 \
         || { echo "failed: $label ${args//OUT/$dir/out}" >&2; rm -f "$stats"; return 1; }
     echo "$index $label $(tail -1 "$stats")" >>"$results"
     rm -f "$stats"
@@ -84,16 +84,23 @@ echo "load after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-printf "%-28s %9s %9s %7s %11s %11s\n" job "coder s" "ffmpeg s" ratio "coder MB" "ffmpeg MB"
+# On a shared machine the wall times carry the others' load; the processor
+# time (user + system) shows the work itself.
+printf "%-28s %9s %9s %7s %9s %9s %7s %9s %9s\n" job "coder s" "ffmpeg s" ratio \
+    "coder cpu" "ffm cpu" "ratio" "coder MB" "ffmpeg MB"
 declare -A coderMedian
 for i in "${!jobs[@]}"; do
     c=$(awk -v i="$i" '$1 == i && $2 == "coder" { print $3 }' "$results" | median)
     f=$(awk -v i="$i" '$1 == i && $2 == "ffmpeg" { print $3 }' "$results" | median)
+    cc=$(awk -v i="$i" '$1 == i && $2 == "coder" { print $5 + $6 }' "$results" | median)
+    fc=$(awk -v i="$i" '$1 == i && $2 == "ffmpeg" { print $5 + $6 }' "$results" | median)
     cm=$(awk -v i="$i" '$1 == i && $2 == "coder" && $4 > m { m = $4 } END { printf "%.1f", m / 1024 }' "$results")
     fm=$(awk -v i="$i" '$1 == i && $2 == "ffmpeg" && $4 > m { m = $4 } END { printf "%.1f", m / 1024 }' "$results")
     ratio=$(awk -v c="$c" -v f="$f" 'BEGIN { printf (f > 0 ? "%.2f" : "n/a"), (f > 0 ? c / f : 0) }')
     coderMedian[$i]=$c
-    printf "%-28s %9s %9s %7s %11s %11s\n" "${jobs[$i]%%|*}" "$c" "$f" "$ratio" "$cm" "$fm"
+    cpuRatio=$(awk -v c="$cc" -v f="$fc" 'BEGIN { printf (f > 0 ? "%.2f" : "n/a"), (f > 0 ? c / f : 0) }')
+    printf "%-28s %9s %9s %7s %9s %9s %7s %9s %9s\n" "${jobs[$i]%%|*}" "$c" "$f" "$ratio" \
+        "$cc" "$fc" "$cpuRatio" "$cm" "$fm"
 done
 for i in "${!jobs[@]}"; do
     case ${jobs[$i]%%|*} in
