@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codercommand.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -29,4 +31,5 @@ struct EditorState
     float PlayRatio = 0.0f;             // last polled position / length
     qint64 SelEndMs = 0;                // 0 = no end chosen
     QString JobKind;                    // "open file" while decoding
+    FadeLevel Fades;                    // the export's fades and level (setup.ini lines 3-5)
 };

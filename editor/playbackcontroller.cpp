@@ -70,21 +70,28 @@ void PlaybackController::stopAndClose()
 
 void PlaybackController::openWorkFile()
 {
-    m_sound.send(QStringLiteral("open ") + ShortPath(m_workFile) + QStringLiteral(" alias sound"));
+    openUnderAlias(m_workFile);
     // A seek while the selection plays reopens the device: the selection's
     // fades and level go on with it.
     if (m_state.PlayingSelection)
         sendEnvelope();
 }
 
+void PlaybackController::openUnderAlias(const QString &path)
+{
+    m_sound.send(QStringLiteral("open ") + ShortPath(path) + QStringLiteral(" alias sound"));
+}
+
+void PlaybackController::playChime(const QString &path)
+{
+    openUnderAlias(path);
+    m_sound.send(QStringLiteral("play sound"));
+}
+
 void PlaybackController::playFromMs(qint64 milliSeconds)
 {
     m_sound.send(QStringLiteral("play sound from ") + QString::number(milliSeconds));
-}
-
-void PlaybackController::setPreview(const FadeLevel &fades)
-{
-    m_preview = fades;
+    m_sounding = true;
 }
 
 void PlaybackController::setLooping(bool on)
@@ -97,23 +104,24 @@ void PlaybackController::setLooping(bool on)
 
 void PlaybackController::sendEnvelope()
 {
-    if (m_preview.isNeutral())
+    const FadeLevel &fades = m_state.Fades;
+    if (fades.isNeutral())
         return;
     const qint64 begin = m_state.SelBeginMs;
     // With no end chosen the selection runs to the end of the file.
     const qint64 end = m_state.SelEndMs > 0 ? m_state.SelEndMs : std::max(begin, m_model.lengthMs());
     double gainDb = 0.0;
-    if (m_preview.normalise) {
+    if (fades.normalise) {
         const std::optional<double> peak =
-            measureStretchPeakDb(m_workFile, begin, end, m_preview.fadeInMs, m_preview.fadeOutMs);
+            measureStretchPeakDb(m_workFile, begin, end, fades.fadeInMs, fades.fadeOutMs);
         if (peak)
             gainDb = CoderCommand::normalisingGain(*peak).value_or(0.0);
     }
     m_sound.send(QStringLiteral("setaudio sound envelope %1 %2 %3 %4 %5")
                      .arg(begin)
                      .arg(end)
-                     .arg(std::clamp<qint64>(m_preview.fadeInMs, 0, end - begin))
-                     .arg(std::clamp<qint64>(m_preview.fadeOutMs, 0, end - begin))
+                     .arg(std::clamp<qint64>(fades.fadeInMs, 0, end - begin))
+                     .arg(std::clamp<qint64>(fades.fadeOutMs, 0, end - begin))
                      .arg(std::lround(gainDb * 100.0)));
 }
 
@@ -123,6 +131,7 @@ void PlaybackController::play()
         if (m_state.Paused) {
             // Play after Pause resumes; Paused stays set until Stop.
             m_sound.send(QStringLiteral("resume sound"));
+            m_sounding = true;
             return;
         }
         doStop();
@@ -131,6 +140,7 @@ void PlaybackController::play()
             return;
         openWorkFile();
         m_sound.send(QStringLiteral("play sound"));
+        m_sounding = true;
     });
 }
 
@@ -142,6 +152,7 @@ void PlaybackController::stop()
 void PlaybackController::doStop()
 {
     m_state.PlayingSelection = False16;
+    m_sounding = false;
     stopAndClose();
     m_state.Paused = False16;
     m_model.setText(TimelineModel::Label::lblTime, Zero);
@@ -152,6 +163,7 @@ void PlaybackController::pause()
 {
     exclusive([this] {
         m_state.Paused = True16;
+        m_sounding = false;
         m_sound.send(QStringLiteral("pause sound"));
     });
 }
@@ -237,6 +249,7 @@ void PlaybackController::Timer2_Timer()
 
     const float length = float(replyNumber(m_sound.send(QStringLiteral("status sound length"))));
     if (length == 0.0f) {
+        m_sounding = false;
         m_model.placeSet(TimelineModel::MarkerSet::Pointer, 0);
     } else {
         m_model.setFullTime(static_cast<qint32>(std::floor(length / 1000.0f)));
@@ -259,11 +272,14 @@ void PlaybackController::Timer2_Timer()
                 playFromMs(m_state.SelBeginMs);
             } else {
                 stopAndClose();
+                m_sounding = false;
                 m_state.Paused = False16;
                 m_model.setText(TimelineModel::Label::lblTime, Zero);
                 m_state.PlayingSelection = False16;
             }
         }
+        if (position >= length)
+            m_sounding = false;
     }
 
     while (!m_pending.isEmpty())

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "codercommand.h"
-
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -51,16 +49,19 @@ public:
     void stopAndClose();                 // "stop sound", "close sound", pending events
     void openWorkFile();                 // open the working file under the alias, no existence check
     void playFromMs(qint64 milliSeconds); // "play sound from MS"
+    // Opens a short sound (the chime after an export) under the alias and plays it.
+    void playChime(const QString &path);
     // Runs an operation of another rule under the same one-at-a-time guard.
     void exclusive(const std::function<void()> &operation);
 
     QString workFile() const { return m_workFile; }
     void setWorkFile(const QString &path) { m_workFile = path; }
 
-    // Play selection lets the user hear the export's fades and level: the
-    // device shapes the selection's samples as the export will.
-    void setPreview(const FadeLevel &fades);
-    const FadeLevel &preview() const { return m_preview; }
+    // Whether sound is meant to be coming out: after Play, Play selection or a
+    // seek, until Pause, Stop, the selection's end or the end of the file.
+    // Play selection plays with the export's fades and level (EditorState's
+    // Fades), so they are heard before saving.
+    bool isSounding() const { return m_sounding; }
     // While looping, a selection that reaches its end plays again from its begin.
     bool isLooping() const { return m_looping; }
     void setLooping(bool on);
@@ -76,6 +77,7 @@ signals:
     void loopingChanged(bool on);
 
 private:
+    void openUnderAlias(const QString &path);
     void doStop();
     void pumpEvents();
     qint64 pointerSecondsMs() const;
@@ -89,6 +91,6 @@ private:
     std::function<void()> m_pump;
     bool m_busy = false;
     QList<std::function<void()>> m_pending;
-    FadeLevel m_preview;
     bool m_looping = false;
+    bool m_sounding = false;
 };

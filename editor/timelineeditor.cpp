@@ -2,15 +2,15 @@
 
 #include "editorstate.h"
 
-TimelineEditor::TimelineEditor(EditorState &state, SoundCommands &sound, UserPrompt &prompt,
-                               const QString &workFile, int twipsPerPixelX, QObject *parent)
+TimelineEditor::TimelineEditor(EditorState &state, SoundCommands &sound, const QString &workFile,
+                               int twipsPerPixelX, QObject *parent)
     : QObject(parent),
       m_state(state),
       m_model(twipsPerPixelX),
       m_controller(state, m_model, sound, workFile),
       m_handles(state, m_model),
       m_pointer(state, m_model, m_controller),
-      m_randomCut(state, m_model, m_handles, prompt),
+      m_randomCut(state, m_model, m_handles),
       m_selection(state, m_model),
       m_zoom(state, m_model)
 {
@@ -67,13 +67,13 @@ void TimelineEditor::imgCtrlButton_Click(int index)
                                                                     : SelectionEditor::Handle::End);
 }
 
-bool TimelineEditor::runRandomCut()
+RandomCut::Outcome TimelineEditor::runRandomCut()
 {
     // The throws are laid out for the whole strip.
     m_zoom.showWhole();
-    bool found = false;
-    m_selection.record([&] { found = m_randomCut.run(); });
-    return found;
+    RandomCut::Outcome outcome = RandomCut::Outcome::NotPlayed;
+    m_selection.record([&] { outcome = m_randomCut.run(); });
+    return outcome;
 }
 
 SelectionEditor::Outcome TimelineEditor::setAtPointer(SelectionEditor::Handle handle)

@@ -14,7 +14,6 @@
 
 struct EditorState;
 class SoundCommands;
-class UserPrompt;
 
 // The editor's rules wired together, as the main window holds them: the
 // model the widgets observe, the playback controller with its poll, the
@@ -23,7 +22,7 @@ class TimelineEditor : public QObject
 {
     Q_OBJECT
 public:
-    TimelineEditor(EditorState &state, SoundCommands &sound, UserPrompt &prompt, const QString &workFile,
+    TimelineEditor(EditorState &state, SoundCommands &sound, const QString &workFile,
                    int twipsPerPixelX = TimelineGeometry::DesignTwipsPerPixel, QObject *parent = nullptr);
 
     EditorState &state() { return m_state; }
@@ -48,7 +47,7 @@ public:
     // The transport buttons; setting an end at the pointer is recorded for undo.
     void imgCtrlButton_Click(int index);
     // The random cut over the whole song, recorded as one change.
-    bool runRandomCut();
+    RandomCut::Outcome runRandomCut();
     // The keys "[" and "]": an end at the pointer's exact millisecond.
     SelectionEditor::Outcome setAtPointer(SelectionEditor::Handle handle);
     // Left and Right, with Shift for whole seconds.

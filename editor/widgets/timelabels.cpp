@@ -1,5 +1,7 @@
 #include "timelabels.h"
 
+#include "looks.h"
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -9,6 +11,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -16,13 +19,6 @@ constexpr double GridPoints = 8.25;
 // Below this a fraction would no longer read well; the label then widens.
 constexpr double SmallestPoints = 6.5;
 
-QFont tahoma(double points)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
-    font.setPointSizeF(points);
-    return font;
-}
 
 } // namespace
 
@@ -46,14 +42,21 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window) : QObject(window)
 {
     for (int i = 0; i < TimelineModel::LabelCount; ++i) {
         const auto which = static_cast<TimelineModel::Label>(i);
-        auto *label = new QLabel(window);
+        auto *label = new QLabel(model.text(which), window);
         label->setObjectName(TimelineModel::objectName(which));
-        label->setFont(tahoma(which == TimelineModel::Label::lblTime ? 14.25 : GridPoints));
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, QColor(11, 77, 109));
-        label->setPalette(palette);
+        const QFont font = Looks::tahoma(which == TimelineModel::Label::lblTime ? 14.25 : GridPoints);
+        label->setFont(font);
+        Looks::setTextColor(label, Looks::TextColor);
+        // Tahoma fits "00:00:00" in the designed width; a wider stand-in font
+        // gets the room it needs rather than a clipped time.
+        QRect geometry = designGeometry(which);
+        const QFontMetrics metrics(font);
+        geometry.setWidth(std::max(geometry.width(), metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 2));
+        geometry.setHeight(std::max(geometry.height(), metrics.height()));
+        label->setGeometry(geometry);
         m_labels[i] = label;
-        show(which, model.text(which));
+        m_fonts[i] = font;
+        m_widths[i] = geometry.width();
     }
     for (auto which : {TimelineModel::Label::lblSelBegin, TimelineModel::Label::lblSelEnd})
         label(which)->installEventFilter(this);
@@ -62,25 +65,31 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window) : QObject(window)
 
 void TimeLabels::show(TimelineModel::Label which, const QString &text)
 {
-    QLabel *target = label(which);
-    const bool grid = which != TimelineModel::Label::lblTime;
-    // Tahoma fits "00:00:00" in the designed width; a wider stand-in font
-    // gets the room it needs rather than a clipped time.
-    QFont font = tahoma(grid ? GridPoints : 14.25);
-    QRect geometry = designGeometry(which);
-    const int room = std::max(geometry.width(), QFontMetrics(font).horizontalAdvance(QStringLiteral("00:00:00")) + 2);
-    if (grid) {
-        // A fraction is set smaller until it fits its column.
-        const int column = std::max(room, int(ColumnWidth));
-        while (font.pointSizeF() > SmallestPoints && QFontMetrics(font).horizontalAdvance(text) + 2 > column)
-            font.setPointSizeF(font.pointSizeF() - 0.25);
+    const int i = static_cast<int>(which);
+    QLabel *target = m_labels[i];
+    QFont font = m_fonts[i];
+    int width = m_widths[i];
+    if (which != TimelineModel::Label::lblTime) {
+        // A fraction is set smaller until it fits its column; whole seconds
+        // keep the grid's own size.
+        const double scale = font.pointSizeF() / GridPoints;
+        const int column = std::max(width, int(std::lround(ColumnWidth * scale)));
+        while (font.pointSizeF() > SmallestPoints * scale
+               && QFontMetrics(font).horizontalAdvance(text) + 2 > column)
+            font.setPointSizeF(font.pointSizeF() - 0.25 * scale);
+        width = std::max(width, QFontMetrics(font).horizontalAdvance(text) + 2);
     }
-    const QFontMetrics metrics(font);
-    geometry.setWidth(std::max(room, metrics.horizontalAdvance(text) + 2));
-    geometry.setHeight(std::max(geometry.height(), QFontMetrics(tahoma(grid ? GridPoints : 14.25)).height()));
     target->setFont(font);
-    target->setGeometry(geometry);
+    target->resize(width, target->height());
     target->setText(text);
+}
+
+void TimeLabels::rebase()
+{
+    for (int i = 0; i < TimelineModel::LabelCount; ++i) {
+        m_fonts[i] = m_labels[i]->font();
+        m_widths[i] = m_labels[i]->width();
+    }
 }
 
 bool TimeLabels::eventFilter(QObject *watched, QEvent *event)
@@ -116,11 +125,12 @@ void TimeLabels::openEditor(TimelineModel::Label which)
     m_editor = new QLineEdit(over->text(), over->parentWidget());
     m_editor->setObjectName(QStringLiteral("txtTypedTime"));
     m_editor->setAccessibleName(over->objectName());
-    m_editor->setFont(tahoma(GridPoints));
+    m_editor->setFont(m_fonts[static_cast<int>(which)]);
     m_editor->setFrame(false);
     m_editor->setTextMargins(0, 0, 0, 0);
-    const QRect place = designGeometry(which);
-    m_editor->setGeometry(place.x() - 1, place.y() - 2, ColumnWidth,
+    const QRect place = over->geometry();
+    const double scale = m_fonts[static_cast<int>(which)].pointSizeF() / GridPoints;
+    m_editor->setGeometry(place.x() - 1, place.y() - 2, std::max(place.width(), int(std::lround(ColumnWidth * scale))),
                           std::max(place.height() + 4, m_editor->sizeHint().height()));
     m_editor->installEventFilter(this);
     m_editor->selectAll();

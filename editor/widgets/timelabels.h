@@ -2,6 +2,7 @@
 
 #include "timelinemodel.h"
 
+#include <QFont>
 #include <QObject>
 #include <array>
 #include <functional>
@@ -34,6 +35,10 @@ public:
     using TypedTimeHandler = std::function<QString(TimelineModel::Label, const QString &)>;
     void setTypedTimeHandler(TypedTimeHandler handler) { m_handler = std::move(handler); }
 
+    // Takes the labels' present fonts and widths as their own, for a window
+    // that has scaled them after construction.
+    void rebase();
+
     // The open line editor, if any.
     QLineEdit *editor() const { return m_editor; }
     void openEditor(TimelineModel::Label which);
@@ -47,6 +52,8 @@ private:
     void commit();
 
     std::array<QLabel *, TimelineModel::LabelCount> m_labels{};
+    std::array<QFont, TimelineModel::LabelCount> m_fonts;
+    std::array<int, TimelineModel::LabelCount> m_widths{};
     TypedTimeHandler m_handler;
     QLineEdit *m_editor = nullptr;
     TimelineModel::Label m_editing = TimelineModel::Label::lblSelBegin;

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -13,6 +14,7 @@
 namespace {
 // More than any real settings file; a huge file is not read whole.
 constexpr qint64 MaxRead = 64 * 1024;
+constexpr qint32 MaxFadeMs = 10000;
 
 bool isBlank(char c)
 {
@@ -88,9 +90,10 @@ qint16 SetupFile::fieldValue(const QByteArray &field)
 SetupValues SetupFile::parse(const QByteArray &text)
 {
     SetupValues values;
-    QByteArray fields[2];
+    constexpr int Fields = 5;
+    QByteArray fields[Fields];
     int field = 0;
-    for (qsizetype i = 0; i < text.size() && field < 2; ++i) {
+    for (qsizetype i = 0; i < text.size() && field < Fields; ++i) {
         const char c = text[i];
         if (c == ',' || c == '\n') {
             ++field;
@@ -104,7 +107,22 @@ SetupValues SetupFile::parse(const QByteArray &text)
     }
     values.openFolderChoice = fieldValue(fields[0]);
     values.ringSoundChoice = fieldValue(fields[1]);
+    values.fadeInMs = std::clamp<qint32>(fieldValue(fields[2]), 0, MaxFadeMs);
+    values.fadeOutMs = std::clamp<qint32>(fieldValue(fields[3]), 0, MaxFadeMs);
+    values.normalise = fieldValue(fields[4]) != 0;
     return values;
+}
+
+QByteArray SetupFile::linesAfterFifth(const QByteArray &text)
+{
+    qsizetype at = 0;
+    for (int line = 0; line < 5; ++line) {
+        const qsizetype end = text.indexOf('\n', at);
+        if (end < 0)
+            return {};
+        at = end + 1;
+    }
+    return text.mid(at);
 }
 
 SetupValues SetupFile::read(const QString &path)
@@ -118,16 +136,24 @@ SetupValues SetupFile::read(const QString &path)
 QByteArray SetupFile::format(const SetupValues &values)
 {
     return QByteArray::number(values.openFolderChoice) + "\r\n"
-           + QByteArray::number(values.ringSoundChoice) + "\r\n";
+           + QByteArray::number(values.ringSoundChoice) + "\r\n"
+           + QByteArray::number(values.fadeInMs) + "\r\n"
+           + QByteArray::number(values.fadeOutMs) + "\r\n"
+           + QByteArray::number(values.normalise ? 1 : 0) + "\r\n";
 }
 
 bool SetupFile::write(const QString &path, const SetupValues &values)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
+    QByteArray kept;
+    QFile old(path);
+    if (old.open(QIODevice::ReadOnly))
+        kept = linesAfterFifth(old.read(MaxRead));
+    old.close();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = format(values);
+    const QByteArray bytes = format(values) + kept;
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;

@@ -7,21 +7,20 @@
 #include "filerequester.h"
 #include "opencontroller.h"
 #include "paths.h"
-#include "soundcommands.h"
+#include "playbackcontroller.h"
 #include "userprompt.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
-ExportController::ExportController(ExportView &view, EditorState &state, ConsoleRunner &objDOS1,
+ExportController::ExportController(EditorState &state, ConsoleRunner &objDOS1,
                                    FileRequester &files, UserPrompt &prompt,
-                                   SoundCommands &sound, DesktopOpener &desktop,
+                                   PlaybackController &playback, DesktopOpener &desktop,
                                    const QString &appFolder, const QString &workFile,
                                    QObject *parent)
-    : QObject(parent), m_view(view), m_state(state), m_objDOS1(objDOS1), m_files(files),
-      m_prompt(prompt), m_sound(sound), m_desktop(desktop), m_appFolder(appFolder),
+    : QObject(parent), m_state(state), m_objDOS1(objDOS1), m_files(files),
+      m_prompt(prompt), m_playback(playback), m_desktop(desktop), m_appFolder(appFolder),
       m_workFile(workFile)
 {
     connect(&m_objDOS1, &ConsoleRunner::ReceiveOutputs, this,
@@ -45,9 +44,8 @@ void ExportController::save()
 {
     if (m_exporting)
         return;
-    const qint32 begin = m_state.SelBegin;
-    const qint64 length = qint64(m_state.SelEnd) - begin;
-    if (length <= 0)
+    const Stretch stretch{m_state.SelBeginMs, m_state.SelEndMs - m_state.SelBeginMs};
+    if (stretch.lengthMs <= 0)
         return;
 
     const auto chosen =
@@ -64,33 +62,67 @@ void ExportController::save()
         return;
     }
 
-    m_sound.send(QStringLiteral("stop sound"));
-    m_sound.send(QStringLiteral("close sound"));
-    QCoreApplication::processEvents();
+    m_playback.stopAndClose();
 
-    const auto command = CoderCommand::exportRingtone(m_appFolder, m_workFile, begin, length, target);
-    if (!command) {
+    const FadeLevel fades = m_state.Fades;
+    // A first look at the format, so an unknown one is told before any job.
+    if (!CoderCommand::formatOf(target)) {
         tell(QStringLiteral("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr 或 .m4r 结尾。\n") +
              target);
         return;
     }
 
-    m_view.setCommandsEnabled(false);
-    m_view.setExportPanelVisible(true);
-    m_progress = CoderJobProgress(CoderJobProgress::Kind::Export, BarFullTwips, int(length));
+    emit commandsEnabledChanged(false);
+    emit exportPanelVisibleChanged(true);
+    const int seconds = int((stretch.lengthMs + 999) / 1000);
     m_exporting = true;
-    m_over = false;
-    m_objDOS1.setCommand(*command);
-    m_objDOS1.ExecuteCommand();
-    m_exporting = false;
 
-    if (!m_over) {
-        // The coder never started; the runner has said why.
-        restore();
-        return;
+    std::optional<double> gain;
+    if (fades.normalise) {
+        // The normaliser first measures the faded stretch's peak through the coder.
+        const QString faded = CoderCommand::filterGraph(fades, stretch.lengthMs);
+        if (!runJob(CoderCommand::measurePeak(m_appFolder, m_workFile, stretch, faded), seconds, true))
+            return;
+        const std::optional<double> peak = CoderCommand::maxVolume(m_objDOS1.Outputs());
+        if (!peak) {
+            m_exporting = false;
+            restore();
+            tell(QStringLiteral("铃声没有保存成功。\n") + QStringLiteral("没能测出这一段的音量。"));
+            return;
+        }
+        gain = CoderCommand::normalisingGain(*peak);
     }
-    if (m_objDOS1.wasCancelled())
+    const auto command = CoderCommand::exportRingtone(
+        m_appFolder, m_workFile, stretch, target, CoderCommand::filterGraph(fades, stretch.lengthMs, gain));
+    if (!runJob(*command, seconds, false))
         return;
+
+    if (m_state.OpenFolderChoice == 0)
+        m_desktop.openUrl(QUrl::fromLocalFile(FolderOf(QFileInfo(m_txtSave).absoluteFilePath())));
+    if (m_state.RingSoundChoice == 0) {
+        const QString chime = QDir(m_appFolder).filePath(QStringLiteral("sound.wav"));
+        if (QFileInfo(chime).isFile())
+            m_playback.playChime(chime);
+    }
+}
+
+bool ExportController::runJob(const CoderCommand &command, int seconds, bool measuring)
+{
+    m_progress = CoderJobProgress(CoderJobProgress::Kind::Export, BarFullTwips, seconds);
+    m_measuring = measuring;
+    m_over = false;
+    m_objDOS1.setCommand(command);
+    m_objDOS1.ExecuteCommand();
+    m_measuring = false;
+    const bool over = m_over;
+    if (!over || !m_objDOS1.succeeded() || m_objDOS1.wasCancelled()) {
+        m_exporting = false;
+        // A measure that ends early has not given the window back yet.
+        if (!over || measuring)
+            restore();
+    }
+    if (!over || m_objDOS1.wasCancelled())
+        return false;   // never started (the runner has said why), or cancelled
     if (!m_objDOS1.succeeded()) {
         QString reason = m_objDOS1.exitStatus() == QProcess::CrashExit
                              ? QString()
@@ -98,18 +130,11 @@ void ExportController::save()
         if (reason.isEmpty())
             reason = QStringLiteral("转码程序意外结束。");
         tell(QStringLiteral("铃声没有保存成功。\n") + reason);
-        return;
+        return false;
     }
-
-    if (m_state.OpenFolderChoice == 0)
-        m_desktop.openUrl(QUrl::fromLocalFile(FolderOf(QFileInfo(m_txtSave).absoluteFilePath())));
-    if (m_state.RingSoundChoice == 0) {
-        const QString chime = QDir(m_appFolder).filePath(QStringLiteral("sound.wav"));
-        if (QFileInfo(chime).isFile()) {
-            m_sound.send(QStringLiteral("open ") + ShortPath(chime) + QStringLiteral(" alias sound"));
-            m_sound.send(QStringLiteral("play sound"));
-        }
-    }
+    if (!measuring)
+        m_exporting = false;
+    return true;
 }
 
 void ExportController::objDOS1_ReceiveOutputs(const QString &CommandOutputs)
@@ -117,7 +142,7 @@ void ExportController::objDOS1_ReceiveOutputs(const QString &CommandOutputs)
     if (!m_exporting)
         return;
     if (const auto bar = m_progress.take(CommandOutputs))
-        m_view.setExportProgress(bar->widthTwips, bar->text);
+        emit exportProgressChanged(bar->widthTwips, bar->text);
 }
 
 void ExportController::objDOS1_CommandOver()
@@ -125,13 +150,15 @@ void ExportController::objDOS1_CommandOver()
     if (!m_exporting)
         return;
     m_over = true;
-    restore();
+    // Between the measure and the export the window stays as it is.
+    if (!m_measuring)
+        restore();
 }
 
 void ExportController::restore()
 {
-    m_view.setExportPanelVisible(false);
-    m_view.setCommandsEnabled(true);
+    emit exportPanelVisibleChanged(false);
+    emit commandsEnabledChanged(true);
 }
 
 void ExportController::tell(const QString &text)
