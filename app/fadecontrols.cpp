@@ -26,6 +26,10 @@ QDoubleSpinBox *secondsBox(const QString &name, const QString &tip, const QFont 
     box->setButtonSymbols(QAbstractSpinBox::NoButtons);
     box->setKeyboardTracking(false);
     box->setFrame(false);
+    // Taken by a click only, and given back when the value is in: the
+    // window's keys (Space, the arrows) belong to the song otherwise.
+    box->setFocusPolicy(Qt::ClickFocus);
+    QObject::connect(box, &QAbstractSpinBox::editingFinished, box, [box] { box->clearFocus(); });
     Looks::setTextColor(box, Looks::TextColor);
     return box;
 }
@@ -56,6 +60,7 @@ FadeControls::FadeControls(double fontPoints, QWidget *parent) : QWidget(parent)
     chkNormalise->setToolTip(QStringLiteral("把铃声的峰值调到 -1 dBFS"));
     chkNormalise->setAccessibleName(chkNormalise->toolTip());
     chkNormalise->setFont(font);
+    chkNormalise->setFocusPolicy(Qt::NoFocus);
     Looks::setTextColor(chkNormalise, Looks::TextColor);
     m_lblFadeIn->setBuddy(txtFadeIn);
     m_lblFadeOut->setBuddy(txtFadeOut);

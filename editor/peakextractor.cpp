@@ -167,16 +167,35 @@ QList<Peak> PeakExtractor::extract(int width, qint64 firstFrame, qint64 frameCou
     if (width <= 0 || (m_frameCount == 0 && !open()))
         return peaks;
     firstFrame = std::clamp<qint64>(firstFrame, 0, m_frameCount);
-    const qint64 total = frameCount < 0 ? m_frameCount - firstFrame
-                                        : std::min(frameCount, m_frameCount - firstFrame);
+    // Columns keep the asked scale; those past the file's end stay empty.
+    const qint64 total = frameCount < 0 ? m_frameCount - firstFrame : frameCount;
     peaks.resize(width);
+    const qint64 frameBytes = qint64(m_bytesPerSample) * m_channels;
+    if (total / width + 1 <= m_framesPerColumn && total * frameBytes <= SmallRangeBytes) {
+        // Every frame would be read anyway (a short song, a zoomed view): in
+        // one read rather than a read per column.
+        if (m_buffer.size() < total * frameBytes)
+            m_buffer.resize(total * frameBytes);
+        const qint64 within = std::min(total, m_frameCount - firstFrame);
+        const ssize_t got = ::pread(m_file.handle(), m_buffer.data(), size_t(within * frameBytes),
+                                    m_dataOffset + firstFrame * frameBytes);
+        const qint64 frames = got > 0 ? got / frameBytes : 0;
+        m_bytesRead += std::max<ssize_t>(got, 0);
+        for (int c = 0; c < width; ++c) {
+            const qint64 begin = total * c / width;
+            const qint64 end = std::min(frames, total * (c + 1) / width);
+            if (end > begin)
+                scanBuffer(m_buffer.constData() + begin * frameBytes, (end - begin) * m_channels, peaks[c]);
+        }
+        return peaks;
+    }
     // Where each column is read: the whole column when it is short, else
     // evenly spaced blocks.
     struct Block { int column; qint64 first; qint64 count; };
     QList<Block> blocks;
     for (int c = 0; c < width; ++c) {
         const qint64 begin = firstFrame + total * c / width;
-        const qint64 span = firstFrame + total * (c + 1) / width - begin;
+        const qint64 span = std::min(firstFrame + total * (c + 1) / width, m_frameCount) - begin;
         if (span <= 0)
             continue;
         if (span <= m_framesPerColumn) {

@@ -24,6 +24,8 @@ class PeakExtractor
 {
 public:
     static constexpr int DefaultWidth = 728;
+    // A range read whole (no column sampled) up to this size takes one read.
+    static constexpr qint64 SmallRangeBytes = 4 << 20;
 
     explicit PeakExtractor(const QString &path);
 
@@ -32,7 +34,8 @@ public:
     bool open();
     // One peak per column; empty when the file cannot be read.
     QList<Peak> extract(int width = DefaultWidth);
-    // The same for frames [first, first + count) only (clamped to the file).
+    // The same for frames [first, first + count) only; columns past the
+    // file's end stay empty.
     QList<Peak> extract(int width, qint64 first, qint64 count);
     // Every frame of the file read once, in order: one exact peak per run of
     // binFrames frames (the last run may be short). Empty when unreadable.

@@ -12,6 +12,11 @@ bool PeakPyramid::build(const QString &wavPath)
     std::vector<Peak> base = reader.scanBins(BaseFrames);
     if (base.empty())
         return false;
+    m_raw = std::make_unique<PeakExtractor>(wavPath);
+    if (!m_raw->open()) {
+        m_raw.reset();
+        return false;
+    }
     m_frames = reader.frames();
     m_sampleRate = reader.sampleRate();
     m_levels.push_back(std::move(base));
@@ -46,6 +51,7 @@ bool PeakPyramid::ensure(const QString &wavPath)
 void PeakPyramid::clear()
 {
     m_levels.clear();
+    m_raw.reset();
     m_path.clear();
     m_size = -1;
     m_frames = 0;
@@ -60,8 +66,7 @@ QList<Peak> PeakPyramid::peaks(qint64 first, qint64 count, int columns)
     const qint64 perColumn = count / columns;
     if (perColumn < BaseFrames) {
         // Finer than level 0: these few frames are read as they are.
-        PeakExtractor reader(m_path);
-        return reader.extract(columns, first, count);
+        return m_raw->extract(columns, first, count);
     }
     int level = 0;
     qint64 binFrames = BaseFrames;

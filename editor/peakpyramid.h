@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <memory>
 #include <vector>
 
 // Peaks of a whole song at every zoom, read once: level 0 holds the exact
@@ -42,4 +43,6 @@ private:
     qint64 m_frames = 0;
     int m_sampleRate = 0;
     std::vector<std::vector<Peak>> m_levels;
+    // Kept open for the views finer than level 0.
+    std::unique_ptr<PeakExtractor> m_raw;
 };
