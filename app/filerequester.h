@@ -14,8 +14,9 @@ public:
     virtual ~FileRequester() = default;
     // The chosen path; nullopt when the user cancelled.
     virtual std::optional<QString> askOpen(const QString &title, const QString &filter) = 0;
+    // The save dialog starts in `folder`.
     virtual std::optional<QString> askSave(const QString &title, const QString &filter,
-                                           const QString &fileName) = 0;
+                                           const QString &fileName, const QString &folder) = 0;
 };
 
 class DialogsFileRequester : public FileRequester
@@ -25,7 +26,7 @@ public:
 
     std::optional<QString> askOpen(const QString &title, const QString &filter) override;
     std::optional<QString> askSave(const QString &title, const QString &filter,
-                                   const QString &fileName) override;
+                                   const QString &fileName, const QString &folder) override;
 
 private:
     CCommonDialogs &m_dialogs;

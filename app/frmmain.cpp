@@ -391,7 +391,8 @@ void frmMain::createWorkflow()
     parts.scale = &m_scale;
     parts.state = &m_state;
     parts.prompt = m_environment.prompt;
-    parts.sound = m_sound;
+    // Through the editor, so that the chime never passes for the song.
+    parts.sound = &m_editor->controller().sound();
     parts.dialogs = Dialogs.get();
     parts.objDOS = objDOS;
     parts.objDOS1 = objDOS1;
@@ -399,8 +400,10 @@ void frmMain::createWorkflow()
     parts.appFolder = m_environment.appFolder.isEmpty() ? QCoreApplication::applicationDirPath()
                                                         : m_environment.appFolder;
     parts.workFile = m_work.workingFile();
+    parts.setupPath = m_environment.setupPath;
     parts.stopPlayback = [this] { imgCtrlButton_Click(PlaybackController::Stop); };
     parts.resetTimeline = [this] { m_editor->model().resetForClose(m_state); };
+    parts.learnLength = [this] { m_editor->controller().learnLength(); };
     parts.setStripVisible = [this](bool visible) { picOpened->setVisible(visible); };
     parts.setPeaks = [this](const QList<Peak> &peaks) {
         // The real waveform goes on the bare strip; the decorative one stays

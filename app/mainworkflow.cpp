@@ -53,6 +53,7 @@ MainWorkflow::MainWorkflow(Parts parts, QObject *parent)
     m_export = std::make_unique<ExportController>(
         *this, *m_parts.state, *m_parts.objDOS1, *m_files, *m_parts.prompt, *m_parts.sound,
         *m_parts.desktop, m_parts.appFolder, m_parts.workFile);
+    m_export->setSetupPath(m_parts.setupPath);
     createControls();
     m_parts.window->setAcceptDrops(true);
     m_parts.window->installEventFilter(this);
@@ -270,6 +271,8 @@ void MainWorkflow::resetTimeline()
 
 void MainWorkflow::decodeSucceeded(const QString &workFile)
 {
+    if (m_parts.learnLength)
+        m_parts.learnLength();
     if (!m_parts.setPeaks)
         return;
     PeakExtractor extractor(workFile);

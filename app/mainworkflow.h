@@ -46,9 +46,12 @@ public:
         DesktopOpener *desktop = nullptr;
         QString appFolder;
         QString workFile;
+        QString setupPath; // setup.ini: the export keeps the folder last saved to there
 
         std::function<void()> stopPlayback;
         std::function<void()> resetTimeline;
+    // The working file holds a new song: its length is known from now on.
+    std::function<void()> learnLength;
         std::function<void(bool)> setStripVisible;
         std::function<void(const QList<Peak> &)> setPeaks;
         // The toolbar, the transport row and the menu titles.

@@ -3,7 +3,7 @@
 #include "editorstate.h"
 #include "formattime.h"
 #include "paths.h"
-#include "sound/soundcommands.h"
+#include "sound/wavreader.h"
 #include "timelinemodel.h"
 
 #include <QCoreApplication>
@@ -21,6 +21,21 @@ PlaybackController::PlaybackController(EditorState &state, TimelineModel &model,
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, &PlaybackController::Timer2_Timer);
     m_timer2.start();
+}
+
+QString PlaybackController::Channel::send(const QString &command)
+{
+    if (command.startsWith(QLatin1String("open "), Qt::CaseInsensitive)) {
+        // One device at a time: an open while one is open fails.
+        if (!m_open) {
+            m_open = true;
+            m_holdsOther = !openingWorkFile;
+        }
+    } else if (command.trimmed().compare(QLatin1String("close sound"), Qt::CaseInsensitive) == 0) {
+        m_open = false;
+        m_holdsOther = false;
+    }
+    return m_device.send(command);
 }
 
 void PlaybackController::imgCtrlButton_Click(int index)
@@ -67,7 +82,17 @@ void PlaybackController::stopAndClose()
 
 void PlaybackController::openWorkFile()
 {
+    m_sound.openingWorkFile = true;
     m_sound.send(QStringLiteral("open ") + ShortPath(m_workFile) + QStringLiteral(" alias sound"));
+    m_sound.openingWorkFile = false;
+}
+
+void PlaybackController::learnLength()
+{
+    // The device reports the same length when it opens the file.
+    WavReader reader;
+    const qint64 ms = reader.open(m_workFile) ? reader.lengthMilliSeconds() : 0;
+    m_model.setFullTime(static_cast<qint32>(ms / 1000));
 }
 
 void PlaybackController::playFrom(qint64 seconds)
@@ -188,7 +213,10 @@ void PlaybackController::Timer2_Timer()
     m_busy = true;
     using Image = TimelineModel::Image;
 
-    const float length = float(replyNumber(m_sound.send(QStringLiteral("status sound length"))));
+    // Another file under the alias (the chime) counts as no device.
+    const float length = m_sound.holdsOtherFile()
+                             ? 0.0f
+                             : float(replyNumber(m_sound.send(QStringLiteral("status sound length"))));
     if (length == 0.0f) {
         m_model.placeSet(TimelineModel::MarkerSet::Pointer, 0);
     } else {

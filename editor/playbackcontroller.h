@@ -6,8 +6,9 @@
 #include <QTimer>
 #include <functional>
 
+#include "sound/soundcommands.h"
+
 struct EditorState;
-class SoundCommands;
 class TimelineModel;
 
 // The transport row and the 100 ms poll that follows the sound device. It
@@ -52,6 +53,16 @@ public:
     // Runs an operation of another rule under the same one-at-a-time guard.
     void exclusive(const std::function<void()> &operation);
 
+    // A decode has just written the working file: the song's length is known
+    // from it at once, before anything has been played.
+    void learnLength();
+
+    // The sound device as every other part of the program reaches it. The
+    // chime after an export is opened under the same alias; while anything
+    // but the working file holds the device, the poll leaves the song's
+    // length, the pointer and the labels alone.
+    SoundCommands &sound() { return m_sound; }
+
     QString workFile() const { return m_workFile; }
     void setWorkFile(const QString &path) { m_workFile = path; }
 
@@ -63,13 +74,29 @@ signals:
     void saveRequested();
 
 private:
+    // Passes every command on and remembers whether the device holds a file
+    // other than the working one.
+    class Channel : public SoundCommands
+    {
+    public:
+        explicit Channel(SoundCommands &device) : m_device(device) {}
+        QString send(const QString &command) override;
+        bool holdsOtherFile() const { return m_holdsOther; }
+        bool openingWorkFile = false;
+
+    private:
+        SoundCommands &m_device;
+        bool m_open = false;
+        bool m_holdsOther = false;
+    };
+
     void doStop();
     void pumpEvents();
     qint32 pointerSeconds() const;
 
     EditorState &m_state;
     TimelineModel &m_model;
-    SoundCommands &m_sound;
+    Channel m_sound;
     QString m_workFile;
     QTimer m_timer2;
     std::function<void()> m_pump;

@@ -222,6 +222,8 @@ void TestWorkflow::ringtoneRoad()
     QCOMPARE(w.picOpened->peaks().size(), 728);
     QVERIFY(program.prompt.shown().isEmpty());
     QCOMPARE(flow.lblFileName->text(), m_song.size() >= 36 ? m_song.left(32) + "..." : m_song);
+    // The song's length is known before anything has played.
+    QCOMPARE(w.editor().model().T(), 90);
 
     // Play, and mark begin and end at the pointer as it moves.
     w.imgCtrlButton_Click(0);
@@ -275,7 +277,12 @@ void TestWorkflow::ringtoneRoad()
         QCOMPARE(program.sound.sent.mid(program.sound.sent.size() - 2),
                  (QStringList{"open " + program.app.filePath("sound.wav") + " alias sound", "play sound"}));
         QCOMPARE(program.sound.sent.mid(0, 2), (QStringList{"stop sound", "close sound"}));
+        // The chime holds the device now; it is not the song.
+        w.editor().controller().Timer2_Timer();
+        QCOMPARE(w.editor().model().T(), 90);
     }
+    QVERIFY(w.editor().randomCut().run());
+    QVERIFY(program.prompt.shown().isEmpty());
 }
 
 void TestWorkflow::badInput_data()

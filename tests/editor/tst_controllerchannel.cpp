@@ -52,6 +52,7 @@ private slots:
     void seekAndPlayToTheEnd();
     void missingWorkFile();
     void randomCutOnAPlayedFile();
+    void lengthKnownBeforePlayAndKeptAfterTheChime();
 
 private:
     QTemporaryDir m_dir;
@@ -149,7 +150,7 @@ void TestControllerChannel::seekAndPlayToTheEnd()
     QCOMPARE(m_editor->model().text(Label::lblTime), QStringLiteral("00:00:03"));
 
     // Dragging the pointer past the end: the seek fails, the device stays
-    // open and stopped, and the poll shows where it stands.
+    // open and stopped at its start, and the poll parks the pointer there.
     m_editor->imagePress(Image::imgTopPoint, 0);
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
     m_editor->imageMove(Image::imgTopPoint, 2000);
@@ -159,8 +160,9 @@ void TestControllerChannel::seekAndPlayToTheEnd()
     const qint64 length = replyNumber(m_channel->send("status sound length"));
     const qint64 at = replyNumber(m_channel->send("status sound position"));
     QCOMPARE(length, 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().left(Image::imgTopPoint), int(10920 * at / length), 500);
-    QCOMPARE(m_editor->model().left(Image::imgBottomPoint), int(10920 * at / length));
+    QCOMPARE(at, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().left(Image::imgTopPoint), 0, 500);
+    QCOMPARE(m_editor->model().left(Image::imgBottomPoint), 0);
 }
 
 void TestControllerChannel::missingWorkFile()
@@ -187,6 +189,59 @@ void TestControllerChannel::randomCutOnAPlayedFile()
     QCOMPARE(m_prompt.shown().size(), 2);
     QCOMPARE(m_prompt.shown().last().text, QStringLiteral("未能找到长于5秒的片段"));
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);   // playback untouched
+}
+
+void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
+{
+    QVERIFY(writeTone(m_work, 20000));
+    const QString chime = m_dir.filePath("sound.wav");
+    QVERIFY(writeTone(chime, 800));
+    TimelineModel &model = m_editor->model();
+    PlaybackController &controller = m_editor->controller();
+    controller.setPollEnabled(false); // the test drives the ticks
+
+    // Right after a decode, before anything has played.
+    controller.learnLength();
+    QCOMPARE(model.T(), 20);
+    const auto warnings = m_prompt.shown().size();
+    bool endThrow = true;
+    m_editor->randomCut().setDraw([&endThrow] { return (endThrow = !endThrow) ? 0.2 : 0.5; });
+    QVERIFY(m_editor->randomCut().run());
+    QCOMPARE(m_prompt.shown().size(), warnings);
+    QCOMPARE(m_state.SelEnd, 10);
+    QCOMPARE(m_state.SelBegin, 4);
+
+    // The chime after an export holds the alias; the poll leaves the song be.
+    const QString shown = model.text(Label::lblTime);
+    const float ratio = m_state.PlayRatio;
+    SoundCommands &sound = controller.sound();
+    sound.send("stop sound");
+    sound.send("close sound");
+    sound.send("open " + chime + " alias sound");
+    sound.send("play sound");
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
+    for (int tick = 0; tick < 3; ++tick)
+        controller.Timer2_Timer();
+    QCOMPARE(model.T(), 20);
+    QCOMPARE(model.left(Image::imgTopPoint), 0);
+    QCOMPARE(model.text(Label::lblTime), shown);
+    QCOMPARE(m_state.PlayRatio, ratio);
+    // Dragging the end handle still measures against the song.
+    m_editor->imagePress(Image::imgSelectTop2, 0);
+    m_editor->imageMove(Image::imgSelectTop2, 1000);
+    m_editor->imageRelease(Image::imgSelectTop2, 1000);
+    QCOMPARE(m_state.SelEnd, 12);
+    QCOMPARE(model.text(Label::lblSelLength), QStringLiteral("00:00:08"));
+
+    // Play takes the device back, and the poll follows the song again.
+    controller.play();
+    controller.Timer2_Timer();
+    QCOMPARE(model.T(), 20);
+    QVERIFY(m_channel->openedPath() == m_work);
+
+    // Closing the song forgets its length.
+    model.resetForClose(m_state);
+    QCOMPARE(model.T(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestControllerChannel)
