@@ -3,6 +3,7 @@
 #include "editorstate.h"
 #include "formattime.h"
 #include "paths.h"
+#include "sound/soundcommands.h"
 #include "sound/wavreader.h"
 #include "timelinemodel.h"
 
@@ -21,21 +22,6 @@ PlaybackController::PlaybackController(EditorState &state, TimelineModel &model,
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, &PlaybackController::Timer2_Timer);
     m_timer2.start();
-}
-
-QString PlaybackController::Channel::send(const QString &command)
-{
-    if (command.startsWith(QLatin1String("open "), Qt::CaseInsensitive)) {
-        // One device at a time: an open while one is open fails.
-        if (!m_open) {
-            m_open = true;
-            m_holdsOther = !openingWorkFile;
-        }
-    } else if (command.trimmed().compare(QLatin1String("close sound"), Qt::CaseInsensitive) == 0) {
-        m_open = false;
-        m_holdsOther = false;
-    }
-    return m_device.send(command);
 }
 
 void PlaybackController::imgCtrlButton_Click(int index)
@@ -77,14 +63,25 @@ void PlaybackController::stopAndClose()
 {
     m_sound.send(QStringLiteral("stop sound"));
     m_sound.send(QStringLiteral("close sound"));
+    m_chimeHolds = false;
     pumpEvents();
 }
 
 void PlaybackController::openWorkFile()
 {
-    m_sound.openingWorkFile = true;
-    m_sound.send(QStringLiteral("open ") + ShortPath(m_workFile) + QStringLiteral(" alias sound"));
-    m_sound.openingWorkFile = false;
+    openUnderAlias(m_workFile);
+}
+
+void PlaybackController::openUnderAlias(const QString &path)
+{
+    m_sound.send(QStringLiteral("open ") + ShortPath(path) + QStringLiteral(" alias sound"));
+}
+
+void PlaybackController::playChime(const QString &path)
+{
+    openUnderAlias(path);
+    m_chimeHolds = true;
+    m_sound.send(QStringLiteral("play sound"));
 }
 
 void PlaybackController::learnLength()
@@ -213,8 +210,8 @@ void PlaybackController::Timer2_Timer()
     m_busy = true;
     using Image = TimelineModel::Image;
 
-    // Another file under the alias (the chime) counts as no device.
-    const float length = m_sound.holdsOtherFile()
+    // The chime under the alias counts as no device.
+    const float length = m_chimeHolds
                              ? 0.0f
                              : float(replyNumber(m_sound.send(QStringLiteral("status sound length"))));
     if (length == 0.0f) {

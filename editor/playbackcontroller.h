@@ -6,9 +6,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "sound/soundcommands.h"
-
 struct EditorState;
+class SoundCommands;
 class TimelineModel;
 
 // The transport row and the 100 ms poll that follows the sound device. It
@@ -50,18 +49,16 @@ public:
     void stopAndClose();                 // "stop sound", "close sound", pending events
     void openWorkFile();                 // open the working file under the alias, no existence check
     void playFrom(qint64 seconds);       // "play sound from MS"
+    // Opens a short sound (the chime after an export) under the alias and
+    // plays it. Until the device is next closed the poll leaves the song's
+    // length, the pointer and the labels alone: the chime is not the song.
+    void playChime(const QString &path);
     // Runs an operation of another rule under the same one-at-a-time guard.
     void exclusive(const std::function<void()> &operation);
 
     // A decode has just written the working file: the song's length is known
     // from it at once, before anything has been played.
     void learnLength();
-
-    // The sound device as every other part of the program reaches it. The
-    // chime after an export is opened under the same alias; while anything
-    // but the working file holds the device, the poll leaves the song's
-    // length, the pointer and the labels alone.
-    SoundCommands &sound() { return m_sound; }
 
     QString workFile() const { return m_workFile; }
     void setWorkFile(const QString &path) { m_workFile = path; }
@@ -74,32 +71,18 @@ signals:
     void saveRequested();
 
 private:
-    // Passes every command on and remembers whether the device holds a file
-    // other than the working one.
-    class Channel : public SoundCommands
-    {
-    public:
-        explicit Channel(SoundCommands &device) : m_device(device) {}
-        QString send(const QString &command) override;
-        bool holdsOtherFile() const { return m_holdsOther; }
-        bool openingWorkFile = false;
-
-    private:
-        SoundCommands &m_device;
-        bool m_open = false;
-        bool m_holdsOther = false;
-    };
-
+    void openUnderAlias(const QString &path);
     void doStop();
     void pumpEvents();
     qint32 pointerSeconds() const;
 
     EditorState &m_state;
     TimelineModel &m_model;
-    Channel m_sound;
+    SoundCommands &m_sound;
     QString m_workFile;
     QTimer m_timer2;
     std::function<void()> m_pump;
     bool m_busy = false;
+    bool m_chimeHolds = false; // the chime, not the working file, is open under the alias
     QList<std::function<void()>> m_pending;
 };

@@ -3,13 +3,17 @@
 // real X server: open, play, mark, export to every format, and the ways an
 // open or an export can go wrong.
 #include "../dialogs/modalwatch.h"
+#include "session/userseams.h"
 
 #include "consolerunner.h"
 #include "desktopopener.h"
 #include "editorstate.h"
+#include "exportcontroller.h"
 #include "frmmain.h"
 #include "frmsetting.h"
-#include "mainworkflow.h"
+#include "opencontroller.h"
+#include "progresspanel.h"
+#include "ringtonesession.h"
 #include "shelllinks.h"
 #include "skinimage.h"
 #include "soundchannel.h"
@@ -121,11 +125,19 @@ QList<int> coderChildren()
     return pids;
 }
 
+// The folder the last file dialog showed when it opened.
+QString &dialogStartFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 // Types a path into the next file dialog and accepts it (agreeing to replace
 // an existing file), or cancels it when the path is empty.
 void answerFileDialog(const QString &path, std::unique_ptr<ModalWatch<QMessageBox>> *replace = nullptr)
 {
     auto *watch = new ModalWatch<QFileDialog>([path, replace](QFileDialog *dialog) {
+        dialogStartFolder() = dialog->directory().absolutePath();
         if (path.isEmpty()) {
             dialog->reject();
             return;
@@ -214,7 +226,7 @@ void TestWorkflow::ringtoneRoad()
 {
     Program program(m_fixtures.path());
     frmMain &w = *program.window;
-    MainWorkflow &flow = w.workflow();
+    frmMain &flow = w;
     QVERIFY(program.openThroughDialog(m_song));
     QCOMPARE(flow.lblPB->text(), "100%");
     QVERIFY(flow.picPBBack->isHidden());
@@ -255,8 +267,12 @@ void TestWorkflow::ringtoneRoad()
         const QString target = m_fixtures.filePath("tones/" + e.name);
         program.sound.sent.clear();
         program.desktop.clear();
-        answerFileDialog(target);
+        // The first save starts in the song's folder, each later one where
+        // the last went, so a bare name lands there; never the program's folder.
+        const bool first = e.name == formats.first().name;
+        answerFileDialog(first ? target : e.name);
         w.imgButton_Click(1);
+        QCOMPARE(dialogStartFolder(), first ? m_fixtures.path() : m_fixtures.filePath("tones"));
         QVERIFY2(QFileInfo::exists(target), qPrintable(target));
         QVERIFY2(program.prompt.shown().isEmpty(), qPrintable(program.prompt.shown().value(0).text));
         const auto info = probe(target);
@@ -281,7 +297,7 @@ void TestWorkflow::ringtoneRoad()
         w.editor().controller().Timer2_Timer();
         QCOMPARE(w.editor().model().T(), 90);
     }
-    QVERIFY(w.editor().randomCut().run());
+    w.imgButton_Click(2); // random cut: the song's length is still known
     QVERIFY(program.prompt.shown().isEmpty());
 }
 
@@ -327,7 +343,7 @@ void TestWorkflow::badInput()
     QCOMPARE(program.prompt.shown().size(), 1);
     QVERIFY2(program.prompt.shown().first().text.contains(message),
              qPrintable(program.prompt.shown().first().text));
-    QVERIFY(w.workflow().picPBBack->isHidden());
+    QVERIFY(w.picPBBack->isHidden());
     QVERIFY(w.picOpened->isHidden());
     QVERIFY(w.imgButton[0]->isEnabled());
     QVERIFY(!QFileInfo::exists(w.workingFile()));
@@ -370,7 +386,7 @@ void TestWorkflow::badExport()
         file.close();
         connect(&killer, &QTimer::timeout, this, [&] {
             for (int pid : coderChildren())
-                if (w.workflow().exportController().isExporting() && ::kill(pid, SIGKILL) == 0)
+                if (w.session().exportController().isExporting() && ::kill(pid, SIGKILL) == 0)
                     ++killed;
         });
         killer.start(5);
@@ -386,7 +402,7 @@ void TestWorkflow::badExport()
              qPrintable(program.prompt.shown().first().text));
     QVERIFY(program.desktop.opened().isEmpty());
     QVERIFY(!program.sound.sent.contains("play sound"));
-    QVERIFY(w.workflow().picPro->isHidden());
+    QVERIFY(w.picPro->isHidden());
     QVERIFY(w.imgButton[1]->isEnabled() && w.imgCtrlButton[6]->isEnabled() && w.imgMenu[3]->isEnabled());
     if (kind == "killed") {
         QFile file(target);
@@ -410,7 +426,7 @@ void TestWorkflow::exitDuringDecode()
     bool closed = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
-        if (!closed && w.workflow().openController().isDecoding() && !coderChildren().isEmpty()) {
+        if (!closed && w.session().openController().isDecoding() && !coderChildren().isEmpty()) {
             closed = true;
             w.close(); // the exit question is answered OK
         }
@@ -457,8 +473,8 @@ void TestWorkflow::dispatcherWords()
         d->reject();
     }, 1500);
     w.imgMenu_Click(0); // the menus are loaded
-    w.workflow().menuHolder()->menu(0)->close();
-    w.workflow().txtAction->setText(word);
+    w.menuHolder()->menu(0)->close();
+    w.txtAction->setText(word);
     for (const auto &m : program.prompt.shown())
         effects << (m.title == QStringLiteral("关于") ? QStringLiteral("message 关于") : "message " + m.text);
     for (const QUrl &url : program.desktop.opened())
@@ -474,7 +490,7 @@ void TestWorkflow::dispatcherWords()
     // The window stays, whatever the word; the exit word unloads the menus.
     QVERIFY(w.isVisible());
     QCOMPARE(program.ends, 0);
-    QCOMPARE(w.workflow().menuHolder() == nullptr, word == QStringLiteral("退出"));
+    QCOMPARE(w.menuHolder() == nullptr, word == QStringLiteral("退出"));
 }
 
 int main(int argc, char **argv)
