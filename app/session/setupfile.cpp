@@ -115,6 +115,12 @@ SetupValues SetupFile::read(const QString &path)
     return parse(file.read(MaxRead));
 }
 
+QByteArray SetupFile::format(const SetupValues &values)
+{
+    return QByteArray::number(values.openFolderChoice) + "\r\n"
+           + QByteArray::number(values.ringSoundChoice) + "\r\n";
+}
+
 QList<QByteArray> SetupFile::lines(const QByteArray &text)
 {
     QList<QByteArray> out;

@@ -35,6 +35,9 @@ public:
     // untouched.
     static bool write(const QString &path, const SetupValues &values);
 
+    // The two choices as the first two lines.
+    static QByteArray format(const SetupValues &values);
+
     // Line 6: the folder the user last saved a ringtone to; empty when there
     // is none.
     static constexpr int SaveFolderLine = 6;
