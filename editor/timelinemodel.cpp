@@ -222,6 +222,9 @@ void TimelineModel::resetForClose(EditorState &state)
 {
     state.SelBeginMs = 0;
     state.SelEndMs = 0;
+    // The next song's length is its own; until then nothing is open.
+    setFullTime(0);
+    m_lengthMs = 0;
     const bool wasZoomed = isZoomed();
     m_viewStartMs = 0;
     m_viewSpanMs = 0;

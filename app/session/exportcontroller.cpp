@@ -8,6 +8,7 @@
 #include "opencontroller.h"
 #include "paths.h"
 #include "playbackcontroller.h"
+#include "setupfile.h"
 #include "userprompt.h"
 
 #include <QDir>
@@ -48,13 +49,18 @@ void ExportController::save()
     if (stretch.lengthMs <= 0)
         return;
 
+    const QString folder = saveFolder();
     const auto chosen =
-        m_files.askSave(dialogTitle(), dialogFilter(), QStringLiteral("ringtone.mp3"));
+        m_files.askSave(dialogTitle(), dialogFilter(), QStringLiteral("ringtone.mp3"), folder);
     if (!chosen)
         return;
-    const QString target = chosen->trimmed();
+    QString target = chosen->trimmed();
     if (target.isEmpty())
         return;
+    // A bare name saves where the dialog started, not in whatever folder the
+    // program runs in.
+    if (QFileInfo(target).isRelative())
+        target = QDir(folder).filePath(target);
     m_txtSave = target;
 
     if (isProtected(target)) {
@@ -66,7 +72,7 @@ void ExportController::save()
 
     const FadeLevel fades = m_state.Fades;
     // A first look at the format, so an unknown one is told before any job.
-    if (!CoderCommand::formatOf(target)) {
+    if (!CoderCommand::exportOptionsFor(target)) {
         tell(QStringLiteral("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr 或 .m4r 结尾。\n") +
              target);
         return;
@@ -96,6 +102,11 @@ void ExportController::save()
         m_appFolder, m_workFile, stretch, target, CoderCommand::filterGraph(fades, stretch.lengthMs, gain));
     if (!runJob(*command, seconds, false))
         return;
+    m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();
+    if (!m_setupPath.isEmpty())
+        SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
+                                   {m_state.OpenFolderChoice, m_state.RingSoundChoice, fades.fadeInMs,
+                                    fades.fadeOutMs, fades.normalise});
 
     if (m_state.OpenFolderChoice == 0)
         m_desktop.openUrl(QUrl::fromLocalFile(FolderOf(QFileInfo(m_txtSave).absoluteFilePath())));
@@ -137,6 +148,27 @@ bool ExportController::runJob(const CoderCommand &command, int seconds, bool mea
     return true;
 }
 
+QString ExportController::saveFolder() const
+{
+    const auto usable = [](const QString &folder) {
+        const QFileInfo info(folder);
+        return !folder.isEmpty() && info.isAbsolute() && info.isDir() && info.isWritable();
+    };
+    // Another run may have saved since this one started: the file has the
+    // latest folder.
+    const QString kept = m_setupPath.isEmpty() ? QString() : SetupFile::readSaveFolder(m_setupPath);
+    for (const QString &folder : {kept, m_lastSaveFolder}) {
+        if (usable(folder))
+            return folder;
+    }
+    if (!m_sourcePath.isEmpty()) {
+        const QString songFolder = QFileInfo(m_sourcePath).absolutePath();
+        if (usable(songFolder))
+            return songFolder;
+    }
+    return QDir::homePath();
+}
+
 void ExportController::objDOS1_ReceiveOutputs(const QString &CommandOutputs)
 {
     if (!m_exporting)
@@ -151,8 +183,15 @@ void ExportController::objDOS1_CommandOver()
         return;
     m_over = true;
     // Between the measure and the export the window stays as it is.
-    if (!m_measuring)
-        restore();
+    if (m_measuring)
+        return;
+    if (const auto bar = m_progress.finish())
+        emit exportProgressChanged(bar->widthTwips, bar->text);
+    if (m_objDOS1.succeeded()) {
+        const auto full = m_progress.full();
+        emit exportProgressChanged(full.widthTwips, full.text);
+    }
+    restore();
 }
 
 void ExportController::restore()

@@ -113,18 +113,6 @@ SetupValues SetupFile::parse(const QByteArray &text)
     return values;
 }
 
-QByteArray SetupFile::linesAfterFifth(const QByteArray &text)
-{
-    qsizetype at = 0;
-    for (int line = 0; line < 5; ++line) {
-        const qsizetype end = text.indexOf('\n', at);
-        if (end < 0)
-            return {};
-        at = end + 1;
-    }
-    return text.mid(at);
-}
-
 SetupValues SetupFile::read(const QString &path)
 {
     QFile file(path);
@@ -133,30 +121,100 @@ SetupValues SetupFile::read(const QString &path)
     return parse(file.read(MaxRead));
 }
 
-QByteArray SetupFile::format(const SetupValues &values)
+
+QList<QByteArray> SetupFile::lines(const QByteArray &text)
 {
-    return QByteArray::number(values.openFolderChoice) + "\r\n"
-           + QByteArray::number(values.ringSoundChoice) + "\r\n"
-           + QByteArray::number(values.fadeInMs) + "\r\n"
-           + QByteArray::number(values.fadeOutMs) + "\r\n"
-           + QByteArray::number(values.normalise ? 1 : 0) + "\r\n";
+    QList<QByteArray> out;
+    QByteArray line;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out.append(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            line.append(c);
+        }
+    }
+    if (!line.isEmpty())
+        out.append(line);
+    return out;
 }
 
-bool SetupFile::write(const QString &path, const SetupValues &values)
+namespace {
+// Lines 1 to 5, as the values say.
+QList<QByteArray> ownLines(const SetupValues &values)
+{
+    return {QByteArray::number(values.openFolderChoice), QByteArray::number(values.ringSoundChoice),
+            QByteArray::number(values.fadeInMs), QByteArray::number(values.fadeOutMs),
+            QByteArray::number(values.normalise ? 1 : 0)};
+}
+
+QList<QByteArray> readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return SetupFile::lines(file.read(MaxRead));
+}
+
+bool writeLines(const QString &path, const QList<QByteArray> &lines)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QByteArray kept;
-    QFile old(path);
-    if (old.open(QIODevice::ReadOnly))
-        kept = linesAfterFifth(old.read(MaxRead));
-    old.close();
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = format(values) + kept;
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+} // namespace
+
+QByteArray SetupFile::format(const SetupValues &values)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : ownLines(values))
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+bool SetupFile::write(const QString &path, const SetupValues &values)
+{
+    QList<QByteArray> kept = readLines(path);
+    const QList<QByteArray> own = ownLines(values);
+    while (kept.size() < own.size())
+        kept.append(QByteArray());
+    for (int i = 0; i < own.size(); ++i)
+        kept[i] = own[i];
+    return writeLines(path, kept);
+}
+
+QString SetupFile::readSaveFolder(const QString &path)
+{
+    const QList<QByteArray> all = readLines(path);
+    if (all.size() < SaveFolderLine)
+        return QString();
+    return QFile::decodeName(all[SaveFolderLine - 1]);
+}
+
+bool SetupFile::writeSaveFolder(const QString &path, const QString &folder,
+                                const SetupValues &values)
+{
+    const QByteArray line = QFile::encodeName(folder);
+    if (line.contains('\r') || line.contains('\n'))
+        return false;
+    QList<QByteArray> all = readLines(path);
+    const QList<QByteArray> own = ownLines(values);
+    while (all.size() < own.size())
+        all.append(own[all.size()]);
+    while (all.size() < SaveFolderLine)
+        all.append(QByteArrayLiteral("0"));
+    all[SaveFolderLine - 1] = line;
+    return writeLines(path, all);
 }

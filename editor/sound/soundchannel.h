@@ -18,6 +18,8 @@ class WavReader;
 // The envelope (milliseconds; GAIN in hundredths of a dB) shapes what plays
 // as an export with those fades and that gain would sound; open resets it.
 // Status replies are decimal milliseconds; every failure replies with nothing.
+// "play sound from" a place past the end fails and leaves the device stopped
+// at 0.
 // Playback needs a running event loop to feed the sound server.
 class SoundChannel : public SoundCommands
 {
