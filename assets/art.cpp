@@ -10,12 +10,30 @@ namespace Art {
 
 namespace {
 
+QString g_language;
+
 QString path(const QString &name, bool twice)
 {
-    return QStringLiteral(":/art/") + name + (twice ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+    const QString file = name + (twice ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+    if (!g_language.isEmpty()) {
+        const QString translated = QStringLiteral(":/art/") + g_language + u'/' + file;
+        if (QFile::exists(translated))
+            return translated;
+    }
+    return QStringLiteral(":/art/") + file;
 }
 
 } // namespace
+
+void setLanguage(const QString &language)
+{
+    g_language = language;
+}
+
+QString language()
+{
+    return g_language;
+}
 
 QString buttonLight(int index)
 {
@@ -85,6 +103,31 @@ QIcon appIcon()
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/art/appicon-") + QString::number(size) + QStringLiteral(".png"), QSize(size, size));
     return icon;
+}
+
+QPalette palette()
+{
+    // The colours of assets/README.md: teal-blue text on the light surfaces.
+    const QColor text(11, 77, 109);
+    const QColor quiet(71, 99, 113);
+    const QColor surface(0xE9, 0xF1, 0xF5);
+    const QColor accent(0x1F, 0xA2, 0xC9);
+    const QColor accentDark(0x15, 0x82, 0xA8);
+    QPalette p(QColor(0xDC, 0xE8, 0xEE), surface); // button, window
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::AlternateBase, surface);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, accent);
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, accentDark);
+    p.setColor(QPalette::ToolTipBase, Qt::white);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, quiet);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x9A, 0xB3, 0xBF));
+    return p;
 }
 
 } // namespace Art

@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QIcon>
 #include <QImage>
+#include <QPalette>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -49,6 +50,12 @@ QString menuLight(int index);
 QString ctrlLight(int index);
 QString ctrlPress(int index);
 
+// The language of the painted words: empty for the drawings' own (Chinese
+// with their English mix), "en" for English. Pictures without words are the
+// same in every language. Set it before the first window is made.
+void setLanguage(const QString &language);
+QString language();
+
 // The picture at the screen's scale: the 2x sibling (device pixel ratio 2)
 // when the application runs on a high-density screen. Null for an unknown name.
 QPixmap pixmap(const QString &name);
@@ -68,5 +75,9 @@ QCursor cursor(const QString &name);
 
 // The application icon in all its sizes.
 QIcon appIcon();
+
+// The skins' colours as a palette, so that message boxes and Qt's own
+// dialogs look like part of the program rather than the bare platform style.
+QPalette palette();
 
 } // namespace Art

@@ -32,7 +32,7 @@ bool RandomCut::run()
 {
     using Image = TimelineModel::Image;
     if (m_model.T() <= 0) {
-        m_prompt.show({QStringLiteral("请先播放音乐"), QStringLiteral("警告"), UserPrompt::Icon::Warning,
+        m_prompt.show({tr("请先播放音乐"), tr("警告"), UserPrompt::Icon::Warning,
                        UserPrompt::Buttons::Ok});
         return false;
     }
@@ -56,7 +56,7 @@ bool RandomCut::run()
         if (m_state.SelEnd - m_state.SelBegin > 5)
             return true;
     }
-    m_prompt.show({QStringLiteral("未能找到长于5秒的片段"), QStringLiteral("警告"), UserPrompt::Icon::Warning,
+    m_prompt.show({tr("未能找到长于5秒的片段"), tr("警告"), UserPrompt::Icon::Warning,
                    UserPrompt::Buttons::Ok});
     return false;
 }

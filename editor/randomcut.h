@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCoreApplication>
+
 #include <functional>
 
 struct EditorState;
@@ -11,6 +13,8 @@ class UserPrompt;
 // through a handle drag, until the stretch is longer than 5 seconds.
 class RandomCut
 {
+    Q_DECLARE_TR_FUNCTIONS(RandomCut)
+
 public:
     // Attempts before giving up: on a file of 5 seconds or less none can succeed.
     static constexpr int MaxAttempts = 200;
