@@ -84,7 +84,11 @@ void Transcoder::run()
     m_progress.final(static_cast<double>(m_samplesWritten) / m_sink->sampleRate(),
                      m_sink->bytesWritten());
     m_sink.reset();
-    output.commit();
+    // Exports always cut a stretch; the whole input to WAV is the decode into
+    // the private working file, which need not survive a crash of the system.
+    const bool workingFile = !m_options.length && m_options.start == 0.0 &&
+                             m_format.extension == "wav";
+    output.commit(!workingFile);
 }
 
 void Transcoder::checkPaths() const

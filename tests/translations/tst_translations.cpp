@@ -42,7 +42,7 @@ QList<Entry> readTs(const QString &path)
         } else if (xml.name() == u"source") {
             entry.source = xml.readElementText();
         } else if (xml.name() == u"translation") {
-            entry.type = xml.attributes().value(u"type").toString();
+            entry.type = xml.attributes().value(QLatin1String("type")).toString();
             entry.translation = xml.readElementText();
             entries.append(entry);
         }
