@@ -105,29 +105,4 @@ QIcon appIcon()
     return icon;
 }
 
-QPalette palette()
-{
-    // The colours of assets/README.md: teal-blue text on the light surfaces.
-    const QColor text(11, 77, 109);
-    const QColor quiet(71, 99, 113);
-    const QColor surface(0xE9, 0xF1, 0xF5);
-    const QColor accent(0x1F, 0xA2, 0xC9);
-    const QColor accentDark(0x15, 0x82, 0xA8);
-    QPalette p(QColor(0xDC, 0xE8, 0xEE), surface); // button, window
-    p.setColor(QPalette::WindowText, text);
-    p.setColor(QPalette::Base, Qt::white);
-    p.setColor(QPalette::AlternateBase, surface);
-    p.setColor(QPalette::Text, text);
-    p.setColor(QPalette::ButtonText, text);
-    p.setColor(QPalette::Highlight, accent);
-    p.setColor(QPalette::HighlightedText, Qt::white);
-    p.setColor(QPalette::Link, accentDark);
-    p.setColor(QPalette::ToolTipBase, Qt::white);
-    p.setColor(QPalette::ToolTipText, text);
-    p.setColor(QPalette::PlaceholderText, quiet);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        p.setColor(QPalette::Disabled, role, QColor(0x9A, 0xB3, 0xBF));
-    return p;
-}
-
 } // namespace Art

@@ -7,7 +7,6 @@
 #include <QCursor>
 #include <QIcon>
 #include <QImage>
-#include <QPalette>
 #include <QPixmap>
 #include <QRect>
 #include <QString>
@@ -75,9 +74,5 @@ QCursor cursor(const QString &name);
 
 // The application icon in all its sizes.
 QIcon appIcon();
-
-// The skins' colours as a palette, so that message boxes and Qt's own
-// dialogs look like part of the program rather than the bare platform style.
-QPalette palette();
 
 } // namespace Art

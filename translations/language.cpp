@@ -5,6 +5,20 @@
 
 namespace Language {
 
+namespace {
+QString g_current;
+}
+
+void setCurrent(const QString &language)
+{
+    g_current = language;
+}
+
+QString current()
+{
+    return g_current;
+}
+
 QString choose(const QStringList &uiLanguages)
 {
     // "zh", "zh-CN", "zh_TW", "zh-Hans-SG": every written Chinese reads the

@@ -16,6 +16,10 @@ namespace Language {
 // QLocale::uiLanguages() gives it; the first one decides.
 QString choose(const QStringList &uiLanguages);
 
+// The language the program runs in, set once at start-up; "" until then.
+void setCurrent(const QString &language);
+QString current();
+
 // Loads the translation of `language` into `translator`; false for the
 // program's own language or a translation that is not there.
 bool load(QTranslator &translator, const QString &language);

@@ -163,6 +163,7 @@ void TestDebianPackage::packagedFile_data()
     QTest::newRow("transcoder") << "./usr/lib/kesmarin/data/coder" << exec;
     QTest::newRow("chime") << "./usr/lib/kesmarin/sound.wav" << data;
     QTest::newRow("help page") << "./usr/lib/kesmarin/help/index.html" << data;
+    QTest::newRow("English help page") << "./usr/lib/kesmarin/help/en/index.html" << data;
     // A relative link, so the package can be unpacked anywhere.
     QTest::newRow("command") << "./usr/bin/kesmarin" << "^lrwxrwxrwx root/root \\.\\./lib/kesmarin/kesmarin$";
     QTest::newRow("desktop entry") << "./usr/share/applications/kesmarin.desktop" << data;

@@ -140,6 +140,11 @@ void TestTranslations::entryTranslated()
     QCOMPARE(placeholders(translation), placeholders(source));
     QCOMPARE(hasAccessKey(translation), hasAccessKey(source));
     QCOMPARE(translation.count(u'\n'), source.count(u'\n'));
+    // File type lists are "name|pattern|name|pattern...": the patterns must survive.
+    const QStringList from = source.split(u'|'), to = translation.split(u'|');
+    QCOMPARE(to.size(), from.size());
+    for (qsizetype i = 1; i < from.size(); i += 2)
+        QCOMPARE(to.at(i), from.at(i));
 }
 
 void TestTranslations::compiledIntoProgram_data()
@@ -149,7 +154,8 @@ void TestTranslations::compiledIntoProgram_data()
 
     // One text from each library, so a library dropped from the sources
     // list or a stale .qm is caught.
-    QTest::newRow("editor") << "RandomCut" << "警告";
+    QTest::newRow("session") << "RingtoneSession" << "警告";
+    QTest::newRow("windows") << "frmMain" << "真的要退出?";
     QTest::newRow("dialogs") << "CCommonDialogs" << "保存";
     QTest::newRow("coder") << "ConsoleRunner" << "没有找到文件或命令";
 }
