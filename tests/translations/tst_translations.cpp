@@ -83,6 +83,7 @@ private slots:
     void initTestCase();
     void entryTranslated_data();
     void entryTranslated();
+    void noChineseTextBypassesTranslation();
     void compiledIntoProgram_data();
     void compiledIntoProgram();
     void chooseLanguage_data();
@@ -145,6 +146,30 @@ void TestTranslations::entryTranslated()
     QCOMPARE(to.size(), from.size());
     for (qsizetype i = 1; i < from.size(); i += 2)
         QCOMPARE(to.at(i), from.at(i));
+}
+
+void TestTranslations::noChineseTextBypassesTranslation()
+{
+    // A Chinese text in a plain string literal never reaches the translation.
+    // The dispatcher's command words are the one exception: they are compared,
+    // never shown.
+    static const QRegularExpression literal(QStringLiteral(R"re(QStringLiteral\("([^"]*[\x{4e00}-\x{9fff}][^"]*)"\))re"));
+    const QStringList commandWords{QStringLiteral("关于"), QStringLiteral("退出"), QStringLiteral("设置")};
+    QFile list(QStringLiteral(KESMARIN_TRANSLATED_SOURCES));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QStringList bypassing;
+    for (const QByteArray &name : list.readAll().split('\n')) {
+        QFile source(QString::fromUtf8(name.trimmed()));
+        if (name.trimmed().isEmpty() || !source.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromUtf8(source.readAll());
+        for (auto it = literal.globalMatch(text); it.hasNext();) {
+            const QString found = it.next().captured(1);
+            if (!commandWords.contains(found))
+                bypassing << source.fileName() + QStringLiteral(": ") + found;
+        }
+    }
+    QVERIFY2(bypassing.isEmpty(), qPrintable(bypassing.join(u'\n')));
 }
 
 void TestTranslations::compiledIntoProgram_data()
