@@ -227,6 +227,32 @@ private slots:
         QVERIFY(shape.contains(QPoint(0, 1)));
     }
 
+    // The tone-rounded border sits 96 below the state's base tone, disabled included.
+    void toneBorder_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("base");
+        QTest::newRow("normal") << 1 << 8;
+        QTest::newRow("hot") << 2 << 24;
+        QTest::newRow("pressed") << 3 << -9;
+        QTest::newRow("disabled") << 4 << 18;
+    }
+
+    void toneBorder()
+    {
+        QFETCH(int, state);
+        QFETCH(int, base);
+        ButtonPaintInput in = rounded(VisualState(state));
+        in.style = ButtonStyle::RoundedTone;
+        in.enabled = state != 4;
+        in.useCustomColors = true;
+        in.backColor = QColor(200, 180, 160);
+        const QColor edge = ShiftColor(ShiftColor(in.backColor, base), -96);
+        const QImage image = paint(in);
+        QCOMPARE(at(image, 20, 0), edge);
+        QCOMPARE(at(image, 0, 10), edge);
+    }
+
     void cutCorners_data()
     {
         QTest::addColumn<int>("style");
