@@ -271,7 +271,7 @@ private slots:
             QTest::newRow(s + " bottom edge") << style << QPoint(3, 11) << true;
             QTest::newRow(s + " left, fourth row up") << style << QPoint(0, 9) << false;
             QTest::newRow(s + " left edge") << style << QPoint(0, 8) << true;
-            QTest::newRow(s + " bottom right") << style << QPoint(17, 11) << false;
+            QTest::newRow(s + " bottom right") << style << QPoint(18, 11) << false;
         }
     }
 
