@@ -266,12 +266,12 @@ void frmMain::createControls()
     Looks::setTextColor(lblVersion, Looks::White);
     place(lblVersion, VersionSpot.left, VersionSpot.top, VersionSpot.width, VersionSpot.height);
 
-    picOpened = new StripWidget(editor(), this);
+    picOpened = new StripWidget(editor(), this, m_scale.kx());
     picOpened->setObjectName(QStringLiteral("picOpened"));
     place(picOpened, StripSpot.left, StripSpot.top, StripSpot.width, StripSpot.height);
     picOpened->setArt(SkinArt::stripArt());
     picOpened->hide();
-    timeLabels = new TimeLabels(editor().model(), this);
+    timeLabels = new TimeLabels(editor().model(), this, m_scale.kx());
     // Where the fonts at hand run wider than the designed ones, a time label
     // grows to the right into its cell rather than cut "00:00:00".
     for (int i = 0; i < TimelineModel::LabelCount; ++i) {

@@ -36,15 +36,16 @@ int topOf(TimelineModel::Image image)
 
 } // namespace
 
-StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent) : QWidget(parent), m_editor(editor)
+StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent, double fontScale)
+    : QWidget(parent), m_editor(editor)
 {
     setObjectName(QStringLiteral("picOpened"));
     resize(DesignSize);
 
-    auto endLabel = [this](const QString &name, const QString &text, int left) {
+    auto endLabel = [this, fontScale](const QString &name, const QString &text, int left) {
         auto *label = new QLabel(text, this);
         label->setObjectName(name);
-        label->setFont(Looks::tahoma(8.25));
+        label->setFont(Looks::tahoma(8.25 * fontScale));
         Looks::setTextColor(label, Looks::DimTextColor);
         label->adjustSize();
         label->move(left, EndLabelTop);

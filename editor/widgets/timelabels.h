@@ -15,7 +15,8 @@ class TimeLabels : public QObject
 {
     Q_OBJECT
 public:
-    TimeLabels(TimelineModel &model, QWidget *window);
+    // fontScale: the screen's kx, applied once to the designed point sizes.
+    TimeLabels(TimelineModel &model, QWidget *window, double fontScale = 1.0);
 
     QLabel *label(TimelineModel::Label label) const { return m_labels[static_cast<int>(label)]; }
     // The design position of a label on the main window, in pixels.
