@@ -49,3 +49,37 @@ AVCodecContext *openDecoder(const std::string &path, const AVStream &stream, con
     }
     return decoder;
 }
+
+AVChannelLayout frameLayout(const AVFrame &frame, int decoderChannels)
+{
+    AVChannelLayout layout{};
+    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
+        av_channel_layout_default(&layout, frame.ch_layout.nb_channels > 0
+                                               ? frame.ch_layout.nb_channels
+                                               : decoderChannels);
+    else
+        av_channel_layout_copy(&layout, &frame.ch_layout);
+    return layout;
+}
+
+std::vector<const std::uint8_t *> framePlanes(const AVFrame &frame, int skip)
+{
+    const auto format = static_cast<AVSampleFormat>(frame.format);
+    const int channels = frame.ch_layout.nb_channels;
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int bytes = av_get_bytes_per_sample(format) * (planar ? 1 : channels);
+    std::vector<const std::uint8_t *> planes(static_cast<std::size_t>(planar ? channels : 1));
+    for (std::size_t p = 0; p < planes.size(); ++p)
+        planes[p] = frame.extended_data[p] + static_cast<std::ptrdiff_t>(skip) * bytes;
+    return planes;
+}
+
+std::int64_t firstFramePlace(const AVFrame &frame, const AVStream &stream, int rate)
+{
+    std::int64_t pts = frame.pts != AV_NOPTS_VALUE ? frame.pts : frame.best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE)
+        return 0;
+    if (stream.start_time != AV_NOPTS_VALUE)
+        pts -= stream.start_time;
+    return av_rescale_q(pts, stream.time_base, AVRational{1, rate});
+}

@@ -295,6 +295,8 @@ void EncoderSink::adoptRaw(int fd, std::int64_t frames)
     // count): the first and the last block go through it again, the same
     // bytes over themselves, and it ends where the samples end.
     constexpr int block = 4096;
+    if (frames <= 0)
+        return;
     const int head = static_cast<int>(std::min<std::int64_t>(frames, block));
     writeRaw(fd, 0, head);
     if (frames > head) {

@@ -39,6 +39,9 @@ constexpr std::int64_t groupPackets = 16;
 constexpr std::size_t maxMarkedPackets = 64;
 // Bytes of samples a run gathers before it writes them.
 constexpr std::size_t writeBlock = 256 * 1024;
+// Each run costs about half a megabyte (its reader, decoder and buffer):
+// sixteen keep the whole job well under 64 MB.
+constexpr int maxRuns = 16;
 
 struct MarkedPacket {
     std::int64_t number = 0;
@@ -126,26 +129,15 @@ private:
     std::int64_t m_skip = 0;
 };
 
-struct DemuxerCloser {
-    void operator()(AVFormatContext *context) const { avformat_close_input(&context); }
+// Owners for the libraries' objects, each freed by its own function.
+template <typename T, void (*release)(T **)> struct Releaser {
+    void operator()(T *object) const { release(&object); }
 };
-using Demuxer = std::unique_ptr<AVFormatContext, DemuxerCloser>;
-struct DecoderCloser {
-    void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
-};
-using Decoder = std::unique_ptr<AVCodecContext, DecoderCloser>;
-struct PacketFree {
-    void operator()(AVPacket *packet) const { av_packet_free(&packet); }
-};
-using Packet = std::unique_ptr<AVPacket, PacketFree>;
-struct FrameFree {
-    void operator()(AVFrame *frame) const { av_frame_free(&frame); }
-};
-using Frame = std::unique_ptr<AVFrame, FrameFree>;
-struct ResamplerFree {
-    void operator()(SwrContext *context) const { swr_free(&context); }
-};
-using Resampler = std::unique_ptr<SwrContext, ResamplerFree>;
+using Demuxer = std::unique_ptr<AVFormatContext, Releaser<AVFormatContext, avformat_close_input>>;
+using Decoder = std::unique_ptr<AVCodecContext, Releaser<AVCodecContext, avcodec_free_context>>;
+using Packet = std::unique_ptr<AVPacket, Releaser<AVPacket, av_packet_free>>;
+using Frame = std::unique_ptr<AVFrame, Releaser<AVFrame, av_frame_free>>;
+using Resampler = std::unique_ptr<SwrContext, Releaser<SwrContext, swr_free>>;
 
 Demuxer openStream(const std::string &path, const AVStream &stream)
 {
@@ -521,12 +513,7 @@ std::string RunDecoder::take(AVFrame &frame)
     if (m_first) {
         if (!m_haveOrigin) {
             // As one thread places the first frame.
-            std::int64_t pts = frame.pts != AV_NOPTS_VALUE ? frame.pts : frame.best_effort_timestamp;
-            if (pts != AV_NOPTS_VALUE) {
-                if (m_stream.start_time != AV_NOPTS_VALUE)
-                    pts -= m_stream.start_time;
-                m_nextSample = av_rescale_q(pts, m_stream.time_base, AVRational{1, rate});
-            }
+            m_nextSample = firstFramePlace(frame, m_stream, rate);
             m_haveOrigin = true;
         }
         const std::int64_t first = m_nextSample;
@@ -539,13 +526,7 @@ std::string RunDecoder::take(AVFrame &frame)
         count = static_cast<int>(to - from);
     }
 
-    AVChannelLayout layout{};
-    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
-        av_channel_layout_default(&layout, frame.ch_layout.nb_channels > 0
-                                               ? frame.ch_layout.nb_channels
-                                               : m_decoder->ch_layout.nb_channels);
-    else
-        av_channel_layout_copy(&layout, &frame.ch_layout);
+    AVChannelLayout layout = frameLayout(frame, m_decoder->ch_layout.nb_channels);
     const auto format = static_cast<AVSampleFormat>(frame.format);
     if (!m_resampler) {
         SwrContext *resampler = nullptr;
@@ -572,18 +553,14 @@ std::string RunDecoder::take(AVFrame &frame)
 
     if (m_run.outEnd >= 0 && m_run.outStart + m_kept + count > m_run.outEnd)
         return "its packets gave other sample counts than its container said";
-    const int channels = frame.ch_layout.nb_channels;
-    const bool planar = av_sample_fmt_is_planar(format);
-    const int bytes = av_get_bytes_per_sample(format) * (planar ? 1 : channels);
-    std::vector<const std::uint8_t *> planes(static_cast<std::size_t>(planar ? channels : 1));
-    for (std::size_t p = 0; p < planes.size(); ++p)
-        planes[p] = frame.extended_data[p] + static_cast<std::ptrdiff_t>(skip) * bytes;
+    const std::vector<const std::uint8_t *> planes = framePlanes(frame, skip);
 
     const std::size_t frameBytes = static_cast<std::size_t>(m_target.layout.nb_channels) * 2;
     const std::size_t used = m_buffer.size();
     m_buffer.resize(used + static_cast<std::size_t>(count) * frameBytes);
     std::uint8_t *out = m_buffer.data() + used;
-    const int got = swr_convert(m_resampler.get(), &out, count, planes.data(), count);
+    const int got = swr_convert(m_resampler.get(), &out, count,
+                                const_cast<const std::uint8_t **>(planes.data()), count);
     if (got != count)
         return "its audio cannot be converted";
     m_kept += count;
@@ -676,7 +653,7 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
     }
     const auto minimumRun =
         static_cast<std::int64_t>(minimumRunSeconds * m_target.sampleRate);
-    const std::vector<Run> runs = plan(index, threads, minimumRun, warmUp);
+    const std::vector<Run> runs = plan(index, std::min(threads, maxRuns), minimumRun, warmUp);
     if (runs.empty()) {
         result.reason = "too short for runs of " + std::to_string(minimumRunSeconds) + " s";
         return result;

@@ -236,13 +236,7 @@ void Transcoder::openSink(const std::string &file)
 void Transcoder::setUpConversion(const AVFrame &frame)
 {
     const auto inFormat = static_cast<AVSampleFormat>(frame.format);
-    AVChannelLayout inLayout{};
-    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
-        av_channel_layout_default(&inLayout, frame.ch_layout.nb_channels > 0
-                                                 ? frame.ch_layout.nb_channels
-                                                 : m_decoder->ch_layout.nb_channels);
-    else
-        av_channel_layout_copy(&inLayout, &frame.ch_layout);
+    AVChannelLayout inLayout = frameLayout(frame, m_decoder->ch_layout.nb_channels);
     const int inRate = frame.sample_rate > 0 ? frame.sample_rate : m_decoder->sample_rate;
 
     if (m_resampler && inFormat == m_inFormat && inRate == m_inRate &&
@@ -349,13 +343,7 @@ void Transcoder::takeFrame(AVFrame &frame)
         // The first frame places the count (after a seek it is not zero);
         // from there samples are counted, which is exact where time stamps
         // are rounded.
-        const AVStream *stream = m_demuxer->streams[m_streamIndex];
-        std::int64_t pts = frame.pts != AV_NOPTS_VALUE ? frame.pts : frame.best_effort_timestamp;
-        if (pts != AV_NOPTS_VALUE) {
-            if (stream->start_time != AV_NOPTS_VALUE)
-                pts -= stream->start_time;
-            m_nextSample = av_rescale_q(pts, stream->time_base, AVRational{1, rate});
-        }
+        m_nextSample = firstFramePlace(frame, *m_demuxer->streams[m_streamIndex], rate);
         m_haveOrigin = true;
     }
     const std::int64_t first = m_nextSample;
@@ -376,14 +364,7 @@ void Transcoder::takeFrame(AVFrame &frame)
     const int count = static_cast<int>(to - from);
 
     setUpConversion(frame);
-    const auto format = static_cast<AVSampleFormat>(frame.format);
-    const int channels = frame.ch_layout.nb_channels;
-    const bool planar = av_sample_fmt_is_planar(format);
-    const int bytes = av_get_bytes_per_sample(format) * (planar ? 1 : channels);
-    std::vector<const std::uint8_t *> planes(static_cast<std::size_t>(planar ? channels : 1));
-    for (std::size_t p = 0; p < planes.size(); ++p)
-        planes[p] = frame.extended_data[p] + static_cast<std::ptrdiff_t>(skip) * bytes;
-    convert(planes, count);
+    convert(framePlanes(frame, skip), count);
     writeFrames(false);
     if (to >= m_endSample)
         m_reachedEnd = true;
