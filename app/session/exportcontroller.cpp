@@ -8,6 +8,7 @@
 #include "opencontroller.h"
 #include "paths.h"
 #include "playbackcontroller.h"
+#include "setupfile.h"
 #include "userprompt.h"
 
 #include <QDir>
@@ -49,13 +50,18 @@ void ExportController::save()
     if (length <= 0)
         return;
 
+    const QString folder = saveFolder();
     const auto chosen =
-        m_files.askSave(dialogTitle(), dialogFilter(), QStringLiteral("ringtone.mp3"));
+        m_files.askSave(dialogTitle(), dialogFilter(), QStringLiteral("ringtone.mp3"), folder);
     if (!chosen)
         return;
-    const QString target = chosen->trimmed();
+    QString target = chosen->trimmed();
     if (target.isEmpty())
         return;
+    // A bare name saves where the dialog started, not in whatever folder the
+    // program runs in.
+    if (QFileInfo(target).isRelative())
+        target = QDir(folder).filePath(target);
     m_txtSave = target;
 
     if (isProtected(target)) {
@@ -97,6 +103,10 @@ void ExportController::save()
         tell(QStringLiteral("铃声没有保存成功。\n") + reason);
         return;
     }
+    m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();
+    if (!m_setupPath.isEmpty())
+        SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
+                                   {m_state.OpenFolderChoice, m_state.RingSoundChoice});
 
     if (m_state.OpenFolderChoice == 0)
         m_desktop.openUrl(QUrl::fromLocalFile(FolderOf(QFileInfo(m_txtSave).absoluteFilePath())));
@@ -105,6 +115,27 @@ void ExportController::save()
         if (QFileInfo(chime).isFile())
             m_playback.playChime(chime);
     }
+}
+
+QString ExportController::saveFolder() const
+{
+    const auto usable = [](const QString &folder) {
+        const QFileInfo info(folder);
+        return !folder.isEmpty() && info.isAbsolute() && info.isDir() && info.isWritable();
+    };
+    // Another run may have saved since this one started: the file has the
+    // latest folder.
+    const QString kept = m_setupPath.isEmpty() ? QString() : SetupFile::readSaveFolder(m_setupPath);
+    for (const QString &folder : {kept, m_lastSaveFolder}) {
+        if (usable(folder))
+            return folder;
+    }
+    if (!m_sourcePath.isEmpty()) {
+        const QString songFolder = QFileInfo(m_sourcePath).absolutePath();
+        if (usable(songFolder))
+            return songFolder;
+    }
+    return QDir::homePath();
 }
 
 void ExportController::objDOS1_ReceiveOutputs(const QString &CommandOutputs)
@@ -120,6 +151,12 @@ void ExportController::objDOS1_CommandOver()
     if (!m_exporting)
         return;
     m_over = true;
+    if (const auto bar = m_progress.finish())
+        emit exportProgressChanged(bar->widthTwips, bar->text);
+    if (m_objDOS1.succeeded()) {
+        const auto full = m_progress.full();
+        emit exportProgressChanged(full.widthTwips, full.text);
+    }
     restore();
 }
 

@@ -13,9 +13,10 @@
 #include <sys/stat.h>
 
 namespace {
-// A WAV file's header alone is 44 bytes; a working file no longer than that
-// holds no sound to play or cut.
-constexpr qint64 WavHeaderBytes = 44;
+// The coder's working file starts with a 44-byte WAV header and 36 bytes kept
+// for the sizes of the 64-bit form; a working file no longer than that holds
+// no sound to play or cut.
+constexpr qint64 WavHeaderBytes = 44 + 36;
 
 // The file's identity on disk; -1 when there is none. The coder writes a new
 // file and renames it into place, so a fresh working file has a new one.
@@ -113,7 +114,10 @@ bool OpenController::closeOpenFile()
 
 void OpenController::decode(const QString &path)
 {
-    emit fileNameChanged(CoderProgress::shortFileName(path));
+    // A decode that fails gives the window back as it was with no file open.
+    m_fileNameBefore = m_fileNameShown;
+    m_fileNameShown = CoderProgress::shortFileName(path);
+    emit fileNameChanged(m_fileNameShown);
     const CoderCommand command = CoderCommand::decode(m_appFolder, m_workFile, path);
 
     // The last file's audio must not pass for this one's if the coder writes
@@ -134,6 +138,7 @@ void OpenController::decode(const QString &path)
         emit decodePanelVisibleChanged(false);
         emit stripVisibleChanged(false);
         m_state.FileOpened = 0;
+        restoreFileName();
         return;
     }
     if (m_objDOS.wasCancelled()) {
@@ -155,6 +160,8 @@ void OpenController::decode(const QString &path)
     }
     m_sourcePath = QFileInfo(path).absoluteFilePath();
     m_state.FileOpened = -1;
+    const auto full = m_progress.full();
+    emit decodeProgressChanged(full.widthTwips, full.text);
     emit stripVisibleChanged(true);
     emit decoded(m_workFile);
 }
@@ -172,8 +179,16 @@ void OpenController::objDOS_CommandOver()
     if (!m_decoding)
         return;
     m_over = true;
+    if (const auto bar = m_progress.finish())
+        emit decodeProgressChanged(bar->widthTwips, bar->text);
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
     emit decodePanelVisibleChanged(false);
+}
+
+void OpenController::restoreFileName()
+{
+    m_fileNameShown = m_fileNameBefore;
+    emit fileNameChanged(m_fileNameShown);
 }
 
 void OpenController::fail(const QString &reason)
@@ -185,6 +200,7 @@ void OpenController::fail(const QString &reason)
     emit stripVisibleChanged(false);
     m_state.FileOpened = 0;
     m_sourcePath.clear();
+    restoreFileName();
     if (reason.isEmpty())
         return;
     UserPrompt::Message message;

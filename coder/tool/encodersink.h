@@ -45,6 +45,8 @@ private:
     void drain();
     [[noreturn]] void fail(const std::string &what, int code) const;
     void writeRaw(int fd, std::int64_t first, int count);
+    // The wav muxer's "rf64" option for this output.
+    const char *wavSizeForm(const CoderOptions &options) const;
 
     std::string m_target;
     AVFormatContext *m_muxer = nullptr;

@@ -113,7 +113,7 @@ void TestCoderCommand::unknownFormatHasNoCommand()
 {
     QFETCH(QString, target);
     QVERIFY(!CoderCommand::exportRingtone("/opt/kes", "/run/w/open.wav", 0, 10, target));
-    QVERIFY(!CoderCommand::formatOf(target));
+    QVERIFY(!CoderCommand::exportOptionsFor(target));
 }
 
 void TestCoderCommand::splitCommandLine_data()
