@@ -18,6 +18,7 @@ extern "C" {
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -318,13 +319,9 @@ public:
             const std::string failure = decode();
             if (!failure.empty())
                 m_shared.fail(failure);
-        } catch (const CoderError &) {
-            {
-                const std::lock_guard<std::mutex> lock(m_shared.mutex);
-                if (!m_shared.error)
-                    m_shared.error = std::current_exception();
-            }
-            m_shared.fail("a write failed");
+        } catch (const CoderError &error) {
+            // The input opened once already; one thread may yet read it.
+            m_shared.fail(error.reason);
         } catch (const std::exception &error) {
             m_shared.fail(error.what());
         }
@@ -336,7 +333,7 @@ private:
     std::string decode();
     std::string findStart(std::int64_t &number);
     std::string take(AVFrame &frame);
-    void flush();
+    std::string flush();
 
     const std::string &m_input;
     const AVStream &m_stream;
@@ -455,7 +452,8 @@ std::string RunDecoder::decode()
             }
         }
     }
-    flush();
+    if (std::string failure = flush(); !failure.empty())
+        return failure;
     if (m_run.outEnd >= 0 && m_run.outStart + m_kept != m_run.outEnd)
         return "its packets gave other sample counts than its container said";
     return {};
@@ -564,12 +562,10 @@ std::string RunDecoder::take(AVFrame &frame)
     if (got != count)
         return "its audio cannot be converted";
     m_kept += count;
-    if (m_buffer.size() >= writeBlock)
-        flush();
-    return {};
+    return m_buffer.size() >= writeBlock ? flush() : std::string();
 }
 
-void RunDecoder::flush()
+std::string RunDecoder::flush()
 {
     const std::size_t frameBytes = static_cast<std::size_t>(m_target.layout.nb_channels) * 2;
     const std::int64_t written = m_state.written;
@@ -580,14 +576,21 @@ void RunDecoder::flush()
         const ssize_t put = pwrite(m_target.fd, m_buffer.data() + done, m_buffer.size() - done, at);
         if (put < 0 && errno == EINTR)
             continue;
-        if (put <= 0)
-            throw CoderError{m_target.name, std::string("write error: ") +
-                                                std::strerror(put < 0 ? errno : ENOSPC)};
+        if (put <= 0) {
+            // It would stop one thread as well: the job fails with it.
+            const CoderError error{m_target.name, std::string("write error: ") +
+                                                      std::strerror(put < 0 ? errno : ENOSPC)};
+            const std::lock_guard<std::mutex> lock(m_shared.mutex);
+            if (!m_shared.error)
+                m_shared.error = std::make_exception_ptr(error);
+            return "a write failed";
+        }
         done += static_cast<std::size_t>(put);
         at += put;
     }
     m_state.written = written + static_cast<std::int64_t>(m_buffer.size() / frameBytes);
     m_buffer.clear();
+    return {};
 }
 
 } // namespace
