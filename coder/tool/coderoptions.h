@@ -6,7 +6,7 @@
 
 // The command line the program understands:
 //   coder -i INPUT [-y] [-vn] [-ss SECONDS] [-t SECONDS] [-ab RATE] [-ar HZ]
-//         [-ac N] [-acodec NAME] [--] OUTPUT
+//         [-ac N] [-acodec NAME] [-threads N] [--] OUTPUT
 struct CoderOptions {
     std::string input;
     std::string output;
@@ -17,6 +17,7 @@ struct CoderOptions {
     std::optional<int> sampleRate; // Hz
     std::optional<int> channels;
     std::optional<std::string> codec;
+    int threads = 0; // decoding threads; 0 = one per processor
 };
 
 // Throws CoderError (exit code ExitUsage) naming the offending argument.
