@@ -272,12 +272,12 @@ void frmMain::createControls()
     Looks::setTextColor(lblVersion, Looks::White);
     place(lblVersion, VersionSpot.left, VersionSpot.top, VersionSpot.width, VersionSpot.height);
 
-    picOpened = new StripWidget(editor(), this);
+    picOpened = new StripWidget(editor(), this, m_scale.kx());
     picOpened->setObjectName(QStringLiteral("picOpened"));
     place(picOpened, StripSpot.left, StripSpot.top, StripSpot.width, StripSpot.height);
     picOpened->setArt(SkinArt::stripArt());
     picOpened->hide();
-    timeLabels = new TimeLabels(editor().model(), this);
+    timeLabels = new TimeLabels(editor().model(), this, m_scale.kx());
     // Where the fonts at hand run wider than the designed ones, a time label
     // grows to the right into its cell rather than cut "00:00:00".
     for (int i = 0; i < TimelineModel::LabelCount; ++i) {
@@ -498,7 +498,7 @@ void frmMain::showAbout()
 {
     UserPrompt::Message message;
     message.text = ShellLinks::aboutText();
-    message.title = QStringLiteral("关于");
+    message.title = tr("关于");
     message.icon = UserPrompt::Icon::NoIcon;
     message.buttons = UserPrompt::Buttons::Ok;
     m_environment.prompt->show(message);
@@ -546,8 +546,8 @@ void frmMain::showSettings()
 bool frmMain::confirmExit()
 {
     UserPrompt::Message message;
-    message.text = QStringLiteral("真的要退出?");
-    message.title = QStringLiteral("退出");
+    message.text = tr("真的要退出?");
+    message.title = tr("退出");
     message.icon = UserPrompt::Icon::Exclamation;
     message.buttons = UserPrompt::Buttons::OkCancel;
     return m_environment.prompt->show(message);

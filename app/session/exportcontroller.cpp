@@ -32,13 +32,13 @@ ExportController::ExportController(EditorState &state, ConsoleRunner &objDOS1,
 
 QString ExportController::dialogTitle()
 {
-    return QStringLiteral("另存为");
+    return tr("另存为");
 }
 
 QString ExportController::dialogFilter()
 {
-    return QStringLiteral("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|"
-                          "AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r");
+    return tr("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|"
+              "AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r");
 }
 
 void ExportController::save()
@@ -64,7 +64,7 @@ void ExportController::save()
     m_txtSave = target;
 
     if (isProtected(target)) {
-        tell(QStringLiteral("不能把铃声保存到正在编辑的文件上,请换一个文件名。\n") + target);
+        tell(tr("不能把铃声保存到正在编辑的文件上,请换一个文件名。\n") + target);
         return;
     }
 
@@ -73,7 +73,7 @@ void ExportController::save()
     const FadeLevel fades = m_state.Fades;
     // A first look at the format, so an unknown one is told before any job.
     if (!CoderCommand::exportOptionsFor(target)) {
-        tell(QStringLiteral("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr 或 .m4r 结尾。\n") +
+        tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr 或 .m4r 结尾。\n") +
              target);
         return;
     }
@@ -93,7 +93,7 @@ void ExportController::save()
         if (!peak) {
             m_exporting = false;
             restore();
-            tell(QStringLiteral("铃声没有保存成功。\n") + QStringLiteral("没能测出这一段的音量。"));
+            tell(tr("铃声没有保存成功。\n") + tr("没能测出这一段的音量。"));
             return;
         }
         gain = CoderCommand::normalisingGain(*peak);
@@ -139,8 +139,8 @@ bool ExportController::runJob(const CoderCommand &command, int seconds, bool mea
                              ? QString()
                              : coderReason(m_objDOS1.Outputs());
         if (reason.isEmpty())
-            reason = QStringLiteral("转码程序意外结束。");
-        tell(QStringLiteral("铃声没有保存成功。\n") + reason);
+            reason = tr("转码程序意外结束。");
+        tell(tr("铃声没有保存成功。\n") + reason);
         return false;
     }
     if (!measuring)

@@ -158,6 +158,12 @@ CoderOptions parseCoderOptions(const std::vector<std::string> &args)
             options.nullOutput = true;
         } else if (arg == "-") {
             setOutput(arg);
+        } else if (arg == "-threads") {
+            const std::string &text = valueOf(i);
+            const auto count = parseCount(text, 0, 256);
+            if (!count)
+                usage("-threads " + text, "not a thread count (0 to 256)");
+            options.threads = *count;
         } else if (arg == "--") {
             if (i + 1 >= args.size())
                 usage("--", "output path missing");

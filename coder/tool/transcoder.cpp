@@ -2,9 +2,11 @@
 
 #include "amrnbsink.h"
 #include "codererror.h"
+#include "decodesetup.h"
 #include "encodersink.h"
 #include "filtersink.h"
 #include "peakmetersink.h"
+#include "paralleldecode.h"
 #include "temporaryoutput.h"
 
 extern "C" {
@@ -17,8 +19,11 @@ extern "C" {
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace
@@ -70,7 +75,8 @@ void Transcoder::run()
     openSink(output ? output->path() : std::string());
 
     seekToStart();
-    decode();
+    if (!output || !decodeOnThreads(output->path()))
+        decode();
     checkStop();
 
     if (m_framesDecoded == 0)
@@ -90,12 +96,63 @@ void Transcoder::run()
     m_progress.final(static_cast<double>(m_samplesWritten) / m_sink->sampleRate(),
                      m_sink->bytesWritten());
     m_sink.reset();
-    // Exports always cut a stretch; the whole input to WAV is the decode into
-    // the private working file, which need not survive a crash of the system.
-    const bool workingFile = !m_options.length && m_options.start == 0.0 &&
-                             m_format.extension == "wav";
+    // The working file need not survive a crash of the system.
     if (output)
-        output->commit(!workingFile);
+        output->commit(!isWorkingFileDecode());
+}
+
+bool Transcoder::isWorkingFileDecode() const
+{
+    // Exports always cut a stretch; the whole input to WAV is the decode into
+    // the private working file.
+    return !m_options.length && m_options.start == 0.0 && m_format.extension == "wav";
+}
+
+bool Transcoder::decodeOnThreads(const std::string &file)
+{
+    if (!isWorkingFileDecode() || m_options.threads == 1)
+        return false;
+    const long long dataStart = m_sink->rawStart();
+    const int threads = ParallelDecode::threadCount(m_options.threads);
+    if (dataStart < 0 || threads < 2)
+        return false;
+    // Tests reach run boundaries in short files through a shorter minimum.
+    double minimumRun = 30.0;
+    if (const char *text = std::getenv("KESMARIN_CODER_MIN_RUN_SECONDS")) {
+        const double value = std::atof(text);
+        if (value > 0.0)
+            minimumRun = value;
+    }
+
+    const int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        throw CoderError{m_options.output, std::strerror(errno)};
+    ParallelDecode::Result result;
+    try {
+        ParallelDecode::Target target;
+        target.name = m_options.output;
+        target.fd = fd;
+        target.dataStart = dataStart;
+        target.sampleRate = m_sink->sampleRate();
+        target.layout = m_sink->channelLayout();
+        ParallelDecode parallel(m_options.input, *m_demuxer->streams[m_streamIndex], *m_codec,
+                                target, m_progress);
+        result = parallel.run(threads, minimumRun);
+        if (result.done)
+            m_sink->adoptRaw(fd, result.samples);
+    } catch (...) {
+        close(fd);
+        throw;
+    }
+    close(fd);
+    checkStop();
+    if (!result.done) {
+        std::fprintf(stderr, "decoding on one thread: %s\n", result.reason.c_str());
+        return false;
+    }
+    m_framesDecoded = result.frames;
+    m_samplesWritten = result.samples;
+    return true;
 }
 
 void Transcoder::checkPaths() const
@@ -123,18 +180,7 @@ void Transcoder::checkPaths() const
 void Transcoder::openInput()
 {
     const std::string &path = m_options.input;
-    m_demuxer = avformat_alloc_context();
-    if (!m_demuxer)
-        throw CoderError{path, "out of memory"};
-    m_demuxer->interrupt_callback.callback = &TemporaryOutput::interruptCallback;
-    // "file:" keeps libavformat from reading a protocol into a name like "a:b.mp3".
-    const std::string url = "file:" + path;
-    int ret = avformat_open_input(&m_demuxer, url.c_str(), nullptr, nullptr);
-    if (ret < 0)
-        throw CoderError{path, avErrorText(ret)};
-    ret = avformat_find_stream_info(m_demuxer, nullptr);
-    if (ret < 0)
-        throw CoderError{path, avErrorText(ret)};
+    m_demuxer = openDemuxer(path);
 
     const AVCodec *codec = nullptr;
     m_streamIndex = av_find_best_stream(m_demuxer, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
@@ -147,24 +193,10 @@ void Transcoder::openInput()
             m_demuxer->streams[i]->discard = AVDISCARD_ALL;
     }
     const AVStream *stream = m_demuxer->streams[m_streamIndex];
-
-    m_decoder = avcodec_alloc_context3(codec);
-    if (!m_decoder)
-        throw CoderError{path, "out of memory"};
-    ret = avcodec_parameters_to_context(m_decoder, stream->codecpar);
-    if (ret < 0)
-        throw CoderError{path, avErrorText(ret)};
-    m_decoder->pkt_timebase = stream->time_base;
-    ret = avcodec_open2(m_decoder, codec, nullptr);
-    if (ret < 0)
-        throw CoderError{path, "cannot decode its audio: " + avErrorText(ret)};
+    m_codec = codec;
+    m_decoder = openDecoder(path, *stream, *codec);
     if (m_decoder->sample_rate <= 0 || m_decoder->ch_layout.nb_channels <= 0)
         throw CoderError{path, "its audio has no sample rate or channels"};
-    if (m_decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-        const int channels = m_decoder->ch_layout.nb_channels;
-        av_channel_layout_uninit(&m_decoder->ch_layout);
-        av_channel_layout_default(&m_decoder->ch_layout, channels);
-    }
 
     const int rate = m_decoder->sample_rate;
     m_firstSample = std::llround(m_options.start * rate);
@@ -217,13 +249,7 @@ void Transcoder::openSink(const std::string &file)
 void Transcoder::setUpConversion(const AVFrame &frame)
 {
     const auto inFormat = static_cast<AVSampleFormat>(frame.format);
-    AVChannelLayout inLayout{};
-    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
-        av_channel_layout_default(&inLayout, frame.ch_layout.nb_channels > 0
-                                                 ? frame.ch_layout.nb_channels
-                                                 : m_decoder->ch_layout.nb_channels);
-    else
-        av_channel_layout_copy(&inLayout, &frame.ch_layout);
+    AVChannelLayout inLayout = frameLayout(frame, m_decoder->ch_layout.nb_channels);
     const int inRate = frame.sample_rate > 0 ? frame.sample_rate : m_decoder->sample_rate;
 
     if (m_resampler && inFormat == m_inFormat && inRate == m_inRate &&
@@ -330,13 +356,7 @@ void Transcoder::takeFrame(AVFrame &frame)
         // The first frame places the count (after a seek it is not zero);
         // from there samples are counted, which is exact where time stamps
         // are rounded.
-        const AVStream *stream = m_demuxer->streams[m_streamIndex];
-        std::int64_t pts = frame.pts != AV_NOPTS_VALUE ? frame.pts : frame.best_effort_timestamp;
-        if (pts != AV_NOPTS_VALUE) {
-            if (stream->start_time != AV_NOPTS_VALUE)
-                pts -= stream->start_time;
-            m_nextSample = av_rescale_q(pts, stream->time_base, AVRational{1, rate});
-        }
+        m_nextSample = firstFramePlace(frame, *m_demuxer->streams[m_streamIndex], rate);
         m_haveOrigin = true;
     }
     const std::int64_t first = m_nextSample;
@@ -357,14 +377,7 @@ void Transcoder::takeFrame(AVFrame &frame)
     const int count = static_cast<int>(to - from);
 
     setUpConversion(frame);
-    const auto format = static_cast<AVSampleFormat>(frame.format);
-    const int channels = frame.ch_layout.nb_channels;
-    const bool planar = av_sample_fmt_is_planar(format);
-    const int bytes = av_get_bytes_per_sample(format) * (planar ? 1 : channels);
-    std::vector<const std::uint8_t *> planes(static_cast<std::size_t>(planar ? channels : 1));
-    for (std::size_t p = 0; p < planes.size(); ++p)
-        planes[p] = frame.extended_data[p] + static_cast<std::ptrdiff_t>(skip) * bytes;
-    convert(planes, count);
+    convert(framePlanes(frame, skip), count);
     writeFrames(false);
     if (to >= m_endSample)
         m_reachedEnd = true;

@@ -38,23 +38,24 @@ int topOf(TimelineModel::Image image)
 
 } // namespace
 
-StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent) : QWidget(parent), m_editor(editor)
+StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent, double fontScale)
+    : QWidget(parent), m_editor(editor)
 {
     setObjectName(QStringLiteral("picOpened"));
     resize(DesignSize);
 
-    auto endLabel = [this](const QString &name, const QString &text, int left) {
+    auto endLabel = [this, fontScale](const QString &name, const QString &text, int left) {
         auto *label = new QLabel(text, this);
         label->setObjectName(name);
-        label->setFont(Looks::tahoma(8.25));
+        label->setFont(Looks::tahoma(8.25 * fontScale));
         Looks::setTextColor(label, Looks::DimTextColor);
         label->adjustSize();
         label->move(left, EndLabelTop);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         return label;
     };
-    m_timeLeft = endLabel(QStringLiteral("lblTimeLeft"), QStringLiteral("Start"), 5);      // 70
-    m_timeRight = endLabel(QStringLiteral("lblTimeRight"), QStringLiteral("End"), 718);    // 10770
+    m_timeLeft = endLabel(QStringLiteral("lblTimeLeft"), tr("Start"), 5);      // 70
+    m_timeRight = endLabel(QStringLiteral("lblTimeRight"), tr("End"), 718);    // 10770
 
     // Created in stacking order, so each image lies over the ones before it.
     for (int i = 0; i < TimelineModel::ImageCount; ++i) {

@@ -22,7 +22,8 @@ public:
     // 11195 x 5400 design twips.
     static constexpr QSize DesignSize{746, 360};
 
-    explicit StripWidget(TimelineEditor &editor, QWidget *parent = nullptr);
+    // fontScale: the screen's kx, applied once to the designed point sizes.
+    explicit StripWidget(TimelineEditor &editor, QWidget *parent = nullptr, double fontScale = 1.0);
 
     void setArt(const StripArt &art);
     const StripArt &art() const { return m_art; }

@@ -38,13 +38,13 @@ QRect TimeLabels::designGeometry(TimelineModel::Label label)
     return {};
 }
 
-TimeLabels::TimeLabels(TimelineModel &model, QWidget *window) : QObject(window)
+TimeLabels::TimeLabels(TimelineModel &model, QWidget *window, double fontScale) : QObject(window)
 {
     for (int i = 0; i < TimelineModel::LabelCount; ++i) {
         const auto which = static_cast<TimelineModel::Label>(i);
         auto *label = new QLabel(model.text(which), window);
         label->setObjectName(TimelineModel::objectName(which));
-        const QFont font = Looks::tahoma(which == TimelineModel::Label::lblTime ? 14.25 : GridPoints);
+        const QFont font = Looks::tahoma((which == TimelineModel::Label::lblTime ? 14.25 : GridPoints) * fontScale);
         label->setFont(font);
         Looks::setTextColor(label, Looks::TextColor);
         // Tahoma fits "00:00:00" in the designed width; a wider stand-in font

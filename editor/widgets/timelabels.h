@@ -24,7 +24,8 @@ public:
     // The widest a grid text may grow: the pitch of the grid's columns, less a pixel.
     static constexpr int ColumnWidth = 64;
 
-    TimeLabels(TimelineModel &model, QWidget *window);
+    // fontScale: the screen's kx, applied once to the designed point sizes.
+    TimeLabels(TimelineModel &model, QWidget *window, double fontScale = 1.0);
 
     QLabel *label(TimelineModel::Label label) const { return m_labels[static_cast<int>(label)]; }
     // The design position of a label on the main window, in pixels.

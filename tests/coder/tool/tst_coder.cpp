@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -36,9 +37,11 @@ struct Run {
     QStringList errorLines() const { return errors.split('\n', Qt::SkipEmptyParts); }
 };
 
-Run runCoder(const QStringList &args, const QString &workDir = {}, int timeoutMs = 60000)
+Run runCoder(const QStringList &args, const QString &workDir = {}, int timeoutMs = 60000,
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setProgram(coderPath);
     process.setArguments(args);
     if (!workDir.isEmpty())
@@ -115,6 +118,9 @@ private slots:
     void unusualPaths();
 
     void damagedInputIsSkipped();
+
+    void threadsGiveTheOneThreadBytes_data();
+    void threadsGiveTheOneThreadBytes();
 };
 
 void TestCoder::initTestCase()
@@ -568,6 +574,9 @@ void TestCoder::errors_data()
     QTest::newRow("bad bit rate") << QStringList{"-i", m_tone, "-ab", "fast", out} << 2
                                   << "-ab fast"
                                   << "";
+    QTest::newRow("bad thread count") << QStringList{"-i", m_tone, "-threads", "many", out} << 2
+                                      << "-threads many"
+                                      << "";
     QTest::newRow("bad channels") << QStringList{"-i", m_tone, "-ac", "0", out} << 2 << "-ac 0"
                                   << "";
     QTest::newRow("no input") << QStringList{"-y", out} << 2 << "-i"
@@ -791,6 +800,110 @@ void TestCoder::damagedInputIsSkipped()
     QVERIFY2(info.seconds() > 10.0 && info.seconds() < 12.1,
              qPrintable(QString::number(info.seconds())));
     QVERIFY(std::abs(info.frequency(8.0, 2.0) - 440.0) < 5.0);
+}
+
+void TestCoder::threadsGiveTheOneThreadBytes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("encode"); // ffmpeg options after the source
+    QTest::addColumn<int>("threaded");       // 1: must decode on threads, 0: on one, -1: either
+
+    // A stereo mix with noise in it, so every coding tool has work.
+    const QStringList lame = {"-c:a", "libmp3lame"};
+    QTest::newRow("mp3 cbr") << "cbr.mp3" << lame + QStringList{"-b:a", "128k"} << 1;
+    QTest::newRow("mp3 vbr") << "vbr.mp3" << lame + QStringList{"-q:a", "4"} << 1;
+    // At 32 kbit/s the bit reservoir reaches back over many frames.
+    QTest::newRow("mp3 low rate mono")
+        << "low.mp3" << lame + QStringList{"-b:a", "32k", "-ac", "1", "-ar", "22050"} << 1;
+    QTest::newRow("vorbis") << "v.ogg" << QStringList{"-c:a", "libvorbis"} << 1;
+    QTest::newRow("vorbis, short blocks at a low quality")
+        << "vlow.ogg" << QStringList{"-c:a", "libvorbis", "-q:a", "0"} << 1;
+    QTest::newRow("flac") << "f.flac" << QStringList{"-c:a", "flac"} << 1;
+    QTest::newRow("pcm 16-bit") << "s16.wav" << QStringList{"-c:a", "pcm_s16le"} << 1;
+    QTest::newRow("pcm 24-bit") << "s24.wav" << QStringList{"-c:a", "pcm_s24le"} << 1;
+    QTest::newRow("mp3 in avi") << "a.avi" << lame + QStringList{"-b:a", "128k"} << 1;
+    QTest::newRow("aac in mp4") << "a.m4a" << QStringList{"-c:a", "aac"} << 0;
+    QTest::newRow("opus") << "o.opus" << QStringList{"-c:a", "libopus"} << 0;
+    QTest::newRow("wma") << "w.wma" << QStringList{"-c:a", "wmav2"} << 0;
+    QTest::newRow("mp2 in mpg") << "a.mpg" << QStringList{"-c:a", "mp2"} << 0;
+    QTest::newRow("wma in wmv") << "a.wmv" << QStringList{"-c:a", "wmav2"} << 0;
+    // Scribbled over in the middle, frame headers and all.
+    QTest::newRow("mp3 with a damaged middle") << "damaged.mp3" << lame << -1;
+    // The 64-bit header counts the samples the muxer saw.
+    QTest::newRow("flac to an RF64 working file") << "rf64.flac" << QStringList{"-c:a", "flac"} << 1;
+}
+
+void TestCoder::threadsGiveTheOneThreadBytes()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, encode);
+    QFETCH(int, threaded);
+
+    const QString ffmpeg = QStringLiteral("/usr/bin/ffmpeg");
+    if (!QFileInfo(ffmpeg).isExecutable())
+        QSKIP("/usr/bin/ffmpeg is needed to make the sources");
+    const QString folder = path("threads");
+    QDir().mkpath(folder);
+    const QString source = folder + "/" + name;
+    QStringList args = {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                        "aevalsrc=0.3*sin(2*PI*440*t)+0.2*sin(2*PI*554*t+sin(3*t))+0.1*random(0)"
+                        ":s=44100:c=stereo:d=20"};
+    if (name.endsWith(".avi") || name.endsWith(".mpg") || name.endsWith(".wmv"))
+        args << "-f" << "lavfi" << "-i" << "testsrc=size=64x48:rate=25:duration=20" << "-shortest";
+    QProcess make;
+    make.start(ffmpeg, args + encode + QStringList{source});
+    make.closeWriteChannel();
+    QVERIFY(make.waitForFinished(120000));
+    QCOMPARE(make.exitCode(), 0);
+    if (name.startsWith("damaged")) {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray data = file.readAll();
+        for (int i = data.size() / 2; i < data.size() / 2 + 3000; ++i)
+            data[i] = char((i * 7919) & 0xff);
+        file.seek(0);
+        file.write(data);
+    }
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (name.startsWith("rf64"))
+        environment.insert("KESMARIN_CODER_RF64", "always");
+    const QString single = folder + "/one.wav";
+    const Run one =
+        runCoder({"-i", source, "-y", "-vn", "-threads", "1", single}, {}, 60000, environment);
+    QVERIFY2(one.exitCode == 0, qPrintable(one.errors));
+    QVERIFY(!one.errors.contains("decoding on"));
+    const QByteArray expected = contents(single);
+    QVERIFY(expected.size() > 100000);
+    const QRegularExpression time("time=([0-9]+\\.[0-9]+) ");
+    QString end;
+    for (auto it = time.globalMatch(one.errors); it.hasNext();)
+        end = it.next().captured(1);
+
+    // Runs as short as a fifth of a second put boundaries on every kind of
+    // packet the stream has; two threads put one in the middle.
+    environment.insert("KESMARIN_CODER_MIN_RUN_SECONDS", "0.2");
+    for (const QString threads : {"2", "16"}) {
+        const QString many = folder + "/many.wav";
+        const Run run =
+            runCoder({"-i", source, "-y", "-vn", "-threads", threads, many}, {}, 60000, environment);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QVERIFY2(contents(many) == expected, qPrintable(threads + " threads\n" + run.errors));
+        const bool onThreads = run.errors.contains(QRegularExpression("decoding on [0-9]+ threads")) &&
+                               !run.errors.contains("decoding on one thread");
+        if (threaded >= 0)
+            QVERIFY2(onThreads == bool(threaded), qPrintable(run.errors));
+
+        // The position only grows, also when a decode begins again on one
+        // thread, and ends where one thread's ends.
+        QString last;
+        for (auto it = time.globalMatch(run.errors); it.hasNext();) {
+            const QString value = it.next().captured(1);
+            QVERIFY2(last.isEmpty() || value.toDouble() >= last.toDouble(), qPrintable(run.errors));
+            last = value;
+        }
+        QCOMPARE(last, end);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCoder)
