@@ -17,13 +17,13 @@ QString SelectionEditor::message(Outcome outcome)
 {
     switch (outcome) {
     case Outcome::Unreadable:
-        return QStringLiteral("请按 时:分:秒.毫秒、分:秒.毫秒 或秒数输入时间,例如 00:01:10.250");
+        return tr("请按 时:分:秒.毫秒、分:秒.毫秒 或秒数输入时间,例如 00:01:10.250");
     case Outcome::OutOfRange:
-        return QStringLiteral("时间必须在 00:00:00 与歌曲长度之间");
+        return tr("时间必须在 00:00:00 与歌曲长度之间");
     case Outcome::BeginAfterEnd:
-        return QStringLiteral("开始时间不能晚于结束时间");
+        return tr("开始时间不能晚于结束时间");
     case Outcome::NoSong:
-        return QStringLiteral("请先打开歌曲");
+        return tr("请先打开歌曲");
     case Outcome::Done:
     case Outcome::Unchanged:
         break;

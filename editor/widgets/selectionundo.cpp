@@ -1,5 +1,6 @@
 #include "selectionundo.h"
 
+#include <QCoreApplication>
 #include <QUndoCommand>
 
 namespace {
@@ -10,7 +11,7 @@ public:
     SelectionChange(SelectionEditor &editor, const SelectionSnapshot &before, const SelectionSnapshot &after)
         : m_editor(editor), m_before(before), m_after(after)
     {
-        setText(QStringLiteral("选区"));
+        setText(QCoreApplication::translate("SelectionUndo", "选区"));
     }
 
     void undo() override { m_editor.restore(m_before); }
