@@ -1,6 +1,7 @@
 // coder: the transcoder the program runs for every decode and export.
 //   coder -i SOURCE -y -vn WORKDIR/open.wav
-//   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [format options] TARGET
+//   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [format options] [-af GRAPH] TARGET
+//   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [-af GRAPH] -f null -    (prints the peak)
 // Standard input is never read. Errors: one line "coder: <path>: <reason>".
 
 #include "codererror.h"
@@ -27,7 +28,8 @@ int main(int argc, char *argv[])
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
         const CoderOptions options = parseCoderOptions(args);
-        const auto format = outputFormatFor(options.output);
+        const auto format = options.nullOutput ? std::optional<OutputFormat>(OutputFormat{"null"})
+                                               : outputFormatFor(options.output);
         if (!format) {
             const std::string ext = extensionOf(options.output);
             throw CoderError{options.output, ext.empty()

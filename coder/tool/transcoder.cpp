@@ -4,6 +4,8 @@
 #include "codererror.h"
 #include "decodesetup.h"
 #include "encodersink.h"
+#include "filtersink.h"
+#include "peakmetersink.h"
 #include "paralleldecode.h"
 #include "temporaryoutput.h"
 
@@ -19,6 +21,7 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <unistd.h>
 #include <sys/stat.h>
@@ -63,13 +66,16 @@ void Transcoder::run()
     checkPaths();
     openInput();
 
-    TemporaryOutput output(m_options.output);
+    // A measuring run writes no file at all.
+    std::optional<TemporaryOutput> output;
+    if (!m_options.nullOutput)
+        output.emplace(m_options.output);
     std::fprintf(stderr, "Output #0, %s, to '%s':\n", m_format.extension.c_str(),
                  ProgressReport::echoName(m_options.output).c_str());
-    openSink(output.path());
+    openSink(output ? output->path() : std::string());
 
     seekToStart();
-    if (!decodeOnThreads(output.path()))
+    if (!output || !decodeOnThreads(output->path()))
         decode();
     checkStop();
 
@@ -91,7 +97,8 @@ void Transcoder::run()
                      m_sink->bytesWritten());
     m_sink.reset();
     // The working file need not survive a crash of the system.
-    output.commit(!isWorkingFileDecode());
+    if (output)
+        output->commit(!isWorkingFileDecode());
 }
 
 bool Transcoder::isWorkingFileDecode() const
@@ -159,7 +166,7 @@ void Transcoder::checkPaths() const
         throw CoderError{m_options.input, "the file is empty"};
 
     struct stat out = {};
-    if (stat(m_options.output.c_str(), &out) == 0) {
+    if (!m_options.nullOutput && stat(m_options.output.c_str(), &out) == 0) {
         // Also catches a link or another name of the input.
         if (out.st_dev == in.st_dev && out.st_ino == in.st_ino)
             throw CoderError{m_options.output, "is the input file; it cannot be written over"};
@@ -221,12 +228,17 @@ void Transcoder::openInput()
 
 void Transcoder::openSink(const std::string &file)
 {
-    if (m_format.amrNb)
+    if (m_options.nullOutput)
+        m_sink = std::make_unique<PeakMeterSink>(m_decoder->sample_rate, m_decoder->ch_layout);
+    else if (m_format.amrNb)
         m_sink = std::make_unique<AmrNbSink>(file, m_options.output, m_options);
     else
         m_sink = std::make_unique<EncoderSink>(file, m_options.output, m_format, m_options,
                                                m_decoder->sample_rate, m_decoder->ch_layout,
                                                &TemporaryOutput::interruptCallback);
+    if (!m_options.filters.empty())
+        m_sink = std::make_unique<FilterSink>(std::move(m_sink), m_options.filters,
+                                              m_decoder->sample_rate, m_decoder->ch_layout);
     std::fprintf(stderr, "  Stream #0:0: Audio: %s\n", m_sink->description().c_str());
 
     m_fifo = av_audio_fifo_alloc(m_sink->sampleFormat(), m_sink->channelLayout().nb_channels, 4096);

@@ -123,8 +123,8 @@ void TestControllerChannel::playPollPauseResume()
 void TestControllerChannel::selectionEndClosesTheDevice()
 {
     QVERIFY(writeTone(m_work, 3000));
-    m_state.SelBegin = 1;
-    m_state.SelEnd = 2;
+    m_state.SelBeginMs = 1000;
+    m_state.SelEndMs = 2000;
     PlaybackController &controller = m_editor->controller();
     controller.setPollEnabled(false); // the test drives the ticks
     controller.playSelection();
@@ -216,8 +216,8 @@ void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
     bool endThrow = true;
     m_editor->randomCut().setDraw([&endThrow] { return (endThrow = !endThrow) ? 0.2 : 0.5; });
     QCOMPARE(m_editor->randomCut().run(), RandomCut::Outcome::Chosen);
-    QCOMPARE(m_state.SelEnd, 10);
-    QCOMPARE(m_state.SelBegin, 4);
+    QCOMPARE(m_state.SelEndMs, qint64(10000));
+    QCOMPARE(m_state.SelBeginMs, qint64(4000));
 
     // The chime after an export holds the alias; the poll leaves the song be.
     const QString shown = model.text(Label::lblTime);
@@ -235,13 +235,13 @@ void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
     m_editor->imagePress(Image::imgSelectTop2, 0);
     m_editor->imageMove(Image::imgSelectTop2, 1000);
     m_editor->imageRelease(Image::imgSelectTop2, 1000);
-    QCOMPARE(m_state.SelEnd, 12);
+    QCOMPARE(m_state.SelEndMs, qint64(12000));
     QCOMPARE(model.text(Label::lblSelLength), QStringLiteral("00:00:08"));
 
     // Once the song holds the device again, the poll follows it.
     controller.stopAndClose();
     controller.openWorkFile();
-    controller.playFrom(10);
+    controller.playFromMs(10000);
     controller.Timer2_Timer();
     QCOMPARE(model.T(), 20);
     QVERIFY(model.left(Image::imgTopPoint) >= 10920 / 2);

@@ -1,6 +1,7 @@
 // Black-box tests of the transcoder: the built program runs on media made
 // here, and its outputs are probed with libavformat.
 
+#include "codercommand.h"
 #include "mediaprobe.h"
 
 #include <QDir>
@@ -99,6 +100,8 @@ private slots:
     void cutStartsAtTheRightPlace_data();
     void cutStartsAtTheRightPlace();
     void stretchPastTheEndStopsAtTheEnd();
+    void fadesAndLevel_data();
+    void fadesAndLevel();
 
     void progressText();
 
@@ -298,6 +301,11 @@ void TestCoder::cutIsSampleAccurate_data()
                                   << "1" << qint64(464000) << qint64(8000);
     QTest::newRow("past the end") << "55"
                                   << "30" << qint64(440000) << qint64(40000);
+    QTest::newRow("milliseconds") << "10.25"
+                                  << "10.5" << qint64(82000) << qint64(84000);
+    QTest::newRow("neutral filter keeps every sample") << "10.25"
+                                                       << "10.5 -af volume=0dB" << qint64(82000)
+                                                       << qint64(84000);
 }
 
 void TestCoder::cutIsSampleAccurate()
@@ -308,7 +316,9 @@ void TestCoder::cutIsSampleAccurate()
     QFETCH(qint64, count);
 
     const QString target = path("cut.wav");
-    const Run run = runCoder({"-i", m_ramp, "-ss", start, "-t", length, "-y", target});
+    const QStringList lengthAndMore = length.split(' ');
+    const Run run = runCoder(QStringList{"-i", m_ramp, "-ss", start, "-t"} + lengthAndMore +
+                             QStringList{"-y", target});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     const QByteArray data = contents(target);
     const int offset = data.indexOf("data") + 8;
@@ -364,6 +374,95 @@ void TestCoder::stretchPastTheEndStopsAtTheEnd()
     const MediaInfo info = probeMedia(target);
     QVERIFY2(std::abs(info.seconds() - 4.0) <= 1152.0 / 44100,
              qPrintable(QString::number(info.seconds())));
+}
+
+void TestCoder::fadesAndLevel_data()
+{
+    QTest::addColumn<int>("fadeInMs");
+    QTest::addColumn<int>("fadeOutMs");
+    QTest::addColumn<bool>("normalise");
+    QTest::addColumn<QString>("extension");
+
+    QTest::newRow("level alone") << 0 << 0 << true << "wav";
+    QTest::newRow("fade in") << 1000 << 0 << false << "wav";
+    QTest::newRow("fade out") << 0 << 1500 << false << "wav";
+    QTest::newRow("both fades and level") << 1000 << 2000 << true << "wav";
+    QTest::newRow("fades longer than the stretch") << 10000 << 10000 << false << "wav";
+    QTest::newRow("both fades and level as mp3") << 1000 << 2000 << true << "mp3";
+}
+
+// The export as the program runs it: the normaliser measures the faded
+// stretch through the coder, then the coder cuts it with fades and gain.
+void TestCoder::fadesAndLevel()
+{
+    QFETCH(int, fadeInMs);
+    QFETCH(int, fadeOutMs);
+    QFETCH(bool, normalise);
+    QFETCH(QString, extension);
+
+    const Stretch stretch{2250, 6500};
+    const FadeLevel fades{fadeInMs, fadeOutMs, normalise};
+    const QString appFolder = QFileInfo(coderPath).absolutePath() + "/..";
+    std::optional<double> gain;
+    if (normalise) {
+        const CoderCommand measure = CoderCommand::measurePeak(
+            appFolder, m_tone, stretch, CoderCommand::filterGraph(fades, stretch.lengthMs));
+        const Run run = runCoder(measure.arguments);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        const auto peak = CoderCommand::maxVolume(run.errors);
+        QVERIFY2(peak, qPrintable(run.errors));
+        // The tone is a sine of amplitude 0.5: -6 dBFS.
+        QVERIFY2(std::abs(*peak - -6.02) < 0.05, qPrintable(QString::number(*peak)));
+        gain = CoderCommand::normalisingGain(*peak);
+    }
+    const QString target = path("shaped." + extension);
+    const auto command = CoderCommand::exportRingtone(
+        appFolder, m_tone, stretch, target, CoderCommand::filterGraph(fades, stretch.lengthMs, gain));
+    QVERIFY(command);
+    QStringList args = command->arguments;
+    if (extension == "mp3")
+        args = QStringList{"-i", m_tone, "-ss", "2.25", "-t", "6.5", "-y", "-af",
+                           CoderCommand::filterGraph(fades, stretch.lengthMs, gain), target};
+    const Run run = runCoder(args);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+
+    const MediaInfo info = probeMedia(target);
+    QVERIFY2(info.error.isEmpty(), qPrintable(info.error));
+    // The probe mixes to mono; two equal channels come out louder than each.
+    const MediaInfo source = probeMedia(m_tone);
+    const float sourcePeak = *std::max_element(source.samples.begin(), source.samples.end());
+    const double mix = 20.0 * std::log10(sourcePeak) - -6.02;
+    const double rate = info.sampleRate;
+    auto peakDb = [&](double from, double length) {
+        float peak = 0.0f;
+        const auto first = std::size_t(std::max(0.0, from * rate));
+        const auto last = std::min(info.samples.size(), std::size_t((from + length) * rate));
+        for (std::size_t i = first; i < last; ++i)
+            peak = std::max(peak, std::abs(info.samples[i]));
+        return peak > 0.0f ? 20.0 * std::log10(peak) - mix : -200.0;
+    };
+    const double full = normalise ? -1.0 : -6.02;
+    if (extension == "wav")
+        QCOMPARE(qint64(info.samples.size()), qint64(6.5 * 44100));
+    if (extension == "wav" && fadeInMs + fadeOutMs <= 6500) {
+        QVERIFY2(std::abs(peakDb(0, 6.5) - full) < 0.1, qPrintable(QString::number(peakDb(0, 6.5))));
+    }
+    // Silence at a faded edge, full level in the middle.
+    if (fadeInMs > 0)
+        QVERIFY2(peakDb(0, 0.002) < -40.0, qPrintable(QString::number(peakDb(0, 0.002))));
+    if (fadeOutMs > 0)
+        QVERIFY2(peakDb(info.seconds() - 0.002, 0.002) < -40.0,
+                 qPrintable(QString::number(peakDb(info.seconds() - 0.002, 0.002))));
+    const double clampedIn = std::min(fadeInMs, 6500) / 1000.0;
+    const double middleLevel = peakDb(3.0, 0.1);
+    if (fadeInMs + fadeOutMs <= 6500)
+        // A lossy codec moves a peak by a fraction of a dB.
+        QVERIFY2(std::abs(middleLevel - full) < (extension == "wav" ? 0.2 : 0.6), qPrintable(QString::number(middleLevel)));
+    if (fadeInMs > 0 && fadeInMs < 6500) {
+        // Halfway through a linear fade: half the level, 6 dB down.
+        const double half = peakDb(clampedIn / 2 - 0.01, 0.02);
+        QVERIFY2(std::abs(half - (full - 6.02)) < 0.5, qPrintable(QString::number(half)));
+    }
 }
 
 void TestCoder::progressText()
@@ -490,6 +589,22 @@ void TestCoder::errors_data()
                                        << "";
     QTest::newRow("no arguments") << QStringList{} << 2 << "-i"
                                   << "";
+    QTest::newRow("filter graph that is no graph")
+        << QStringList{"-i", m_tone, "-af", "afade=t=in:d=", "-y", out} << 2 << "-af afade=t=in:d="
+        << "";
+    QTest::newRow("unknown filter") << QStringList{"-i", m_tone, "-af", "nosuch", "-y", out} << 2
+                                    << "-af nosuch"
+                                    << "";
+    QTest::newRow("empty filter graph") << QStringList{"-i", m_tone, "-af", "", "-y", out} << 2
+                                        << "-af"
+                                        << "";
+    QTest::newRow("-f other than null") << QStringList{"-i", m_tone, "-f", "wav", out} << 2
+                                        << "-f wav"
+                                        << "extension";
+    QTest::newRow("-f null with a file") << QStringList{"-i", m_tone, "-f", "null", out} << 2 << out
+                                         << "-f null";
+    QTest::newRow("\"-\" without -f null") << QStringList{"-i", m_tone, "-"} << 2 << "-"
+                                           << "-f null";
 }
 
 void TestCoder::errors()
