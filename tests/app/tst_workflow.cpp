@@ -36,6 +36,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -55,14 +56,15 @@ private:
     SoundChannel m_channel;
 };
 
-void writeTone(const QString &path, int seconds)
+// A 44.1 kHz mono 16-bit WAV whose frame i holds sample(i).
+void writeMonoWav(const QString &path, qint64 frames, const std::function<qint16(qint64)> &sample)
 {
     const int rate = 44100;
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QDataStream out(&file);
     out.setByteOrder(QDataStream::LittleEndian);
-    const quint32 data = quint32(seconds * rate * 2);
+    const quint32 data = quint32(frames * 2);
     out.writeRawData("RIFF", 4);
     out << quint32(36 + data);
     out.writeRawData("WAVEfmt ", 8);
@@ -70,11 +72,14 @@ void writeTone(const QString &path, int seconds)
         << quint16(2) << quint16(16);
     out.writeRawData("data", 4);
     out << data;
-    QByteArray samples(int(data), Qt::Uninitialized);
-    auto *p = reinterpret_cast<qint16 *>(samples.data());
-    for (int i = 0; i < seconds * rate; ++i)
-        p[i] = qint16(9000 * std::sin(2 * M_PI * 440.0 * i / rate));
-    file.write(samples);
+    for (qint64 i = 0; i < frames; ++i)
+        out << sample(i);
+}
+
+void writeTone(const QString &path, int seconds)
+{
+    writeMonoWav(path, qint64(seconds) * 44100,
+                 [](qint64 i) { return qint16(9000 * std::sin(2 * M_PI * 440.0 * i / 44100)); });
 }
 
 bool run(const QString &program, const QStringList &arguments)
@@ -230,24 +235,7 @@ void TestWorkflow::typedTimesCutExactly()
 {
     // Every sample tells its frame: a ramp that repeats every 30000 frames.
     const QString source = m_fixtures.filePath("ramp.wav");
-    const int rate = 44100;
-    const qint64 frames = 30LL * rate;
-    {
-        QFile file(source);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QDataStream out(&file);
-        out.setByteOrder(QDataStream::LittleEndian);
-        const quint32 data = quint32(frames * 2);
-        out.writeRawData("RIFF", 4);
-        out << quint32(36 + data);
-        out.writeRawData("WAVEfmt ", 8);
-        out << quint32(16) << quint16(1) << quint16(1) << quint32(rate) << quint32(rate * 2)
-            << quint16(2) << quint16(16);
-        out.writeRawData("data", 4);
-        out << data;
-        for (qint64 i = 0; i < frames; ++i)
-            out << qint16(i % 30000 - 15000);
-    }
+    writeMonoWav(source, 30LL * 44100, [](qint64 i) { return qint16(i % 30000 - 15000); });
     Program program(m_fixtures.path());
     frmMain &w = *program.window;
     QVERIFY(program.openThroughDialog(source));
