@@ -130,7 +130,7 @@ void TestSetupFile::writeKeepsLaterLines_data()
 
     const QByteArray ours("0\r\n1\r\n1500\r\n0\r\n1\r\n");
     QTest::newRow("no file") << QByteArray() << ours;
-    QTest::newRow("the spec's two lines") << QByteArray("1\r\n1\r\n") << ours;
+    QTest::newRow("the original two lines") << QByteArray("1\r\n1\r\n") << ours;
     QTest::newRow("a sixth line survives") << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/home/u/tones/\r\n")
                                            << ours + "/home/u/tones/\r\n";
     QTest::newRow("and what follows it") << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/t/\r\nx\r\n")
