@@ -3,6 +3,7 @@
 #include "amrnbsink.h"
 #include "codererror.h"
 #include "encodersink.h"
+#include "probe.h"
 #include "temporaryoutput.h"
 
 extern "C" {
@@ -14,6 +15,7 @@ extern "C" {
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -83,8 +85,26 @@ void Transcoder::run()
         std::fprintf(stderr, "skipped %lld damaged packet(s)\n", m_packetsSkipped);
     m_progress.final(static_cast<double>(m_samplesWritten) / m_sink->sampleRate(),
                      m_sink->bytesWritten());
+    const int rate = m_sink->sampleRate();
     m_sink.reset();
+    readBack(output.path(), rate);
     output.commit();
+}
+
+void Transcoder::readBack(const std::string &file, int rate) const
+{
+    // Before the rename: a file that does not read back as what was written
+    // must not replace the old one.
+    const ProbeResult back = probeFile(file, m_options.output);
+    checkStop();
+    if (back.rate != rate ||
+        std::llabs(back.samples - m_samplesWritten) > std::max<std::int64_t>(back.frame, 1))
+        throw CoderError{m_options.output,
+                         "reads back as " + std::to_string(back.samples) + " samples at " +
+                             std::to_string(back.rate) + " Hz, but " +
+                             std::to_string(m_samplesWritten) + " at " + std::to_string(rate) +
+                             " Hz were written"};
+    printProbe(back);
 }
 
 void Transcoder::checkPaths() const
