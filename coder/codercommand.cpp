@@ -1,5 +1,9 @@
 #include "codercommand.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace {
 
 QString programIn(const QString &appFolder)
@@ -57,6 +61,7 @@ CoderCommand CoderCommand::decode(const QString &appFolder, const QString &workF
                          QStringLiteral("-vn"), asPathArgument(workFile)};
     command.commandLine = command.program + QStringLiteral(" -i \"") + source +
                           QStringLiteral("\" -y -vn ") + workFile;
+    command.output = workFile;
     return command;
 }
 
@@ -79,5 +84,24 @@ std::optional<CoderCommand> CoderCommand::exportRingtone(const QString &appFolde
                           QStringLiteral(" -ss ") + QString::number(begin) +
                           QStringLiteral(" -t ") + QString::number(length) + options +
                           u'"' + target + u'"';
+    command.output = target;
     return command;
+}
+
+int CoderCommand::removeLeftovers(const QString &output, qint64 pid)
+{
+    if (output.isEmpty() || pid <= 0)
+        return 0;
+    // The coder names its temporary file ".<name>.<pid>-XXXXXX.part". The
+    // pattern holds only the pid, so no character of a user's name can act
+    // as a wildcard; our child's pid cannot belong to another live coder.
+    const QDir folder = QFileInfo(output).absoluteDir();
+    const QStringList found = folder.entryList({QStringLiteral(".*.%1-??????.part").arg(pid)},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    int removed = 0;
+    for (const QString &part : found) {
+        if (QFile::remove(folder.filePath(part)))
+            ++removed;
+    }
+    return removed;
 }

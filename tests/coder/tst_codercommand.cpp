@@ -1,6 +1,7 @@
 #include "codercommand.h"
 #include "commandline.h"
 #include "paths.h"
+#include "phonelimits.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,10 @@ private slots:
     void folderOf_data();
     void folderOf();
     void shortPath();
+    void leftoversOfOneCoderGo_data();
+    void leftoversOfOneCoderGo();
+    void iphoneLimit_data();
+    void iphoneLimit();
 };
 
 void TestCoderCommand::decode_data()
@@ -182,6 +187,72 @@ void TestCoderCommand::shortPath()
     const QString relative = ShortPath(QStringLiteral("my song \"1\".wav"));
     QDir::setCurrent(old);
     QCOMPARE(relative, name);
+}
+
+void TestCoderCommand::leftoversOfOneCoderGo_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("removed");
+
+    QTest::newRow("the killed coder's part")
+        << "ring.m4r" << QStringList{".ring.m4r.4242-a1B2c3.part", "ring.m4r"}
+        << QStringList{".ring.m4r.4242-a1B2c3.part"};
+    QTest::newRow("another coder's part stays")
+        << "ring.m4r" << QStringList{".ring.m4r.42-a1B2c3.part", ".ring.m4r.14242-a1B2c3.part"}
+        << QStringList{};
+    QTest::newRow("the user's own files stay")
+        << "ring.m4r" << QStringList{"ring.4242-a1B2c3.part", ".ring.m4r.4242.part", "x.part"}
+        << QStringList{};
+    QTest::newRow("wildcards in the name are plain")
+        << "[r]*?.wav" << QStringList{".[r]*?.wav.4242-zzzzzz.part", ".other.4242-zzzzzz.part"}
+        << QStringList{".[r]*?.wav.4242-zzzzzz.part", ".other.4242-zzzzzz.part"};
+}
+
+void TestCoderCommand::leftoversOfOneCoderGo()
+{
+    QFETCH(QString, output);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, removed);
+
+    QTemporaryDir dir;
+    for (const QString &name : present) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(CoderCommand::removeLeftovers(dir.filePath(output), 4242), removed.size());
+    for (const QString &name : present)
+        QCOMPARE(QFile::exists(dir.filePath(name)), !removed.contains(name));
+}
+
+void TestCoderCommand::iphoneLimit_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<bool>("asks");
+    QTest::addColumn<qint64>("afterYes");
+    QTest::addColumn<qint64>("afterNo");
+
+    QTest::newRow("m4r of 41 s") << "a.m4r" << qint64(41) << true << qint64(40) << qint64(41);
+    QTest::newRow("M4R of an hour") << "a.M4R" << qint64(3600) << true << qint64(40) << qint64(3600);
+    QTest::newRow("m4r of exactly 40 s") << "a.m4r" << qint64(40) << false << qint64(40) << qint64(40);
+    QTest::newRow("m4r under 40 s") << "a.m4r" << qint64(12) << false << qint64(12) << qint64(12);
+    QTest::newRow("mp3 of 60 s") << "a.mp3" << qint64(60) << false << qint64(60) << qint64(60);
+}
+
+void TestCoderCommand::iphoneLimit()
+{
+    QFETCH(QString, target);
+    QFETCH(qint64, length);
+    QFETCH(bool, asks);
+    QFETCH(qint64, afterYes);
+    QFETCH(qint64, afterNo);
+
+    const auto format = CoderCommand::formatOf(target);
+    QVERIFY(format);
+    QCOMPARE(PhoneLimits::asksToShorten(*format, length), asks);
+    QCOMPARE(PhoneLimits::exportedLength(*format, length, true), afterYes);
+    QCOMPARE(PhoneLimits::exportedLength(*format, length, false), afterNo);
 }
 
 QTEST_GUILESS_MAIN(TestCoderCommand)
