@@ -1,7 +1,6 @@
 #pragma once
 
 #include "codercommand.h"
-#include "userprompt.h"
 
 #include <QtGlobal>
 
@@ -15,6 +14,4 @@ public:
     static bool asksToShorten(CoderCommand::Format format, qint64 lengthSeconds);
     // The length to export once the user has answered; keepFirst is the Yes.
     static qint64 exportedLength(CoderCommand::Format format, qint64 lengthSeconds, bool keepFirst);
-    // The question, Yes (the default) keeping the first 40 s, No the whole selection.
-    static UserPrompt::Message question(qint64 lengthSeconds);
 };
