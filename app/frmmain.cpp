@@ -3,24 +3,31 @@
 #include "art.h"
 #include "ccommondialogs.h"
 #include "consolerunner.h"
-#include "desktopopener.h"
+#include "dialogsfilerequester.h"
 #include "frmmenu.h"
-#include "mainworkflow.h"
 #include "frmsetting.h"
+#include "looks.h"
+#include "progresspanel.h"
+#include "ringtonesession.h"
+#include "shelllinks.h"
 #include "skinart.h"
 #include "skinimage.h"
 #include "soundchannel.h"
 #include "stripwidget.h"
+#include "systemdesktopopener.h"
 #include "timelabels.h"
-#include "randomcut.h"
 #include "timelineeditor.h"
+#include "toolbarcommand.h"
 #include "userprompt.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QScreen>
+#include <QTimer>
 
 #include <cmath>
 
@@ -59,74 +66,52 @@ constexpr Spot FeedbackSpot{9720, 8070, 1245, 255};
 constexpr Spot TextSpot{270, 8070, 3315, 210};
 constexpr Spot VersionSpot{2580, 240, 1305, 210};
 constexpr Spot StripSpot{150, 1560, 11195, 5400};
+// The status strip's file-name area; the export panel covers it while it runs.
+constexpr Spot FileNameSpot{4650, 8070, 4800, 210};
+// The strip's marker span: the waveform gets one column per pixel of it.
+constexpr int PeakSpanTwips = 10920;
+
+constexpr ProgressPanel::Design DecodePanel{
+    "picPBBack", "imgPB", "lblPB", "decode-panel", "decode-bar",
+    {1990, 6000, 6935, 555}, {1350, 195, 15, 195}, {2865, 195, 2355, 195}, 5415, false};
+constexpr ProgressPanel::Design ExportPanel{
+    "picPro", "imgPro", "lblPro", "export-panel", "export-bar",
+    {4650, 8070, 4215, 225}, {0, 0, 15, 225}, {0, 0, 4215, 225}, 4215, true};
 constexpr int ClientWidth = 11460;
 constexpr int ClientHeight = 8460;
 
-QFont tahoma(double points, bool bold = false)
+// The first local file of a drag; empty when it carries none.
+QString droppedFile(const QMimeData *mime)
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("sans-serif")});
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-void setTextColor(QLabel *label, QRgb color)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, QColor::fromRgb(color));
-    label->setPalette(palette);
+    if (!mime || !mime->hasUrls())
+        return QString();
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            return url.toLocalFile();
+    }
+    return QString();
 }
 } // namespace
 
 frmMain::frmMain(Environment environment, QWidget *parent)
     : SkinnedWindow(parent), m_environment(std::move(environment)),
       m_scale(m_environment.scale ? *m_environment.scale
-                                  : ScreenScale::fromDpi(logicalDpiX(), logicalDpiY())),
-      m_work(m_environment.cacheBase)
+                                  : ScreenScale::fromDpi(logicalDpiX(), logicalDpiY()))
 {
     setObjectName(QStringLiteral("frmMain"));
     setMouseTracking(true);
-    if (m_environment.setupPath.isEmpty())
-        m_environment.setupPath = SetupFile::defaultPath();
+    setAcceptDrops(true);
     if (!m_environment.endProgram)
         m_environment.endProgram = [] { QCoreApplication::exit(0); };
 
-    // The load runs in this order; a step that fails leaves its defaults and
-    // the next goes on.
     const QString skinName = QStringLiteral("main");
     setSkin(SkinArt::picture(skinName, QSize(765, 565), SkinArt::Kind::Skin),
             SkinArt::shapeImage(skinName, QSize(765, 565)));
-    m_state.OpenFolderChoice = 0;
-    m_state.RingSoundChoice = 0;
-    const SetupValues stored = SetupFile::read(m_environment.setupPath);
-    m_state.OpenFolderChoice = stored.openFolderChoice;
-    m_state.RingSoundChoice = stored.ringSoundChoice;
-    m_state.FileOpened = m_state.Dragging = m_state.Paused = False16;
-    objDOS = new ConsoleRunner(*m_environment.prompt, this);
-    objDOS->setObjectName(QStringLiteral("objDOS"));
-    objDOS1 = new ConsoleRunner(*m_environment.prompt, this);
-    objDOS1->setObjectName(QStringLiteral("objDOS1"));
-    m_state.PlayingSelection = False16;
-    m_state.SelBegin = 0;
-    m_state.SelEnd = 0;
-    Dialogs = std::make_unique<CCommonDialogs>();
-    Dialogs->Init(this);
-
-    m_sound = m_environment.sound;
-    if (!m_sound) {
-        m_ownSound = std::make_unique<SoundChannel>();
-        m_sound = m_ownSound.get();
-    }
-    // The editor's model places the begin set at 0 and the end set at the
-    // strip's width as it starts.
-    m_editor = new TimelineEditor(m_state, *m_sound, *m_environment.prompt, m_work.workingFile(),
-                                  int(std::lround(m_scale.twipsPerPixelX())), this);
+    createSession();
     loadPictures();
     createControls();
     connectHover();
-    createWorkflow();
+    connectSession();
     QCoreApplication::processEvents();
 
     if (QScreen *screen = this->screen())
@@ -135,14 +120,75 @@ frmMain::frmMain(Environment environment, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    // The strip and labels use the editor, the editor uses the sound channel:
-    // they go first, before the members they refer to.
-    delete m_workflow;
+    // The strip and labels use the session's editor, the editor the sound
+    // channel: they go first, before what they refer to.
+    delete m_menu;
     delete picOpened;
     delete timeLabels;
-    delete m_editor;
-    if (!m_ended)
-        m_work.remove();
+    m_session.reset();
+}
+
+void frmMain::createSession()
+{
+    Dialogs = std::make_unique<CCommonDialogs>();
+    Dialogs->Init(this);
+    m_files = std::make_unique<DialogsFileRequester>(*Dialogs);
+    m_sound = m_environment.sound;
+    if (!m_sound) {
+        m_ownSound = std::make_unique<SoundChannel>();
+        m_sound = m_ownSound.get();
+    }
+    DesktopOpener *desktop = m_environment.desktop;
+    if (!desktop) {
+        m_ownDesktop = std::make_unique<SystemDesktopOpener>();
+        desktop = m_ownDesktop.get();
+    }
+
+    RingtoneSession::Services services;
+    services.prompt = m_environment.prompt;
+    services.files = m_files.get();
+    services.desktop = desktop;
+    services.sound = m_sound;
+    services.setupPath = m_environment.setupPath;
+    services.cacheBase = m_environment.cacheBase;
+    services.appFolder = m_environment.appFolder.isEmpty()
+                             ? QCoreApplication::applicationDirPath()
+                             : m_environment.appFolder;
+    services.twipsPerPixelX = int(std::lround(m_scale.twipsPerPixelX()));
+    services.peakColumns = m_scale.pixelsX(PeakSpanTwips);
+    m_session = std::make_unique<RingtoneSession>(std::move(services));
+    objDOS = &m_session->objDOS();
+    objDOS1 = &m_session->objDOS1();
+}
+
+EditorState &frmMain::state()
+{
+    return m_session->state();
+}
+
+SetupValues frmMain::settings() const
+{
+    return m_session->settings();
+}
+
+TimelineEditor &frmMain::editor() const
+{
+    return m_session->editor();
+}
+
+QString frmMain::setupPath() const
+{
+    return m_session->setupPath();
+}
+
+QString frmMain::workingFile() const
+{
+    return m_session->workingFile();
+}
+
+QString frmMain::workingFolder() const
+{
+    return m_session->workingFolder();
 }
 
 void frmMain::place(QWidget *control, int left, int top, int width, int height) const
@@ -204,8 +250,8 @@ void frmMain::createControls()
 
     lblText = new QLabel(this);
     lblText->setObjectName(QStringLiteral("lblText"));
-    lblText->setFont(tahoma(m_scale.fontPoints(8)));
-    setTextColor(lblText, TextColor);
+    lblText->setFont(Looks::tahoma(m_scale.fontPoints(8)));
+    Looks::setTextColor(lblText, Looks::TextColor);
     place(lblText, TextSpot.left, TextSpot.top, TextSpot.width, TextSpot.height);
 
     // A press on the version label moves the window like the bare skin: the
@@ -216,16 +262,16 @@ void frmMain::createControls()
                                 .arg(KESMARIN_VERSION_PATCH),
                             this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setFont(tahoma(m_scale.fontPoints(9), true));
-    setTextColor(lblVersion, 0xFFFFFFFF);
+    lblVersion->setFont(Looks::tahoma(m_scale.fontPoints(9), true));
+    Looks::setTextColor(lblVersion, Looks::White);
     place(lblVersion, VersionSpot.left, VersionSpot.top, VersionSpot.width, VersionSpot.height);
 
-    picOpened = new StripWidget(*m_editor, this);
+    picOpened = new StripWidget(editor(), this);
     picOpened->setObjectName(QStringLiteral("picOpened"));
     place(picOpened, StripSpot.left, StripSpot.top, StripSpot.width, StripSpot.height);
     picOpened->setArt(SkinArt::stripArt());
     picOpened->hide();
-    timeLabels = new TimeLabels(m_editor->model(), this);
+    timeLabels = new TimeLabels(editor().model(), this);
     // Where the fonts at hand run wider than the designed ones, a time label
     // grows to the right into its cell rather than cut "00:00:00".
     for (int i = 0; i < TimelineModel::LabelCount; ++i) {
@@ -236,6 +282,25 @@ void frmMain::createControls()
     }
     // The hint line and the open picture stay above the strip's area.
     lblText->raise();
+
+    picPBBack = new ProgressPanel(DecodePanel, m_scale, this);
+    imgPB = picPBBack->bar();
+    lblPB = picPBBack->text();
+    picPro = new ProgressPanel(ExportPanel, m_scale, this);
+    imgPro = picPro->bar();
+    lblPro = picPro->text();
+
+    lblFileName = new QLabel(this);
+    lblFileName->setObjectName(QStringLiteral("lblFileName"));
+    place(lblFileName, FileNameSpot.left, FileNameSpot.top, FileNameSpot.width,
+          FileNameSpot.height);
+    Looks::setTextColor(lblFileName, Looks::DimTextColor);
+    // The export panel lies over the file name while an export runs.
+    picPro->raise();
+
+    txtAction = new QLineEdit(QStringLiteral("Text1"), this);
+    txtAction->setObjectName(QStringLiteral("txtAction"));
+    txtAction->hide();
 }
 
 void frmMain::connectHover()
@@ -295,11 +360,53 @@ void frmMain::connectHover()
         m_rules.moveOverOpen();
         showLooks();
     });
-    connect(imgOpen, &SkinImage::clicked, this, [this] { imgButton_Click(0); });
+    connect(imgOpen, &SkinImage::clicked, this,
+            [this] { imgButton_Click(int(ToolbarCommand::Open)); });
     connect(imgFeedback, &SkinImage::clicked, this, &frmMain::imgFeedback_Click);
-    // The transport row's save button is the toolbar's save command.
-    connect(&m_editor->controller(), &PlaybackController::saveRequested, this,
-            [this] { imgButton_Click(1); });
+}
+
+void frmMain::connectSession()
+{
+    RingtoneSession *session = m_session.get();
+    connect(txtAction, &QLineEdit::textChanged, session, &RingtoneSession::dispatchWord);
+    connect(session, &RingtoneSession::fileNameChanged, lblFileName, &QLabel::setText);
+    connect(session, &RingtoneSession::decodePanelVisibleChanged, picPBBack,
+            &ProgressPanel::setShown);
+    connect(session, &RingtoneSession::decodeProgressChanged, picPBBack,
+            &ProgressPanel::setProgress);
+    connect(session, &RingtoneSession::exportPanelVisibleChanged, picPro,
+            &ProgressPanel::setShown);
+    connect(session, &RingtoneSession::exportProgressChanged, picPro,
+            &ProgressPanel::setProgress);
+    connect(session, &RingtoneSession::fileOpened, this, [this](const QList<Peak> &peaks) {
+        picOpened->show();
+        showPeaks(peaks);
+        update();
+    });
+    connect(session, &RingtoneSession::fileClosed, this, [this] {
+        picOpened->hide();
+        showPeaks({});
+        update();
+    });
+    connect(session, &RingtoneSession::commandsEnabledChanged, this,
+            &frmMain::setCommandsEnabled);
+    connect(session, &RingtoneSession::settingsRequested, this, &frmMain::showSettings);
+    connect(session, &RingtoneSession::aboutRequested, this, &frmMain::showAbout);
+    connect(session, &RingtoneSession::exitRequested, this, &frmMain::exitProgram);
+}
+
+void frmMain::showPeaks(const QList<Peak> &peaks)
+{
+    // The real waveform goes on the bare strip; the decorative one stays for
+    // when there is none.
+    const char *name = peaks.isEmpty() ? Art::Name::Strip : Art::Name::StripBlank;
+    const QPixmap strip = Art::pixmap(QString::fromLatin1(name));
+    if (!strip.isNull()) {
+        StripArt art = picOpened->art();
+        art.strip = strip;
+        picOpened->setArt(art);
+    }
+    picOpened->setPeaks(peaks);
 }
 
 void frmMain::showLooks()
@@ -336,92 +443,62 @@ void frmMain::bareMouseMove(QMouseEvent *)
 
 void frmMain::imgButton_Click(int index)
 {
-    switch (index) {
-    case 0:
-        m_workflow->open();
-        break;
-    case 1:
-        m_workflow->save();
-        break;
-    case 2:
-        m_editor->controller().exclusive([this] { m_editor->randomCut().run(); });
-        break;
-    case 4:
-        m_workflow->tellAFriend();
-        break;
-    case 5:
-        showSettings();
-        break;
-    case 6:
-        m_workflow->help();
-        break;
-    case 7:
-        close();
-        break;
-    default:
-        break;
-    }
+    if (HoverRules::isToolbarIndex(index))
+        m_session->runCommand(ToolbarCommand(index));
 }
 
 void frmMain::imgCtrlButton_Click(int index)
 {
-    m_editor->controller().imgCtrlButton_Click(index);
+    m_session->transport(index);
 }
 
 void frmMain::imgMenu_Click(int index)
 {
-    m_workflow->popupMenu(index);
+    popupMenu(index);
 }
 
 void frmMain::imgFeedback_Click()
 {
-    m_workflow->feedback();
+    m_session->feedback();
 }
 
-void frmMain::createWorkflow()
+void frmMain::popupMenu(int index)
 {
-    DesktopOpener *desktop = m_environment.desktop;
-    if (!desktop) {
-        m_ownDesktop = std::make_unique<SystemDesktopOpener>();
-        desktop = m_ownDesktop.get();
-    }
+    if (index < 0 || index >= HoverRules::MenuCount)
+        return;
+    if (!m_menu)
+        m_menu = new frmMenu([this](const QString &word) { writeCommandWord(word); }, this);
+    SkinImage *title = imgMenu[size_t(index)];
+    m_menu->popup(index, title->mapToGlobal(QPoint(0, title->height())));
+}
 
-    MainWorkflow::Parts parts;
-    parts.window = this;
-    parts.scale = &m_scale;
-    parts.state = &m_state;
-    parts.prompt = m_environment.prompt;
-    parts.sound = m_sound;
-    parts.dialogs = Dialogs.get();
-    parts.objDOS = objDOS;
-    parts.objDOS1 = objDOS1;
-    parts.desktop = desktop;
-    parts.appFolder = m_environment.appFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                        : m_environment.appFolder;
-    parts.workFile = m_work.workingFile();
-    parts.stopPlayback = [this] { imgCtrlButton_Click(PlaybackController::Stop); };
-    parts.resetTimeline = [this] { m_editor->model().resetForClose(m_state); };
-    parts.setStripVisible = [this](bool visible) { picOpened->setVisible(visible); };
-    parts.setPeaks = [this](const QList<Peak> &peaks) {
-        // The real waveform goes on the bare strip; the decorative one stays
-        // for when there is none.
-        const char *name = peaks.isEmpty() ? Art::Name::Strip : Art::Name::StripBlank;
-        const QPixmap strip = Art::pixmap(QString::fromLatin1(name));
-        if (!strip.isNull()) {
-            StripArt art = picOpened->art();
-            art.strip = strip;
-            picOpened->setArt(art);
-        }
-        picOpened->setPeaks(peaks);
-    };
-    parts.setCommandsEnabled = [this](bool enabled) { setCommandsEnabled(enabled); };
-    parts.runToolbarCommand = [this](int index) { imgButton_Click(index); };
-    parts.closeWindow = [this] { close(); };
-    parts.menuPosition = [this](int index) {
-        SkinImage *title = imgMenu[size_t(index)];
-        return title->mapToGlobal(QPoint(0, title->height()));
-    };
-    m_workflow = new MainWorkflow(std::move(parts), this);
+void frmMain::writeCommandWord(const QString &word)
+{
+    if (txtAction->text() == word)
+        m_session->dispatchWord(word);
+    else
+        txtAction->setText(word);
+}
+
+void frmMain::showAbout()
+{
+    UserPrompt::Message message;
+    message.text = ShellLinks::aboutText();
+    message.title = QStringLiteral("关于");
+    message.icon = UserPrompt::Icon::NoIcon;
+    message.buttons = UserPrompt::Buttons::Ok;
+    m_environment.prompt->show(message);
+}
+
+void frmMain::exitProgram()
+{
+    // The word may come from one of the menu holder's own entries: it goes
+    // once that entry's handling is over.
+    if (m_menu) {
+        m_menu->deleteLater();
+        m_menu = nullptr;
+    }
+    close();
 }
 
 void frmMain::setCommandsEnabled(bool enabled)
@@ -440,9 +517,10 @@ void frmMain::setCommandsEnabled(bool enabled)
 void frmMain::showSettings()
 {
     if (!m_setting) {
-        m_setting = new frmSetting(m_state.OpenFolderChoice, m_state.RingSoundChoice,
-                                   m_environment.setupPath, m_scale, this);
+        m_setting = new frmSetting(m_session->settings(), m_scale, this);
         m_setting->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_setting, &frmSetting::accepted, m_session.get(),
+                &RingtoneSession::applySettings);
         m_setting->move(geometry().center() - m_setting->rect().center());
     }
     m_setting->show();
@@ -487,16 +565,33 @@ void frmMain::shutdown()
     m_ended = true;
     if (m_setting)
         m_setting->close();
-    // A coder job still running would write after the program has gone.
-    objDOS->cancel();
-    objDOS1->cancel();
-    m_editor->controller().Timer2().stop();
-    m_sound->send(QStringLiteral("stop sound"));
-    m_sound->send(QStringLiteral("close sound"));
-    QCoreApplication::processEvents();
-    m_work.remove();
+    m_session->shutDown();
     // Later, not now: the exit may come from one of the menu's own entries.
-    if (frmMenu *menu = m_workflow->menuHolder())
-        menu->deleteLater();
+    if (m_menu)
+        m_menu->deleteLater();
     m_environment.endProgram();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    dragMoveEvent(event);
+}
+
+void frmMain::dragMoveEvent(QDragMoveEvent *event)
+{
+    // A file is welcome unless a job runs.
+    if (!m_session->isBusy() && !droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void frmMain::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty() || m_session->isBusy())
+        return;
+    event->acceptProposedAction();
+    // The decode runs its own event loop: start it once the drop is over.
+    QTimer::singleShot(0, m_session.get(), [this, path] { m_session->openPath(path); });
 }

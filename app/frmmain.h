@@ -1,12 +1,12 @@
 #pragma once
 
 #include "editorstate.h"
+#include "frmmenu.h"
 #include "frmsetting.h"
 #include "hoverrules.h"
 #include "screenscale.h"
 #include "setupfile.h"
 #include "skinnedwindow.h"
-#include "workingfolder.h"
 
 #include <QPointer>
 
@@ -18,18 +18,23 @@
 class CCommonDialogs;
 class ConsoleRunner;
 class DesktopOpener;
-class MainWorkflow;
+class FileRequester;
+class ProgressPanel;
 class QLabel;
+class QLineEdit;
+class RingtoneSession;
 class SkinImage;
 class SoundCommands;
 class StripWidget;
 class TimeLabels;
 class TimelineEditor;
 class UserPrompt;
-
+struct Peak;
 
 // The main window: the skin with its image buttons, the hint line and
-// version label, and the program's start-up and confirmed shutdown.
+// version label, the progress panels, the strip, the popup menus and the
+// confirmed shutdown. It owns the ringtone session, passes what the user does
+// to it and shows what it says.
 class frmMain : public SkinnedWindow
 {
     Q_OBJECT
@@ -46,9 +51,6 @@ public:
         QString appFolder;                 // data/coder, sound.wav, help/; empty: the program's folder
     };
 
-    static constexpr QRgb TextColor = 0xFF0B4D6D;   // RGB(11, 77, 109)
-    static constexpr QRgb DimTextColor = 0xFF476371; // RGB(71, 99, 113)
-
     explicit frmMain(Environment environment, QWidget *parent = nullptr);
     ~frmMain() override;
 
@@ -57,20 +59,25 @@ public:
     void imgCtrlButton_Click(int index);
     void imgMenu_Click(int index);
     void imgFeedback_Click();
+    // A click on menu title i: loads frmMenu if needed and pops its menu up.
+    void popupMenu(int index);
+    // What a menu entry does: writes its word into txtAction. Writing the
+    // word already there dispatches it again, so a menu entry always works.
+    void writeCommandWord(const QString &word);
 
     // Shows the one settings dialog, or brings it forward when it is open.
     void showSettings();
     frmSetting *settingsDialog() const { return m_setting; }
 
-    EditorState &state() { return m_state; }
-    SetupValues settings() const { return {m_state.OpenFolderChoice, m_state.RingSoundChoice}; }
+    RingtoneSession &session() const { return *m_session; }
+    EditorState &state();
+    SetupValues settings() const;
     SoundCommands &sound() const { return *m_sound; }
-    TimelineEditor &editor() const { return *m_editor; }
-    // Open, Save, the menus, the command words, help, mail and About.
-    MainWorkflow &workflow() const { return *m_workflow; }
-    QString setupPath() const { return m_environment.setupPath; }
-    QString workingFile() const { return m_work.workingFile(); }
-    QString workingFolder() const { return m_work.path(); }
+    TimelineEditor &editor() const;
+    frmMenu *menuHolder() const { return m_menu; }
+    QString setupPath() const;
+    QString workingFile() const;
+    QString workingFolder() const;
     const ScreenScale &scale() const { return m_scale; }
     UserPrompt &prompt() const { return *m_environment.prompt; }
     const HoverRules &rules() const { return m_rules; }
@@ -90,7 +97,17 @@ public:
     // The timeline strip, hidden until a file is open, and its time labels.
     StripWidget *picOpened = nullptr;
     TimeLabels *timeLabels = nullptr;
-    // The decode and the export runner.
+    // The decode panel and the export panel, with their bars and texts.
+    ProgressPanel *picPBBack = nullptr;
+    QLabel *imgPB = nullptr;
+    QLabel *lblPB = nullptr;
+    ProgressPanel *picPro = nullptr;
+    QLabel *imgPro = nullptr;
+    QLabel *lblPro = nullptr;
+    QLabel *lblFileName = nullptr;
+    // The hidden command-word box the menu entries write into.
+    QLineEdit *txtAction = nullptr;
+    // The session's decode and export runner.
     ConsoleRunner *objDOS = nullptr;
     ConsoleRunner *objDOS1 = nullptr;
     // The one common-dialog object, bound to this window.
@@ -99,13 +116,20 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void bareMouseMove(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    void createSession();
     void loadPictures();
     void createControls();
     void connectHover();
-    void createWorkflow();
+    void connectSession();
     void setCommandsEnabled(bool enabled);
+    void showPeaks(const QList<Peak> &peaks);
+    void showAbout();
+    void exitProgram();
     void showLooks();
     bool confirmExit();
     void shutdown();
@@ -113,13 +137,12 @@ private:
     Environment m_environment;
     ScreenScale m_scale;
     HoverRules m_rules;
-    EditorState m_state;
-    WorkingFolder m_work;
     std::unique_ptr<SoundCommands> m_ownSound;
     SoundCommands *m_sound = nullptr;
-    TimelineEditor *m_editor = nullptr;
     std::unique_ptr<DesktopOpener> m_ownDesktop;
-    MainWorkflow *m_workflow = nullptr;
+    std::unique_ptr<FileRequester> m_files;
+    std::unique_ptr<RingtoneSession> m_session;
+    QPointer<frmMenu> m_menu;
     QPointer<frmSetting> m_setting;
     bool m_asking = false; // the exit question is up
     bool m_ended = false;  // shutdown done; further closes pass

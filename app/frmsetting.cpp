@@ -1,6 +1,5 @@
 #include "frmsetting.h"
 
-#include "setupfile.h"
 #include "skinart.h"
 #include "skinimage.h"
 #include "styledbutton.h"
@@ -27,10 +26,8 @@ StyledButton *storedButton(const QString &name, const ScreenScale &scale, QWidge
 }
 } // namespace
 
-frmSetting::frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice,
-                       const QString &setupPath, const ScreenScale &scale, QWidget *parent)
-    : SkinnedWindow(parent), m_openFolderChoice(openFolderChoice),
-      m_ringSoundChoice(ringSoundChoice), m_setupPath(setupPath)
+frmSetting::frmSetting(const SetupValues &current, const ScreenScale &scale, QWidget *parent)
+    : SkinnedWindow(parent), m_values(current)
 {
     setObjectName(QStringLiteral("frmSetting"));
     setWindowTitle(QStringLiteral("设置"));
@@ -58,8 +55,8 @@ frmSetting::frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice,
         font.setPointSizeF(scale.fontPoints(font.pointSizeF()));
         list->setFont(font);
     }
-    select(cmbOF, m_openFolderChoice);
-    select(cmbRS, m_ringSoundChoice);
+    select(cmbOF, m_values.openFolderChoice);
+    select(cmbRS, m_values.ringSoundChoice);
 
     cmdOK = storedButton(QStringLiteral("cmdOK"), scale, this);
     place(cmdOK, 960, 2880, 1905, 555);
@@ -78,9 +75,9 @@ frmSetting::frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice,
 
 void frmSetting::cmdOK_Click()
 {
-    m_openFolderChoice = qint16(cmbOF->currentIndex());
-    m_ringSoundChoice = qint16(cmbRS->currentIndex());
-    // A file that cannot be written leaves the choices changed for this run.
-    SetupFile::write(m_setupPath, {m_openFolderChoice, m_ringSoundChoice});
+    SetupValues chosen = m_values;
+    chosen.openFolderChoice = qint16(cmbOF->currentIndex());
+    chosen.ringSoundChoice = qint16(cmbRS->currentIndex());
+    emit accepted(chosen);
     close();
 }

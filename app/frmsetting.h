@@ -1,20 +1,21 @@
 #pragma once
 
 #include "screenscale.h"
+#include "setupfile.h"
 #include "skinnedwindow.h"
 
 class QComboBox;
 class SkinImage;
 class StyledButton;
 
-// The settings dialog: the two after-export choices. Confirm stores them in
-// memory and in setup.ini and closes; back and the close mark only close.
+// The settings dialog: the two after-export choices. Confirm hands the
+// settings on with the two choices as chosen and closes; back and the close
+// mark only close.
 class frmSetting : public SkinnedWindow
 {
     Q_OBJECT
 public:
-    frmSetting(qint16 &openFolderChoice, qint16 &ringSoundChoice, const QString &setupPath,
-               const ScreenScale &scale, QWidget *parent = nullptr);
+    frmSetting(const SetupValues &current, const ScreenScale &scale, QWidget *parent = nullptr);
 
     QComboBox *cmbOF = nullptr;
     QComboBox *cmbRS = nullptr;
@@ -24,8 +25,10 @@ public:
 
     void cmdOK_Click();
 
+signals:
+    // Confirmed: the settings as they were, with the two choices as chosen.
+    void accepted(const SetupValues &values);
+
 private:
-    qint16 &m_openFolderChoice;
-    qint16 &m_ringSoundChoice;
-    QString m_setupPath;
+    SetupValues m_values;
 };

@@ -1,7 +1,7 @@
 #include "art.h"
 #include "frmmain.h"
 #include "frmsplash.h"
-#include "mainworkflow.h"
+#include "ringtonesession.h"
 #include "messageboxprompt.h"
 
 #include <QApplication>
@@ -34,7 +34,7 @@ int main(int argc, char *argv[])
         if (!startFile.isEmpty()) {
             frmMain *window = mainWindow.get();
             QTimer::singleShot(0, window, [window, startFile] {
-                window->workflow().openPath(startFile);
+                window->session().openPath(startFile);
             });
         }
         return mainWindow.get();

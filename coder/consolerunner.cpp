@@ -31,8 +31,7 @@ struct ConsoleRunner::Job {
     }
 };
 
-ConsoleRunner::ConsoleRunner(UserPrompt &prompt, QObject *parent)
-    : QObject(parent), m_prompt(prompt)
+ConsoleRunner::ConsoleRunner(QObject *parent) : QObject(parent)
 {
 }
 
@@ -75,10 +74,8 @@ void ConsoleRunner::setCommand(const CoderCommand &command)
 
 void ConsoleRunner::fail(const QString &text)
 {
-    UserPrompt::Message message;
-    message.text = text;
-    message.icon = UserPrompt::Icon::Critical;
-    m_prompt.show(message);
+    m_startFailure = text;
+    emit StartFailed(text);
 }
 
 void ConsoleRunner::cancel()
@@ -97,6 +94,7 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
 {
     if (!commandLine.isEmpty())
         setCommandLine(commandLine);
+    m_startFailure.clear();
     if (m_commandLine.isEmpty() && m_program.isEmpty()) {
         fail(QStringLiteral("命令行为空"));
         return {};

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "codercommand.h"
-#include "userprompt.h"
 
 #include <QList>
 #include <QObject>
@@ -13,7 +12,8 @@
 // hands each piece of output to the owner as it is read and tells the owner
 // when the job is over. A job runs synchronously, but events keep running
 // while it waits, so the window stays live and another job may run nested
-// inside this one.
+// inside this one. A job that cannot start says why through StartFailed and
+// its empty result; the runner itself never talks to the user.
 class ConsoleRunner : public QObject
 {
     Q_OBJECT
@@ -27,7 +27,7 @@ public:
     static constexpr int SecondTermMilliSeconds = 400;
     static constexpr int KillGraceMilliSeconds = 800;
 
-    explicit ConsoleRunner(UserPrompt &prompt, QObject *parent = nullptr);
+    explicit ConsoleRunner(QObject *parent = nullptr);
     ~ConsoleRunner() override;
 
     // The command line of the next job. Set as text, it is split on blanks
@@ -43,6 +43,9 @@ public:
     // Runs a job and returns its whole output once it is over; empty when the
     // job could not start. A non-empty argument replaces the command line.
     QString ExecuteCommand(const QString &commandLine = QString());
+    // Why the last job could not start ("命令行为空", "没有找到文件或命令",
+    // "CreatePipe failed. Error: N"); empty when it started.
+    QString startFailure() const { return m_startFailure; }
 
     bool isRunning() const { return !m_jobs.isEmpty(); }
     // Ends every running job of this runner: SIGTERM, then SIGKILL if the
@@ -62,14 +65,16 @@ public:
 signals:
     void ReceiveOutputs(const QString &CommandOutputs);
     void CommandOver();
+    // A job could not start; no output and no CommandOver follow.
+    void StartFailed(const QString &reason);
 
 private:
     struct Job;
     void fail(const QString &text);
     static void stopChild(QProcess &process);
 
-    UserPrompt &m_prompt;
     QString m_commandLine;
+    QString m_startFailure;
     QString m_program; // empty: split m_commandLine at run time
     QStringList m_arguments;
     QString m_output; // the file a coder job writes, when known

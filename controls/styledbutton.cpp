@@ -4,6 +4,7 @@
 #include "balloontip.h"
 #include "buttoncolors.h"
 #include "buttonpropertybag.h"
+#include "looks.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -48,7 +49,7 @@ QFont StyledButton::fontWithFallbacks(QFont font)
     const QString family = font.family();
     if (family.compare(QLatin1String("Tahoma"), Qt::CaseInsensitive) == 0 ||
         family.compare(QLatin1String("Verdana"), Qt::CaseInsensitive) == 0) {
-        font.setFamilies({family, QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
+        font.setFamilies(Looks::fallbacksFor(family));
     }
     return font;
 }

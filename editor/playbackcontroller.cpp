@@ -67,7 +67,18 @@ void PlaybackController::stopAndClose()
 
 void PlaybackController::openWorkFile()
 {
-    m_sound.send(QStringLiteral("open ") + ShortPath(m_workFile) + QStringLiteral(" alias sound"));
+    openUnderAlias(m_workFile);
+}
+
+void PlaybackController::openUnderAlias(const QString &path)
+{
+    m_sound.send(QStringLiteral("open ") + ShortPath(path) + QStringLiteral(" alias sound"));
+}
+
+void PlaybackController::playChime(const QString &path)
+{
+    openUnderAlias(path);
+    m_sound.send(QStringLiteral("play sound"));
 }
 
 void PlaybackController::playFrom(qint64 seconds)

@@ -49,6 +49,8 @@ public:
     void stopAndClose();                 // "stop sound", "close sound", pending events
     void openWorkFile();                 // open the working file under the alias, no existence check
     void playFrom(qint64 seconds);       // "play sound from MS"
+    // Opens a short sound (the chime after an export) under the alias and plays it.
+    void playChime(const QString &path);
     // Runs an operation of another rule under the same one-at-a-time guard.
     void exclusive(const std::function<void()> &operation);
 
@@ -63,6 +65,7 @@ signals:
     void saveRequested();
 
 private:
+    void openUnderAlias(const QString &path);
     void doStop();
     void pumpEvents();
     qint32 pointerSeconds() const;

@@ -4,7 +4,6 @@
 #include "formattime.h"
 #include "selectionhandles.h"
 #include "timelinemodel.h"
-#include "userprompt.h"
 
 #include <chrono>
 #include <random>
@@ -16,8 +15,8 @@ constexpr double EndThrowOffset = 500.0;
 constexpr double DragX = 45.0;
 } // namespace
 
-RandomCut::RandomCut(EditorState &state, TimelineModel &model, SelectionHandles &handles, UserPrompt &prompt)
-    : m_state(state), m_model(model), m_handles(handles), m_prompt(prompt)
+RandomCut::RandomCut(EditorState &state, TimelineModel &model, SelectionHandles &handles)
+    : m_state(state), m_model(model), m_handles(handles)
 {
 }
 
@@ -28,14 +27,11 @@ double RandomCut::clockSeededDraw()
     return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
 }
 
-bool RandomCut::run()
+RandomCut::Outcome RandomCut::run()
 {
     using Image = TimelineModel::Image;
-    if (m_model.T() <= 0) {
-        m_prompt.show({QStringLiteral("请先播放音乐"), QStringLiteral("警告"), UserPrompt::Icon::Warning,
-                       UserPrompt::Buttons::Ok});
-        return false;
-    }
+    if (m_model.T() <= 0)
+        return Outcome::NotPlayed;
     for (int attempt = 0; attempt < MaxAttempts; ++attempt) {
         for (Image image : {Image::imgSelectTop2, Image::imgSelectTop1, Image::imgSelectLine1,
                             Image::imgSelectLine2, Image::imgSelectBottom1, Image::imgSelectBottom2})
@@ -54,9 +50,7 @@ bool RandomCut::run()
         m_handles.release(Image::imgSelectTop1, DragX);
 
         if (m_state.SelEnd - m_state.SelBegin > 5)
-            return true;
+            return Outcome::Chosen;
     }
-    m_prompt.show({QStringLiteral("未能找到长于5秒的片段"), QStringLiteral("警告"), UserPrompt::Icon::Warning,
-                   UserPrompt::Buttons::Ok});
-    return false;
+    return Outcome::NoneLonger;
 }

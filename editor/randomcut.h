@@ -5,20 +5,25 @@
 struct EditorState;
 class SelectionHandles;
 class TimelineModel;
-class UserPrompt;
 
 // Throws the end set, then the begin set, to random places and runs each
-// through a handle drag, until the stretch is longer than 5 seconds.
+// through a handle drag, until the stretch is longer than 5 seconds. It tells
+// its caller how it ended; what the user is told is the caller's business.
 class RandomCut
 {
 public:
+    enum class Outcome {
+        Chosen,      // a stretch of more than 5 seconds is selected
+        NotPlayed,   // no length known yet: the file has not been played
+        NoneLonger,  // every attempt came out at 5 seconds or less
+    };
+
     // Attempts before giving up: on a file of 5 seconds or less none can succeed.
     static constexpr int MaxAttempts = 200;
 
-    RandomCut(EditorState &state, TimelineModel &model, SelectionHandles &handles, UserPrompt &prompt);
+    RandomCut(EditorState &state, TimelineModel &model, SelectionHandles &handles);
 
-    // Returns true when a stretch of more than 5 seconds was chosen.
-    bool run();
+    Outcome run();
 
     // Each draw is uniform in [0, 1); the default reseeds from the clock first.
     void setDraw(std::function<double()> draw) { m_draw = std::move(draw); }
@@ -28,6 +33,5 @@ private:
     EditorState &m_state;
     TimelineModel &m_model;
     SelectionHandles &m_handles;
-    UserPrompt &m_prompt;
     std::function<double()> m_draw = &RandomCut::clockSeededDraw;
 };

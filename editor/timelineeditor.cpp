@@ -1,14 +1,14 @@
 #include "timelineeditor.h"
 
-TimelineEditor::TimelineEditor(EditorState &state, SoundCommands &sound, UserPrompt &prompt,
-                               const QString &workFile, int twipsPerPixelX, QObject *parent)
+TimelineEditor::TimelineEditor(EditorState &state, SoundCommands &sound, const QString &workFile,
+                               int twipsPerPixelX, QObject *parent)
     : QObject(parent),
       m_state(state),
       m_model(twipsPerPixelX),
       m_controller(state, m_model, sound, workFile),
       m_handles(state, m_model),
       m_pointer(state, m_model, m_controller),
-      m_randomCut(state, m_model, m_handles, prompt)
+      m_randomCut(state, m_model, m_handles)
 {
 }
 

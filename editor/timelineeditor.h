@@ -10,7 +10,6 @@
 
 struct EditorState;
 class SoundCommands;
-class UserPrompt;
 
 // The editor's rules wired together, as the main window holds them: the
 // model the widgets observe, the playback controller with its poll, the
@@ -19,7 +18,7 @@ class TimelineEditor : public QObject
 {
     Q_OBJECT
 public:
-    TimelineEditor(EditorState &state, SoundCommands &sound, UserPrompt &prompt, const QString &workFile,
+    TimelineEditor(EditorState &state, SoundCommands &sound, const QString &workFile,
                    int twipsPerPixelX = TimelineGeometry::DesignTwipsPerPixel, QObject *parent = nullptr);
 
     EditorState &state() { return m_state; }

@@ -54,8 +54,7 @@ int main(int argc, char **argv)
     const int runs = argc > 1 ? std::atoi(argv[1]) : 9;
     const QString appFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/..");
     QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    ConsoleRunner runner(prompt);
+    ConsoleRunner runner;
 
     // A minute of two tones at CD quality stands in for the working file.
     const QString work = dir.filePath(QStringLiteral("open.wav"));

@@ -31,8 +31,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const int jobs = argc > 1 ? std::atoi(argv[1]) : 20;
     const QString bytes = QString::fromLatin1(argc > 2 ? argv[2] : "100");
-    ScriptedPrompt prompt;
-    ConsoleRunner runner(prompt);
+    ConsoleRunner runner;
     std::vector<double> overheads;
     for (int i = 0; i < jobs; ++i) {
         qint64 overAt = 0;

@@ -88,12 +88,15 @@ TemporaryOutput::~TemporaryOutput()
     }
 }
 
-void TemporaryOutput::commit()
+void TemporaryOutput::commit(bool durable)
 {
-    if (fsync(m_fd) != 0)
+    if (durable && fsync(m_fd) != 0)
         throw CoderError{m_target, std::string("write error: ") + std::strerror(errno)};
-    close(m_fd);
+    // Without the flush, close is where a late write failure shows.
+    const int closed = close(m_fd);
     m_fd = -1;
+    if (closed != 0)
+        throw CoderError{m_target, std::string("write error: ") + std::strerror(errno)};
     if (stopRequested())
         throw CoderError{m_target, "stopped by a signal", 128 + stopSignal()};
     if (rename(m_path.c_str(), m_target.c_str()) != 0)

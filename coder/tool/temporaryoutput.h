@@ -20,8 +20,11 @@ public:
 
     const std::string &path() const { return m_path; }
 
-    // Flushes the data to disk and renames the file over the target.
-    void commit();
+    // Renames the file over the target; with `durable`, flushes the data to
+    // disk first. A working file in the private cache needs no flush: after a
+    // crash of the system it is decoded again, while flushing hundreds of
+    // megabytes costs the user a wait on every open.
+    void commit(bool durable);
 
     static void installSignalHandlers();
     static bool stopRequested();

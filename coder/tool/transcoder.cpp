@@ -87,8 +87,14 @@ void Transcoder::run()
                      m_sink->bytesWritten());
     const int rate = m_sink->sampleRate();
     m_sink.reset();
-    readBack(output.path(), rate);
-    output.commit();
+    // Exports always cut a stretch; the whole input to WAV is the decode into
+    // the private working file, which need not survive a crash of the system
+    // and is not read back.
+    const bool workingFile = !m_options.length && m_options.start == 0.0 &&
+                             m_format.extension == "wav";
+    if (!workingFile)
+        readBack(output.path(), rate);
+    output.commit(!workingFile);
 }
 
 void Transcoder::readBack(const std::string &file, int rate) const

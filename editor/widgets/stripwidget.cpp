@@ -1,5 +1,6 @@
 #include "stripwidget.h"
 
+#include "looks.h"
 #include "markerimage.h"
 #include "timelineeditor.h"
 
@@ -15,14 +16,6 @@ constexpr int MarkerTop = 52;      // 780
 constexpr int LineTop = 58;        // 870
 constexpr int BottomTop = 342;     // 5130
 constexpr int EndLabelTop = 320;   // 4800
-
-QFont tahoma(double points)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
-    font.setPointSizeF(points);
-    return font;
-}
 
 int topOf(TimelineModel::Image image)
 {
@@ -51,10 +44,8 @@ StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent) : QWidget(pare
     auto endLabel = [this](const QString &name, const QString &text, int left) {
         auto *label = new QLabel(text, this);
         label->setObjectName(name);
-        label->setFont(tahoma(8.25));
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, QColor(71, 99, 113));
-        label->setPalette(palette);
+        label->setFont(Looks::tahoma(8.25));
+        Looks::setTextColor(label, Looks::DimTextColor);
         label->adjustSize();
         label->move(left, EndLabelTop);
         label->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -1,5 +1,7 @@
 #include "timelabels.h"
 
+#include "looks.h"
+
 #include <QFontMetrics>
 #include <QLabel>
 #include <QWidget>
@@ -28,13 +30,9 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window) : QObject(window)
         const auto which = static_cast<TimelineModel::Label>(i);
         auto *label = new QLabel(model.text(which), window);
         label->setObjectName(TimelineModel::objectName(which));
-        QFont font;
-        font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
-        font.setPointSizeF(which == TimelineModel::Label::lblTime ? 14.25 : 8.25);
+        const QFont font = Looks::tahoma(which == TimelineModel::Label::lblTime ? 14.25 : 8.25);
         label->setFont(font);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, QColor(11, 77, 109));
-        label->setPalette(palette);
+        Looks::setTextColor(label, Looks::TextColor);
         // Tahoma fits "00:00:00" in the designed width; a wider stand-in font
         // gets the room it needs rather than a clipped time.
         QRect geometry = designGeometry(which);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "frmmain.h"
+#include "session/userseams.h"
 #include "soundcommands.h"
-#include "userprompt.h"
 
 #include <QStringList>
 #include <QTemporaryDir>

@@ -12,7 +12,7 @@ namespace {
 class RecordingTarget : public CommandTarget
 {
 public:
-    void runToolbarCommand(int index) override { calls << QString::number(index); }
+    void runToolbarCommand(ToolbarCommand command) override { calls << QString::number(int(command)); }
     void showAbout() override { calls << QStringLiteral("about"); }
     void exitProgram() override { calls << QStringLiteral("exit"); }
     QStringList calls;

@@ -2,7 +2,10 @@
 #include "ccommondialogs.h"
 #include "consolerunner.h"
 #include "frmmenu.h"
-#include "mainworkflow.h"
+#include "progresspanel.h"
+#include "ringtonesession.h"
+#include "session/sessionfakes.h"
+#include "shelllinks.h"
 #include "skinimage.h"
 #include "stripwidget.h"
 #include "timelineeditor.h"
@@ -14,8 +17,12 @@
 #include <QTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -42,6 +49,12 @@ private slots:
     void oneSettingsDialog();
     void dragAndMinimise_data();
     void dragAndMinimise();
+    void menusWriteWords();
+    void sameWordTwice();
+    void exitFromItsOwnMenuEntry();
+    void aboutBox();
+    void progressPanels();
+    void dropOpensFile();
 };
 
 namespace {
@@ -198,8 +211,8 @@ void TestFrmMain::exitConfirmed()
     const QString folder = window.workingFolder();
     writeFile(window.workingFile(), "RIFF");
     writeFile(folder + QStringLiteral("/left-by-a-job.tmp"), "x");
-    window.workflow().popupMenu(0); // loads the menu holder
-    QPointer<frmMenu> menu = window.workflow().menuHolder();
+    window.popupMenu(0); // loads the menu holder
+    QPointer<frmMenu> menu = window.menuHolder();
     QVERIFY(menu);
     menu->menu(0)->close();
     fixture.prompt.queueAnswer(true);
@@ -403,6 +416,139 @@ void TestFrmMain::dragAndMinimise()
     QTest::mouseClick(window.imgMin, Qt::LeftButton);
     QVERIFY(window.windowState() & Qt::WindowMinimized);
     QCOMPARE(fixture.prompt.shown().size(), 0);
+}
+
+void TestFrmMain::menusWriteWords()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    QCOMPARE(window.txtAction->text(), "Text1");
+    QVERIFY(window.txtAction->isHidden());
+    QVERIFY(!window.menuHolder()); // loaded on first use
+    window.imgMenu_Click(3);
+    QMenu *popup = window.menuHolder()->menu(3);
+    QTRY_VERIFY(popup->isVisible());
+    // Each menu opens below its title's lower left corner.
+    QCOMPARE(popup->pos(), window.imgMenu[3]->mapToGlobal(QPoint(0, window.imgMenu[3]->height())));
+    popup->findChild<QAction *>("menuA")->trigger();
+    popup->close();
+    // The box keeps the last word; the session got it.
+    QCOMPARE(window.txtAction->text(), QStringLiteral("关于"));
+    QCOMPARE(fixture.prompt.shown().size(), 1);
+}
+
+void TestFrmMain::sameWordTwice()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    QSignalSpy settings(&window.session(), &RingtoneSession::settingsRequested);
+    window.writeCommandWord(QStringLiteral("设置"));
+    window.writeCommandWord(QStringLiteral("设置"));
+    QCOMPARE(settings.count(), 2);
+    // Text written by anyone else runs the dispatcher too, unknown text nothing.
+    window.txtAction->setText("Help");
+    window.txtAction->setText(QStringLiteral("设置"));
+    window.txtAction->setText("help");
+    QCOMPARE(settings.count(), 3);
+}
+
+void TestFrmMain::exitFromItsOwnMenuEntry()
+{
+    // "退出" unloads the menu holder from inside one of its own entries, and
+    // the window asks before it closes.
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    fixture.prompt.queueAnswer(false);
+    window.popupMenu(0);
+    QPointer<frmMenu> holder = window.menuHolder();
+    holder->menuExit->trigger();
+    QCOMPARE(fixture.prompt.shown().size(), 1);
+    QCOMPARE(fixture.prompt.shown().first().text, QStringLiteral("真的要退出?"));
+    QVERIFY(window.isVisible());
+    QVERIFY(!window.menuHolder());
+    QTRY_VERIFY(holder.isNull());
+    // The next click on a title loads it again.
+    window.popupMenu(1);
+    QVERIFY(window.menuHolder());
+    QVERIFY(window.menuHolder()->menu(1));
+}
+
+void TestFrmMain::aboutBox()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.writeCommandWord(QStringLiteral("关于"));
+    QCOMPARE(fixture.prompt.shown().size(), 1);
+    const auto message = fixture.prompt.shown().first();
+    QCOMPARE(message.title, QStringLiteral("关于"));
+    QCOMPARE(message.buttons, UserPrompt::Buttons::Ok);
+    QCOMPARE(message.icon, UserPrompt::Icon::NoIcon);
+    const QStringList lines = message.text.split('\n');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[1], ShellLinks::webAddress());
+}
+
+void TestFrmMain::progressPanels()
+{
+    MainWindowFixture fixture;
+    frmMain window(fixture.environment());
+    window.show();
+    RingtoneSession &session = window.session();
+    QCOMPARE(window.picPBBack->geometry(), QRect(133, 400, 462, 37));
+    emit session.decodeProgressChanged(5415, "100%");
+    QCOMPARE(window.imgPB->width(), 361);
+    QCOMPARE(window.lblPB->text(), "100%");
+    emit session.exportProgressChanged(2108, "50%");
+    QCOMPARE(window.imgPro->width(), 141);
+    QCOMPARE(window.lblPro->text(), "50%");
+    emit session.commandsEnabledChanged(false);
+    QVERIFY(!window.imgButton[0]->isEnabled() && !window.imgCtrlButton[6]->isEnabled());
+    QVERIFY(!window.imgMenu[0]->isEnabled() && !window.imgOpen->isEnabled());
+    QVERIFY(window.imgExit->isEnabled() && window.imgMin->isEnabled());
+    // The export panel lies over the file name while it runs.
+    emit session.fileNameChanged("/music/a.mp3");
+    QCOMPARE(window.lblFileName->text(), "/music/a.mp3");
+    emit session.exportPanelVisibleChanged(true);
+    QVERIFY(window.picPro->isVisible());
+    QVERIFY(window.picPro->geometry().intersects(window.lblFileName->geometry()));
+    QVERIFY(window.childAt(window.lblFileName->geometry().topLeft() + QPoint(2, 2)) != window.lblFileName);
+}
+
+void TestFrmMain::dropOpensFile()
+{
+    qputenv("KESMARIN_FAKE_CODER", "ok");
+    MainWindowFixture fixture;
+    ProgramFolder folder;
+    frmMain::Environment env = fixture.environment();
+    env.appFolder = folder.path();
+    frmMain window(std::move(env));
+    window.show();
+    const QString song = folder.path() + "/dropped song.mp3";
+    QFile file(song);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(song)});
+    QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    QTRY_COMPARE(window.state().FileOpened, qint16(-1));
+    QCOMPARE(window.session().openController().sourcePath(), song);
+    QCOMPARE(window.lblFileName->text(), song.left(32) + "...");
+    QVERIFY(window.picOpened->isVisible());
+    QVERIFY(window.picOpened->peaks().isEmpty()); // the fake coder's output is no WAV
+
+    // Text is no file: refused.
+    QMimeData text;
+    text.setText("hello");
+    QDragEnterEvent refused(QPoint(1, 1), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &refused);
+    QVERIFY(!refused.isAccepted());
 }
 
 QTEST_MAIN(TestFrmMain)

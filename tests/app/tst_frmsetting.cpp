@@ -3,9 +3,8 @@
 #include "styledbutton.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QPointer>
-#include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 
 class TestFrmSetting : public QObject
@@ -14,8 +13,8 @@ class TestFrmSetting : public QObject
 private slots:
     void selection_data();
     void selection();
-    void confirmWrites_data();
-    void confirmWrites();
+    void confirmHandsOn_data();
+    void confirmHandsOn();
     void leavingChangesNothing_data();
     void leavingChangesNothing();
     void dragMovesTheDialog();
@@ -23,14 +22,6 @@ private slots:
     void storedButtons_data();
     void storedButtons();
 };
-
-namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-} // namespace
 
 void TestFrmSetting::selection_data()
 {
@@ -50,72 +41,53 @@ void TestFrmSetting::selection()
     QFETCH(int, ringSound);
     QFETCH(QString, folderText);
     QFETCH(QString, soundText);
-    qint16 of = qint16(openFolder), rs = qint16(ringSound);
-    QTemporaryDir dir;
-    frmSetting dialog(of, rs, dir.filePath(QStringLiteral("setup.ini")), ScreenScale());
+    frmSetting dialog(SetupValues{qint16(openFolder), qint16(ringSound)}, ScreenScale());
     QCOMPARE(dialog.cmbOF->currentText(), folderText);
     QCOMPARE(dialog.cmbRS->currentText(), soundText);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("设置"));
     QCOMPARE(dialog.size(), QSize(420, 252));
 }
 
-void TestFrmSetting::confirmWrites_data()
+void TestFrmSetting::confirmHandsOn_data()
 {
     QTest::addColumn<int>("folderIndex");
     QTest::addColumn<int>("soundIndex");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("Do Nothing, No") << 1 << 1 << QByteArray("1\r\n1\r\n");
-    QTest::newRow("Open the folder, Yes") << 0 << 0 << QByteArray("0\r\n0\r\n");
-    QTest::newRow("Do Nothing, Yes") << 1 << 0 << QByteArray("1\r\n0\r\n");
-    QTest::newRow("no selection") << -1 << 1 << QByteArray("-1\r\n1\r\n");
+    QTest::newRow("Do Nothing, No") << 1 << 1;
+    QTest::newRow("Open the folder, Yes") << 0 << 0;
+    QTest::newRow("Do Nothing, Yes") << 1 << 0;
+    QTest::newRow("no selection") << -1 << 1;
 }
 
-void TestFrmSetting::confirmWrites()
+void TestFrmSetting::confirmHandsOn()
 {
     QFETCH(int, folderIndex);
     QFETCH(int, soundIndex);
-    QFETCH(QByteArray, bytes);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("config/setup.ini"));
-    qint16 of = 0, rs = 0;
-    QPointer<frmSetting> dialog = new frmSetting(of, rs, path, ScreenScale());
+    QPointer<frmSetting> dialog = new frmSetting(SetupValues{}, ScreenScale());
+    QSignalSpy accepted(dialog.data(), &frmSetting::accepted);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     dialog->cmbOF->setCurrentIndex(folderIndex);
     dialog->cmbRS->setCurrentIndex(soundIndex);
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
-    QCOMPARE(readAll(path), bytes);
-    QCOMPARE(of, folderIndex);
-    QCOMPARE(rs, soundIndex);
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(accepted.first().first().value<SetupValues>(),
+             (SetupValues{qint16(folderIndex), qint16(soundIndex)}));
     QTRY_VERIFY(dialog.isNull());
 }
 
 void TestFrmSetting::leavingChangesNothing_data()
 {
     QTest::addColumn<QString>("control");
-    QTest::addColumn<bool>("fileExists");
-    QTest::newRow("back, file") << "cmbBack" << true;
-    QTest::newRow("close mark, file") << "Image1" << true;
-    QTest::newRow("window close, file") << "close" << true;
-    QTest::newRow("back, no file") << "cmbBack" << false;
-    QTest::newRow("close mark, no file") << "Image1" << false;
+    QTest::newRow("back") << "cmbBack";
+    QTest::newRow("close mark") << "Image1";
+    QTest::newRow("window close") << "close";
 }
 
 void TestFrmSetting::leavingChangesNothing()
 {
     QFETCH(QString, control);
-    QFETCH(bool, fileExists);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("setup.ini"));
-    // Odd but readable content must survive byte for byte.
-    const QByteArray old("1,0 \n# kept\r\n");
-    if (fileExists) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(old);
-    }
-    qint16 of = 1, rs = 0;
-    QPointer<frmSetting> dialog = new frmSetting(of, rs, path, ScreenScale());
+    QPointer<frmSetting> dialog = new frmSetting(SetupValues{1, 0}, ScreenScale());
+    QSignalSpy accepted(dialog.data(), &frmSetting::accepted);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     dialog->cmbOF->setCurrentIndex(0);
@@ -127,16 +99,12 @@ void TestFrmSetting::leavingChangesNothing()
     else
         dialog->close();
     QTRY_VERIFY(dialog.isNull());
-    QCOMPARE(readAll(path), fileExists ? old : QByteArray("<missing>"));
-    QCOMPARE(of, 1);
-    QCOMPARE(rs, 0);
+    QCOMPARE(accepted.count(), 0);
 }
 
 void TestFrmSetting::dragMovesTheDialog()
 {
-    QTemporaryDir dir;
-    qint16 of = 0, rs = 0;
-    frmSetting dialog(of, rs, dir.filePath(QStringLiteral("setup.ini")), ScreenScale());
+    frmSetting dialog(SetupValues{}, ScreenScale());
     dialog.move(100, 100);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -159,9 +127,7 @@ void TestFrmSetting::scaledLayout()
 {
     // At 12 twips per pixel every length and font size is multiplied by 0.8
     // in twips, which keeps the dialog matching its skin in pixels.
-    QTemporaryDir dir;
-    qint16 of = 0, rs = 0;
-    frmSetting dialog(of, rs, dir.filePath(QStringLiteral("setup.ini")), ScreenScale(12, 12));
+    frmSetting dialog(SetupValues{}, ScreenScale(12, 12));
     QCOMPARE(dialog.cmbOF->geometry().topLeft(), QPoint(46, 80));
     QCOMPARE(dialog.cmdOK->geometry(), QRect(64, 192, 127, 37));
     QCOMPARE(dialog.cmbBack->geometry(), QRect(208, 192, 127, 37));
@@ -180,9 +146,7 @@ void TestFrmSetting::storedButtons()
 {
     QFETCH(QString, name);
     QFETCH(QString, caption);
-    QTemporaryDir dir;
-    qint16 of = 0, rs = 0;
-    frmSetting dialog(of, rs, dir.filePath(QStringLiteral("setup.ini")), ScreenScale());
+    frmSetting dialog(SetupValues{}, ScreenScale());
     auto *button = dialog.findChild<StyledButton *>(name);
     QVERIFY(button);
     QCOMPARE(button->Style(), 5);

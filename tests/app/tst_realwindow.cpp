@@ -97,10 +97,7 @@ void TestRealWindow::dragMovesTheWindow()
 
 void TestRealWindow::dragMovesTheSettingsDialog()
 {
-    QTemporaryDir dir;
-    qint16 openFolder = 0, ringSound = 0;
-    frmSetting dialog(openFolder, ringSound, dir.filePath(QStringLiteral("setup.ini")),
-                      ScreenScale());
+    frmSetting dialog(SetupValues{}, ScreenScale());
     dialog.move(300, 200);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

@@ -3,13 +3,17 @@
 // real X server: open, play, mark, export to every format, and the ways an
 // open or an export can go wrong.
 #include "../dialogs/modalwatch.h"
+#include "session/userseams.h"
 
 #include "consolerunner.h"
 #include "desktopopener.h"
 #include "editorstate.h"
+#include "exportcontroller.h"
 #include "frmmain.h"
 #include "frmsetting.h"
-#include "mainworkflow.h"
+#include "opencontroller.h"
+#include "progresspanel.h"
+#include "ringtonesession.h"
 #include "shelllinks.h"
 #include "skinimage.h"
 #include "soundchannel.h"
@@ -214,7 +218,7 @@ void TestWorkflow::ringtoneRoad()
 {
     Program program(m_fixtures.path());
     frmMain &w = *program.window;
-    MainWorkflow &flow = w.workflow();
+    frmMain &flow = w;
     QVERIFY(program.openThroughDialog(m_song));
     QCOMPARE(flow.lblPB->text(), "100%");
     QVERIFY(flow.picPBBack->isHidden());
@@ -320,7 +324,7 @@ void TestWorkflow::badInput()
     QCOMPARE(program.prompt.shown().size(), 1);
     QVERIFY2(program.prompt.shown().first().text.contains(message),
              qPrintable(program.prompt.shown().first().text));
-    QVERIFY(w.workflow().picPBBack->isHidden());
+    QVERIFY(w.picPBBack->isHidden());
     QVERIFY(w.picOpened->isHidden());
     QVERIFY(w.imgButton[0]->isEnabled());
     QVERIFY(!QFileInfo::exists(w.workingFile()));
@@ -363,7 +367,7 @@ void TestWorkflow::badExport()
         file.close();
         connect(&killer, &QTimer::timeout, this, [&] {
             for (int pid : coderChildren())
-                if (w.workflow().exportController().isExporting() && ::kill(pid, SIGKILL) == 0)
+                if (w.session().exportController().isExporting() && ::kill(pid, SIGKILL) == 0)
                     ++killed;
         });
         killer.start(5);
@@ -379,7 +383,7 @@ void TestWorkflow::badExport()
              qPrintable(program.prompt.shown().first().text));
     QVERIFY(program.desktop.opened().isEmpty());
     QVERIFY(!program.sound.sent.contains("play sound"));
-    QVERIFY(w.workflow().picPro->isHidden());
+    QVERIFY(w.picPro->isHidden());
     QVERIFY(w.imgButton[1]->isEnabled() && w.imgCtrlButton[6]->isEnabled() && w.imgMenu[3]->isEnabled());
     if (kind == "killed") {
         QFile file(target);
@@ -403,7 +407,7 @@ void TestWorkflow::exitDuringDecode()
     bool closed = false;
     QTimer watch;
     connect(&watch, &QTimer::timeout, this, [&] {
-        if (!closed && w.workflow().openController().isDecoding() && !coderChildren().isEmpty()) {
+        if (!closed && w.session().openController().isDecoding() && !coderChildren().isEmpty()) {
             closed = true;
             w.close(); // the exit question is answered OK
         }
@@ -450,8 +454,8 @@ void TestWorkflow::dispatcherWords()
         d->reject();
     }, 1500);
     w.imgMenu_Click(0); // the menus are loaded
-    w.workflow().menuHolder()->menu(0)->close();
-    w.workflow().txtAction->setText(word);
+    w.menuHolder()->menu(0)->close();
+    w.txtAction->setText(word);
     for (const auto &m : program.prompt.shown())
         effects << (m.title == QStringLiteral("关于") ? QStringLiteral("message 关于") : "message " + m.text);
     for (const QUrl &url : program.desktop.opened())
@@ -467,7 +471,7 @@ void TestWorkflow::dispatcherWords()
     // The window stays, whatever the word; the exit word unloads the menus.
     QVERIFY(w.isVisible());
     QCOMPARE(program.ends, 0);
-    QCOMPARE(w.workflow().menuHolder() == nullptr, word == QStringLiteral("退出"));
+    QCOMPARE(w.menuHolder() == nullptr, word == QStringLiteral("退出"));
 }
 
 int main(int argc, char **argv)

@@ -6,7 +6,6 @@
 #include "randomcut.h"
 #include "selectionhandles.h"
 #include "timelinemodel.h"
-#include "userprompt.h"
 
 #include <QTest>
 
@@ -207,11 +206,10 @@ void TestSelectionHandles::sameSecondGivesZeroLength()
 void TestSelectionHandles::randomCutExample()
 {
     Fixture f(15, 218);
-    ScriptedPrompt prompt;
-    RandomCut cut(f.state, f.model, f.handles, prompt);
+    RandomCut cut(f.state, f.model, f.handles);
     QList<double> draws{0.5, 0.2};
     cut.setDraw([&draws] { return draws.takeFirst(); });
-    QVERIFY(cut.run());
+    QCOMPARE(cut.run(), RandomCut::Outcome::Chosen);
     QVERIFY(draws.isEmpty());   // one attempt
     QCOMPARE(f.model.left(Image::imgSelectTop2), 5545);
     QCOMPARE(f.model.left(Image::imgSelectBottom2), 5545);
@@ -224,7 +222,6 @@ void TestSelectionHandles::randomCutExample()
     for (int i = 0; i < TimelineModel::ImageCount; ++i)
         QVERIFY(f.model.isVisible(static_cast<Image>(i)));
     QVERIFY(!f.state.Dragging);
-    QVERIFY(prompt.shown().isEmpty());
 }
 
 void TestSelectionHandles::randomCutRetriesUntilLongEnough()
@@ -234,13 +231,12 @@ void TestSelectionHandles::randomCutRetriesUntilLongEnough()
     Fixture f(12, 100);
     f.handles.press(Image::imgSelectTop1, 20);
     f.handles.release(Image::imgSelectTop1, 20);
-    ScriptedPrompt prompt;
-    RandomCut cut(f.state, f.model, f.handles, prompt);
+    RandomCut cut(f.state, f.model, f.handles);
     // First attempt: the begin lands past the end and stops a marker before
     // it (1 s apart); the second succeeds.
     QList<double> draws{0.1, 0.9, 0.6, 0.1};
     cut.setDraw([&draws] { return draws.takeFirst(); });
-    QVERIFY(cut.run());
+    QCOMPARE(cut.run(), RandomCut::Outcome::Chosen);
     QVERIFY(draws.isEmpty());
     QCOMPARE(f.model.left(Image::imgSelectTop2), 6525);   // 6500 + 45 - 20
     QCOMPARE(f.model.left(Image::imgSelectTop1), 1025);
@@ -260,15 +256,11 @@ void TestSelectionHandles::randomCutGivesUpOnShortFiles()
 {
     QFETCH(int, T);
     Fixture f(15, T);
-    ScriptedPrompt prompt;
-    RandomCut cut(f.state, f.model, f.handles, prompt);
+    RandomCut cut(f.state, f.model, f.handles);
     int drawn = 0;
     cut.setDraw([&drawn] { return (drawn++ % 7) / 7.0; });
-    QVERIFY(!cut.run());
+    QCOMPARE(cut.run(), RandomCut::Outcome::NoneLonger);
     QCOMPARE(drawn, 2 * RandomCut::MaxAttempts);
-    QCOMPARE(prompt.shown().size(), 1);
-    QCOMPARE(prompt.shown().first().text, "未能找到长于5秒的片段");
-    QCOMPARE(prompt.shown().first().icon, UserPrompt::Icon::Warning);
     QVERIFY(f.state.SelEnd - f.state.SelBegin <= 5);
     QVERIFY(!f.state.Dragging);
 }
@@ -276,16 +268,11 @@ void TestSelectionHandles::randomCutGivesUpOnShortFiles()
 void TestSelectionHandles::randomCutNeedsPlayedFile()
 {
     Fixture f(15, 0);
-    ScriptedPrompt prompt;
-    RandomCut cut(f.state, f.model, f.handles, prompt);
+    RandomCut cut(f.state, f.model, f.handles);
     int drawn = 0;
     cut.setDraw([&drawn] { ++drawn; return 0.5; });
-    QVERIFY(!cut.run());
+    QCOMPARE(cut.run(), RandomCut::Outcome::NotPlayed);
     QCOMPARE(drawn, 0);
-    QCOMPARE(prompt.shown().size(), 1);
-    QCOMPARE(prompt.shown().first().text, "请先播放音乐");
-    QCOMPARE(prompt.shown().first().title, "警告");
-    QCOMPARE(prompt.shown().first().icon, UserPrompt::Icon::Warning);
     QVERIFY(!f.model.isVisible(Image::imgSelectTop1));
     QCOMPARE(f.model.left(Image::imgSelectTop2), 10920);
 }

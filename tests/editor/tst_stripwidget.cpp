@@ -6,7 +6,6 @@
 #include "stripwidget.h"
 #include "timelabels.h"
 #include "timelineeditor.h"
-#include "userprompt.h"
 
 #include <QFile>
 #include <QLabel>
@@ -56,7 +55,6 @@ private:
     QTemporaryDir m_dir;
     EditorState m_state;
     RecordingSound m_sound;
-    ScriptedPrompt m_prompt;
     std::unique_ptr<QWidget> m_window;
     TimelineEditor *m_editor = nullptr;
     StripWidget *m_strip = nullptr;
@@ -70,7 +68,7 @@ void TestStripWidget::init()
     m_sound = RecordingSound();
     m_window = std::make_unique<QWidget>();
     m_window->resize(1000, 565);
-    m_editor = new TimelineEditor(m_state, m_sound, m_prompt, work, 15, m_window.get());
+    m_editor = new TimelineEditor(m_state, m_sound, work, 15, m_window.get());
     m_editor->controller().setPollEnabled(false);
     m_editor->controller().setEventPump([] {});
     m_strip = new StripWidget(*m_editor, m_window.get());

@@ -8,21 +8,9 @@
 class ConsoleRunner;
 class DesktopOpener;
 class FileRequester;
-class SoundCommands;
+class PlaybackController;
 class UserPrompt;
 struct EditorState;
-
-// What the Save command changes on the main window.
-class ExportView
-{
-public:
-    virtual ~ExportView() = default;
-    // The toolbar, the transport row and the menu titles; the window's own
-    // close and minimise images stay usable.
-    virtual void setCommandsEnabled(bool enabled) = 0;
-    virtual void setExportPanelVisible(bool visible) = 0;                    // picPro
-    virtual void setExportProgress(int widthTwips, const QString &text) = 0; // imgPro, lblPro
-};
 
 // The Save command: cuts the selected stretch of the working file into a
 // ringtone in the format its name asks for, with a progress bar, then opens
@@ -38,9 +26,9 @@ class ExportController : public QObject
 public:
     static constexpr int BarFullTwips = 4215;
 
-    ExportController(ExportView &view, EditorState &state, ConsoleRunner &objDOS1,
-                     FileRequester &files, UserPrompt &prompt, SoundCommands &sound,
-                     DesktopOpener &desktop, const QString &appFolder, const QString &workFile,
+    ExportController(EditorState &state, ConsoleRunner &objDOS1, FileRequester &files,
+                     UserPrompt &prompt, PlaybackController &playback, DesktopOpener &desktop,
+                     const QString &appFolder, const QString &workFile,
                      QObject *parent = nullptr);
 
     // imgButton_Click(1).
@@ -55,6 +43,13 @@ public:
     static QString dialogTitle();
     static QString dialogFilter();
 
+signals:
+    // The toolbar, the transport row and the menu titles; the window's own
+    // close and minimise images stay usable.
+    void commandsEnabledChanged(bool enabled);
+    void exportPanelVisibleChanged(bool visible);                  // picPro
+    void exportProgressChanged(int widthTwips, const QString &text); // imgPro, lblPro
+
 private:
     void objDOS1_ReceiveOutputs(const QString &CommandOutputs);
     void objDOS1_CommandOver();
@@ -62,12 +57,11 @@ private:
     void tell(const QString &text);
     bool isProtected(const QString &target) const;
 
-    ExportView &m_view;
     EditorState &m_state;
     ConsoleRunner &m_objDOS1;
     FileRequester &m_files;
     UserPrompt &m_prompt;
-    SoundCommands &m_sound;
+    PlaybackController &m_playback;
     DesktopOpener &m_desktop;
     QString m_appFolder;
     QString m_workFile;

@@ -10,24 +10,6 @@ class FileRequester;
 class UserPrompt;
 struct EditorState;
 
-// What the Open command changes on the main window.
-class OpenView
-{
-public:
-    virtual ~OpenView() = default;
-    // The transport row's Stop: stops and closes the sound device.
-    virtual void stopPlayback() = 0;
-    virtual void setFileNameText(const QString &text) = 0;        // lblFileName
-    virtual void setDecodePanelVisible(bool visible) = 0;          // picPBBack
-    virtual void setDecodeProgress(int widthTwips, const QString &text) = 0; // imgPB, lblPB
-    virtual void setStripVisible(bool visible) = 0;                // picOpened
-    // Back to no file: selection 0, time labels "00:00:00", the pointer at the
-    // strip's start, the six handle images hidden.
-    virtual void resetTimeline() = 0;
-    // The working file now holds the opened file's audio.
-    virtual void decodeSucceeded(const QString &workFile) = 0;
-};
-
 // The Open command: asks for a media file and has the coder decode it into the
 // working file while a bar shows the progress; with a file open it first asks
 // to close it and only resets the window.
@@ -42,9 +24,9 @@ class OpenController : public QObject
 public:
     static constexpr int BarFullTwips = 5415;
 
-    OpenController(OpenView &view, EditorState &state, ConsoleRunner &objDOS,
-                   FileRequester &files, UserPrompt &prompt, const QString &appFolder,
-                   const QString &workFile, QObject *parent = nullptr);
+    OpenController(EditorState &state, ConsoleRunner &objDOS, FileRequester &files,
+                   UserPrompt &prompt, const QString &appFolder, const QString &workFile,
+                   QObject *parent = nullptr);
 
     // imgButton_Click(0).
     void open();
@@ -60,6 +42,19 @@ public:
     static QString dialogTitle();
     static QString dialogFilter();
 
+signals:
+    // The transport row's Stop is wanted: stop and close the sound device.
+    void stopPlaybackRequested();
+    void fileNameChanged(const QString &text);                // lblFileName
+    void decodePanelVisibleChanged(bool visible);             // picPBBack
+    void decodeProgressChanged(int widthTwips, const QString &text); // imgPB, lblPB
+    void stripVisibleChanged(bool visible);                   // picOpened
+    // Back to no file: selection 0, time labels "00:00:00", the pointer at
+    // the strip's start, the six handle images hidden.
+    void timelineResetRequested();
+    // The working file now holds the opened file's audio.
+    void decoded(const QString &workFile);
+
 private:
     // True when the window is free for a new file (nothing open, or the user
     // agreed to close it; then it has been reset).
@@ -69,7 +64,6 @@ private:
     void objDOS_CommandOver();
     void fail(const QString &reason);
 
-    OpenView &m_view;
     EditorState &m_state;
     ConsoleRunner &m_objDOS;
     FileRequester &m_files;

@@ -2,8 +2,7 @@
 
 // The toolbar's command table: a click on toolbar button i runs command i.
 // Index 3 has no command.
-namespace ToolbarCommand {
-enum : int {
+enum class ToolbarCommand : int {
     Open = 0,
     Save = 1,
     RandomCut = 2,
@@ -12,4 +11,3 @@ enum : int {
     Help = 6,
     Exit = 7,
 };
-}

@@ -1,4 +1,4 @@
-#include "desktopopener.h"
+#include "systemdesktopopener.h"
 
 #include <QDesktopServices>
 

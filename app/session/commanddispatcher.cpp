@@ -1,7 +1,5 @@
 #include "commanddispatcher.h"
 
-#include "toolbarcommand.h"
-
 void CommandDispatcher::dispatch(const QString &word)
 {
     // Not an else-chain: a handler may change the window, and the word is

@@ -1,4 +1,4 @@
-#include "filerequester.h"
+#include "dialogsfilerequester.h"
 
 #include "ccommondialogs.h"
 #include "dialogerror.h"

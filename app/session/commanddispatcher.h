@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolbarcommand.h"
+
 #include <QString>
 
 // What the command words of the popup menus reach on the main window.
@@ -7,9 +9,9 @@ class CommandTarget
 {
 public:
     virtual ~CommandTarget() = default;
-    virtual void runToolbarCommand(int index) = 0;
+    virtual void runToolbarCommand(ToolbarCommand command) = 0;
     virtual void showAbout() = 0;
-    // Unloads the menu holder, then closes the main window (which asks first).
+    // The exit through the menu: the window closes (and asks first).
     virtual void exitProgram() = 0;
 };
 

@@ -7,21 +7,20 @@
 #include "filerequester.h"
 #include "opencontroller.h"
 #include "paths.h"
-#include "soundcommands.h"
+#include "playbackcontroller.h"
 #include "userprompt.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
-ExportController::ExportController(ExportView &view, EditorState &state, ConsoleRunner &objDOS1,
+ExportController::ExportController(EditorState &state, ConsoleRunner &objDOS1,
                                    FileRequester &files, UserPrompt &prompt,
-                                   SoundCommands &sound, DesktopOpener &desktop,
+                                   PlaybackController &playback, DesktopOpener &desktop,
                                    const QString &appFolder, const QString &workFile,
                                    QObject *parent)
-    : QObject(parent), m_view(view), m_state(state), m_objDOS1(objDOS1), m_files(files),
-      m_prompt(prompt), m_sound(sound), m_desktop(desktop), m_appFolder(appFolder),
+    : QObject(parent), m_state(state), m_objDOS1(objDOS1), m_files(files),
+      m_prompt(prompt), m_playback(playback), m_desktop(desktop), m_appFolder(appFolder),
       m_workFile(workFile)
 {
     connect(&m_objDOS1, &ConsoleRunner::ReceiveOutputs, this,
@@ -64,9 +63,7 @@ void ExportController::save()
         return;
     }
 
-    m_sound.send(QStringLiteral("stop sound"));
-    m_sound.send(QStringLiteral("close sound"));
-    QCoreApplication::processEvents();
+    m_playback.stopAndClose();
 
     const auto command = CoderCommand::exportRingtone(m_appFolder, m_workFile, begin, length, target);
     if (!command) {
@@ -75,8 +72,8 @@ void ExportController::save()
         return;
     }
 
-    m_view.setCommandsEnabled(false);
-    m_view.setExportPanelVisible(true);
+    emit commandsEnabledChanged(false);
+    emit exportPanelVisibleChanged(true);
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Export, BarFullTwips, int(length));
     m_exporting = true;
     m_over = false;
@@ -105,10 +102,8 @@ void ExportController::save()
         m_desktop.openUrl(QUrl::fromLocalFile(FolderOf(QFileInfo(m_txtSave).absoluteFilePath())));
     if (m_state.RingSoundChoice == 0) {
         const QString chime = QDir(m_appFolder).filePath(QStringLiteral("sound.wav"));
-        if (QFileInfo(chime).isFile()) {
-            m_sound.send(QStringLiteral("open ") + ShortPath(chime) + QStringLiteral(" alias sound"));
-            m_sound.send(QStringLiteral("play sound"));
-        }
+        if (QFileInfo(chime).isFile())
+            m_playback.playChime(chime);
     }
 }
 
@@ -117,7 +112,7 @@ void ExportController::objDOS1_ReceiveOutputs(const QString &CommandOutputs)
     if (!m_exporting)
         return;
     if (const auto bar = m_progress.take(CommandOutputs))
-        m_view.setExportProgress(bar->widthTwips, bar->text);
+        emit exportProgressChanged(bar->widthTwips, bar->text);
 }
 
 void ExportController::objDOS1_CommandOver()
@@ -130,8 +125,8 @@ void ExportController::objDOS1_CommandOver()
 
 void ExportController::restore()
 {
-    m_view.setExportPanelVisible(false);
-    m_view.setCommandsEnabled(true);
+    emit exportPanelVisibleChanged(false);
+    emit commandsEnabledChanged(true);
 }
 
 void ExportController::tell(const QString &text)

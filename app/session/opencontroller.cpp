@@ -41,11 +41,10 @@ QString coderReason(const QString &output)
     return QString();
 }
 
-OpenController::OpenController(OpenView &view, EditorState &state, ConsoleRunner &objDOS,
-                               FileRequester &files, UserPrompt &prompt,
-                               const QString &appFolder, const QString &workFile,
-                               QObject *parent)
-    : QObject(parent), m_view(view), m_state(state), m_objDOS(objDOS), m_files(files),
+OpenController::OpenController(EditorState &state, ConsoleRunner &objDOS, FileRequester &files,
+                               UserPrompt &prompt, const QString &appFolder,
+                               const QString &workFile, QObject *parent)
+    : QObject(parent), m_state(state), m_objDOS(objDOS), m_files(files),
       m_prompt(prompt), m_appFolder(appFolder), m_workFile(workFile)
 {
     connect(&m_objDOS, &ConsoleRunner::ReceiveOutputs, this,
@@ -74,7 +73,7 @@ void OpenController::open()
         closeOpenFile();
         return;
     }
-    m_view.stopPlayback();
+    emit stopPlaybackRequested();
     const auto path = m_files.askOpen(dialogTitle(), dialogFilter());
     if (!path || path->isEmpty())
         return;
@@ -87,7 +86,7 @@ void OpenController::openPath(const QString &path)
         return;
     if (m_state.FileOpened && !closeOpenFile())
         return;
-    m_view.stopPlayback();
+    emit stopPlaybackRequested();
     decode(QFileInfo(path).absoluteFilePath());
 }
 
@@ -102,11 +101,11 @@ bool OpenController::closeOpenFile()
     message.buttons = UserPrompt::Buttons::OkCancel;
     if (!m_prompt.show(message))
         return false;
-    m_view.setStripVisible(false);
+    emit stripVisibleChanged(false);
     m_state.SelBegin = 0;
     m_state.SelEnd = 0;
-    m_view.resetTimeline();
-    m_view.setDecodeProgress(1, QStringLiteral("0%"));
+    emit timelineResetRequested();
+    emit decodeProgressChanged(1, QStringLiteral("0%"));
     m_state.FileOpened = 0;
     m_sourcePath.clear();
     return true;
@@ -114,14 +113,14 @@ bool OpenController::closeOpenFile()
 
 void OpenController::decode(const QString &path)
 {
-    m_view.setFileNameText(CoderProgress::shortFileName(path));
+    emit fileNameChanged(CoderProgress::shortFileName(path));
     const CoderCommand command = CoderCommand::decode(m_appFolder, m_workFile, path);
 
     // The last file's audio must not pass for this one's if the coder writes
     // nothing. (Deleting an hour of audio here would stall the window.)
     const qint64 previous = inodeOf(m_workFile);
-    m_view.setDecodeProgress(1, QStringLiteral("0%"));
-    m_view.setDecodePanelVisible(true);
+    emit decodeProgressChanged(1, QStringLiteral("0%"));
+    emit decodePanelVisibleChanged(true);
     m_state.JobKind = QStringLiteral("open file");
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
     m_decoding = true;
@@ -132,8 +131,8 @@ void OpenController::decode(const QString &path)
 
     if (!m_over) {
         // The coder never started; the runner has said so.
-        m_view.setDecodePanelVisible(false);
-        m_view.setStripVisible(false);
+        emit decodePanelVisibleChanged(false);
+        emit stripVisibleChanged(false);
         m_state.FileOpened = 0;
         return;
     }
@@ -156,8 +155,8 @@ void OpenController::decode(const QString &path)
     }
     m_sourcePath = QFileInfo(path).absoluteFilePath();
     m_state.FileOpened = -1;
-    m_view.setStripVisible(true);
-    m_view.decodeSucceeded(m_workFile);
+    emit stripVisibleChanged(true);
+    emit decoded(m_workFile);
 }
 
 void OpenController::objDOS_ReceiveOutputs(const QString &CommandOutputs)
@@ -165,7 +164,7 @@ void OpenController::objDOS_ReceiveOutputs(const QString &CommandOutputs)
     if (!m_decoding)
         return;
     if (const auto bar = m_progress.take(CommandOutputs))
-        m_view.setDecodeProgress(bar->widthTwips, bar->text);
+        emit decodeProgressChanged(bar->widthTwips, bar->text);
 }
 
 void OpenController::objDOS_CommandOver()
@@ -174,7 +173,7 @@ void OpenController::objDOS_CommandOver()
         return;
     m_over = true;
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
-    m_view.setDecodePanelVisible(false);
+    emit decodePanelVisibleChanged(false);
 }
 
 void OpenController::fail(const QString &reason)
@@ -182,8 +181,8 @@ void OpenController::fail(const QString &reason)
     // Nothing stale may be played or cut: the working file goes with the
     // failed decode.
     QFile::remove(m_workFile);
-    m_view.setDecodePanelVisible(false);
-    m_view.setStripVisible(false);
+    emit decodePanelVisibleChanged(false);
+    emit stripVisibleChanged(false);
     m_state.FileOpened = 0;
     m_sourcePath.clear();
     if (reason.isEmpty())

@@ -1,0 +1,56 @@
+#include "progresspanel.h"
+
+#include "looks.h"
+#include "skinart.h"
+
+#include <algorithm>
+
+ProgressPanel::ProgressPanel(const Design &design, const ScreenScale &scale, QWidget *parent)
+    : QLabel(parent), m_scale(scale)
+{
+    using SkinArt::Kind;
+    const auto place = [this](QWidget *control, const Spot &spot) {
+        control->setGeometry(m_scale.pixels(spot.left, spot.top, spot.width, spot.height));
+    };
+    setObjectName(QString::fromLatin1(design.name));
+    place(this, design.panel);
+    setPixmap(SkinArt::picture(QString::fromLatin1(design.art), size(), Kind::Plain));
+    setScaledContents(true);
+    if (design.whiteBack) {
+        setAutoFillBackground(true);
+        QPalette white = palette();
+        white.setColor(QPalette::Window, Qt::white);
+        setPalette(white);
+    }
+    hide();
+
+    m_bar = new QLabel(this);
+    m_bar->setObjectName(QString::fromLatin1(design.barName));
+    place(m_bar, design.bar);
+    m_bar->setPixmap(SkinArt::picture(QString::fromLatin1(design.barArt),
+                                      QSize(m_scale.pixelsX(design.barArtTwips), m_bar->height()),
+                                      Kind::Plain));
+    m_bar->setScaledContents(true);
+
+    m_text = new QLabel(QStringLiteral("0%"), this);
+    m_text->setObjectName(QString::fromLatin1(design.textName));
+    place(m_text, design.text);
+    m_text->setAlignment(Qt::AlignCenter);
+    Looks::setTextColor(m_text, Looks::TextColor);
+    QFont font = m_text->font();
+    font.setPixelSize(std::max(8, m_text->height() - 2));
+    m_text->setFont(font);
+}
+
+void ProgressPanel::setProgress(int widthTwips, const QString &text)
+{
+    m_bar->resize(m_scale.pixelsX(widthTwips), m_bar->height());
+    m_text->setText(text);
+}
+
+void ProgressPanel::setShown(bool shown)
+{
+    setVisible(shown);
+    if (shown)
+        raise();
+}

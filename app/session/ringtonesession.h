@@ -1,0 +1,125 @@
+#pragma once
+
+#include "commanddispatcher.h"
+#include "editorstate.h"
+#include "peakextractor.h"
+#include "setupfile.h"
+#include "toolbarcommand.h"
+#include "workingfolder.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class ConsoleRunner;
+class DesktopOpener;
+class ExportController;
+class FileRequester;
+class OpenController;
+class SoundCommands;
+class TimelineEditor;
+class UserPrompt;
+
+// One ringtone from open to export, with no window: the editor state, the
+// working folder, the decode and export runners, the timeline editor, the
+// Open and Save commands and the command words. The main window calls the
+// slots for what the user does and shows what the signals say; the session
+// reaches the user only through the prompt, the file requester and the
+// desktop opener it is given.
+class RingtoneSession : public QObject, private CommandTarget
+{
+    Q_OBJECT
+public:
+    // What the session is given. Every pointer is required and must outlive it.
+    struct Services {
+        UserPrompt *prompt = nullptr;      // questions and messages
+        FileRequester *files = nullptr;    // the open and save file names
+        DesktopOpener *desktop = nullptr;  // folders, help and mail links
+        SoundCommands *sound = nullptr;    // the sound device
+        QString setupPath;                 // empty: the user's configuration folder
+        QString cacheBase;                 // empty: the user's cache folder
+        QString appFolder;                 // data/coder, sound.wav, help/
+        int twipsPerPixelX = 15;           // the screen's, for the strip's geometry
+        int peakColumns = 0;               // the strip's width in pixels, for the waveform
+    };
+
+    explicit RingtoneSession(Services services, QObject *parent = nullptr);
+    ~RingtoneSession() override;
+
+    EditorState &state() { return m_state; }
+    const EditorState &state() const { return m_state; }
+    SetupValues settings() const { return {m_state.OpenFolderChoice, m_state.RingSoundChoice}; }
+    QString setupPath() const { return m_services.setupPath; }
+    QString appFolder() const { return m_services.appFolder; }
+    QString workingFile() const { return m_work.workingFile(); }
+    QString workingFolder() const { return m_work.path(); }
+
+    TimelineEditor &editor() const { return *m_editor; }
+    // The decode and the export runner.
+    ConsoleRunner &objDOS() const { return *m_objDOS; }
+    ConsoleRunner &objDOS1() const { return *m_objDOS1; }
+    OpenController &openController() const { return *m_open; }
+    ExportController &exportController() const { return *m_export; }
+    // A decode or an export is running.
+    bool isBusy() const;
+
+public slots:
+    // The toolbar's command table (Settings and Exit are the window's: it is told).
+    void runCommand(ToolbarCommand command);
+    void open();
+    // A file named on the command line or dropped on the window; ignored
+    // while a job runs.
+    void openPath(const QString &path);
+    void save();
+    void randomCut();
+    // The transport row's buttons 0 to 6.
+    void transport(int index);
+    // A command word written into txtAction.
+    void dispatchWord(const QString &word);
+    void tellAFriend();
+    void help();
+    void feedback();
+    // The settings dialog was confirmed: keeps the values and writes setup.ini.
+    void applySettings(const SetupValues &values);
+    // The confirmed exit: ends the jobs, stops and closes the sound device,
+    // removes the working folder.
+    void shutDown();
+
+signals:
+    void fileNameChanged(const QString &text);
+    void decodePanelVisibleChanged(bool visible);
+    void decodeProgressChanged(int widthTwips, const QString &text);
+    void exportPanelVisibleChanged(bool visible);
+    void exportProgressChanged(int widthTwips, const QString &text);
+    // The working file holds a new file; its waveform (empty when unreadable).
+    void fileOpened(const QList<Peak> &peaks);
+    // No file is open any more: the strip goes.
+    void fileClosed();
+    // The toolbar, the transport row and the menu titles.
+    void commandsEnabledChanged(bool enabled);
+    void settingsRequested();
+    void aboutRequested();
+    void exitRequested();
+
+private:
+    // CommandTarget
+    void runToolbarCommand(ToolbarCommand command) override { runCommand(command); }
+    void showAbout() override { emit aboutRequested(); }
+    void exitProgram() override { emit exitRequested(); }
+
+    void connectParts();
+    void warn(const QString &text);
+
+    Services m_services;
+    EditorState m_state;
+    WorkingFolder m_work;
+    ConsoleRunner *m_objDOS = nullptr;
+    ConsoleRunner *m_objDOS1 = nullptr;
+    std::unique_ptr<TimelineEditor> m_editor;
+    std::unique_ptr<OpenController> m_open;
+    std::unique_ptr<ExportController> m_export;
+    CommandDispatcher m_dispatcher{*this};
+    bool m_shutDown = false;
+};
