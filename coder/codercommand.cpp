@@ -1,5 +1,7 @@
 #include "codercommand.h"
 
+#include "outputformats.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,37 +21,14 @@ QString asPathArgument(const QString &path)
 
 } // namespace
 
-std::optional<CoderCommand::Format> CoderCommand::formatOf(const QString &target)
+std::optional<QString> CoderCommand::exportOptionsFor(const QString &target)
 {
     const QString tail = target.right(3).toLower();
-    if (tail == u"mp3")
-        return Format::Mp3;
-    if (tail == u"wma")
-        return Format::Wma;
-    if (tail == u"wav")
-        return Format::Wav;
-    if (tail == u"amr")
-        return Format::Amr;
-    if (tail == u"m4r")
-        return Format::M4r;
-    return std::nullopt;
-}
-
-QString CoderCommand::optionsOf(Format format)
-{
-    switch (format) {
-    case Format::Mp3:
-        return QStringLiteral(" -y -ab 128k -ar 44100 -ac 1 ");
-    case Format::Wma:
-        return QStringLiteral(" -y -acodec wmav1 ");
-    case Format::Wav:
-        return QStringLiteral(" -y ");
-    case Format::Amr:
-        return QStringLiteral(" -y -ar 8000 -ab 7.4k -ac 1 ");
-    case Format::M4r:
-        return QStringLiteral(" -y -acodec aac -ab 128k -ar 44100 -ac 2 ");
+    for (const OutputFormatRow &row : OutputFormats) {
+        if (row.exportOptions && tail == QLatin1String(row.extension))
+            return QString::fromLatin1(row.exportOptions);
     }
-    return {};
+    return std::nullopt;
 }
 
 CoderCommand CoderCommand::decode(const QString &appFolder, const QString &workFile,
@@ -69,10 +48,10 @@ std::optional<CoderCommand> CoderCommand::exportRingtone(const QString &appFolde
                                                          const QString &workFile, qint64 begin,
                                                          qint64 length, const QString &target)
 {
-    const std::optional<Format> format = formatOf(target);
-    if (!format)
+    const std::optional<QString> found = exportOptionsFor(target);
+    if (!found)
         return std::nullopt;
-    const QString options = optionsOf(*format);
+    const QString &options = *found;
     CoderCommand command;
     command.program = programIn(appFolder);
     command.arguments = {QStringLiteral("-i"), workFile,

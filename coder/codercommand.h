@@ -14,12 +14,10 @@ struct CoderCommand {
     QString commandLine; // display text only; never parsed to run the job
     QString output;      // the file the job writes
 
-    enum class Format { Mp3, Wma, Wav, Amr, M4r };
-
-    // The target format from the last three characters of its name, any case.
-    static std::optional<Format> formatOf(const QString &target);
-    // The option text placed between the stretch and the target, with its blanks.
-    static QString optionsOf(Format format);
+    // The export's option text for a target, chosen by the last three
+    // characters of its name in any case; nothing for a format the export
+    // does not offer.
+    static std::optional<QString> exportOptionsFor(const QString &target);
 
     // Decodes source into the working file.
     static CoderCommand decode(const QString &appFolder, const QString &workFile,

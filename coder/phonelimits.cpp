@@ -1,12 +1,12 @@
 #include "phonelimits.h"
 
-bool PhoneLimits::asksToShorten(CoderCommand::Format format, qint64 lengthSeconds)
+bool PhoneLimits::asksToShorten(const QString &target, qint64 lengthSeconds)
 {
-    return format == CoderCommand::Format::M4r && lengthSeconds > IphoneSeconds;
+    return target.right(3).compare(QLatin1String("m4r"), Qt::CaseInsensitive) == 0 &&
+           lengthSeconds > IphoneSeconds;
 }
 
-qint64 PhoneLimits::exportedLength(CoderCommand::Format format, qint64 lengthSeconds,
-                                   bool keepFirst)
+qint64 PhoneLimits::exportedLength(const QString &target, qint64 lengthSeconds, bool keepFirst)
 {
-    return keepFirst && asksToShorten(format, lengthSeconds) ? IphoneSeconds : lengthSeconds;
+    return keepFirst && asksToShorten(target, lengthSeconds) ? IphoneSeconds : lengthSeconds;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "codercommand.h"
-
+#include <QString>
 #include <QtGlobal>
 
 // What phones make of a ringtone's length. An iPhone plays at most 40 s of
@@ -11,7 +10,9 @@ class PhoneLimits
 public:
     static constexpr qint64 IphoneSeconds = 40;
 
-    static bool asksToShorten(CoderCommand::Format format, qint64 lengthSeconds);
+    // The target's format is read as the export reads it: its last three
+    // characters, in any case.
+    static bool asksToShorten(const QString &target, qint64 lengthSeconds);
     // The length to export once the user has answered; keepFirst is the Yes.
-    static qint64 exportedLength(CoderCommand::Format format, qint64 lengthSeconds, bool keepFirst);
+    static qint64 exportedLength(const QString &target, qint64 lengthSeconds, bool keepFirst);
 };

@@ -204,7 +204,7 @@ QImage iconShadow(const QPixmap &pixmap, int size)
     return shadow;
 }
 
-void drawIcon(QPainter &p, const ButtonPaintInput &in, int style, VisualState state)
+void drawIcon(QPainter &p, const ButtonPaintInput &in, ButtonStyle style, VisualState state)
 {
     if (in.icon.isNull() || !in.iconVisible || in.iconSize <= 0)
         return;
@@ -213,7 +213,7 @@ void drawIcon(QPainter &p, const ButtonPaintInput &in, int style, VisualState st
     const QPixmap pixmap = in.icon.pixmap(QSize(s, s));
     if (state == VisualState::Pressed) {
         at += QPoint(1, 1);
-    } else if (state == VisualState::Hot && style == int(ButtonStyle::Light)) {
+    } else if (state == VisualState::Hot && style == ButtonStyle::Light) {
         p.drawImage(at, iconShadow(pixmap, s));
         at -= QPoint(2, 2);
     }
@@ -267,7 +267,7 @@ ButtonPaintResult paintButton(QPainter &p, const ButtonPaintInput &in)
     ButtonPaintResult result;
 
     FillBox(p, 0, 0, w, h, c.background);
-    if (in.designMode && in.style != int(ButtonStyle::Rounded))
+    if (in.designMode && in.style != ButtonStyle::Rounded)
         c.state = VisualState::Hot;
     if (in.buttonType == 1 && in.value)
         c.state = VisualState::Pressed;
@@ -278,39 +278,39 @@ ButtonPaintResult paintButton(QPainter &p, const ButtonPaintInput &in)
 
     p.save();
     switch (in.style) {
-    case 0:
+    case ButtonStyle::Classic:
         drawClassicBody(c);
         break;
-    case 1:
+    case ButtonStyle::Thin:
         drawThinBody(c);
         break;
-    case 2:
+    case ButtonStyle::Flat:
         drawFlatBody(c);
         break;
-    case 3:
+    case ButtonStyle::Etched:
         drawEtchedBody(c);
         break;
-    case 4:
+    case ButtonStyle::Light:
         drawLightBody(c);
         break;
-    case 5:
+    case ButtonStyle::Rounded:
         drawRoundedBody(c);
         break;
-    case 6:
+    case ButtonStyle::Themed:
         c.setBackground(systemFace);
         if (!DrawThemedButton(p, in.theme, in.themeWidget, in.size, themeStateOf(c), in.palette))
             result.themeFailed = true;
         break;
-    case 7:
+    case ButtonStyle::RoundedTone:
         drawRoundedToneBody(c);
         break;
-    case 8:
+    case ButtonStyle::Bevelled:
         drawBevelledBody(c);
         break;
-    case 9:
+    case ButtonStyle::Glossy:
         drawGlossyBody(c);
         break;
-    case 10:
+    case ButtonStyle::Picture:
         drawPictureBody(c);
         break;
     default:
@@ -368,31 +368,31 @@ QRegion cornerCutRegion(int w, int h, int cut)
 
 } // namespace
 
-QRegion buttonRegion(int style, QSize size)
+QRegion buttonRegion(ButtonStyle style, QSize size)
 {
     const int w = size.width(), h = size.height();
     switch (style) {
-    case 5:
-    case 7:
+    case ButtonStyle::Rounded:
+    case ButtonStyle::RoundedTone:
         return cornerCutRegion(w, h, 1);
-    case 8:
-    case 9:
+    case ButtonStyle::Bevelled:
+    case ButtonStyle::Glossy:
         return cornerCutRegion(w, h, 2);
-    case 10:
+    case ButtonStyle::Picture:
         return roundedRegion(w + 1, h + 1, 9) & QRegion(0, 0, w, h);
     default:
         return QRegion(0, 0, w, h);
     }
 }
 
-int iconMargin(int style)
+int iconMargin(ButtonStyle style)
 {
     switch (style) {
-    case 5:
-    case 7:
+    case ButtonStyle::Rounded:
+    case ButtonStyle::RoundedTone:
         return 5;
-    case 9:
-    case 10:
+    case ButtonStyle::Glossy:
+    case ButtonStyle::Picture:
         return 7;
     default:
         return 4;

@@ -47,8 +47,8 @@ constexpr int SingleLine = 32;
 // build it by hand and paint into an image.
 struct ButtonPaintInput {
     QSize size;
-    int style = 0;
-    int nonThemeStyle = 0;
+    ButtonStyle style = ButtonStyle::Classic;
+    ButtonStyle nonThemeStyle = ButtonStyle::Classic;
     VisualState state = VisualState::Normal;
     bool hasFocus = false;
     bool showFocus = false;
@@ -89,10 +89,10 @@ struct ButtonPaintResult {
 ButtonPaintResult paintButton(QPainter &p, const ButtonPaintInput &in);
 
 // The window shape of a style for an inner size of w by h pixels.
-QRegion buttonRegion(int style, QSize size);
+QRegion buttonRegion(ButtonStyle style, QSize size);
 
 // Distance of an edge-aligned icon from the control's edge.
-int iconMargin(int style);
+int iconMargin(ButtonStyle style);
 // Top-left corner of the icon before the Pressed offset.
 QPoint iconPosition(int iconAlign, int iconSize, QSize size, int margin);
 

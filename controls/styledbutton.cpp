@@ -82,7 +82,7 @@ void StyledButton::changed(const QString &name, bool relayout)
 
 void StyledButton::setStyle(int style)
 {
-    m_Style = style;
+    m_Style = ButtonStyle(style);
     changed(QStringLiteral("Style"), true);
 }
 
@@ -126,7 +126,7 @@ void StyledButton::setCaptionAlign(int align)
 
 void StyledButton::setNonThemeStyle(int style)
 {
-    m_NonThemeStyle = style;
+    m_NonThemeStyle = ButtonStyle(style);
     changed(QStringLiteral("NonThemeStyle"), true);
 }
 

@@ -19,7 +19,11 @@ class ButtonPropertyBag;
 //
 // Property names follow the control's stored vocabulary: a reader carries the
 // property's name (Style(), Caption()), a writer is set<Name>(). Every writer
-// reports the change through propertyChanged() under the stored name.
+// reports the change through propertyChanged() under the property's name,
+// except ToolTip ("ToolTipText"), ToolTipTitle ("TooltipTitle") and
+// ToolTipIcon ("TooltipIcon"). The stored form's keys are spelled their own
+// way again in places (buttonpropertybag.h). Styles are whole numbers to the
+// outside, as stored, and ButtonStyle values inside.
 //
 // Drawing is done by paintButton() (buttonpaint.h); this class holds the
 // state and turns Qt's events into state changes.
@@ -40,7 +44,7 @@ public:
     // Opens a link (web address, mail link, file) with the desktop's handler.
     bool OpenLink(const QString &sLink);
 
-    int Style() const { return m_Style; }
+    int Style() const { return int(m_Style); }
     void setStyle(int style);
     QString Caption() const { return m_Caption; }
     void setCaption(const QString &caption);
@@ -55,7 +59,7 @@ public:
     void setIconSize(qint16 size);
     int CaptionAlign() const { return m_CaptionAlign; }
     void setCaptionAlign(int align);
-    int NonThemeStyle() const { return m_NonThemeStyle; }
+    int NonThemeStyle() const { return int(m_NonThemeStyle); }
     void setNonThemeStyle(int style);
     bool Enabled() const;
     void setEnabled(bool enabled);
@@ -151,14 +155,14 @@ private:
     void showTooltip(const QPoint &globalPos);
     ButtonPaintInput paintInput() const;
 
-    int m_Style = 0;
+    ButtonStyle m_Style = ButtonStyle::Classic;
     QString m_Caption;
     QIcon m_Icon;
     QString m_iconSource;
     int m_IconAlign = 0;
     qint16 m_IconSize = 16;
     int m_CaptionAlign = 0;
-    int m_NonThemeStyle = 0;
+    ButtonStyle m_NonThemeStyle = ButtonStyle::Classic;
     bool m_Enabled = true;
     bool m_IconVisible = true;
     bool m_ShowFocus = false;

@@ -38,7 +38,7 @@ ButtonPaintInput sample(int style, VisualState state, bool focus)
 {
     ButtonPaintInput in;
     in.size = QSize(127, 37);
-    in.style = style;
+    in.style = ButtonStyle(style);
     in.state = state;
     in.enabled = state != VisualState::Disabled;
     in.hasFocus = focus;
@@ -98,7 +98,7 @@ void writeSheet(const QString &path)
             // Show the window shape as the screen will.
             p.save();
             p.translate(left + s * cellW, top + row * cellH);
-            p.setClipRegion(buttonRegion(style, in.size));
+            p.setClipRegion(buttonRegion(ButtonStyle(style), in.size));
             p.drawImage(0, 0, cell);
             p.restore();
         }

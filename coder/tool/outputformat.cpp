@@ -1,25 +1,9 @@
 #include "outputformat.h"
 
+#include "outputformats.h"
+
 #include <algorithm>
-#include <array>
 
-namespace
-{
-
-const std::array<OutputFormat, 8> formats = {{
-    {"mp3", "mp3", "libmp3lame", 128000, 0, 0, 2, false, false},
-    {"wma", "asf", "wmav1", 128000, 0, 0, 2, false, false},
-    {"wav", "wav", "pcm_s16le", 0, 0, 0, 8, false, false},
-    // AMR-NB knows one rate and one channel; 12.2 kbit/s unless -ab says less.
-    {"amr", "", "libopencore_amrnb", 12200, 8000, 1, 1, true, false},
-    // iPhone ringtones: AAC in an MP4 container at CD rate, stereo.
-    {"m4r", "ipod", "aac", 128000, 44100, 2, 2, false, false},
-    {"m4a", "ipod", "aac", 128000, 44100, 2, 2, false, false},
-    {"ogg", "ogg", "libvorbis", 0, 0, 0, 2, false, true},
-    {"flac", "flac", "flac", 0, 0, 0, 8, false, false},
-}};
-
-} // namespace
 
 std::string extensionOf(const std::string &path)
 {
@@ -37,9 +21,11 @@ std::optional<OutputFormat> outputFormatFor(const std::string &path)
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) {
         return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     });
-    for (const OutputFormat &format : formats) {
-        if (format.extension == ext)
-            return format;
+    for (const OutputFormatRow &row : OutputFormats) {
+        if (ext == row.extension)
+            return OutputFormat{row.extension, row.container,  row.codec,
+                                row.bitRate,   row.sampleRate, row.channels,
+                                row.maxChannels, row.amrNb,    row.quality};
     }
     return std::nullopt;
 }

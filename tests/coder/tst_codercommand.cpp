@@ -118,7 +118,7 @@ void TestCoderCommand::unknownFormatHasNoCommand()
 {
     QFETCH(QString, target);
     QVERIFY(!CoderCommand::exportRingtone("/opt/kes", "/run/w/open.wav", 0, 10, target));
-    QVERIFY(!CoderCommand::formatOf(target));
+    QVERIFY(!CoderCommand::exportOptionsFor(target));
 }
 
 void TestCoderCommand::splitCommandLine_data()
@@ -238,6 +238,7 @@ void TestCoderCommand::iphoneLimit_data()
     QTest::newRow("m4r of exactly 40 s") << "a.m4r" << qint64(40) << false << qint64(40) << qint64(40);
     QTest::newRow("m4r under 40 s") << "a.m4r" << qint64(12) << false << qint64(12) << qint64(12);
     QTest::newRow("mp3 of 60 s") << "a.mp3" << qint64(60) << false << qint64(60) << qint64(60);
+    QTest::newRow("m4a of 60 s") << "a.m4a" << qint64(60) << false << qint64(60) << qint64(60);
 }
 
 void TestCoderCommand::iphoneLimit()
@@ -248,11 +249,9 @@ void TestCoderCommand::iphoneLimit()
     QFETCH(qint64, afterYes);
     QFETCH(qint64, afterNo);
 
-    const auto format = CoderCommand::formatOf(target);
-    QVERIFY(format);
-    QCOMPARE(PhoneLimits::asksToShorten(*format, length), asks);
-    QCOMPARE(PhoneLimits::exportedLength(*format, length, true), afterYes);
-    QCOMPARE(PhoneLimits::exportedLength(*format, length, false), afterNo);
+    QCOMPARE(PhoneLimits::asksToShorten(target, length), asks);
+    QCOMPARE(PhoneLimits::exportedLength(target, length, true), afterYes);
+    QCOMPARE(PhoneLimits::exportedLength(target, length, false), afterNo);
 }
 
 QTEST_GUILESS_MAIN(TestCoderCommand)

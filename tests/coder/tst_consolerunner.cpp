@@ -164,7 +164,6 @@ void TestConsoleRunner::chunksOfAtMostOneKilobyte()
 void TestConsoleRunner::mergedChannelsKeepOrder()
 {
     ConsoleRunner runner;
-    QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     Recorder rec(runner);
     bool overAfterLastChunk = false;
     connect(&runner, &ConsoleRunner::CommandOver,
@@ -180,7 +179,6 @@ void TestConsoleRunner::mergedChannelsKeepOrder()
 void TestConsoleRunner::lastOutputBeforeExitIsDelivered()
 {
     ConsoleRunner runner;
-    QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     // Output written right before exiting, after a quiet spell in which the
     // pipe was found empty, must not be lost.
     runner.setCommand(emitterCommand({"out:10:a", "sleep:200", "out:2500:b", "text:END"}));
@@ -213,7 +211,6 @@ void TestConsoleRunner::exitOutcome()
     QFETCH(bool, succeeded);
 
     ConsoleRunner runner;
-    QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     QSignalSpy over(&runner, &ConsoleRunner::CommandOver);
     runner.setCommand({program, steps, program, {}});
     runner.ExecuteCommand();
@@ -305,7 +302,6 @@ void TestConsoleRunner::commandLineTextIsSplitWithoutShell()
 void TestConsoleRunner::timersFireDuringJob()
 {
     ConsoleRunner runner;
-    QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     int ticks = 0;
     QTimer timer;
     timer.setInterval(20);
@@ -370,7 +366,6 @@ void TestConsoleRunner::cancelEndsJob()
 {
     QFETCH(QStringList, steps);
     ConsoleRunner runner;
-    QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     QSignalSpy over(&runner, &ConsoleRunner::CommandOver);
     qint64 pid = -1;
     connect(&runner, &ConsoleRunner::ReceiveOutputs, [&](const QString &) {
@@ -395,7 +390,6 @@ void TestConsoleRunner::grandchildDoesNotHoldJob()
     // The job ends when our own child has exited and what it left in the pipe
     // is read, even though a grandchild still holds the pipe open.
     ConsoleRunner runner;
-    QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     QSignalSpy over(&runner, &ConsoleRunner::CommandOver);
     runner.setCommand(emitterCommand({"grandchild:8000", "text:child done"}));
     QElapsedTimer clock;
@@ -488,7 +482,6 @@ void TestConsoleRunner::realCoderDecodes()
                               QStringLiteral("/..");
     const QString work = dir.filePath(QStringLiteral("open.wav"));
     ConsoleRunner runner;
-    QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     runner.setCommand(CoderCommand::decode(appFolder, work, source));
     const QString output = runner.ExecuteCommand();
     QVERIFY2(runner.succeeded(), qPrintable(output));

@@ -26,7 +26,7 @@ ButtonPaintInput rounded(VisualState state, bool focus = false)
 {
     ButtonPaintInput in;
     in.size = QSize(76, 24);
-    in.style = 5;
+    in.style = ButtonStyle::Rounded;
     in.state = state;
     in.hasFocus = focus;
     in.palette = classicPalette();
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(rowIs(image, 1, 3, 71, QColor(252, 252, 251)));
         QVERIFY(rowIs(image, 2, 2, 72, QColor(249, 249, 248)));
         QCOMPARE(at(image, 10, 22), QColor(221, 217, 208)); // 2/3 of the way down
-        const QRegion shape = buttonRegion(5, QSize(76, 24));
+        const QRegion shape = buttonRegion(ButtonStyle::Rounded, QSize(76, 24));
         QVERIFY(!shape.contains(QPoint(0, 0)));
         QVERIFY(!shape.contains(QPoint(75, 23)));
         QVERIFY(shape.contains(QPoint(1, 0)));
@@ -314,7 +314,7 @@ private slots:
         QFETCH(bool, disabledDiffers);
         ButtonPaintInput in = rounded(VisualState::Normal);
         in.size = QSize(90, 30);
-        in.style = style;
+        in.style = ButtonStyle(style);
         in.theme = QApplication::style();
         QImage looks[5];
         for (int s = 1; s <= 4; ++s) {
@@ -335,7 +335,7 @@ private slots:
     {
         for (int style : {0, 1}) {
             ButtonPaintInput in = rounded(VisualState::Normal);
-            in.style = style;
+            in.style = ButtonStyle(style);
             in.useCustomColors = true;
             in.backColor = QColor(200, 200, 200);
             in.highlightColor = QColor(250, 220, 120);
@@ -352,7 +352,7 @@ private slots:
         for (int style = 0; style <= 11; ++style) {
             ButtonPaintInput in = rounded(VisualState::Hot);
             in.size = QSize(120, 40);
-            in.style = style;
+            in.style = ButtonStyle(style);
             in.enabled = false;
             in.caption = QStringLiteral("MMMM");
             in.captionFormat = 37;
@@ -376,7 +376,7 @@ private slots:
     void pictureStyleFocusedLooksHot()
     {
         ButtonPaintInput in = rounded(VisualState::Normal, true);
-        in.style = 10;
+        in.style = ButtonStyle::Picture;
         in.size = QSize(100, 34);
         const QImage focused = paint(in);
         in.enabled = false;
@@ -399,7 +399,7 @@ private slots:
             QCOMPARE(at(normal, 6 + i, 0), QColor(top[i], top[i], top[i]));
         in.state = VisualState::Pressed;
         QCOMPARE(at(paint(in), 50, 18), QColor(106, 155, 204));
-        const QRegion shape = buttonRegion(10, in.size);
+        const QRegion shape = buttonRegion(ButtonStyle::Picture, in.size);
         QVERIFY(!shape.contains(QPoint(0, 0)));
         QVERIFY(!shape.contains(QPoint(5, 0)));
         QVERIFY(shape.contains(QPoint(6, 0)));
@@ -409,7 +409,7 @@ private slots:
     void outOfRangeStyleDrawsCaptionAndIconOnly()
     {
         ButtonPaintInput in = rounded(VisualState::Pressed);
-        in.style = 11;
+        in.style = ButtonStyle(11);
         in.background = QColor(10, 20, 30);
         const QImage bare = paint(in);
         QCOMPARE(bare.pixelColor(0, 0), QColor(10, 20, 30));
@@ -444,7 +444,7 @@ private slots:
         QFETCH(int, align);
         QFETCH(int, style);
         QFETCH(QPoint, expected);
-        QCOMPARE(iconPosition(align, 16, QSize(76, 24), iconMargin(style)), expected);
+        QCOMPARE(iconPosition(align, 16, QSize(76, 24), iconMargin(ButtonStyle(style))), expected);
     }
 
     void iconHalvesRoundToEven()
@@ -459,7 +459,7 @@ private slots:
         in.icon = QIcon(solidIcon(32, Qt::red));
         in.iconSize = 32;
         in.iconAlign = 1;
-        QCOMPARE(iconPosition(1, 32, in.size, iconMargin(5)), QPoint(5, -4));
+        QCOMPARE(iconPosition(1, 32, in.size, iconMargin(ButtonStyle::Rounded)), QPoint(5, -4));
         const QImage normal = paint(in);
         QCOMPARE(at(normal, 5, 2), QColor(Qt::red));
         QCOMPARE(at(normal, 36, 20), QColor(Qt::red));
@@ -474,7 +474,7 @@ private slots:
     void lightStyleShadow()
     {
         ButtonPaintInput in = rounded(VisualState::Hot);
-        in.style = 4;
+        in.style = ButtonStyle::Light;
         in.icon = QIcon(solidIcon(16, Qt::red));
         in.iconAlign = 0; // (30, 4)
         const QImage hot = paint(in);
@@ -491,7 +491,7 @@ private slots:
     void stateOverrides()
     {
         ButtonPaintInput in = rounded(VisualState::Hot);
-        in.style = 0;
+        in.style = ButtonStyle::Classic;
         in.buttonType = 1;
         in.value = true;
         ButtonPaintResult r;
@@ -504,7 +504,7 @@ private slots:
         in.designMode = true;
         paint(in, &r);
         QCOMPARE(r.state, VisualState::Hot);
-        in.style = 5;
+        in.style = ButtonStyle::Rounded;
         paint(in, &r);
         QCOMPARE(r.state, VisualState::Normal);
     }
@@ -512,8 +512,8 @@ private slots:
     void themedStyleFailsOver()
     {
         ButtonPaintInput in = rounded(VisualState::Normal);
-        in.style = 6;
-        in.nonThemeStyle = 0;
+        in.style = ButtonStyle::Themed;
+        in.nonThemeStyle = ButtonStyle::Classic;
         in.caption = QStringLiteral("x");
         in.theme = nullptr;
         ButtonPaintResult r;

@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(StyledButton::Version(), QStringLiteral("3.0"));
     }
 
-    void writersReportTheStoredName_data()
+    void writersReportTheirName_data()
     {
         QTest::addColumn<QString>("reported");
         QTest::addColumn<std::function<void(StyledButton &)>>("write");
@@ -78,7 +78,7 @@ private slots:
         QTest::newRow("Font") << "Font" << F([](StyledButton &b) { b.setFont(QFont("Tahoma")); });
         QTest::newRow("Value") << "Value" << F([](StyledButton &b) { b.setValue(true); });
     }
-    void writersReportTheStoredName()
+    void writersReportTheirName()
     {
         QFETCH(QString, reported);
         QFETCH(std::function<void(StyledButton &)>, write);
