@@ -13,9 +13,10 @@
 #include <sys/stat.h>
 
 namespace {
-// A WAV file's header alone is 44 bytes; a working file no longer than that
-// holds no sound to play or cut.
-constexpr qint64 WavHeaderBytes = 44;
+// The coder's working file starts with a 44-byte WAV header and 36 bytes kept
+// for the sizes of the 64-bit form; a working file no longer than that holds
+// no sound to play or cut.
+constexpr qint64 WavHeaderBytes = 44 + 36;
 
 // The file's identity on disk; -1 when there is none. The coder writes a new
 // file and renames it into place, so a fresh working file has a new one.

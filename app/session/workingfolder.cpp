@@ -2,17 +2,53 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+namespace {
+const QString Pattern = QStringLiteral("work-XXXXXX");
+const QString Match = QStringLiteral("work-*");
+const QString LockName = QStringLiteral("instance.lock");
+
+// A lock that only a dead process loses: by default a lock untouched for 30 s
+// is also stale, and where the file system keeps no flock (NFS homes) nothing
+// else would then keep a running instance's folder from the sweep.
+std::unique_ptr<QLockFile> lockFor(const QString &folder)
+{
+    auto lock = std::make_unique<QLockFile>(folder + u'/' + LockName);
+    lock->setStaleLockTime(0);
+    return lock;
+}
+} // namespace
 
 WorkingFolder::WorkingFolder(const QString &base)
 {
     const QString parent =
         base.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation) : base;
     QDir().mkpath(parent);
-    // QTemporaryDir creates the folder with mode 0700 and a random name.
-    m_dir = std::make_unique<QTemporaryDir>(parent + QStringLiteral("/work-XXXXXX"));
-    m_dir->setAutoRemove(false);
+    sweep(parent);
+    // Another instance's sweep may take a folder between its making and its
+    // lock (it has no lock yet, so it looks abandoned): then it is being
+    // removed, and a new one is made.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        // QTemporaryDir creates the folder with mode 0700 and a random name.
+        auto dir = std::make_unique<QTemporaryDir>(parent + u'/' + Pattern);
+        dir->setAutoRemove(false);
+        if (!dir->isValid())
+            return;
+        auto lock = lockFor(dir->path());
+        const bool locked = lock->tryLock(0);
+        if (!locked && lock->error() == QLockFile::LockFailedError)
+            continue;
+        // A file system that cannot hold the lock still gets a working folder;
+        // it is only not swept after a crash.
+        m_dir = std::move(dir);
+        if (locked)
+            m_lock = std::move(lock);
+        return;
+    }
 }
 
 WorkingFolder::~WorkingFolder() = default;
@@ -37,5 +73,38 @@ void WorkingFolder::remove()
     if (!isValid())
         return;
     QFile::remove(workingFile());
+    if (m_lock)
+        m_lock->unlock();
     m_dir->remove();
+}
+
+int WorkingFolder::sweep(const QString &parent)
+{
+    int removed = 0;
+    const QFileInfoList entries = QDir(parent).entryInfoList(
+        {Match}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        // Never follow a link out of the cache.
+        if (entry.isSymLink())
+            continue;
+        const QString folder = entry.absoluteFilePath();
+        auto lock = lockFor(folder);
+        if (!lock->tryLock(0))
+            continue; // a running instance, or a folder this user cannot lock
+        // Holding the lock, clear everything else, then let the lock go with
+        // the folder.
+        QDir contents(folder);
+        for (const QFileInfo &item :
+             contents.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
+            if (item.fileName() == LockName)
+                continue;
+            if (item.isDir() && !item.isSymLink())
+                QDir(item.absoluteFilePath()).removeRecursively();
+            else
+                QFile::remove(item.absoluteFilePath());
+        }
+        lock->unlock();
+        removed += QDir().rmdir(folder) ? 1 : 0;
+    }
+    return removed;
 }

@@ -7,7 +7,9 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace
@@ -85,6 +87,26 @@ std::string titleFor(const std::string &target)
     return isUtf8(name) ? name : std::string();
 }
 
+const char *EncoderSink::wavSizeForm(const CoderOptions &options) const
+{
+    // Tests see the 64-bit form on a short file through this.
+    if (const char *forced = std::getenv("KESMARIN_CODER_RF64"); forced && std::strcmp(forced, "always") == 0)
+        return "always";
+    // Past 4 GB (about 6.7 hours of CD-rate stereo) a WAV's 32-bit sizes
+    // overflow and readers stop at 4 GB; RF64 carries 64-bit sizes in a
+    // "ds64" chunk at the front. Room for it is kept (a JUNK chunk, turned
+    // into "ds64" at the end only when the file did pass 4 GB) whenever the
+    // output may grow that far: a decode, or a long cut. A shorter cut keeps
+    // the plain 44-byte header.
+    if (options.length) {
+        const double bytes = *options.length * m_encoder->sample_rate * m_encoder->ch_layout.nb_channels *
+                             av_get_bytes_per_sample(m_encoder->sample_fmt);
+        if (bytes < double(std::numeric_limits<std::uint32_t>::max() - (1u << 20)))
+            return "never";
+    }
+    return "auto";
+}
+
 EncoderSink::EncoderSink(const std::string &file, const std::string &target,
                          const OutputFormat &format, const CoderOptions &options, int sourceRate,
                          const AVChannelLayout &sourceLayout, int (*interrupted)(void *))
@@ -131,7 +153,11 @@ void EncoderSink::open(const std::string &file, const OutputFormat &format,
                      nullptr);
     if (ret < 0)
         fail("cannot write", ret);
-    ret = avformat_write_header(m_muxer, nullptr);
+    AVDictionary *muxerOptions = nullptr;
+    if (format.container == "wav")
+        av_dict_set(&muxerOptions, "rf64", wavSizeForm(options), 0);
+    ret = avformat_write_header(m_muxer, &muxerOptions);
+    av_dict_free(&muxerOptions);
     if (ret < 0)
         fail("cannot write the header", ret);
 }

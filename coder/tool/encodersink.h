@@ -46,6 +46,8 @@ private:
                    const AVChannelLayout &sourceLayout);
     void drain();
     [[noreturn]] void fail(const std::string &what, int code) const;
+    // The wav muxer's "rf64" option for this output.
+    const char *wavSizeForm(const CoderOptions &options) const;
 
     std::string m_target;
     AVFormatContext *m_muxer = nullptr;

@@ -30,9 +30,12 @@ struct WavHeader
 {
     WavFormat format;
     qint64 dataOffset = 0;
-    // The "data" size as written: writers that cannot seek back leave 0 or
-    // 0xFFFFFFFF, and files get cut short, so it may claim more than there is.
-    quint32 declaredDataSize = 0;
+    // True for RF64, the 64-bit form a writer switches to past 4 GB.
+    bool rf64 = false;
+    // The "data" size as written (for RF64, the one its "ds64" chunk holds):
+    // writers that cannot seek back leave 0 or 0xFFFFFFFF, and files get cut
+    // short, so it may claim more than there is.
+    qint64 declaredDataSize = 0;
     // Bytes from the data offset to the end of the file.
     qint64 dataToEnd = 0;
 
@@ -43,6 +46,8 @@ struct WavHeader
 // Walks the RIFF chunks of a WAV file opened for reading, from its start, to
 // the first "data" chunk and the "fmt " chunk before it. accept is asked about
 // every "fmt " chunk met, so a file is refused at the first format its reader
-// cannot take. Nothing for a file that is not RIFF/WAVE, has a malformed
-// "fmt " chunk or none before "data", or has no "data" chunk.
+// cannot take. Nothing for a file that is not RIFF/WAVE or RF64/WAVE, has a
+// malformed "fmt " chunk or none before "data", or has no "data" chunk; nor
+// for an RF64 file whose first chunk is not a whole "ds64" chunk, since only
+// that chunk knows how long the data is.
 std::optional<WavHeader> readWavHeader(QIODevice &file, bool (*accept)(const WavFormat &));

@@ -5,7 +5,7 @@
 //   pid         write "pid:<own pid>;" to standard output
 //   sleep:MS    sleep MS milliseconds
 //   exit:CODE   exit with CODE
-//   crash       die by SIGSEGV
+//   crash       die by SIGABRT (a signal AddressSanitizer leaves to the default action)
 //   ignoreterm  ignore SIGTERM from here on
 //   grandchild:MS  fork a child that keeps the output pipe, writes
 //                  "grandchild:<pid>;" and sleeps MS before writing "late"
@@ -53,7 +53,7 @@ int main(int argc, char **argv)
         } else if (name == "exit") {
             return std::atoi(value.c_str());
         } else if (name == "crash") {
-            std::raise(SIGSEGV);
+            std::raise(SIGABRT);
         } else if (name == "ignoreterm") {
             std::signal(SIGTERM, SIG_IGN);
         } else if (name == "grandchild") {

@@ -1,0 +1,30 @@
+// The coder's console output as the open and export controllers read it:
+// whole, and cut into chunks as the runner's reads may cut it.
+#include "coderprogress.h"
+#include "fuzzinput.h"
+
+#include <QStringDecoder>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray input = fuzzBytes(data, size);
+    const QString whole = QString::fromUtf8(input);
+    CoderProgress::parseDuration(whole);
+    CoderProgress::parsePosition(whole);
+    CoderProgress::shortFileName(whole);
+
+    CoderJobProgress decode(CoderJobProgress::Kind::Decode, 5000);
+    CoderJobProgress cut(CoderJobProgress::Kind::Export, 5000, 30);
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    for (const QByteArray &piece : fuzzPieces(input)) {
+        const QString chunk = decoder.decode(piece);
+        for (CoderJobProgress *job : {&decode, &cut}) {
+            if (const auto bar = job->take(chunk)) {
+                // A bar never leaves its track, whatever the coder prints.
+                if (bar->widthTwips < 0 || bar->widthTwips > 5000 || bar->text.size() > 5)
+                    __builtin_trap();
+            }
+        }
+    }
+    return 0;
+}
