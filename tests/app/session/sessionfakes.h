@@ -66,6 +66,8 @@ public:
                 [this](bool on) { log << (on ? "pro on" : "pro off"); });
         connect(&exporter, &ExportController::exportProgressChanged, this,
                 [this](int width, const QString &text) { progress("pro", width, text); });
+        connect(&exporter, &ExportController::saved, this,
+                [this](const QString &text) { log << QStringLiteral("saved ") + text; });
     }
     void watch(RingtoneSession &session)
     {
