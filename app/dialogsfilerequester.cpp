@@ -19,11 +19,12 @@ std::optional<QString> DialogsFileRequester::askOpen(const QString &title, const
 }
 
 std::optional<QString> DialogsFileRequester::askSave(const QString &title, const QString &filter,
-                                                     const QString &fileName)
+                                                     const QString &fileName,
+                                                     const QString &folder)
 {
     m_dialogs.setFilter(filter);
     m_dialogs.setTitle(title);
-    m_dialogs.setPath(QString()); // starts in the program's folder, or the last one used
+    m_dialogs.setPath(folder);
     m_dialogs.setFileName(fileName);
     try {
         if (!m_dialogs.ShowSave())

@@ -12,7 +12,7 @@ public:
 
     std::optional<QString> askOpen(const QString &title, const QString &filter) override;
     std::optional<QString> askSave(const QString &title, const QString &filter,
-                                   const QString &fileName) override;
+                                   const QString &fileName, const QString &folder) override;
 
 private:
     CCommonDialogs &m_dialogs;

@@ -4,6 +4,7 @@
 #include "formattime.h"
 #include "paths.h"
 #include "sound/soundcommands.h"
+#include "sound/wavreader.h"
 #include "timelinemodel.h"
 
 #include <QCoreApplication>
@@ -62,6 +63,7 @@ void PlaybackController::stopAndClose()
 {
     m_sound.send(QStringLiteral("stop sound"));
     m_sound.send(QStringLiteral("close sound"));
+    m_chimeHolds = false;
     pumpEvents();
 }
 
@@ -78,7 +80,16 @@ void PlaybackController::openUnderAlias(const QString &path)
 void PlaybackController::playChime(const QString &path)
 {
     openUnderAlias(path);
+    m_chimeHolds = true;
     m_sound.send(QStringLiteral("play sound"));
+}
+
+void PlaybackController::learnLength()
+{
+    // The device reports the same length when it opens the file.
+    WavReader reader;
+    const qint64 ms = reader.open(m_workFile) ? reader.lengthMilliSeconds() : 0;
+    m_model.setFullTime(static_cast<qint32>(ms / 1000));
 }
 
 void PlaybackController::playFrom(qint64 seconds)
@@ -199,7 +210,10 @@ void PlaybackController::Timer2_Timer()
     m_busy = true;
     using Image = TimelineModel::Image;
 
-    const float length = float(replyNumber(m_sound.send(QStringLiteral("status sound length"))));
+    // The chime under the alias counts as no device.
+    const float length = m_chimeHolds
+                             ? 0.0f
+                             : float(replyNumber(m_sound.send(QStringLiteral("status sound length"))));
     if (length == 0.0f) {
         m_model.placeSet(TimelineModel::MarkerSet::Pointer, 0);
     } else {

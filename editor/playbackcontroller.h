@@ -49,10 +49,16 @@ public:
     void stopAndClose();                 // "stop sound", "close sound", pending events
     void openWorkFile();                 // open the working file under the alias, no existence check
     void playFrom(qint64 seconds);       // "play sound from MS"
-    // Opens a short sound (the chime after an export) under the alias and plays it.
+    // Opens a short sound (the chime after an export) under the alias and
+    // plays it. Until the device is next closed the poll leaves the song's
+    // length, the pointer and the labels alone: the chime is not the song.
     void playChime(const QString &path);
     // Runs an operation of another rule under the same one-at-a-time guard.
     void exclusive(const std::function<void()> &operation);
+
+    // A decode has just written the working file: the song's length is known
+    // from it at once, before anything has been played.
+    void learnLength();
 
     QString workFile() const { return m_workFile; }
     void setWorkFile(const QString &path) { m_workFile = path; }
@@ -77,5 +83,6 @@ private:
     QTimer m_timer2;
     std::function<void()> m_pump;
     bool m_busy = false;
+    bool m_chimeHolds = false; // the chime, not the working file, is open under the alias
     QList<std::function<void()>> m_pending;
 };

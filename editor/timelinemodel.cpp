@@ -3,6 +3,8 @@
 #include "editorstate.h"
 #include "formattime.h"
 
+#include <algorithm>
+
 namespace {
 const QString Zero = QStringLiteral("00:00:00");
 }
@@ -140,7 +142,8 @@ void TimelineModel::publishEnd(const EditorState &state)
 {
     setText(Label::lblSelEnd, FormatTime(state.SelEnd));
     setText(Label::lblViewEnd, text(Label::lblSelEnd));
-    setText(Label::lblSelLength, FormatTime(state.SelEnd - state.SelBegin));
+    // An end before the begin has no length to show (never "-1:-1:-40").
+    setText(Label::lblSelLength, FormatTime(std::max(0, state.SelEnd - state.SelBegin)));
     setText(Label::lblViewLength, text(Label::lblSelLength));
 }
 
@@ -161,6 +164,8 @@ void TimelineModel::resetForClose(EditorState &state)
 {
     state.SelBegin = 0;
     state.SelEnd = 0;
+    // The next song's length is its own; until then nothing is open.
+    setFullTime(0);
     setText(Label::lblTime, Zero);
     placeSet(MarkerSet::Pointer, 0);
     for (int i = 0; i < ImageCount; ++i) {

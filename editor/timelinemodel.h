@@ -64,8 +64,9 @@ public:
     QString text(Label label) const { return m_labels[index(label)]; }
     void setText(Label label, const QString &text);
 
-    // The duration T in whole seconds: 0 until the poll first finds a device,
-    // kept when the device closes. Only the poll writes it.
+    // The duration T in whole seconds of the open song: learnt from the
+    // working file when a decode succeeds and followed by the poll while the
+    // device holds that file; kept when the device closes, 0 with no song.
     qint32 T() const { return m_fullTime; }
 
     // X inside the pressed image at the last real press, shared by all nine images.
@@ -80,7 +81,7 @@ public:
     // pointer at 0, labels "00:00:00".
     void placeAtStart();
     // The open file was closed: selection cleared, pointer at 0, handles
-    // hidden where they stand, labels "00:00:00". T and PlayRatio stay.
+    // hidden where they stand, labels "00:00:00", no length. PlayRatio stays.
     void resetForClose(EditorState &state);
 
 signals:

@@ -124,13 +124,76 @@ Bar bar(int t, int total, int fullTwips)
 
 } // namespace CoderProgress
 
+namespace {
+// Longer than any line the coder writes, file names included.
+constexpr qsizetype MaxLine = 64 * 1024;
+
+bool startsWithAfterBlanks(const QString &line, QLatin1StringView key)
+{
+    qsizetype i = 0;
+    while (i < line.size() && (line[i] == QLatin1Char(' ') || line[i] == QLatin1Char('\t')))
+        ++i;
+    return QStringView(line).mid(i).startsWith(key);
+}
+} // namespace
+
 std::optional<CoderProgress::Bar> CoderJobProgress::take(const QString &chunk)
 {
-    if (m_coderDuration == 0) {
-        if (const auto duration = CoderProgress::parseDuration(chunk))
-            m_coderDuration = *duration;
+    std::optional<CoderProgress::Bar> last;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < chunk.size(); ++i) {
+        if (chunk[i] != QLatin1Char('\n') && chunk[i] != QLatin1Char('\r'))
+            continue;
+        if (!m_overlong) {
+            m_partial += QStringView(chunk).mid(from, i - from);
+            if (auto bar = readLine(m_partial))
+                last = bar;
+        }
+        m_partial.clear();
+        m_overlong = false;
+        from = i + 1;
     }
-    const auto t = CoderProgress::parsePosition(chunk);
+    if (!m_overlong)
+        m_partial += QStringView(chunk).mid(from);
+    if (m_partial.size() > MaxLine) {
+        m_partial.clear();
+        m_overlong = true;
+    }
+    return last;
+}
+
+std::optional<CoderProgress::Bar> CoderJobProgress::finish()
+{
+    std::optional<CoderProgress::Bar> bar;
+    if (!m_overlong && !m_partial.isEmpty())
+        bar = readLine(m_partial);
+    m_partial.clear();
+    m_overlong = false;
+    return bar;
+}
+
+std::optional<CoderProgress::Bar> CoderJobProgress::readLine(const QString &line)
+{
+    // The header of the coder's one input: "Input #0, fmt, from 'name':", then
+    // its "  Duration: ..." and stream lines, until the output's header.
+    if (line.startsWith(QLatin1String("Input #"))) {
+        m_inInputHeader = !m_headerSeen;
+        m_headerSeen = true;
+        return std::nullopt;
+    }
+    if (line.startsWith(QLatin1String("Output #")) || line.startsWith(QLatin1String("size="))) {
+        m_inInputHeader = false;
+    }
+    if (m_inInputHeader) {
+        if (m_coderDuration == 0 && startsWithAfterBlanks(line, QLatin1String("Duration: "))) {
+            if (const auto duration = CoderProgress::parseDuration(line))
+                m_coderDuration = *duration;
+        }
+        return std::nullopt;
+    }
+    if (!line.startsWith(QLatin1String("size=")))
+        return std::nullopt;
+    const auto t = CoderProgress::parsePosition(line);
     if (!t)
         return std::nullopt;
     if (m_coderDuration == 0)

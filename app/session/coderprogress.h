@@ -4,19 +4,17 @@
 
 #include <optional>
 
-// Reads the transcoder's console output one chunk at a time and turns it into
-// a progress bar width and a percentage text. Each chunk is scanned by itself:
-// nothing is carried over, so a value split between two chunks is read from
-// what the chunk holds.
+// Turns the transcoder's console output into a progress bar width and a
+// percentage text.
 namespace CoderProgress {
 
-// The length in whole seconds from the first "Duration: h:m:s" of the chunk;
-// nullopt when the chunk holds none or the value is unreadable.
-std::optional<int> parseDuration(const QString &chunk);
+// The length in whole seconds from the first "Duration: h:m:s" of a line;
+// nullopt when it holds none or the value is unreadable.
+std::optional<int> parseDuration(const QString &line);
 
-// The position in whole seconds from the first "time=" of the chunk; nullopt
-// when the chunk holds none.
-std::optional<int> parsePosition(const QString &chunk);
+// The position in whole seconds from the first "time=" of a line; nullopt
+// when it holds none.
+std::optional<int> parsePosition(const QString &line);
 
 // "18.0%", "2.43%", "25%": the percentage in its shortest decimal form, cut to
 // four characters.
@@ -41,7 +39,14 @@ Bar bar(int t, int total, int fullTwips);
 } // namespace CoderProgress
 
 // The progress of one coder job: the duration once the coder has told it, and
-// the bar after each chunk.
+// the bar after each read of its output.
+//
+// How the output is cut into reads depends on the machine (a short job may
+// arrive in one read, a busy machine hands it over byte by byte), so the
+// output is read as lines, an unfinished line waiting for the next read. The
+// coder echoes the file names it works on, and a name may hold any text: the
+// length is taken only from the "Duration: " line of the input header and a
+// position only from a progress line ("size=... time=...").
 class CoderJobProgress
 {
 public:
@@ -55,14 +60,24 @@ public:
     {
     }
 
-    // Takes one chunk; returns the new bar when the chunk held a position.
+    // Takes one read; returns the bar for the last position it completed.
     std::optional<CoderProgress::Bar> take(const QString &chunk);
+    // The job is over: a last line the coder did not end is read too.
+    std::optional<CoderProgress::Bar> finish();
+    // What a job that succeeded leaves behind.
+    CoderProgress::Bar full() const { return {m_fullTwips, QStringLiteral("100%")}; }
 
     int coderDuration() const { return m_coderDuration; }
 
 private:
+    std::optional<CoderProgress::Bar> readLine(const QString &line);
+
     Kind m_kind;
     int m_fullTwips;
     int m_stretch;
     int m_coderDuration = 0;
+    QString m_partial;      // the start of a line whose end has not come yet
+    bool m_overlong = false; // the current line outgrew any the coder writes: skip to its end
+    bool m_inInputHeader = false;
+    bool m_headerSeen = false;
 };

@@ -5,22 +5,22 @@
 #include "desktopopener.h"
 #include "editorstate.h"
 #include "filerequester.h"
-#include "opencontroller.h"
 #include "formattime.h"
+#include "opencontroller.h"
 #include "paths.h"
 #include "phonelimits.h"
 #include "playbackcontroller.h"
 #include "savedfile.h"
+#include "setupfile.h"
 #include "userprompt.h"
 #include "wavheader.h"
 
-#include <QFile>
-
-#include <algorithm>
-
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <algorithm>
 
 ExportController::ExportController(EditorState &state, ConsoleRunner &objDOS1,
                                    FileRequester &files, UserPrompt &prompt,
@@ -70,13 +70,18 @@ void ExportController::save()
     if (length <= 0)
         return;
 
+    const QString folder = saveFolder();
     const auto chosen =
-        m_files.askSave(dialogTitle(), dialogFilter(), QStringLiteral("ringtone.mp3"));
+        m_files.askSave(dialogTitle(), dialogFilter(), QStringLiteral("ringtone.mp3"), folder);
     if (!chosen)
         return;
-    const QString target = chosen->trimmed();
+    QString target = chosen->trimmed();
     if (target.isEmpty())
         return;
+    // A bare name saves where the dialog started, not in whatever folder the
+    // program runs in.
+    if (QFileInfo(target).isRelative())
+        target = QDir(folder).filePath(target);
     m_txtSave = target;
 
     if (isProtected(target)) {
@@ -130,6 +135,10 @@ void ExportController::save()
         tell(QStringLiteral("铃声没有保存成功。\n") + reason);
         return;
     }
+    m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();
+    if (!m_setupPath.isEmpty())
+        SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
+                                   {m_state.OpenFolderChoice, m_state.RingSoundChoice});
 
     // Only a file that reads back as what was asked for counts as saved.
     const std::optional<SavedFile> back = SavedFile::fromOutput(m_objDOS1.Outputs());
@@ -156,6 +165,27 @@ void ExportController::save()
     }
 }
 
+QString ExportController::saveFolder() const
+{
+    const auto usable = [](const QString &folder) {
+        const QFileInfo info(folder);
+        return !folder.isEmpty() && info.isAbsolute() && info.isDir() && info.isWritable();
+    };
+    // Another run may have saved since this one started: the file has the
+    // latest folder.
+    const QString kept = m_setupPath.isEmpty() ? QString() : SetupFile::readSaveFolder(m_setupPath);
+    for (const QString &folder : {kept, m_lastSaveFolder}) {
+        if (usable(folder))
+            return folder;
+    }
+    if (!m_sourcePath.isEmpty()) {
+        const QString songFolder = QFileInfo(m_sourcePath).absolutePath();
+        if (usable(songFolder))
+            return songFolder;
+    }
+    return QDir::homePath();
+}
+
 void ExportController::objDOS1_ReceiveOutputs(const QString &CommandOutputs)
 {
     if (!m_exporting)
@@ -169,6 +199,12 @@ void ExportController::objDOS1_CommandOver()
     if (!m_exporting)
         return;
     m_over = true;
+    if (const auto bar = m_progress.finish())
+        emit exportProgressChanged(bar->widthTwips, bar->text);
+    if (m_objDOS1.succeeded()) {
+        const auto full = m_progress.full();
+        emit exportProgressChanged(full.widthTwips, full.text);
+    }
     restore();
 }
 

@@ -42,6 +42,13 @@ public:
     void setSourcePath(const QString &path) { m_sourcePath = path; }
     // txtSave: the target of the current or last export.
     QString txtSave() const { return m_txtSave; }
+    // setup.ini, where the folder last saved to is kept across runs; without
+    // one it is kept for this run only.
+    void setSetupPath(const QString &path) { m_setupPath = path; }
+    // Where the save dialog starts: the folder last saved to, else the opened
+    // song's folder, else the home folder; never the program's own folder,
+    // which an installed program's user cannot write.
+    QString saveFolder() const;
 
     static QString dialogTitle();
     static QString dialogFilter();
@@ -78,6 +85,8 @@ private:
     QString m_workFile;
     QString m_sourcePath;
     QString m_txtSave;
+    QString m_setupPath;
+    QString m_lastSaveFolder;
     CoderJobProgress m_progress{CoderJobProgress::Kind::Export, BarFullTwips};
     bool m_exporting = false;
     bool m_over = false;

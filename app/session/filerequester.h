@@ -12,6 +12,7 @@ public:
     virtual ~FileRequester() = default;
     // The chosen path; nullopt when the user cancelled.
     virtual std::optional<QString> askOpen(const QString &title, const QString &filter) = 0;
+    // The save dialog starts in `folder`.
     virtual std::optional<QString> askSave(const QString &title, const QString &filter,
-                                           const QString &fileName) = 0;
+                                           const QString &fileName, const QString &folder) = 0;
 };

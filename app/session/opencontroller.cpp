@@ -120,7 +120,10 @@ bool OpenController::closeOpenFile()
 
 void OpenController::decode(const QString &path)
 {
-    emit fileNameChanged(CoderProgress::shortFileName(path));
+    // A decode that fails gives the window back as it was with no file open.
+    m_fileNameBefore = m_fileNameShown;
+    m_fileNameShown = CoderProgress::shortFileName(path);
+    emit fileNameChanged(m_fileNameShown);
     const CoderCommand command = CoderCommand::decode(m_appFolder, m_workFile, path);
 
     // The last file's audio must not pass for this one's if the coder writes
@@ -141,6 +144,7 @@ void OpenController::decode(const QString &path)
         emit decodePanelVisibleChanged(false);
         emit stripVisibleChanged(false);
         m_state.FileOpened = 0;
+        restoreFileName();
         return;
     }
     if (m_objDOS.wasCancelled()) {
@@ -162,6 +166,8 @@ void OpenController::decode(const QString &path)
     }
     m_sourcePath = QFileInfo(path).absoluteFilePath();
     m_state.FileOpened = -1;
+    const auto full = m_progress.full();
+    emit decodeProgressChanged(full.widthTwips, full.text);
     emit stripVisibleChanged(true);
     emit decoded(m_workFile);
 }
@@ -179,8 +185,16 @@ void OpenController::objDOS_CommandOver()
     if (!m_decoding)
         return;
     m_over = true;
+    if (const auto bar = m_progress.finish())
+        emit decodeProgressChanged(bar->widthTwips, bar->text);
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
     emit decodePanelVisibleChanged(false);
+}
+
+void OpenController::restoreFileName()
+{
+    m_fileNameShown = m_fileNameBefore;
+    emit fileNameChanged(m_fileNameShown);
 }
 
 void OpenController::fail(const QString &reason)
@@ -192,6 +206,7 @@ void OpenController::fail(const QString &reason)
     emit stripVisibleChanged(false);
     m_state.FileOpened = 0;
     m_sourcePath.clear();
+    restoreFileName();
     if (reason.isEmpty())
         return;
     UserPrompt::Message message;

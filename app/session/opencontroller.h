@@ -65,6 +65,7 @@ private:
     void objDOS_ReceiveOutputs(const QString &CommandOutputs);
     void objDOS_CommandOver();
     void fail(const QString &reason);
+    void restoreFileName();
 
     EditorState &m_state;
     ConsoleRunner &m_objDOS;
@@ -73,6 +74,8 @@ private:
     QString m_appFolder;
     QString m_workFile;
     QString m_sourcePath;
+    QString m_fileNameShown;  // lblFileName
+    QString m_fileNameBefore; // lblFileName before the decode that runs or ran last
     CoderJobProgress m_progress{CoderJobProgress::Kind::Decode, BarFullTwips};
     bool m_decoding = false;
     bool m_over = false;

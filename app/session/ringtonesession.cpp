@@ -38,6 +38,7 @@ RingtoneSession::RingtoneSession(Services services, QObject *parent)
     m_export = std::make_unique<ExportController>(
         m_state, *m_objDOS1, *m_services.files, *m_services.prompt, m_editor->controller(),
         *m_services.desktop, m_services.appFolder, m_work.workingFile());
+    m_export->setSetupPath(m_services.setupPath);
     connectParts();
 }
 
@@ -72,6 +73,7 @@ void RingtoneSession::connectParts()
             emit fileClosed();
     });
     connect(open, &OpenController::decoded, this, [this](const QString &workFile) {
+        m_editor->controller().learnLength();
         PeakExtractor extractor(workFile);
         emit fileOpened(extractor.open() ? extractor.extract(m_services.peakColumns)
                                          : QList<Peak>());

@@ -121,16 +121,84 @@ QByteArray SetupFile::format(const SetupValues &values)
            + QByteArray::number(values.ringSoundChoice) + "\r\n";
 }
 
-bool SetupFile::write(const QString &path, const SetupValues &values)
+QList<QByteArray> SetupFile::lines(const QByteArray &text)
+{
+    QList<QByteArray> out;
+    QByteArray line;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            out.append(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            line.append(c);
+        }
+    }
+    if (!line.isEmpty())
+        out.append(line);
+    return out;
+}
+
+namespace {
+QList<QByteArray> readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return SetupFile::lines(file.read(MaxRead));
+}
+
+bool writeLines(const QString &path, const QList<QByteArray> &lines)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = format(values);
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+} // namespace
+
+bool SetupFile::write(const QString &path, const SetupValues &values)
+{
+    QList<QByteArray> kept = readLines(path);
+    while (kept.size() < 2)
+        kept.append(QByteArray());
+    kept[0] = QByteArray::number(values.openFolderChoice);
+    kept[1] = QByteArray::number(values.ringSoundChoice);
+    return writeLines(path, kept);
+}
+
+QString SetupFile::readSaveFolder(const QString &path)
+{
+    const QList<QByteArray> all = readLines(path);
+    if (all.size() < SaveFolderLine)
+        return QString();
+    return QFile::decodeName(all[SaveFolderLine - 1]);
+}
+
+bool SetupFile::writeSaveFolder(const QString &path, const QString &folder,
+                                const SetupValues &values)
+{
+    const QByteArray line = QFile::encodeName(folder);
+    if (line.contains('\r') || line.contains('\n'))
+        return false;
+    QList<QByteArray> all = readLines(path);
+    if (all.size() < 1)
+        all.append(QByteArray::number(values.openFolderChoice));
+    if (all.size() < 2)
+        all.append(QByteArray::number(values.ringSoundChoice));
+    // Lines 3 to 5 hold other settings, whose "nothing chosen" is 0.
+    while (all.size() < SaveFolderLine)
+        all.append(QByteArrayLiteral("0"));
+    all[SaveFolderLine - 1] = line;
+    return writeLines(path, all);
 }

@@ -33,7 +33,8 @@ class NoFiles : public FileRequester
 {
 public:
     std::optional<QString> askOpen(const QString &, const QString &) override { return {}; }
-    std::optional<QString> askSave(const QString &, const QString &, const QString &) override
+    std::optional<QString> askSave(const QString &, const QString &, const QString &,
+                                   const QString &) override
     {
         return {};
     }

@@ -8,6 +8,7 @@
 #include "coderoptions.h"
 #include "outputformat.h"
 #include "probe.h"
+#include "progressreport.h"
 #include "temporaryoutput.h"
 #include "transcoder.h"
 
@@ -46,10 +47,12 @@ int main(int argc, char *argv[])
     } catch (const CoderError &error) {
         // A stop can surface as any failure (libavformat gives up its I/O).
         if (TemporaryOutput::stopRequested()) {
-            std::fprintf(stderr, "coder: %s: stopped by a signal\n", error.path.c_str());
+            std::fprintf(stderr, "coder: %s: stopped by a signal\n",
+                         ProgressReport::echoName(error.path).c_str());
             return 128 + TemporaryOutput::stopSignal();
         }
-        std::fprintf(stderr, "coder: %s: %s\n", error.path.c_str(), error.reason.c_str());
+        std::fprintf(stderr, "coder: %s: %s\n", ProgressReport::echoName(error.path).c_str(),
+                     error.reason.c_str());
         return error.exitCode;
     } catch (const std::exception &error) {
         std::fprintf(stderr, "coder: %s\n", error.what());

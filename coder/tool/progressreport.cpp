@@ -3,6 +3,17 @@
 #include <cinttypes>
 #include <cstdio>
 
+std::string ProgressReport::echoName(const std::string &name)
+{
+    std::string shown = name;
+    for (char &c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f)
+            c = '?';
+    }
+    return shown;
+}
+
 std::string ProgressReport::formatDuration(std::int64_t microseconds)
 {
     if (microseconds < 0)

@@ -11,6 +11,11 @@
 class ProgressReport
 {
 public:
+    // A file name as it is echoed on those lines: a name may hold any byte,
+    // and one holding a line break could pass for a line of its own, so
+    // control characters show as "?".
+    static std::string echoName(const std::string &name);
+
     // Duration in microseconds, or a negative value when unknown.
     static std::string formatDuration(std::int64_t microseconds);
 

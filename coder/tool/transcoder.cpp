@@ -62,7 +62,7 @@ void Transcoder::run()
 
     TemporaryOutput output(m_options.output);
     std::fprintf(stderr, "Output #0, %s, to '%s':\n", m_format.extension.c_str(),
-                 m_options.output.c_str());
+                 ProgressReport::echoName(m_options.output).c_str());
     openSink(output.path());
 
     seekToStart();
@@ -200,7 +200,8 @@ void Transcoder::openInput()
     const double start = m_demuxer->start_time == AV_NOPTS_VALUE
                              ? 0.0
                              : static_cast<double>(m_demuxer->start_time) / AV_TIME_BASE;
-    std::fprintf(stderr, "Input #0, %s, from '%s':\n", m_demuxer->iformat->name, path.c_str());
+    std::fprintf(stderr, "Input #0, %s, from '%s':\n", m_demuxer->iformat->name,
+                 ProgressReport::echoName(path).c_str());
     m_progress.duration(duration, start, m_demuxer->bit_rate);
     char layout[64] = {};
     av_channel_layout_describe(&m_decoder->ch_layout, layout, sizeof layout);

@@ -193,6 +193,12 @@ bool SoundChannel::playFrom(qint64 milliSeconds)
     if (!m_reader)
         return false;
     stop();
+    if (milliSeconds > length()) {
+        // A place outside the file: nothing plays, and the device waits,
+        // stopped, at its start.
+        m_positionMs = 0;
+        return false;
+    }
     return startAt(milliSeconds);
 }
 

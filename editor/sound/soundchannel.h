@@ -13,6 +13,8 @@ class WavReader;
 //   play sound | play sound from MS | pause sound | resume sound
 //   stop sound | close sound | status sound length | status sound position
 // Status replies are decimal milliseconds; every failure replies with nothing.
+// "play sound from" a place past the end fails and leaves the device stopped
+// at 0.
 // Playback needs a running event loop to feed the sound server.
 class SoundChannel : public SoundCommands
 {

@@ -125,11 +125,19 @@ QList<int> coderChildren()
     return pids;
 }
 
+// The folder the last file dialog showed when it opened.
+QString &dialogStartFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 // Types a path into the next file dialog and accepts it (agreeing to replace
 // an existing file), or cancels it when the path is empty.
 void answerFileDialog(const QString &path, std::unique_ptr<ModalWatch<QMessageBox>> *replace = nullptr)
 {
     auto *watch = new ModalWatch<QFileDialog>([path, replace](QFileDialog *dialog) {
+        dialogStartFolder() = dialog->directory().absolutePath();
         if (path.isEmpty()) {
             dialog->reject();
             return;
@@ -228,6 +236,8 @@ void TestWorkflow::ringtoneRoad()
     QCOMPARE(w.picOpened->peaks().size(), 728);
     QVERIFY(program.prompt.shown().isEmpty());
     QCOMPARE(flow.lblFileName->text(), m_song.size() >= 36 ? m_song.left(32) + "..." : m_song);
+    // The song's length is known before anything has played.
+    QCOMPARE(w.editor().model().T(), 90);
 
     // Play, and mark begin and end at the pointer as it moves.
     w.imgCtrlButton_Click(0);
@@ -260,8 +270,12 @@ void TestWorkflow::ringtoneRoad()
         const QString target = m_fixtures.filePath("tones/" + e.name);
         program.sound.sent.clear();
         program.desktop.clear();
-        answerFileDialog(target);
+        // The first save starts in the song's folder, each later one where
+        // the last went, so a bare name lands there; never the program's folder.
+        const bool first = e.name == formats.first().name;
+        answerFileDialog(first ? target : e.name);
         w.imgButton_Click(1);
+        QCOMPARE(dialogStartFolder(), first ? m_fixtures.path() : m_fixtures.filePath("tones"));
         QVERIFY2(QFileInfo::exists(target), qPrintable(target));
         QVERIFY2(program.prompt.shown().isEmpty(), qPrintable(program.prompt.shown().value(0).text));
         const auto info = probe(target);
@@ -283,7 +297,12 @@ void TestWorkflow::ringtoneRoad()
         QCOMPARE(program.sound.sent.mid(program.sound.sent.size() - 2),
                  (QStringList{"open " + program.app.filePath("sound.wav") + " alias sound", "play sound"}));
         QCOMPARE(program.sound.sent.mid(0, 2), (QStringList{"stop sound", "close sound"}));
+        // The chime holds the device now; it is not the song.
+        w.editor().controller().Timer2_Timer();
+        QCOMPARE(w.editor().model().T(), 90);
     }
+    w.imgButton_Click(2); // random cut: the song's length is still known
+    QVERIFY(program.prompt.shown().isEmpty());
 }
 
 void TestWorkflow::badInput_data()

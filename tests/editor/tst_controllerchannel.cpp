@@ -51,6 +51,7 @@ private slots:
     void seekAndPlayToTheEnd();
     void missingWorkFile();
     void randomCutOnAPlayedFile();
+    void lengthKnownBeforePlayAndKeptAfterTheChime();
 
 private:
     QTemporaryDir m_dir;
@@ -147,7 +148,7 @@ void TestControllerChannel::seekAndPlayToTheEnd()
     QCOMPARE(m_editor->model().text(Label::lblTime), QStringLiteral("00:00:03"));
 
     // Dragging the pointer past the end: the seek fails, the device stays
-    // open and stopped, and the poll shows where it stands.
+    // open and stopped at its start, and the poll parks the pointer there.
     m_editor->imagePress(Image::imgTopPoint, 0);
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
     m_editor->imageMove(Image::imgTopPoint, 2000);
@@ -157,8 +158,9 @@ void TestControllerChannel::seekAndPlayToTheEnd()
     const qint64 length = replyNumber(m_channel->send("status sound length"));
     const qint64 at = replyNumber(m_channel->send("status sound position"));
     QCOMPARE(length, 3000);
-    QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().left(Image::imgTopPoint), int(10920 * at / length), 500);
-    QCOMPARE(m_editor->model().left(Image::imgBottomPoint), int(10920 * at / length));
+    QCOMPARE(at, 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().left(Image::imgTopPoint), 0, 500);
+    QCOMPARE(m_editor->model().left(Image::imgBottomPoint), 0);
 }
 
 void TestControllerChannel::missingWorkFile()
@@ -181,6 +183,56 @@ void TestControllerChannel::randomCutOnAPlayedFile()
     QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().T(), 4, 1000);
     QCOMPARE(m_editor->randomCut().run(), RandomCut::Outcome::NoneLonger);
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);   // playback untouched
+}
+
+void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
+{
+    QVERIFY(writeTone(m_work, 20000));
+    const QString chime = m_dir.filePath("sound.wav");
+    QVERIFY(writeTone(chime, 800));
+    TimelineModel &model = m_editor->model();
+    PlaybackController &controller = m_editor->controller();
+    controller.setPollEnabled(false); // the test drives the ticks
+
+    // Right after a decode, before anything has played.
+    controller.learnLength();
+    QCOMPARE(model.T(), 20);
+    bool endThrow = true;
+    m_editor->randomCut().setDraw([&endThrow] { return (endThrow = !endThrow) ? 0.2 : 0.5; });
+    QCOMPARE(m_editor->randomCut().run(), RandomCut::Outcome::Chosen);
+    QCOMPARE(m_state.SelEnd, 10);
+    QCOMPARE(m_state.SelBegin, 4);
+
+    // The chime after an export holds the alias; the poll leaves the song be.
+    const QString shown = model.text(Label::lblTime);
+    const float ratio = m_state.PlayRatio;
+    controller.stopAndClose();
+    controller.playChime(chime);
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
+    for (int tick = 0; tick < 3; ++tick)
+        controller.Timer2_Timer();
+    QCOMPARE(model.T(), 20);
+    QCOMPARE(model.left(Image::imgTopPoint), 0);
+    QCOMPARE(model.text(Label::lblTime), shown);
+    QCOMPARE(m_state.PlayRatio, ratio);
+    // Dragging the end handle still measures against the song.
+    m_editor->imagePress(Image::imgSelectTop2, 0);
+    m_editor->imageMove(Image::imgSelectTop2, 1000);
+    m_editor->imageRelease(Image::imgSelectTop2, 1000);
+    QCOMPARE(m_state.SelEnd, 12);
+    QCOMPARE(model.text(Label::lblSelLength), QStringLiteral("00:00:08"));
+
+    // Once the song holds the device again, the poll follows it.
+    controller.stopAndClose();
+    controller.openWorkFile();
+    controller.playFrom(10);
+    controller.Timer2_Timer();
+    QCOMPARE(model.T(), 20);
+    QVERIFY(model.left(Image::imgTopPoint) >= 10920 / 2);
+
+    // Closing the song forgets its length.
+    model.resetForClose(m_state);
+    QCOMPARE(model.T(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestControllerChannel)

@@ -31,12 +31,13 @@ int main(int argc, char **argv)
         std::fflush(stderr);
         std::abort();
     }
-    std::fprintf(stderr, "Input #0\n  Duration: 00:00:10.00, start: 0.000000\n");
+    std::fprintf(stderr, "Input #0, fake, from '%s':\n  Duration: 00:00:10.00, start: 0.000000\n",
+                 input.c_str());
     std::fflush(stderr);
     const int steps = how == "slow" ? 12 : 2;
     for (int i = 1; i <= steps; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(how == "slow" ? 100 : 60));
-        std::fprintf(stderr, "time=%d.00 \n", i * 10 / steps);
+        std::fprintf(stderr, "size=       1kB time=%d.00 \n", i * 10 / steps);
         std::fflush(stderr);
     }
     if (how == "empty")

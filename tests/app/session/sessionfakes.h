@@ -27,14 +27,16 @@ public:
         return next();
     }
     std::optional<QString> askSave(const QString &title, const QString &filter,
-                                   const QString &fileName) override
+                                   const QString &fileName, const QString &folder) override
     {
         asked << QStringLiteral("save|") + title + QLatin1Char('|') + filter + QLatin1Char('|') +
                      fileName;
+        folders << folder;
         return next();
     }
     QList<std::optional<QString>> answers;
     QStringList asked;
+    QStringList folders; // where each save dialog started
 
 private:
     std::optional<QString> next() { return answers.isEmpty() ? std::nullopt : answers.takeFirst(); }

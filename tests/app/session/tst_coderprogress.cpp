@@ -129,32 +129,86 @@ void TestCoderProgress::fileName()
     QCOMPARE(CoderProgress::shortFileName(path), shown);
 }
 
+namespace {
+QString header(const QString &name, const QString &duration)
+{
+    return "Input #0, wav, from '" + name + "':\n  Duration: " + duration +
+           ", start: 0.000000, bitrate: 1411 kb/s\n  Stream #0:0: Audio: pcm_s16le, 44100 Hz, "
+           "stereo\nOutput #0, wav, to '/tmp/k/open.wav':\n  Stream #0:0: Audio: pcm_s16le\n";
+}
+
+QString progressLine(const QString &seconds)
+{
+    return "size=      12kB time=" + seconds + " \n";
+}
+
+// Feeds a job's output cut into reads of `cut` characters (0: one read) and
+// returns the text of the last bar shown, "-" when none was.
+QString lastBar(CoderJobProgress &progress, const QString &output, int cut)
+{
+    QString last = QStringLiteral("-");
+    const int step = cut > 0 ? cut : int(output.size());
+    for (int at = 0; at < output.size(); at += step) {
+        if (const auto bar = progress.take(output.mid(at, step)))
+            last = bar->text;
+    }
+    if (const auto bar = progress.finish())
+        last = bar->text;
+    return last;
+}
+} // namespace
+
 void TestCoderProgress::decodeJob_data()
 {
-    QTest::addColumn<QStringList>("chunks");
-    QTest::addColumn<QStringList>("texts"); // bar text after each chunk, "-" for no change
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("duration");
+    QTest::addColumn<QString>("last"); // the bar's text once the job is read, "-" for none
 
-    QTest::newRow("duration then positions")
-        << QStringList{"Duration: 00:03:25.00, ", "size= time=37.0 ", "time=5.0 x", "time=999 "}
-        << QStringList{"-", "18.0%", "2.43%", "100%"};
-    QTest::newRow("duration and time in one chunk")
-        << QStringList{"Duration: 00:00:04.00 time=1.00 "} << QStringList{"25%"};
-    QTest::newRow("no duration: full at the first time")
-        << QStringList{"garbage", "time=1.0 ", "Duration: 00:00:04.00 time=1.0"}
-        << QStringList{"-", "100%", "25%"};
-    QTest::newRow("later duration ignored")
-        << QStringList{"Duration: 00:00:04.00 ", "Duration: 00:00:08.00 time=1.0"}
-        << QStringList{"-", "25%"};
+    const QString song = QStringLiteral("/home/u/a song.mp3");
+    QTest::newRow("short job ends at 100%")
+        << header(song, "00:00:04.00") + progressLine("1.00") + progressLine("4.00") << 4 << "100%";
+    QTest::newRow("the last position of a read wins")
+        << header(song, "00:00:04.00") + progressLine("1.00") + progressLine("2.00") +
+               progressLine("3.00")
+        << 4 << "75%";
+    QTest::newRow("spec texts") << header(song, "00:03:25.00") + progressLine("37.00") << 205
+                                << "18.0%";
+    QTest::newRow("carriage returns end lines")
+        << QString(header(song, "00:03:25.00") + "size= 1kB time=5.00 \rsize= 2kB time=37.00 \r")
+        << 205 << "18.0%";
+    QTest::newRow("last line without its end")
+        << QString(header(song, "00:00:04.00") + "size= 1kB time=1.00") << 4 << "25%";
+    QTest::newRow("no duration: full at the first position")
+        << header(song, "N/A") + progressLine("1.00") << 0 << "100%";
+    QTest::newRow("header only: no bar") << header(song, "00:00:04.00") << 4 << "-";
+    // Names the coder echoes may hold any text.
+    QTest::newRow("name holding time=") << header("/m/x time=50.wav", "00:03:25.00") + progressLine("5.00")
+                                        << 205 << "2.43%";
+    QTest::newRow("name holding Duration: ")
+        << header("/m/Duration: 99:00:00.00 .wav", "00:00:04.00") + progressLine("1.00") << 4
+        << "25%";
+    QTest::newRow("name of almost 1000 bytes")
+        << header("/m/" + QString(990, QLatin1Char('d')) + ".wav", "00:00:04.00") +
+               progressLine("1.00")
+        << 4 << "25%";
+    QTest::newRow("duration line outside the input header ignored")
+        << progressLine("1.00") + "  Duration: 00:00:04.00, start\n" + progressLine("1.00") << 0
+        << "100%";
+    QTest::newRow("only the first input header counts")
+        << header(song, "00:00:04.00") + header(song, "00:00:08.00") + progressLine("2.00") << 4
+        << "50%";
 }
 
 void TestCoderProgress::decodeJob()
 {
-    QFETCH(QStringList, chunks);
-    QFETCH(QStringList, texts);
-    CoderJobProgress progress(CoderJobProgress::Kind::Decode, 5415);
-    for (int i = 0; i < chunks.size(); ++i) {
-        const auto bar = progress.take(chunks[i]);
-        QCOMPARE(bar ? bar->text : QStringLiteral("-"), texts[i]);
+    QFETCH(QString, output);
+    QFETCH(int, duration);
+    QFETCH(QString, last);
+    // However the output is cut into reads, the job reads the same.
+    for (int cut : {0, 1, 7, 1024}) {
+        CoderJobProgress progress(CoderJobProgress::Kind::Decode, 5415);
+        QCOMPARE(lastBar(progress, output, cut), last);
+        QCOMPARE(progress.coderDuration(), duration);
     }
 }
 
@@ -163,14 +217,10 @@ void TestCoderProgress::exportJob()
     // The coder reports the working file's 205 s, the stretch is 30 s: the bar
     // follows the stretch.
     CoderJobProgress progress(CoderJobProgress::Kind::Export, 4215, 30);
-    QVERIFY(!progress.take(QStringLiteral("Duration: 00:03:25.00, start")));
+    QVERIFY(!progress.take(header("/c/open.wav", "00:03:25.00")));
     QCOMPARE(progress.coderDuration(), 205);
-    QCOMPARE(progress.take(QStringLiteral("time=15.0 ")), (Bar{2108, QStringLiteral("50%")}));
-    QCOMPARE(progress.take(QStringLiteral("time=30.0 ")), (Bar{4215, QStringLiteral("100%")}));
-
-    // Without a duration from the coder the bar is full at once.
-    CoderJobProgress unknown(CoderJobProgress::Kind::Export, 4215, 30);
-    QCOMPARE(unknown.take(QStringLiteral("time=3.0")), (Bar{4215, QStringLiteral("100%")}));
+    QCOMPARE(progress.take(progressLine("15.0")), (Bar{2108, QStringLiteral("50%")}));
+    QCOMPARE(progress.take(progressLine("30.0")), (Bar{4215, QStringLiteral("100%")}));
 }
 
 QTEST_GUILESS_MAIN(TestCoderProgress)

@@ -15,6 +15,8 @@ private slots:
     void writeBytes();
     void writeRoundTrips();
     void unwritablePathFails();
+    void otherLinesKept_data();
+    void otherLinesKept();
 };
 
 void TestSetupFile::read_data()
@@ -139,6 +141,59 @@ void TestSetupFile::unwritablePathFails()
     QVERIFY(QFileInfo(folder).isDir());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("0\r\n1\r\n"));
+}
+
+void TestSetupFile::otherLinesKept_data()
+{
+    QTest::addColumn<QByteArray>("before"); // null: no file
+    QTest::addColumn<QString>("folder");    // null: the dialog writes the choices {0, 1}
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray longer("1\r\n0\r\n3\r\n4\r\n5\r\n/old\r\nlater\r\n");
+    QTest::newRow("choices keep the later lines")
+        << longer << QString() << true << QByteArray("0\r\n1\r\n3\r\n4\r\n5\r\n/old\r\nlater\r\n");
+    QTest::newRow("folder keeps the other lines")
+        << longer << "/home/u/tones" << true
+        << QByteArray("1\r\n0\r\n3\r\n4\r\n5\r\n/home/u/tones\r\nlater\r\n");
+    QTest::newRow("folder after the two lines")
+        << QByteArray("1\r\n0\r\n") << "/t" << true << QByteArray("1\r\n0\r\n0\r\n0\r\n0\r\n/t\r\n");
+    QTest::newRow("folder, no file: choices from memory")
+        << QByteArray() << "/t" << true << QByteArray("1\r\n1\r\n0\r\n0\r\n0\r\n/t\r\n");
+    QTest::newRow("folder with blanks and Chinese")
+        << QByteArray("0\n0\n") << QStringLiteral("/home/u/我的 铃声") << true
+        << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/home/u/") + QStringLiteral("我的 铃声").toUtf8() + "\r\n";
+    QTest::newRow("folder with a line break is not kept")
+        << longer << "/a\nb" << false << longer;
+}
+
+void TestSetupFile::otherLinesKept()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, folder);
+    QFETCH(bool, written);
+    QFETCH(QByteArray, after);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("setup.ini"));
+    if (!before.isNull()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    if (folder.isNull())
+        QCOMPARE(SetupFile::write(path, {0, 1}), written);
+    else
+        QCOMPARE(SetupFile::writeSaveFolder(path, folder, {1, 1}), written);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), after);
+    // A reader of the two choices still reads the longer file.
+    const QList<QByteArray> lines = SetupFile::lines(after);
+    QCOMPARE(SetupFile::read(path), (SetupValues{SetupFile::fieldValue(lines[0]),
+                                                 SetupFile::fieldValue(lines[1])}));
+    if (written && !folder.isNull())
+        QCOMPARE(SetupFile::readSaveFolder(path), folder);
 }
 
 QTEST_GUILESS_MAIN(TestSetupFile)
