@@ -496,7 +496,7 @@ void frmMain::showAbout()
 {
     UserPrompt::Message message;
     message.text = ShellLinks::aboutText();
-    message.title = QStringLiteral("关于");
+    message.title = tr("关于");
     message.icon = UserPrompt::Icon::NoIcon;
     message.buttons = UserPrompt::Buttons::Ok;
     m_environment.prompt->show(message);
@@ -543,8 +543,8 @@ void frmMain::showSettings()
 bool frmMain::confirmExit()
 {
     UserPrompt::Message message;
-    message.text = QStringLiteral("真的要退出?");
-    message.title = QStringLiteral("退出");
+    message.text = tr("真的要退出?");
+    message.title = tr("退出");
     message.icon = UserPrompt::Icon::Exclamation;
     message.buttons = UserPrompt::Buttons::OkCancel;
     return m_environment.prompt->show(message);

@@ -8,28 +8,28 @@ frmMenu::frmMenu(WordWriter writeWord, QObject *parent)
 {
     setObjectName(QStringLiteral("frmMenu"));
 
-    menuFile = addMenu("menuFile", QStringLiteral("File"));
-    menuOpen = addEntry(menuFile, "menuOpen", QStringLiteral("打开音频文件(&O)"),
+    menuFile = addMenu("menuFile", tr("File"));
+    menuOpen = addEntry(menuFile, "menuOpen", tr("打开音频文件(&O)"),
                         QStringLiteral("OpenFile"));
-    menuSave = addEntry(menuFile, "menuSave", QStringLiteral("保存铃声(&S)"),
+    menuSave = addEntry(menuFile, "menuSave", tr("保存铃声(&S)"),
                         QStringLiteral("SaveRingTone"));
     menuS = menuFile->addSeparator();
     menuS->setObjectName(QStringLiteral("menuS"));
-    menuExit = addEntry(menuFile, "menuExit", QStringLiteral("退出(&E)"), QStringLiteral("退出"));
+    menuExit = addEntry(menuFile, "menuExit", tr("退出(&E)"), QStringLiteral("退出"));
 
-    menuTools = addMenu("menuTools", QStringLiteral("Tools"));
-    menuRRC = addEntry(menuTools, "menuRRC", QStringLiteral("随机剪切铃声(&R)"),
+    menuTools = addMenu("menuTools", tr("Tools"));
+    menuRRC = addEntry(menuTools, "menuRRC", tr("随机剪切铃声(&R)"),
                        QStringLiteral("RRC"));
-    menuSR = addEntry(menuTools, "menuSR", QStringLiteral("发送铃声给朋友(&S)"),
+    menuSR = addEntry(menuTools, "menuSR", tr("发送铃声给朋友(&S)"),
                       QStringLiteral("SR"));
 
-    menuSetting = addMenu("menuSetting", QStringLiteral("设置"));
-    menuSettings = addEntry(menuSetting, "menuSettings", QStringLiteral("设置(&S)"),
+    menuSetting = addMenu("menuSetting", tr("设置"));
+    menuSettings = addEntry(menuSetting, "menuSettings", tr("设置(&S)"),
                             QStringLiteral("设置"));
 
-    menuAbout = addMenu("menuAbout", QStringLiteral("关于"));
-    menuA = addEntry(menuAbout, "menuA", QStringLiteral("关于(&A)"), QStringLiteral("关于"));
-    menuHelp = addEntry(menuAbout, "menuHelp", QStringLiteral("帮助(&H)"), QStringLiteral("Help"));
+    menuAbout = addMenu("menuAbout", tr("关于"));
+    menuA = addEntry(menuAbout, "menuA", tr("关于(&A)"), QStringLiteral("关于"));
+    menuHelp = addEntry(menuAbout, "menuHelp", tr("帮助(&H)"), QStringLiteral("Help"));
 
     m_menus = {menuFile, menuTools, menuSetting, menuAbout};
 }

@@ -5,8 +5,15 @@
 #include "styledbutton.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 
 namespace {
+// The captions stored with the two buttons, listed for the translation.
+[[maybe_unused]] const char *const StoredCaptions[] = {
+    QT_TRANSLATE_NOOP("frmSetting", "        O K"),
+    QT_TRANSLATE_NOOP("frmSetting", "        返回"),
+};
+
 // A stored value outside the list leaves the list without a selection.
 void select(QComboBox *list, qint16 value)
 {
@@ -19,6 +26,7 @@ StyledButton *storedButton(const QString &name, const ScreenScale &scale, QWidge
     auto *button = new StyledButton(parent);
     button->setObjectName(name);
     button->loadProperties(QStringLiteral(":/forms/%1.json").arg(name));
+    button->setCaption(QCoreApplication::translate("frmSetting", button->Caption().toUtf8().constData()));
     QFont font = button->font();
     font.setPointSizeF(scale.fontPoints(font.pointSizeF()));
     button->setFont(font);
@@ -30,7 +38,7 @@ frmSetting::frmSetting(const SetupValues &current, const ScreenScale &scale, QWi
     : SkinnedWindow(parent), m_values(current)
 {
     setObjectName(QStringLiteral("frmSetting"));
-    setWindowTitle(QStringLiteral("设置"));
+    setWindowTitle(tr("设置"));
     setDragStart(DragStart::OnMove);
     const QString skinName = QStringLiteral("settings");
     setSkin(SkinArt::picture(skinName, QSize(420, 252), SkinArt::Kind::Skin),
@@ -42,12 +50,12 @@ frmSetting::frmSetting(const SetupValues &current, const ScreenScale &scale, QWi
 
     cmbOF = new QComboBox(this);
     cmbOF->setObjectName(QStringLiteral("cmbOF"));
-    cmbOF->addItems({QStringLiteral("Open the folder"), QStringLiteral("Do Nothing")});
+    cmbOF->addItems({tr("Open the folder"), tr("Do Nothing")});
     place(cmbOF, 690, 1200, 4695, 330);
 
     cmbRS = new QComboBox(this);
     cmbRS->setObjectName(QStringLiteral("cmbRS"));
-    cmbRS->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
+    cmbRS->addItems({tr("Yes"), tr("No")});
     place(cmbRS, 690, 2220, 4695, 330);
 
     for (QComboBox *list : {cmbOF, cmbRS}) {

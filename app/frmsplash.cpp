@@ -19,7 +19,7 @@ frmSplash::frmSplash(MainWindowFactory createMain, int tickMs, QWidget *parent)
             SkinArt::shapeImage(skinName, QSize(400, 220)));
 
     const ScreenScale scale = ScreenScale::fromDpi(logicalDpiX(), logicalDpiY());
-    Label1 = new QLabel(QStringLiteral("Loading..."), this);
+    Label1 = new QLabel(tr("Loading..."), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     QPalette palette = Label1->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
@@ -30,7 +30,7 @@ frmSplash::frmSplash(MainWindowFactory createMain, int tickMs, QWidget *parent)
     const QRect place = scale.pixels(3240, 1410, 810, 210);
     // The longest text is wider than the designed label; keep its spot and
     // let it grow to the right rather than cut the text.
-    const int wide = Label1->fontMetrics().horizontalAdvance(QStringLiteral("加载组件中...")) + 4;
+    const int wide = Label1->fontMetrics().horizontalAdvance(tr("加载组件中...")) + 4;
     Label1->setGeometry(place.x(), place.y(), qMax(place.width(), wide),
                         qMax(place.height(), Label1->fontMetrics().height()));
 
@@ -55,9 +55,9 @@ void frmSplash::Timer1_Timer()
         return; // already handed over
     ++m_loadStep;
     if (m_loadStep == 1) {
-        Label1->setText(QStringLiteral("加载图形..."));
+        Label1->setText(tr("加载图形..."));
     } else if (m_loadStep == 2) {
-        Label1->setText(QStringLiteral("加载组件中..."));
+        Label1->setText(tr("加载组件中..."));
     } else {
         Timer1->stop();
         hide();

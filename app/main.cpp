@@ -1,11 +1,15 @@
 #include "art.h"
 #include "frmmain.h"
 #include "frmsplash.h"
+#include "language.h"
+#include "looks.h"
 #include "ringtonesession.h"
 #include "messageboxprompt.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
 
 #include <memory>
 
@@ -16,6 +20,17 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QStringLiteral("Kesmarin"));
     QApplication::setApplicationVersion(QStringLiteral(KESMARIN_VERSION));
     QApplication::setWindowIcon(Art::appIcon());
+    // Message boxes and Qt's dialogs in the skins' colours, beside the skins.
+    QApplication::setPalette(Looks::palette());
+
+    // A Chinese desktop reads the program's own texts and pictures; every
+    // other language reads English ones.
+    const QString language = Language::choose(QLocale::system().uiLanguages());
+    Language::setCurrent(language);
+    Art::setLanguage(language);
+    QTranslator translator;
+    if (Language::load(translator, language))
+        QCoreApplication::installTranslator(&translator);
     // The program ends only through the main window's confirmed exit.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -10,12 +10,30 @@ namespace Art {
 
 namespace {
 
+QString g_language;
+
 QString path(const QString &name, bool twice)
 {
-    return QStringLiteral(":/art/") + name + (twice ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+    const QString file = name + (twice ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+    if (!g_language.isEmpty()) {
+        const QString translated = QStringLiteral(":/art/") + g_language + u'/' + file;
+        if (QFile::exists(translated))
+            return translated;
+    }
+    return QStringLiteral(":/art/") + file;
 }
 
 } // namespace
+
+void setLanguage(const QString &language)
+{
+    g_language = language;
+}
+
+QString language()
+{
+    return g_language;
+}
 
 QString buttonLight(int index)
 {

@@ -49,6 +49,12 @@ QString menuLight(int index);
 QString ctrlLight(int index);
 QString ctrlPress(int index);
 
+// The language of the painted words: empty for the drawings' own (Chinese
+// with their English mix), "en" for English. Pictures without words are the
+// same in every language. Set it before the first window is made.
+void setLanguage(const QString &language);
+QString language();
+
 // The picture at the screen's scale: the 2x sibling (device pixel ratio 2)
 // when the application runs on a high-density screen. Null for an unknown name.
 QPixmap pixmap(const QString &name);

@@ -30,6 +30,30 @@ inline QFont tahoma(double points, bool bold = false)
     return font;
 }
 
+// The skins' colours as the application's palette, so that message boxes
+// and Qt's own dialogs look like part of the program rather than the bare
+// platform style next to the skinned windows.
+inline QPalette palette()
+{
+    const QColor text = QColor::fromRgb(TextColor);
+    const QColor surface(0xE9, 0xF1, 0xF5);
+    QPalette p(QColor(0xDC, 0xE8, 0xEE), surface); // button, window
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::AlternateBase, surface);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Highlight, QColor(0x1F, 0xA2, 0xC9));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(0x15, 0x82, 0xA8));
+    p.setColor(QPalette::ToolTipBase, Qt::white);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, QColor::fromRgb(DimTextColor));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, QColor(0x9A, 0xB3, 0xBF));
+    return p;
+}
+
 inline void setTextColor(QWidget *widget, QRgb color)
 {
     QPalette palette = widget->palette();

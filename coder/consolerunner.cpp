@@ -96,7 +96,7 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
         setCommandLine(commandLine);
     m_startFailure.clear();
     if (m_commandLine.isEmpty() && m_program.isEmpty()) {
-        fail(QStringLiteral("命令行为空"));
+        fail(tr("命令行为空"));
         return {};
     }
 
@@ -104,7 +104,7 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
     // failure visible with its own code, as the user is told about it apart.
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
-        fail(QStringLiteral("CreatePipe failed. Error: ") + QString::number(errno));
+        fail(tr("CreatePipe failed. Error: ") + QString::number(errno));
         return {};
     }
     ::close(fds[0]);
@@ -122,12 +122,12 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
     if (program.isEmpty()) {
-        fail(QStringLiteral("没有找到文件或命令"));
+        fail(tr("没有找到文件或命令"));
         return {};
     }
     process.start(program, arguments, QIODevice::ReadOnly);
     if (!process.waitForStarted(-1)) {
-        fail(QStringLiteral("没有找到文件或命令"));
+        fail(tr("没有找到文件或命令"));
         return {};
     }
 

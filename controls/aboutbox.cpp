@@ -39,7 +39,7 @@ void AboutBox::paintEvent(QPaintEvent *)
     small.setPointSize(10);
     p.setFont(small);
     p.drawText(QRect(16, 52, width() - 32, 20), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Version ") + StyledButton::Version());
+               tr("Version ") + StyledButton::Version());
 
     const QRect box = closeButtonRect();
     const QColor light = ShiftColor(faceColor, 15), dark = ShiftColor(faceColor, -15);
@@ -52,7 +52,7 @@ void AboutBox::paintEvent(QPaintEvent *)
     caption.setUnderline(true);
     p.setFont(caption);
     p.drawText(box.translated(m_pressed ? 1 : 0, m_pressed ? 1 : 0), Qt::AlignCenter,
-               QStringLiteral("Close"));
+               tr("Close"));
 }
 
 void AboutBox::mousePressEvent(QMouseEvent *)

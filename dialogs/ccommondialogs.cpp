@@ -146,7 +146,7 @@ bool CCommonDialogs::ShowSave()
     FileDialog dialog(owner, QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setFileTypes(FileTypeList(blank ? QStringLiteral("*.*|*.*") : m_filter));
-    dialog.setWindowTitle(QStringLiteral("保存"));
+    dialog.setWindowTitle(tr("保存"));
     dialog.setDirectory(Path());
 
     return runFileDialog(dialog);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -19,6 +20,8 @@ class QFileDialog;
 // than 260 characters. ShowFont and ShowPrinterProperties never throw.
 class CCommonDialogs
 {
+    Q_DECLARE_TR_FUNCTIONS(CCommonDialogs)
+
 public:
     // Readers of Title, Path, FileTitle and FileName stop at the first NUL;
     // every other reader returns what was written.

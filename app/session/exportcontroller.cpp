@@ -39,13 +39,13 @@ ExportController::ExportController(EditorState &state, ConsoleRunner &objDOS1,
 
 QString ExportController::dialogTitle()
 {
-    return QStringLiteral("另存为");
+    return tr("另存为");
 }
 
 QString ExportController::dialogFilter()
 {
-    return QStringLiteral("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|"
-                          "AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r|OGG 文件(*.ogg)|*.ogg");
+    return tr("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|"
+              "AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r|OGG 文件(*.ogg)|*.ogg");
 }
 
 QString ExportController::savedText(const QString &target, const SavedFile &saved)
@@ -85,7 +85,7 @@ void ExportController::save()
     m_txtSave = target;
 
     if (isProtected(target)) {
-        tell(QStringLiteral("不能把铃声保存到正在编辑的文件上,请换一个文件名。\n") + target);
+        tell(tr("不能把铃声保存到正在编辑的文件上,请换一个文件名。\n") + target);
         return;
     }
 
@@ -105,7 +105,7 @@ void ExportController::save()
 
     const auto command = CoderCommand::exportRingtone(m_appFolder, m_workFile, begin, length, target);
     if (!command) {
-        tell(QStringLiteral("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
+        tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
              target);
         return;
     }
@@ -131,8 +131,8 @@ void ExportController::save()
                              ? QString()
                              : coderReason(m_objDOS1.Outputs());
         if (reason.isEmpty())
-            reason = QStringLiteral("转码程序意外结束。");
-        tell(QStringLiteral("铃声没有保存成功。\n") + reason);
+            reason = tr("转码程序意外结束。");
+        tell(tr("铃声没有保存成功。\n") + reason);
         return;
     }
     m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();

@@ -3,13 +3,13 @@
 QString HoverRules::toolbarTip(int index)
 {
     switch (index) {
-    case 0: return QStringLiteral("打开媒体文件");
-    case 1: return QStringLiteral("保存铃声");
-    case 2: return QStringLiteral("任意剪切铃声");
-    case 4: return QStringLiteral("发送铃声给你的朋友");
-    case 5: return QStringLiteral("设置");
-    case 6: return QStringLiteral("帮助");
-    case 7: return QStringLiteral("退出");
+    case 0: return tr("打开媒体文件");
+    case 1: return tr("保存铃声");
+    case 2: return tr("任意剪切铃声");
+    case 4: return tr("发送铃声给你的朋友");
+    case 5: return tr("设置");
+    case 6: return tr("帮助");
+    case 7: return tr("退出");
     default: return {};
     }
 }
@@ -17,13 +17,13 @@ QString HoverRules::toolbarTip(int index)
 QString HoverRules::ctrlTip(int index)
 {
     switch (index) {
-    case 0: return QStringLiteral("播放");
-    case 1: return QStringLiteral("停止");
-    case 2: return QStringLiteral("暂停");
-    case 3: return QStringLiteral("选择开始位置");
-    case 4: return QStringLiteral("选择结束位置");
-    case 5: return QStringLiteral("播放所选区域");
-    case 6: return QStringLiteral("保存铃声");
+    case 0: return tr("播放");
+    case 1: return tr("停止");
+    case 2: return tr("暂停");
+    case 3: return tr("选择开始位置");
+    case 4: return tr("选择结束位置");
+    case 5: return tr("播放所选区域");
+    case 6: return tr("保存铃声");
     default: return {};
     }
 }

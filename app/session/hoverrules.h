@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <array>
@@ -9,6 +10,8 @@
 // whatever look each button has afterwards.
 class HoverRules
 {
+    Q_DECLARE_TR_FUNCTIONS(HoverRules)
+
 public:
     enum class Look { Nothing, Highlight, Pressed };
 
@@ -19,8 +22,8 @@ public:
     static bool isToolbarIndex(int index) { return index >= 0 && index < ToolbarCount && index != 3; }
     static QString toolbarTip(int index);
     static QString ctrlTip(int index);
-    static QString minTip() { return QStringLiteral("最小化"); }
-    static QString exitTip() { return QStringLiteral("Exit"); }
+    static QString minTip() { return tr("最小化"); }
+    static QString exitTip() { return tr("Exit"); }
 
     void moveOverBare();
     void moveOverToolbar(int index);

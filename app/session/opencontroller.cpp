@@ -55,14 +55,14 @@ OpenController::OpenController(EditorState &state, ConsoleRunner &objDOS, FileRe
 
 QString OpenController::dialogTitle()
 {
-    return QStringLiteral("打开文件");
+    return tr("打开文件");
 }
 
 QString OpenController::dialogFilter()
 {
-    return QStringLiteral("MP3 Files(*.mp3)|*.mp3|WMA Files(*.wma)|*.wma|WAV Files(*.wav)|*.wav|"
-                          "AMR Files(*.amr)|*.amr|WMV Files(*.wmv)|*.wmv|AVI Files(*.avi)|*.avi|"
-                          "MPG Files(*.mpg)|*.mpg|All Files(*.*)|*.*");
+    return tr("MP3 Files(*.mp3)|*.mp3|WMA Files(*.wma)|*.wma|WAV Files(*.wav)|*.wav|"
+              "AMR Files(*.amr)|*.amr|WMV Files(*.wmv)|*.wmv|AVI Files(*.avi)|*.avi|"
+              "MPG Files(*.mpg)|*.mpg|All Files(*.*)|*.*");
 }
 
 void OpenController::open()
@@ -102,8 +102,8 @@ bool OpenController::closeOpenFile()
     if (!m_state.FileOpened)
         return true;
     UserPrompt::Message message;
-    message.text = QStringLiteral("当前的音频文件将被关闭,确认吗?");
-    message.title = QStringLiteral("关闭当前文件");
+    message.text = tr("当前的音频文件将被关闭,确认吗?");
+    message.title = tr("关闭当前文件");
     message.icon = UserPrompt::Icon::NoIcon;
     message.buttons = UserPrompt::Buttons::OkCancel;
     if (!m_prompt.show(message))
@@ -156,11 +156,11 @@ void OpenController::decode(const QString &path)
     if (!m_objDOS.succeeded() || !fresh || !work.isFile() || work.size() <= WavHeaderBytes) {
         QString reason;
         if (m_objDOS.exitStatus() == QProcess::CrashExit)
-            reason = QStringLiteral("转码程序意外结束。");
+            reason = tr("转码程序意外结束。");
         else if (!m_objDOS.succeeded())
             reason = coderReason(m_objDOS.Outputs());
         if (reason.isEmpty())
-            reason = QStringLiteral("转码程序没有输出任何声音。");
+            reason = tr("转码程序没有输出任何声音。");
         fail(reason);
         return;
     }
@@ -210,7 +210,7 @@ void OpenController::fail(const QString &reason)
     if (reason.isEmpty())
         return;
     UserPrompt::Message message;
-    message.text = QStringLiteral("无法打开这个文件。\n") + reason;
+    message.text = tr("无法打开这个文件。\n") + reason;
     message.title = dialogTitle();
     message.icon = UserPrompt::Icon::Critical;
     m_prompt.show(message);

@@ -148,8 +148,8 @@ void RingtoneSession::randomCut()
     m_editor->controller().exclusive([this] {
         switch (m_editor->randomCut().run()) {
         case RandomCut::Outcome::Chosen: break;
-        case RandomCut::Outcome::NotPlayed: warn(QStringLiteral("请先播放音乐")); break;
-        case RandomCut::Outcome::NoneLonger: warn(QStringLiteral("未能找到长于5秒的片段")); break;
+        case RandomCut::Outcome::NotPlayed: warn(tr("请先播放音乐")); break;
+        case RandomCut::Outcome::NoneLonger: warn(tr("未能找到长于5秒的片段")); break;
         }
     });
 }
@@ -157,7 +157,7 @@ void RingtoneSession::randomCut()
 void RingtoneSession::warn(const QString &text)
 {
     m_services.prompt->show(
-        {text, QStringLiteral("警告"), UserPrompt::Icon::Warning, UserPrompt::Buttons::Ok});
+        {text, tr("警告"), UserPrompt::Icon::Warning, UserPrompt::Buttons::Ok});
 }
 
 void RingtoneSession::transport(int index)

@@ -1,5 +1,8 @@
 #include "shelllinks.h"
 
+#include "language.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QUrlQuery>
 
@@ -11,7 +14,7 @@ QString supportAddress() { return QStringLiteral("support@kesmarin.example.com")
 
 QString aboutText()
 {
-    return QStringLiteral("Kesmarin 铃声制作 — 由 Kesmarin 开发者制作\n") + webAddress();
+    return QCoreApplication::translate("ShellLinks", "Kesmarin 铃声制作 — 由 Kesmarin 开发者制作\n") + webAddress();
 }
 
 namespace {
@@ -46,7 +49,8 @@ QUrl feedbackUrl()
 
 QUrl helpUrl(const QString &applicationDir)
 {
-    return QUrl::fromLocalFile(QDir(applicationDir).filePath(QStringLiteral("help/index.html")));
+    return QUrl::fromLocalFile(Language::helpPage(QDir(applicationDir).filePath(QStringLiteral("help")),
+                                                  Language::current()));
 }
 
 } // namespace ShellLinks

@@ -17,7 +17,8 @@ QString aboutText();
 QUrl tellAFriendUrl();
 // "mailto:<support>?subject=Feedback/Bug Report"
 QUrl feedbackUrl();
-// help/index.html in the program's own folder, never the current one.
+// help/index.html in the program's own folder, never the current one; the
+// page of the program's language (help/en/index.html) where there is one.
 QUrl helpUrl(const QString &applicationDir);
 
 } // namespace ShellLinks

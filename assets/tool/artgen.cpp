@@ -2,7 +2,10 @@
 // 1x and 2x, cuts the button pictures out of the skins, snaps the colour key
 // and writes the chime. Run by the build; see assets/README.md.
 //
-//   kesartgen <svg folder> <picture folder> <icon theme folder> <sound.wav>
+//   kesartgen <svg folder> <picture folder> <icon theme folder> <sound.wav> <worded>
+//
+// <worded> names, comma-separated, the pictures that carry painted words; they
+// are drawn once more per language into <picture folder>/<language>/.
 
 #include "artspots.h"
 #include "chime.h"
@@ -69,15 +72,32 @@ const Cut kCuts[] = {
 
 const int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
+// Languages besides the drawings' own (Chinese, with the English words the
+// drawings already mix in). A drawing marks its words class="zh" (shown) and
+// class="en" display="none" (hidden); a language swaps the two.
+const char *const kLanguages[] = {"en"};
+
+QByteArray inLanguage(QByteArray svg, const QString &language)
+{
+    if (language.isEmpty())
+        return svg;
+    const QByteArray mine = "class=\"" + language.toUtf8() + '"';
+    svg.replace("class=\"zh\"", "class=\"zh\" display=\"none\"");
+    svg.replace(mine + " display=\"none\"", mine);
+    return svg;
+}
+
 class Renderer
 {
 public:
     explicit Renderer(QString sourceDir) : m_sourceDir(std::move(sourceDir)) {}
 
-    // The drawing of `file` in `look` at `scale`, rendered once and kept.
-    QImage render(const QString &file, const QString &look, int scale, bool keyed)
+    // The drawing of `file` in `look` at `scale` with the words of
+    // `language` (empty: the drawing's own), rendered once and kept.
+    QImage render(const QString &file, const QString &look, int scale, bool keyed,
+                  const QString &language = {})
     {
-        const QString key = file + u'|' + look + u'|' + QString::number(scale);
+        const QString key = file + u'|' + look + u'|' + QString::number(scale) + u'|' + language;
         if (const auto it = m_done.constFind(key); it != m_done.constEnd())
             return *it;
 
@@ -86,7 +106,7 @@ public:
             fail("cannot read " + f.fileName());
             return {};
         }
-        QByteArray svg = f.readAll();
+        QByteArray svg = inLanguage(f.readAll(), language);
         // A drawing names its resting paints "<id>_rest"; a look swaps them
         // for "<id>_<look>", so every look is cut from the very same drawing.
         if (look != QStringLiteral("rest"))
@@ -109,7 +129,7 @@ public:
         }
         if (keyed) {
             image = scale == 1 ? KeySnap::snap(image)
-                               : KeySnap::snapTo(image, render(file, look, 1, true), scale);
+                               : KeySnap::snapTo(image, render(file, look, 1, true, language), scale);
         }
         m_done.insert(key, image);
         return image;
@@ -146,6 +166,29 @@ QString outName(const QString &dir, const QString &name, int scale)
     return dir + u'/' + name + (scale == 2 ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
 }
 
+// Every picture at one scale in one language, in a fixed order.
+QList<std::pair<QString, QImage>> drawAll(Renderer &r, int scale, const QString &language)
+{
+    QList<std::pair<QString, QImage>> out;
+    for (const Sheet &s : kWhole)
+        out.append({QString::fromLatin1(s.name), r.render(s.file, s.look, scale, s.keyed, language)});
+    for (const ArtSpots::Spot &spot : ArtSpots::kSpots) {
+        const QString name = QString::fromUtf8(spot.name.data(), spot.name.size());
+        const QString look = name.contains(QStringLiteral("-press")) ? QStringLiteral("press") : QStringLiteral("hover");
+        const QString file = QString::fromUtf8(spot.source.data(), spot.source.size()) + ".svg";
+        const QRect rect(ArtSpots::toPixels(spot.left) * scale,
+                         ArtSpots::toPixels(spot.top) * scale,
+                         ArtSpots::toPixels(spot.width) * scale,
+                         ArtSpots::toPixels(spot.height) * scale);
+        out.append({name, r.render(file, look, scale, true, language).copy(rect)});
+    }
+    for (const Cut &c : kCuts) {
+        const QRect rect(c.x * scale, c.y * scale, c.w * scale, c.h * scale);
+        out.append({QString::fromLatin1(c.name), r.render(c.file, c.look, scale, false, language).copy(rect)});
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -156,36 +199,32 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QGuiApplication app(argc, argv);
-    if (argc != 5) {
+    if (argc != 6) {
         std::fprintf(stderr,
-                     "usage: kesartgen <svg folder> <picture folder> <icon folder> <sound.wav>\n");
+                     "usage: kesartgen <svg folder> <picture folder> <icon folder> <sound.wav> <worded>\n");
         return 2;
     }
     const QString sourceDir = QString::fromLocal8Bit(argv[1]);
     const QString pictureDir = QString::fromLocal8Bit(argv[2]);
     const QString iconDir = QString::fromLocal8Bit(argv[3]);
     const QString soundPath = QString::fromLocal8Bit(argv[4]);
+    const QStringList worded = QString::fromLocal8Bit(argv[5]).split(u',', Qt::SkipEmptyParts);
 
     Renderer r(sourceDir);
     for (int scale : {1, 2}) {
-        for (const Sheet &s : kWhole) {
-            save(r, r.render(s.file, s.look, scale, s.keyed),
-                 outName(pictureDir, s.name, scale));
-        }
-        for (const ArtSpots::Spot &spot : ArtSpots::kSpots) {
-            const QString name = QString::fromUtf8(spot.name.data(), spot.name.size());
-            const QString look = name.contains(QStringLiteral("-press")) ? QStringLiteral("press") : QStringLiteral("hover");
-            const QString file = QString::fromUtf8(spot.source.data(), spot.source.size()) + ".svg";
-            const QRect rect(ArtSpots::toPixels(spot.left) * scale,
-                             ArtSpots::toPixels(spot.top) * scale,
-                             ArtSpots::toPixels(spot.width) * scale,
-                             ArtSpots::toPixels(spot.height) * scale);
-            save(r, r.render(file, look, scale, true).copy(rect), outName(pictureDir, name, scale));
-        }
-        for (const Cut &c : kCuts) {
-            const QRect rect(c.x * scale, c.y * scale, c.w * scale, c.h * scale);
-            save(r, r.render(c.file, c.look, scale, false).copy(rect),
-                 outName(pictureDir, c.name, scale));
+        const auto own = drawAll(r, scale, {});
+        for (const auto &[name, image] : own)
+            save(r, image, outName(pictureDir, name, scale));
+        for (const char *language : kLanguages) {
+            const QString lang = QString::fromLatin1(language);
+            const auto translated = drawAll(r, scale, lang);
+            for (qsizetype i = 0; i < translated.size(); ++i) {
+                const auto &[name, image] = translated.at(i);
+                if (worded.contains(name))
+                    save(r, image, outName(pictureDir + u'/' + lang, name, scale));
+                else if (image != own.at(i).second)
+                    r.fail(name + QStringLiteral(" shows words in ") + lang + QStringLiteral(" but is not listed as worded"));
+            }
         }
     }
 

@@ -51,8 +51,8 @@ StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent) : QWidget(pare
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         return label;
     };
-    m_timeLeft = endLabel(QStringLiteral("lblTimeLeft"), QStringLiteral("Start"), 5);      // 70
-    m_timeRight = endLabel(QStringLiteral("lblTimeRight"), QStringLiteral("End"), 718);    // 10770
+    m_timeLeft = endLabel(QStringLiteral("lblTimeLeft"), tr("Start"), 5);      // 70
+    m_timeRight = endLabel(QStringLiteral("lblTimeRight"), tr("End"), 718);    // 10770
 
     // Created in stacking order, so each image lies over the ones before it.
     for (int i = 0; i < TimelineModel::ImageCount; ++i) {

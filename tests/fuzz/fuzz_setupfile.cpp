@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (SetupFile::parse(SetupFile::format(values)) != values)
         __builtin_trap();
     SetupFile::lines(input);
+    SetupFile::lines(input);
     for (const QByteArray &field : input.split(','))
         SetupFile::fieldValue(field);
     return 0;

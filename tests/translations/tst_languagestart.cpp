@@ -1,0 +1,188 @@
+// The real program started under a Chinese and an English locale on a real X
+// server: the skin shows that language's menu titles, and the exit question
+// carries that language's title.
+
+#include <QImage>
+#include <QScopeGuard>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+QString tool(const char *name)
+{
+    return QStandardPaths::findExecutable(QString::fromLatin1(name));
+}
+
+QString output(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(-1);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// The visible windows of process `pid` with their names and sizes.
+struct Window {
+    QString id;
+    QString name;
+    QSize size;
+};
+
+QList<Window> windowsOf(qint64 pid)
+{
+    QList<Window> found;
+    const QString ids = output(tool("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                 QStringLiteral("--pid"), QString::number(pid)});
+    for (const QString &id : ids.split(u'\n', Qt::SkipEmptyParts)) {
+        Window w{id, output(tool("xdotool"), {QStringLiteral("getwindowname"), id}), {}};
+        // "WIDTH=765" and "HEIGHT=565" among the shell-style lines.
+        const QString geometry = output(tool("xdotool"), {QStringLiteral("getwindowgeometry"),
+                                                          QStringLiteral("--shell"), id});
+        for (const QString &line : geometry.split(u'\n')) {
+            if (line.startsWith(u"WIDTH="))
+                w.size.setWidth(line.mid(6).toInt());
+            else if (line.startsWith(u"HEIGHT="))
+                w.size.setHeight(line.mid(7).toInt());
+        }
+        found << w;
+    }
+    return found;
+}
+
+QString findWindow(qint64 pid, const std::function<bool(const Window &)> &wanted)
+{
+    for (const Window &w : windowsOf(pid)) {
+        if (wanted(w))
+            return w.id;
+    }
+    return {};
+}
+
+// Pixels that differ between two same-sized areas.
+int differing(const QImage &a, const QImage &b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            count += (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF);
+    }
+    return count;
+}
+
+} // namespace
+
+class TestLanguageStart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void startsInLanguage_data();
+    void startsInLanguage();
+};
+
+void TestLanguageStart::initTestCase()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server (scripts/with-servers starts one)");
+    if (tool("xdotool").isEmpty() || tool("import").isEmpty())
+        QSKIP("needs xdotool and ImageMagick's import (scripts/setup --with-tests)");
+}
+
+void TestLanguageStart::startsInLanguage_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("exitTitle");
+    QTest::addColumn<QString>("skin");      // the language's own main skin
+    QTest::addColumn<QString>("otherSkin"); // the other language's
+
+    const QString own = QStringLiteral(KESMARIN_BUILD_DIR "/assets/art/main.png");
+    const QString english = QStringLiteral(KESMARIN_BUILD_DIR "/assets/art/en/main.png");
+    QTest::newRow("Chinese") << "zh_CN.UTF-8" << "退出" << own << english;
+    QTest::newRow("Taiwan") << "zh_TW.UTF-8" << "退出" << own << english;
+    QTest::newRow("English") << "en_US.UTF-8" << "Exit" << english << own;
+    QTest::newRow("German") << "de_DE.UTF-8" << "Exit" << english << own;
+}
+
+void TestLanguageStart::startsInLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, exitTitle);
+    QFETCH(QString, skin);
+    QFETCH(QString, otherSkin);
+
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("LANGUAGE"));
+    env.remove(QStringLiteral("LC_MESSAGES"));
+    env.insert(QStringLiteral("LANG"), locale);
+    env.insert(QStringLiteral("LC_ALL"), locale);
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
+    env.insert(QStringLiteral("KESMARIN_AUDIO"), QStringLiteral("silent"));
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QStringLiteral(KESMARIN_BUILD_DIR "/kesmarin"), {});
+    QVERIFY(program.waitForStarted(-1));
+    const qint64 pid = program.processId();
+    const auto stop = qScopeGuard([&program] {
+        if (program.state() != QProcess::NotRunning) {
+            program.kill();
+            program.waitForFinished(-1);
+        }
+    });
+
+    // Keep the mouse off the window, so no highlight covers the skin.
+    QProcess::execute(tool("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("1279"), QStringLiteral("1023")});
+
+    // The main window comes after the splash; it is the one of the skin's size.
+    QString mainId;
+    QTRY_VERIFY_WITH_TIMEOUT(!(mainId = findWindow(pid, [](const Window &w) {
+                                   return w.size == QSize(765, 565);
+                               })).isEmpty(),
+                             60000);
+
+    // The menu titles as the screen shows them, against both languages' skins.
+    const QRect menus(133, 42, 135, 18);
+    const QImage expected = QImage(skin).copy(menus);
+    const QImage other = QImage(otherSkin).copy(menus);
+    QVERIFY(!expected.isNull() && !other.isNull());
+    QVERIFY2(differing(expected, other) > 0, "the two languages paint the same menu titles");
+    const QString shot = home.filePath(QStringLiteral("shot.png"));
+    QImage shown;
+    // The window may still be drawing its first frame: wait until it shows the skin.
+    QTRY_VERIFY_WITH_TIMEOUT((QProcess::execute(tool("import"), {QStringLiteral("-window"), mainId, shot}) == 0
+                              && !(shown = QImage(shot).copy(menus)).isNull()
+                              && differing(shown, expected) == 0),
+                             30000);
+    QVERIFY(differing(shown, other) > 0);
+
+    // The window's own close mark asks the exit question.
+    QCOMPARE(QProcess::execute(tool("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--window"), mainId,
+                                                 QStringLiteral("740"), QStringLiteral("23"),
+                                                 QStringLiteral("click"), QStringLiteral("1")}),
+             0);
+    // Qt adds " — Kesmarin" to the title on the desktop.
+    QString questionId;
+    QTRY_VERIFY_WITH_TIMEOUT(!(questionId = findWindow(pid, [&exitTitle](const Window &w) {
+                                   return w.name == exitTitle || w.name.startsWith(exitTitle + u' ');
+                               })).isEmpty(),
+                             30000);
+
+    // Confirming ends the program.
+    QProcess::execute(tool("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), questionId});
+    QProcess::execute(tool("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestLanguageStart)
+#include "tst_languagestart.moc"
