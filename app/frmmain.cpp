@@ -27,7 +27,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 
 #include <cmath>
@@ -74,12 +73,10 @@ constexpr int PeakSpanTwips = 10920;
 
 constexpr ProgressPanel::Design DecodePanel{
     "picPBBack", "imgPB", "lblPB", "decode-panel", "decode-bar",
-    {1990, 6000, 6935, 555}, {1350, 195, 15, 195}, {2865, 195, 2355, 195}, 5415, false,
-    "cmdCancelDecode", {9045, 6120, 900, 330}};
+    {1990, 6000, 6935, 555}, {1350, 195, 15, 195}, {2865, 195, 2355, 195}, 5415, false};
 constexpr ProgressPanel::Design ExportPanel{
     "picPro", "imgPro", "lblPro", "export-panel", "export-bar",
-    {4650, 8070, 4215, 225}, {0, 0, 15, 225}, {0, 0, 4215, 225}, 4215, true,
-    "cmdCancelExport", {8910, 8025, 765, 300}};
+    {4650, 8070, 4215, 225}, {0, 0, 15, 225}, {0, 0, 4215, 225}, 4215, true};
 constexpr int ClientWidth = 11460;
 constexpr int ClientHeight = 8460;
 
@@ -381,14 +378,6 @@ void frmMain::connectSession()
             &ProgressPanel::setShown);
     connect(session, &RingtoneSession::exportProgressChanged, picPro,
             &ProgressPanel::setProgress);
-    connect(picPBBack, &ProgressPanel::cancelClicked, session, &RingtoneSession::cancel);
-    connect(picPro, &ProgressPanel::cancelClicked, session, &RingtoneSession::cancel);
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, session, &RingtoneSession::cancel);
-    connect(session, &RingtoneSession::exportSaved, this, [this](const QString &text) {
-        m_savedText = text;
-        lblText->setText(text);
-    });
     connect(session, &RingtoneSession::fileOpened, this, [this](const QList<Peak> &peaks) {
         picOpened->show();
         showPeaks(peaks);
@@ -443,8 +432,7 @@ void frmMain::showLooks()
         show(imgMenu[i], m_rules.menu(i), imgMenuData[i]);
     for (int i = 0; i < HoverRules::CtrlCount; ++i)
         show(imgCtrlButton[i], m_rules.ctrl(i), imgCtrlButtonLight[i], imgCtrlButtonPress[i]);
-    // A hint wins while the mouse is on something; else the last export's line.
-    lblText->setText(m_rules.hint().isEmpty() ? m_savedText : m_rules.hint());
+    lblText->setText(m_rules.hint());
 }
 
 void frmMain::bareMouseMove(QMouseEvent *)

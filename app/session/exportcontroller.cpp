@@ -5,22 +5,15 @@
 #include "desktopopener.h"
 #include "editorstate.h"
 #include "filerequester.h"
-#include "formattime.h"
 #include "opencontroller.h"
 #include "paths.h"
-#include "phonelimits.h"
 #include "playbackcontroller.h"
-#include "savedfile.h"
 #include "setupfile.h"
 #include "userprompt.h"
-#include "wavheader.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
-
-#include <algorithm>
 
 ExportController::ExportController(EditorState &state, ConsoleRunner &objDOS1,
                                    FileRequester &files, UserPrompt &prompt,
@@ -45,20 +38,7 @@ QString ExportController::dialogTitle()
 QString ExportController::dialogFilter()
 {
     return tr("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|"
-              "AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r|OGG 文件(*.ogg)|*.ogg");
-}
-
-QString ExportController::savedText(const QString &target, const SavedFile &saved)
-{
-    return QStringLiteral("已保存 ") + QFileInfo(target).fileName() + QStringLiteral(" · ") +
-           FormatTime(qint32(roundSecondsHalfEven(saved.seconds()))) + QStringLiteral(" · ") +
-           saved.codecName() + u' ' + saved.rateText();
-}
-
-void ExportController::cancel()
-{
-    if (m_exporting)
-        m_objDOS1.cancel();
+              "AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r");
 }
 
 void ExportController::save()
@@ -66,7 +46,7 @@ void ExportController::save()
     if (m_exporting)
         return;
     const qint32 begin = m_state.SelBegin;
-    qint64 length = qint64(m_state.SelEnd) - begin;
+    const qint64 length = qint64(m_state.SelEnd) - begin;
     if (length <= 0)
         return;
 
@@ -89,23 +69,11 @@ void ExportController::save()
         return;
     }
 
-    if (PhoneLimits::asksToShorten(target, length)) {
-        UserPrompt::Message question;
-        question.text = QStringLiteral("iPhone 只播放铃声的前 %1 秒,选中的这段有 %2 秒。\n"
-                                       "只保存前 %1 秒吗?选“否”保存整段。")
-                            .arg(PhoneLimits::IphoneSeconds)
-                            .arg(length);
-        question.title = dialogTitle();
-        question.icon = UserPrompt::Icon::Question;
-        question.buttons = UserPrompt::Buttons::YesNo;
-        length = PhoneLimits::exportedLength(target, length, m_prompt.show(question));
-    }
-
     m_playback.stopAndClose();
 
     const auto command = CoderCommand::exportRingtone(m_appFolder, m_workFile, begin, length, target);
     if (!command) {
-        tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
+        tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr 或 .m4r 结尾。\n") +
              target);
         return;
     }
@@ -140,24 +108,8 @@ void ExportController::save()
         SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
                                    {m_state.OpenFolderChoice, m_state.RingSoundChoice});
 
-    // Only a file that reads back as what was asked for counts as saved.
-    const std::optional<SavedFile> back = SavedFile::fromOutput(m_objDOS1.Outputs());
-    const double expected = expectedSeconds(begin, length);
-    if (!back) {
-        tell(QStringLiteral("铃声没有保存成功。\n写出的文件读不回来。\n") + target);
-        return;
-    }
-    if (!back->lasts(expected)) {
-        tell(QStringLiteral("铃声没有保存成功。\n写出的文件长 %1 秒,应当是 %2 秒。\n")
-                 .arg(back->seconds(), 0, 'f', 2)
-                 .arg(expected, 0, 'f', 2) +
-             target);
-        return;
-    }
-    emit saved(savedText(target, *back));
-
     if (m_state.OpenFolderChoice == 0)
-        m_desktop.showFile(QFileInfo(m_txtSave).absoluteFilePath());
+        m_desktop.openUrl(QUrl::fromLocalFile(FolderOf(QFileInfo(m_txtSave).absoluteFilePath())));
     if (m_state.RingSoundChoice == 0) {
         const QString chime = QDir(m_appFolder).filePath(QStringLiteral("sound.wav"));
         if (QFileInfo(chime).isFile())
@@ -221,19 +173,6 @@ void ExportController::tell(const QString &text)
     message.title = dialogTitle();
     message.icon = UserPrompt::Icon::Warning;
     m_prompt.show(message);
-}
-
-double ExportController::expectedSeconds(qint64 begin, qint64 length) const
-{
-    QFile work(m_workFile);
-    if (!work.open(QIODevice::ReadOnly))
-        return double(length);
-    const auto header = readWavHeader(work, [](const WavFormat &) { return true; });
-    if (!header || header->format.blockAlign <= 0 || header->format.sampleRate == 0)
-        return double(length);
-    const double workSeconds =
-        double(header->dataSize() / header->format.blockAlign) / header->format.sampleRate;
-    return std::clamp(workSeconds - double(begin), 0.0, double(length));
 }
 
 bool ExportController::isProtected(const QString &target) const

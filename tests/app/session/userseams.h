@@ -36,16 +36,9 @@ public:
         m_opened.append(url);
         return true;
     }
-    void showFile(const QString &path) override { m_shown.append(path); }
     const QList<QUrl> &opened() const { return m_opened; }
-    const QStringList &shownFiles() const { return m_shown; }
-    void clear()
-    {
-        m_opened.clear();
-        m_shown.clear();
-    }
+    void clear() { m_opened.clear(); }
 
 private:
     QList<QUrl> m_opened;
-    QStringList m_shown;
 };
