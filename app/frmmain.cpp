@@ -4,6 +4,8 @@
 #include "ccommondialogs.h"
 #include "consolerunner.h"
 #include "dialogsfilerequester.h"
+#include "editingkeys.h"
+#include "fadecontrols.h"
 #include "frmmenu.h"
 #include "frmsetting.h"
 #include "looks.h"
@@ -68,6 +70,8 @@ constexpr Spot VersionSpot{2580, 240, 1305, 210};
 constexpr Spot StripSpot{150, 1560, 11195, 5400};
 // The status strip's file-name area; the export panel covers it while it runs.
 constexpr Spot FileNameSpot{4650, 8070, 4800, 210};
+// Between the toolbar's last button and the skin's title on the right.
+constexpr Spot FadesSpot{5550, 1020, 3300, 360};
 // The strip's marker span: the waveform gets one column per pixel of it.
 constexpr int PeakSpanTwips = 10920;
 
@@ -228,6 +232,8 @@ void frmMain::createControls()
         auto *image = new SkinImage(this);
         image->setObjectName(name);
         image->setToolTip(tip);
+        // A screen reader names a picture button by what its tip says.
+        image->setAccessibleName(tip);
         place(image, spot.left, spot.top, spot.width, spot.height);
         return image;
     };
@@ -266,12 +272,12 @@ void frmMain::createControls()
     Looks::setTextColor(lblVersion, Looks::White);
     place(lblVersion, VersionSpot.left, VersionSpot.top, VersionSpot.width, VersionSpot.height);
 
-    picOpened = new StripWidget(editor(), this);
+    picOpened = new StripWidget(editor(), this, m_scale.kx());
     picOpened->setObjectName(QStringLiteral("picOpened"));
     place(picOpened, StripSpot.left, StripSpot.top, StripSpot.width, StripSpot.height);
     picOpened->setArt(SkinArt::stripArt());
     picOpened->hide();
-    timeLabels = new TimeLabels(editor().model(), this);
+    timeLabels = new TimeLabels(editor().model(), this, m_scale.kx());
     // Where the fonts at hand run wider than the designed ones, a time label
     // grows to the right into its cell rather than cut "00:00:00".
     for (int i = 0; i < TimelineModel::LabelCount; ++i) {
@@ -280,6 +286,9 @@ void frmMain::createControls()
         if (label->width() < needed)
             label->resize(needed, label->height());
     }
+    // The export's fades and level, on the free end of the toolbar band.
+    fraFades = new FadeControls(m_scale.fontPoints(8), this);
+    place(fraFades, FadesSpot.left, FadesSpot.top, FadesSpot.width, FadesSpot.height);
     // The hint line and the open picture stay above the strip's area.
     lblText->raise();
 
@@ -393,6 +402,11 @@ void frmMain::connectSession()
     connect(session, &RingtoneSession::settingsRequested, this, &frmMain::showSettings);
     connect(session, &RingtoneSession::aboutRequested, this, &frmMain::showAbout);
     connect(session, &RingtoneSession::exitRequested, this, &frmMain::exitProgram);
+
+    fraFades->setFades(session->state().Fades);
+    connect(fraFades, &FadeControls::fadesEdited, session, &RingtoneSession::setFades);
+    connect(session, &RingtoneSession::fadesChanged, fraFades, &FadeControls::setFades);
+    m_keys = new EditingKeys(*session, *timeLabels, this);
 }
 
 void frmMain::showPeaks(const QList<Peak> &peaks)
@@ -503,6 +517,7 @@ void frmMain::exitProgram()
 
 void frmMain::setCommandsEnabled(bool enabled)
 {
+    fraFades->setEnabled(enabled);
     // The window's own close and minimise stay usable during an export.
     for (SkinImage *image : imgButton)
         if (image)

@@ -18,6 +18,8 @@
 class CCommonDialogs;
 class ConsoleRunner;
 class DesktopOpener;
+class EditingKeys;
+class FadeControls;
 class FileRequester;
 class ProgressPanel;
 class QLabel;
@@ -97,6 +99,10 @@ public:
     // The timeline strip, hidden until a file is open, and its time labels.
     StripWidget *picOpened = nullptr;
     TimeLabels *timeLabels = nullptr;
+    // The export's fades and level.
+    FadeControls *fraFades = nullptr;
+    // Editing keys and the undo stack of the selection.
+    EditingKeys *m_keys = nullptr;
     // The decode panel and the export panel, with their bars and texts.
     ProgressPanel *picPBBack = nullptr;
     QLabel *imgPB = nullptr;

@@ -2,8 +2,29 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <optional>
+
+// Fades and level of an export: fade-in and fade-out lengths (0 to 10 s)
+// and whether the stretch's peak is brought to -1 dBFS.
+struct FadeLevel {
+    static constexpr qint32 MaxFadeMs = 10000;
+    static constexpr double NormalisedPeakDb = -1.0;
+
+    qint32 fadeInMs = 0;
+    qint32 fadeOutMs = 0;
+    bool normalise = false;
+
+    bool isNeutral() const { return fadeInMs <= 0 && fadeOutMs <= 0 && !normalise; }
+    friend bool operator==(const FadeLevel &, const FadeLevel &) = default;
+};
+
+// A stretch of the working file in milliseconds.
+struct Stretch {
+    qint64 beginMs = 0;
+    qint64 lengthMs = 0;
+};
 
 // One run of the transcoder: what to start and the command line to show.
 // The program and its arguments are handed to the process as they are, so
@@ -31,4 +52,29 @@ struct CoderCommand {
     static std::optional<CoderCommand> exportRingtone(const QString &appFolder,
                                                       const QString &workFile, qint64 begin,
                                                       qint64 length, const QString &target);
+    // The same for a stretch in milliseconds ("-ss 10.25 -t 10.5"; whole
+    // seconds are written as before), filtered by a libavfilter graph when
+    // one is given ("-af GRAPH" just before the target).
+    static std::optional<CoderCommand> exportRingtone(const QString &appFolder,
+                                                      const QString &workFile, Stretch stretch,
+                                                      const QString &target,
+                                                      const QString &filterGraph = {});
+    // Measures the stretch's peak after the given filters; the job prints
+    // "max_volume: X dB" and writes nothing.
+    static CoderCommand measurePeak(const QString &appFolder, const QString &workFile,
+                                    Stretch stretch, const QString &filterGraph = {});
+
+    // Milliseconds as the coder's seconds: "10", "10.25", "0.001".
+    static QString secondsText(qint64 milliSeconds);
+    // The graph of the fades ("afade=t=in:d=1.5,afade=t=out:st=9:d=1.5") and,
+    // when a gain is given, "volume=3.25dB" after them; empty when neutral.
+    // Each fade is cut to the stretch's length.
+    static QString filterGraph(const FadeLevel &fades, qint64 lengthMs,
+                               std::optional<double> gainDb = std::nullopt);
+    // The peak a measuring job printed, in dB below full scale: -inf for
+    // silence, nothing when the output holds no such line.
+    static std::optional<double> maxVolume(const QString &output);
+    // The gain that brings a peak to -1 dBFS; none for silence, where no
+    // gain can help.
+    static std::optional<double> normalisingGain(double peakDb);
 };

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPolygon>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -376,8 +377,12 @@ QRegion buttonRegion(ButtonStyle style, QSize size)
     case ButtonStyle::RoundedTone:
         return cornerCutRegion(w, h, 1);
     case ButtonStyle::Bevelled:
-    case ButtonStyle::Glossy:
-        return cornerCutRegion(w, h, 2);
+    case ButtonStyle::Glossy: {
+        // Uneven cuts: three pixels at the right-hand corners, four at the
+        // bottom left, two at the top left.
+        const QPolygon outline({{0, 2}, {2, 0}, {w - 3, 0}, {w, 3}, {w, h - 3}, {w - 3, h}, {4, h}, {0, h - 4}});
+        return QRegion(outline, Qt::OddEvenFill);
+    }
     case ButtonStyle::Picture:
         return roundedRegion(w + 1, h + 1, 9) & QRegion(0, 0, w, h);
     default:

@@ -70,8 +70,7 @@ void drawRoundedToneBody(BodyContext &c)
     DrawLine(p, 2, 1, w - 2, 1, topLine);
     DrawLine(p, 2, h - 2, w - 2, h - 2, bottomLine);
 
-    const QColor edge = disabled ? K(-48) : K(-96);
-    RoundedBorder(p, w, h, edge);
+    RoundedBorder(p, w, h, K(-96));
     InnerCorners(p, w, h, disabled ? K(-40) : K(-64));
     OuterCorners(p, w, h, disabled ? F(5) : F(-21));
     SoftCorners(p, w, h, disabled ? K(-16) : K(-32));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codercommand.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -22,8 +24,12 @@ struct EditorState
     qint16 RingSoundChoice = 0;         // 0 plays the chime after an export
     Bool16 Dragging = False16;          // a marker image is pressed
     Bool16 PlayingSelection = False16;
-    qint32 SelBegin = 0;                // whole seconds
+    // The selection in milliseconds. Dragging at the whole song, the random
+    // cut and the transport buttons still give whole seconds; typed times,
+    // keys and zoomed drags give any millisecond.
+    qint64 SelBeginMs = 0;
     float PlayRatio = 0.0f;             // last polled position / length
-    qint32 SelEnd = 0;                  // whole seconds; 0 = no end chosen
+    qint64 SelEndMs = 0;                // 0 = no end chosen
     QString JobKind;                    // "open file" while decoding
+    FadeLevel Fades;                    // the export's fades and level (setup.ini lines 3-5)
 };

@@ -22,6 +22,18 @@ QString FormatTime(qint32 seconds)
         + twoDigits(secs);
 }
 
+QString formatTimeMs(qint64 milliSeconds)
+{
+    const qint64 ms = milliSeconds % 1000;
+    QString text = FormatTime(static_cast<qint32>(milliSeconds / 1000));
+    if (ms == 0)
+        return text;
+    QString fraction = QStringLiteral("%1").arg(ms < 0 ? -ms : ms, 3, 10, QLatin1Char('0'));
+    while (fraction.endsWith(u'0'))
+        fraction.chop(1);
+    return text + QLatin1Char('.') + fraction;
+}
+
 qint64 roundSecondsHalfEven(double value)
 {
     // The default floating-point rounding mode is to nearest, ties to even.

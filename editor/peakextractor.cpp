@@ -128,18 +128,74 @@ void PeakExtractor::hint(qint64 first, qint64 count) const
 
 QList<Peak> PeakExtractor::extract(int width)
 {
+    return extract(width, 0, -1);
+}
+
+std::vector<Peak> PeakExtractor::scanBins(qint64 binFrames)
+{
+    m_bytesRead = 0;
+    std::vector<Peak> bins;
+    if (binFrames <= 0 || (m_frameCount == 0 && !open()))
+        return bins;
+    bins.resize(size_t((m_frameCount + binFrames - 1) / binFrames));
+    // Large sequential reads: the whole file passes once.
+    ::posix_fadvise(m_file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    const qint64 frameBytes = qint64(m_bytesPerSample) * m_channels;
+    const qint64 chunkBins = std::max<qint64>(1, (4 << 20) / (binFrames * frameBytes));
+    const qint64 chunkFrames = chunkBins * binFrames;
+    m_buffer.resize(chunkFrames * frameBytes);
+    for (qint64 frame = 0; frame < m_frameCount; frame += chunkFrames) {
+        const qint64 want = std::min(chunkFrames, m_frameCount - frame) * frameBytes;
+        const ssize_t got = ::pread(m_file.handle(), m_buffer.data(), size_t(want), m_dataOffset + frame * frameBytes);
+        if (got <= 0)
+            break;
+        m_bytesRead += got;
+        const qint64 frames = got / frameBytes;
+        for (qint64 f = 0; f < frames; f += binFrames) {
+            Peak &peak = bins[size_t((frame + f) / binFrames)];
+            peak = {1.0f, -1.0f};
+            scanBuffer(m_buffer.constData() + f * frameBytes, std::min(binFrames, frames - f) * m_channels, peak);
+        }
+    }
+    return bins;
+}
+
+QList<Peak> PeakExtractor::extract(int width, qint64 firstFrame, qint64 frameCount)
+{
     m_bytesRead = 0;
     QList<Peak> peaks;
     if (width <= 0 || (m_frameCount == 0 && !open()))
         return peaks;
+    firstFrame = std::clamp<qint64>(firstFrame, 0, m_frameCount);
+    // Columns keep the asked scale; those past the file's end stay empty.
+    const qint64 total = frameCount < 0 ? m_frameCount - firstFrame : frameCount;
     peaks.resize(width);
+    const qint64 frameBytes = qint64(m_bytesPerSample) * m_channels;
+    if (total / width + 1 <= m_framesPerColumn && total * frameBytes <= SmallRangeBytes) {
+        // Every frame would be read anyway (a short song, a zoomed view): in
+        // one read rather than a read per column.
+        if (m_buffer.size() < total * frameBytes)
+            m_buffer.resize(total * frameBytes);
+        const qint64 within = std::min(total, m_frameCount - firstFrame);
+        const ssize_t got = ::pread(m_file.handle(), m_buffer.data(), size_t(within * frameBytes),
+                                    m_dataOffset + firstFrame * frameBytes);
+        const qint64 frames = got > 0 ? got / frameBytes : 0;
+        m_bytesRead += std::max<ssize_t>(got, 0);
+        for (int c = 0; c < width; ++c) {
+            const qint64 begin = total * c / width;
+            const qint64 end = std::min(frames, total * (c + 1) / width);
+            if (end > begin)
+                scanBuffer(m_buffer.constData() + begin * frameBytes, (end - begin) * m_channels, peaks[c]);
+        }
+        return peaks;
+    }
     // Where each column is read: the whole column when it is short, else
     // evenly spaced blocks.
     struct Block { int column; qint64 first; qint64 count; };
     QList<Block> blocks;
     for (int c = 0; c < width; ++c) {
-        const qint64 begin = m_frameCount * c / width;
-        const qint64 span = m_frameCount * (c + 1) / width - begin;
+        const qint64 begin = firstFrame + total * c / width;
+        const qint64 span = std::min(firstFrame + total * (c + 1) / width, m_frameCount) - begin;
         if (span <= 0)
             continue;
         if (span <= m_framesPerColumn) {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <vector>
+
 // The lowest and highest sample of one pixel column, in -1..1, all channels together.
 struct Peak
 {
@@ -22,6 +24,8 @@ class PeakExtractor
 {
 public:
     static constexpr int DefaultWidth = 728;
+    // A range read whole (no column sampled) up to this size takes one read.
+    static constexpr qint64 SmallRangeBytes = 4 << 20;
 
     explicit PeakExtractor(const QString &path);
 
@@ -30,6 +34,12 @@ public:
     bool open();
     // One peak per column; empty when the file cannot be read.
     QList<Peak> extract(int width = DefaultWidth);
+    // The same for frames [first, first + count) only; columns past the
+    // file's end stay empty.
+    QList<Peak> extract(int width, qint64 first, qint64 count);
+    // Every frame of the file read once, in order: one exact peak per run of
+    // binFrames frames (the last run may be short). Empty when unreadable.
+    std::vector<Peak> scanBins(qint64 binFrames);
 
     // At most this many frames are read for one column, in blocks of
     // blockFrames each.

@@ -1,14 +1,17 @@
 #include "playbackcontroller.h"
 
+#include "codercommand.h"
 #include "editorstate.h"
 #include "formattime.h"
 #include "paths.h"
 #include "sound/soundcommands.h"
+#include "sound/stretchpeak.h"
 #include "sound/wavreader.h"
 #include "timelinemodel.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -70,6 +73,10 @@ void PlaybackController::stopAndClose()
 void PlaybackController::openWorkFile()
 {
     openUnderAlias(m_workFile);
+    // A seek while the selection plays reopens the device: the selection's
+    // fades and level go on with it.
+    if (m_state.PlayingSelection)
+        sendEnvelope();
 }
 
 void PlaybackController::openUnderAlias(const QString &path)
@@ -90,11 +97,44 @@ void PlaybackController::learnLength()
     WavReader reader;
     const qint64 ms = reader.open(m_workFile) ? reader.lengthMilliSeconds() : 0;
     m_model.setFullTime(static_cast<qint32>(ms / 1000));
+    m_model.setLengthMs(ms);
 }
 
-void PlaybackController::playFrom(qint64 seconds)
+void PlaybackController::playFromMs(qint64 milliSeconds)
 {
-    m_sound.send(QStringLiteral("play sound from ") + QString::number(seconds * 1000));
+    m_sound.send(QStringLiteral("play sound from ") + QString::number(milliSeconds));
+    m_sounding = true;
+}
+
+void PlaybackController::setLooping(bool on)
+{
+    if (m_looping == on)
+        return;
+    m_looping = on;
+    emit loopingChanged(on);
+}
+
+void PlaybackController::sendEnvelope()
+{
+    const FadeLevel &fades = m_state.Fades;
+    if (fades.isNeutral())
+        return;
+    const qint64 begin = m_state.SelBeginMs;
+    // With no end chosen the selection runs to the end of the file.
+    const qint64 end = m_state.SelEndMs > 0 ? m_state.SelEndMs : std::max(begin, m_model.lengthMs());
+    double gainDb = 0.0;
+    if (fades.normalise) {
+        const std::optional<double> peak =
+            measureStretchPeakDb(m_workFile, begin, end, fades.fadeInMs, fades.fadeOutMs);
+        if (peak)
+            gainDb = CoderCommand::normalisingGain(*peak).value_or(0.0);
+    }
+    m_sound.send(QStringLiteral("setaudio sound envelope %1 %2 %3 %4 %5")
+                     .arg(begin)
+                     .arg(end)
+                     .arg(std::clamp<qint64>(fades.fadeInMs, 0, end - begin))
+                     .arg(std::clamp<qint64>(fades.fadeOutMs, 0, end - begin))
+                     .arg(std::lround(gainDb * 100.0)));
 }
 
 void PlaybackController::play()
@@ -103,6 +143,7 @@ void PlaybackController::play()
         if (m_state.Paused) {
             // Play after Pause resumes; Paused stays set until Stop.
             m_sound.send(QStringLiteral("resume sound"));
+            m_sounding = true;
             return;
         }
         doStop();
@@ -111,6 +152,7 @@ void PlaybackController::play()
             return;
         openWorkFile();
         m_sound.send(QStringLiteral("play sound"));
+        m_sounding = true;
     });
 }
 
@@ -122,6 +164,7 @@ void PlaybackController::stop()
 void PlaybackController::doStop()
 {
     m_state.PlayingSelection = False16;
+    m_sounding = false;
     stopAndClose();
     m_state.Paused = False16;
     m_model.setText(TimelineModel::Label::lblTime, Zero);
@@ -132,23 +175,29 @@ void PlaybackController::pause()
 {
     exclusive([this] {
         m_state.Paused = True16;
+        m_sounding = false;
         m_sound.send(QStringLiteral("pause sound"));
     });
 }
 
-qint32 PlaybackController::pointerSeconds() const
+qint64 PlaybackController::pointerSecondsMs() const
 {
-    return static_cast<qint32>(roundSecondsHalfEven(double(m_model.T()) * double(m_state.PlayRatio)));
+    return roundSecondsHalfEven(double(m_model.T()) * double(m_state.PlayRatio)) * 1000;
+}
+
+qint64 PlaybackController::pointerMs() const
+{
+    return roundSecondsHalfEven(double(m_model.lengthMs()) * double(m_state.PlayRatio));
 }
 
 void PlaybackController::setBeginAtPointer()
 {
     exclusive([this] {
         using Image = TimelineModel::Image;
-        const qint32 p = pointerSeconds();
-        if (m_state.SelEnd > 0 && p >= m_state.SelEnd)
+        const qint64 p = pointerSecondsMs();
+        if (m_state.SelEndMs > 0 && p >= m_state.SelEndMs)
             return;
-        m_state.SelBegin = p;
+        m_state.SelBeginMs = p;
         // The handle takes the pointer images where they stand, which is 0
         // after a selection has ended even though PlayRatio kept its value.
         m_model.setLeft(Image::imgSelectBottom1, m_model.left(Image::imgBottomPoint));
@@ -165,10 +214,10 @@ void PlaybackController::setEndAtPointer()
 {
     exclusive([this] {
         using Image = TimelineModel::Image;
-        const qint32 p = pointerSeconds();
-        if (p < m_state.SelBegin)
+        const qint64 p = pointerSecondsMs();
+        if (p < m_state.SelBeginMs)
             return;
-        m_state.SelEnd = p;
+        m_state.SelEndMs = p;
         m_model.setLeft(Image::imgSelectBottom2, m_model.left(Image::imgBottomPoint));
         m_model.setVisible(Image::imgSelectBottom2, true);
         m_model.setLeft(Image::imgSelectLine2, m_model.left(Image::imgLine));
@@ -182,14 +231,14 @@ void PlaybackController::setEndAtPointer()
 void PlaybackController::playSelection()
 {
     exclusive([this] {
-        if (m_state.SelBegin == 0 && m_state.SelEnd == 0)
+        if (m_state.SelBeginMs == 0 && m_state.SelEndMs == 0)
             return;
         stopAndClose();
         if (!QFileInfo::exists(m_workFile))
             return;
-        openWorkFile();
         m_state.PlayingSelection = True16;
-        playFrom(m_state.SelBegin);
+        openWorkFile();
+        playFromMs(m_state.SelBeginMs);
     });
 }
 
@@ -215,14 +264,15 @@ void PlaybackController::Timer2_Timer()
                              ? 0.0f
                              : float(replyNumber(m_sound.send(QStringLiteral("status sound length"))));
     if (length == 0.0f) {
+        m_sounding = false;
         m_model.placeSet(TimelineModel::MarkerSet::Pointer, 0);
     } else {
         m_model.setFullTime(static_cast<qint32>(std::floor(length / 1000.0f)));
+        m_model.setLengthMs(static_cast<qint64>(length));
         const float position = float(replyNumber(m_sound.send(QStringLiteral("status sound position"))));
         m_state.PlayRatio = position / length;
 
-        const int W = m_model.geometry().stripWidth();
-        const int L = static_cast<int>(roundSecondsHalfEven(double(W) * double(m_state.PlayRatio)));
+        const int L = m_model.pointerLeft(m_state.PlayRatio);
         m_model.setLeft(Image::imgTopPoint, L);
         m_model.setLeft(Image::imgBottomPoint, L);
         m_model.setLeft(Image::imgLine, L + m_model.geometry().LineOffset());
@@ -230,12 +280,21 @@ void PlaybackController::Timer2_Timer()
         const double played = double(m_state.PlayRatio) * m_model.T();
         m_model.setText(TimelineModel::Label::lblTime, FormatTime(static_cast<qint32>(roundSecondsHalfEven(played))));
 
-        if (played >= m_state.SelEnd && m_state.SelEnd != 0 && m_state.PlayingSelection) {
-            stopAndClose();
-            m_state.Paused = False16;
-            m_model.setText(TimelineModel::Label::lblTime, Zero);
-            m_state.PlayingSelection = False16;
+        // The selection ends where the device really stands: T is whole
+        // seconds, and its ratio would let a selection run on past its end.
+        if (position >= float(m_state.SelEndMs) && m_state.SelEndMs != 0 && m_state.PlayingSelection) {
+            if (m_looping) {
+                playFromMs(m_state.SelBeginMs);
+            } else {
+                stopAndClose();
+                m_sounding = false;
+                m_state.Paused = False16;
+                m_model.setText(TimelineModel::Label::lblTime, Zero);
+                m_state.PlayingSelection = False16;
+            }
         }
+        if (position >= length)
+            m_sounding = false;
     }
 
     while (!m_pending.isEmpty())

@@ -48,7 +48,7 @@ public:
     // The pieces the pointer, the export and the decode use.
     void stopAndClose();                 // "stop sound", "close sound", pending events
     void openWorkFile();                 // open the working file under the alias, no existence check
-    void playFrom(qint64 seconds);       // "play sound from MS"
+    void playFromMs(qint64 milliSeconds); // "play sound from MS"
     // Opens a short sound (the chime after an export) under the alias and
     // plays it. Until the device is next closed the poll leaves the song's
     // length, the pointer and the labels alone: the chime is not the song.
@@ -63,18 +63,31 @@ public:
     QString workFile() const { return m_workFile; }
     void setWorkFile(const QString &path) { m_workFile = path; }
 
+    // Whether sound is meant to be coming out: after Play, Play selection or a
+    // seek, until Pause, Stop, the selection's end or the end of the file.
+    // Play selection plays with the export's fades and level (EditorState's
+    // Fades), so they are heard before saving.
+    bool isSounding() const { return m_sounding; }
+    // While looping, a selection that reaches its end plays again from its begin.
+    bool isLooping() const { return m_looping; }
+    void setLooping(bool on);
+    // The pointer's place to the millisecond (the buttons use whole seconds).
+    qint64 pointerMs() const;
+
     // What runs where pending events are let run; tests put nested clicks here.
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
 signals:
     // The transport row's save button: the export command takes over.
     void saveRequested();
+    void loopingChanged(bool on);
 
 private:
     void openUnderAlias(const QString &path);
     void doStop();
     void pumpEvents();
-    qint32 pointerSeconds() const;
+    qint64 pointerSecondsMs() const;
+    void sendEnvelope();
 
     EditorState &m_state;
     TimelineModel &m_model;
@@ -85,4 +98,6 @@ private:
     bool m_busy = false;
     bool m_chimeHolds = false; // the chime, not the working file, is open under the alias
     QList<std::function<void()>> m_pending;
+    bool m_looping = false;
+    bool m_sounding = false;
 };

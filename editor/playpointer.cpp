@@ -50,7 +50,7 @@ void PlayPointer::release(Image image, double)
         m_state.Dragging = False16;
         m_controller.setPollEnabled(true);
         m_controller.openWorkFile();
-        m_controller.playFrom(m_model.geometry().toSeconds(m_model.T(), m_model.left(Image::imgBottomPoint)));
+        m_controller.playFromMs(m_model.timeAt(m_model.left(Image::imgBottomPoint)));
     });
 }
 
@@ -59,6 +59,6 @@ void PlayPointer::stripPress(double X)
     m_controller.exclusive([this, X] {
         m_controller.stopAndClose();
         m_controller.openWorkFile();
-        m_controller.playFrom(m_model.geometry().toSeconds(m_model.T(), X));
+        m_controller.playFromMs(m_model.timeAt(X));
     });
 }

@@ -7,7 +7,8 @@ class PlaybackController;
 
 // Seeking: dragging the play pointer by one of its marker images (the poll is
 // off meanwhile, the release plays from there), or pressing the bare strip.
-// Either way the device is closed, reopened and played from a whole second.
+// Either way the device is closed, reopened and played from a whole second
+// (to the millisecond while the strip is zoomed).
 class PlayPointer
 {
 public:

@@ -49,7 +49,7 @@ RandomCut::Outcome RandomCut::run()
         m_handles.move(Image::imgSelectTop1, DragX);
         m_handles.release(Image::imgSelectTop1, DragX);
 
-        if (m_state.SelEnd - m_state.SelBegin > 5)
+        if (m_state.SelEndMs - m_state.SelBeginMs > 5000)
             return Outcome::Chosen;
     }
     return Outcome::NoneLonger;

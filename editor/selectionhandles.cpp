@@ -44,6 +44,10 @@ void SelectionHandles::moveBegin(Image image, double X)
         m_model.placeSet(MarkerSet::Begin, limit);
     else if (L < 0)
         m_model.placeSet(MarkerSet::Begin, 0);
+    // Zoomed, the end set may stand far beyond the strip: the begin set
+    // still stays on it.
+    if (m_model.isZoomed() && m_model.left(image) > m_model.geometry().stripWidth())
+        m_model.placeSet(MarkerSet::Begin, m_model.geometry().stripWidth());
 }
 
 void SelectionHandles::moveEnd(Image image, double X)
@@ -56,6 +60,8 @@ void SelectionHandles::moveEnd(Image image, double X)
         m_model.placeSet(MarkerSet::End, limit);
     else if (L > W)
         m_model.placeSet(MarkerSet::End, W);
+    if (m_model.isZoomed() && m_model.left(image) < 0)
+        m_model.placeSet(MarkerSet::End, 0);
 }
 
 void SelectionHandles::release(Image image, double)
@@ -63,12 +69,12 @@ void SelectionHandles::release(Image image, double)
     if (!isHandleMarker(image) || !m_state.Dragging)
         return;
     m_state.Dragging = False16;
-    const qint32 seconds = m_model.geometry().toSeconds(m_model.T(), m_model.left(image));
+    const qint64 ms = m_model.timeAt(m_model.left(image));
     if (TimelineModel::setOf(image) == MarkerSet::Begin) {
-        m_state.SelBegin = seconds;
+        m_state.SelBeginMs = ms;
         m_model.publishBegin(m_state);
     } else {
-        m_state.SelEnd = seconds;
+        m_state.SelEndMs = ms;
         m_model.publishEnd(m_state);
     }
 }

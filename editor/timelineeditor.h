@@ -1,12 +1,16 @@
 #pragma once
 
+#include "peakpyramid.h"
 #include "playbackcontroller.h"
 #include "playpointer.h"
 #include "randomcut.h"
+#include "selectioneditor.h"
 #include "selectionhandles.h"
 #include "timelinemodel.h"
+#include "timelinezoom.h"
 
 #include <QObject>
+#include <optional>
 
 struct EditorState;
 class SoundCommands;
@@ -27,6 +31,11 @@ public:
     SelectionHandles &handles() { return m_handles; }
     PlayPointer &pointer() { return m_pointer; }
     RandomCut &randomCut() { return m_randomCut; }
+    SelectionEditor &selection() { return m_selection; }
+    TimelineZoom &zoom() { return m_zoom; }
+    // The waveform at any zoom, built from the working file the first time a
+    // zoomed view needs it and again only when that file changes.
+    PeakPyramid &pyramid();
 
     // Mouse events of the nine strip images and the strip itself, X in twips;
     // each goes to the rule that owns the image.
@@ -35,6 +44,16 @@ public:
     void imageRelease(TimelineModel::Image image, double X);
     void stripPress(double X);
 
+    // The transport buttons; setting an end at the pointer is recorded for undo.
+    void imgCtrlButton_Click(int index);
+    // The random cut over the whole song, recorded as one change.
+    RandomCut::Outcome runRandomCut();
+    // The keys "[" and "]": an end at the pointer's exact millisecond.
+    SelectionEditor::Outcome setAtPointer(SelectionEditor::Handle handle);
+    // Left and Right, with Shift for whole seconds.
+    SelectionEditor::Outcome nudge(qint64 deltaMs);
+    SelectionEditor::Outcome typeTime(SelectionEditor::Handle handle, const QString &text);
+
 private:
     EditorState &m_state;
     TimelineModel m_model;
@@ -42,4 +61,9 @@ private:
     SelectionHandles m_handles;
     PlayPointer m_pointer;
     RandomCut m_randomCut;
+    SelectionEditor m_selection;
+    TimelineZoom m_zoom;
+    PeakPyramid m_pyramid;
+    // The selection as it was when a handle was pressed.
+    std::optional<SelectionSnapshot> m_dragStart;
 };

@@ -129,22 +129,80 @@ void TimelineModel::setFullTime(qint32 seconds)
 
 void TimelineModel::publishBegin(const EditorState &state)
 {
-    setText(Label::lblSelBegin, FormatTime(state.SelBegin));
-    setText(Label::lblViewBegin, text(Label::lblSelBegin));
+    setText(Label::lblSelBegin, formatTimeMs(state.SelBeginMs));
+    if (!isZoomed())
+        setText(Label::lblViewBegin, text(Label::lblSelBegin));
     // With no end chosen yet a length would be meaningless: the length labels
     // keep what they show.
-    if (state.SelEnd - state.SelBegin > 0)
-        setText(Label::lblSelLength, FormatTime(state.SelEnd - state.SelBegin));
-    setText(Label::lblViewLength, text(Label::lblSelLength));
+    if (state.SelEndMs - state.SelBeginMs > 0)
+        setText(Label::lblSelLength, formatTimeMs(state.SelEndMs - state.SelBeginMs));
+    if (!isZoomed())
+        setText(Label::lblViewLength, text(Label::lblSelLength));
 }
 
 void TimelineModel::publishEnd(const EditorState &state)
 {
-    setText(Label::lblSelEnd, FormatTime(state.SelEnd));
-    setText(Label::lblViewEnd, text(Label::lblSelEnd));
-    // An end before the begin has no length to show (never "-1:-1:-40").
-    setText(Label::lblSelLength, FormatTime(std::max(0, state.SelEnd - state.SelBegin)));
-    setText(Label::lblViewLength, text(Label::lblSelLength));
+    setText(Label::lblSelEnd, formatTimeMs(state.SelEndMs));
+    if (!isZoomed())
+        setText(Label::lblViewEnd, text(Label::lblSelEnd));
+    // An end before the begin cannot be set; a negative length is never shown.
+    setText(Label::lblSelLength, formatTimeMs(std::max<qint64>(0, state.SelEndMs - state.SelBeginMs)));
+    if (!isZoomed())
+        setText(Label::lblViewLength, text(Label::lblSelLength));
+}
+
+void TimelineModel::setView(qint64 startMs, qint64 spanMs)
+{
+    const qint64 whole = qint64(m_fullTime) * 1000;
+    if (spanMs <= 0 || spanMs >= whole) {
+        startMs = 0;
+        spanMs = 0;
+    } else {
+        spanMs = std::max(spanMs, MinViewSpanMs);
+        startMs = std::clamp<qint64>(startMs, 0, whole - spanMs);
+    }
+    if (startMs == m_viewStartMs && spanMs == m_viewSpanMs)
+        return;
+    m_viewStartMs = startMs;
+    m_viewSpanMs = spanMs;
+    refreshViewRow();
+    emit viewChanged();
+}
+
+void TimelineModel::refreshViewRow()
+{
+    if (isZoomed()) {
+        setText(Label::lblViewBegin, formatTimeMs(m_viewStartMs));
+        setText(Label::lblViewEnd, formatTimeMs(m_viewStartMs + m_viewSpanMs));
+        setText(Label::lblViewLength, formatTimeMs(m_viewSpanMs));
+    } else {
+        setText(Label::lblViewBegin, text(Label::lblSelBegin));
+        setText(Label::lblViewEnd, text(Label::lblSelEnd));
+        setText(Label::lblViewLength, text(Label::lblSelLength));
+    }
+}
+
+qint64 TimelineModel::timeAt(double L) const
+{
+    if (!isZoomed())
+        return qint64(m_geometry.toSeconds(m_fullTime, L)) * 1000;
+    return m_viewStartMs + roundSecondsHalfEven(double(m_viewSpanMs) * L / m_geometry.stripWidth());
+}
+
+int TimelineModel::leftAt(qint64 ms) const
+{
+    const qint64 span = viewSpanMs();
+    if (span <= 0)
+        return 0;
+    return static_cast<int>(
+        roundSecondsHalfEven(double(m_geometry.stripWidth()) * double(ms - viewStartMs()) / double(span)));
+}
+
+int TimelineModel::pointerLeft(float ratio) const
+{
+    if (!isZoomed())
+        return static_cast<int>(roundSecondsHalfEven(double(m_geometry.stripWidth()) * double(ratio)));
+    return leftAt(static_cast<qint64>(roundSecondsHalfEven(double(ratio) * double(m_lengthMs))));
 }
 
 void TimelineModel::placeAtStart()
@@ -162,10 +220,16 @@ void TimelineModel::placeAtStart()
 
 void TimelineModel::resetForClose(EditorState &state)
 {
-    state.SelBegin = 0;
-    state.SelEnd = 0;
+    state.SelBeginMs = 0;
+    state.SelEndMs = 0;
     // The next song's length is its own; until then nothing is open.
     setFullTime(0);
+    m_lengthMs = 0;
+    const bool wasZoomed = isZoomed();
+    m_viewStartMs = 0;
+    m_viewSpanMs = 0;
+    if (wasZoomed)
+        emit viewChanged();
     setText(Label::lblTime, Zero);
     placeSet(MarkerSet::Pointer, 0);
     for (int i = 0; i < ImageCount; ++i) {

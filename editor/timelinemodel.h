@@ -68,6 +68,30 @@ public:
     // working file when a decode succeeds and followed by the poll while the
     // device holds that file; kept when the device closes, 0 with no song.
     qint32 T() const { return m_fullTime; }
+    // The device's length to the millisecond, learnt with T.
+    qint64 lengthMs() const { return m_lengthMs; }
+
+    // The stretch the strip shows. The whole song is 0..T whole seconds, the
+    // strip's meaning from the start; zoomed, any stretch of at least
+    // MinViewSpanMs. Marker Lefts are always twips on the strip as it shows.
+    static constexpr qint64 MinViewSpanMs = 1000;
+    bool isZoomed() const { return m_viewSpanMs > 0; }
+    qint64 viewStartMs() const { return isZoomed() ? m_viewStartMs : 0; }
+    qint64 viewSpanMs() const { return isZoomed() ? m_viewSpanMs : qint64(m_fullTime) * 1000; }
+    // A span of 0 (or the whole song) shows the whole song. Writes the View
+    // row: the visible range while zoomed, the Sel row's texts otherwise.
+    void setView(qint64 startMs, qint64 spanMs);
+    // The View row again from the view and the Sel row.
+    void refreshViewRow();
+
+    // A place on the strip as a time: T x L / W in whole seconds at the
+    // whole song (halves to even), to the millisecond while zoomed.
+    qint64 timeAt(double L) const;
+    // The Left of a marker standing at a time, on the strip as it shows.
+    int leftAt(qint64 ms) const;
+    // The play pointer's Left for a device position ratio: W x ratio at the
+    // whole song.
+    int pointerLeft(float ratio) const;
 
     // X inside the pressed image at the last real press, shared by all nine images.
     int GrabX() const { return m_grabX; }
@@ -86,12 +110,14 @@ public:
 
 signals:
     void imageChanged(TimelineModel::Image image);
+    void viewChanged();
     void labelChanged(TimelineModel::Label label, const QString &text);
     void fullTimeChanged(qint32 T);
 
 private:
     friend class PlaybackController;
     void setFullTime(qint32 seconds);
+    void setLengthMs(qint64 ms) { m_lengthMs = ms; }
 
     struct ImageState {
         int left = 0;
@@ -104,5 +130,8 @@ private:
     std::array<ImageState, ImageCount> m_images{};
     std::array<QString, LabelCount> m_labels;
     qint32 m_fullTime = 0;
+    qint64 m_lengthMs = 0;
+    qint64 m_viewStartMs = 0;
+    qint64 m_viewSpanMs = 0;   // 0: the whole song
     int m_grabX = 0;
 };

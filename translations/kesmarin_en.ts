@@ -66,6 +66,37 @@
         <translation>The ringtone was not saved.
 </translation>
     </message>
+    <message>
+        <source>没能测出这一段的音量。</source>
+        <translation>The loudness of this stretch could not be measured.</translation>
+    </message>
+</context>
+<context>
+    <name>FadeControls</name>
+    <message>
+        <source>淡入</source>
+        <translation>Fade in</translation>
+    </message>
+    <message>
+        <source>铃声开头淡入的秒数</source>
+        <translation>Seconds of fade-in at the ringtone's start</translation>
+    </message>
+    <message>
+        <source>淡出</source>
+        <translation>Fade out</translation>
+    </message>
+    <message>
+        <source>铃声结尾淡出的秒数</source>
+        <translation>Seconds of fade-out at the ringtone's end</translation>
+    </message>
+    <message>
+        <source>标准化</source>
+        <translation>Normalise</translation>
+    </message>
+    <message>
+        <source>把铃声的峰值调到 -1 dBFS</source>
+        <translation>Bring the ringtone's peak to -1 dBFS</translation>
+    </message>
 </context>
 <context>
     <name>FileDialog</name>
@@ -185,6 +216,32 @@ Do you want to replace it?</translation>
     <message>
         <source>警告</source>
         <translation>Warning</translation>
+    </message>
+</context>
+<context>
+    <name>SelectionEditor</name>
+    <message>
+        <source>请按 时:分:秒.毫秒、分:秒.毫秒 或秒数输入时间,例如 00:01:10.250</source>
+        <translation>Type a time as HH:MM:SS.mmm, MM:SS.mmm or seconds, e.g. 00:01:10.250</translation>
+    </message>
+    <message>
+        <source>时间必须在 00:00:00 与歌曲长度之间</source>
+        <translation>The time must lie between 00:00:00 and the song's length</translation>
+    </message>
+    <message>
+        <source>开始时间不能晚于结束时间</source>
+        <translation>The begin cannot be after the end</translation>
+    </message>
+    <message>
+        <source>请先打开歌曲</source>
+        <translation>Please open a song first</translation>
+    </message>
+</context>
+<context>
+    <name>SelectionUndo</name>
+    <message>
+        <source>选区</source>
+        <translation>Selection</translation>
     </message>
 </context>
 <context>

@@ -45,9 +45,8 @@ void ExportController::save()
 {
     if (m_exporting)
         return;
-    const qint32 begin = m_state.SelBegin;
-    const qint64 length = qint64(m_state.SelEnd) - begin;
-    if (length <= 0)
+    const Stretch stretch{m_state.SelBeginMs, m_state.SelEndMs - m_state.SelBeginMs};
+    if (stretch.lengthMs <= 0)
         return;
 
     const QString folder = saveFolder();
@@ -71,8 +70,9 @@ void ExportController::save()
 
     m_playback.stopAndClose();
 
-    const auto command = CoderCommand::exportRingtone(m_appFolder, m_workFile, begin, length, target);
-    if (!command) {
+    const FadeLevel fades = m_state.Fades;
+    // A first look at the format, so an unknown one is told before any job.
+    if (!CoderCommand::exportOptionsFor(target)) {
         tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr 或 .m4r 结尾。\n") +
              target);
         return;
@@ -80,33 +80,33 @@ void ExportController::save()
 
     emit commandsEnabledChanged(false);
     emit exportPanelVisibleChanged(true);
-    m_progress = CoderJobProgress(CoderJobProgress::Kind::Export, BarFullTwips, int(length));
+    const int seconds = int((stretch.lengthMs + 999) / 1000);
     m_exporting = true;
-    m_over = false;
-    m_objDOS1.setCommand(*command);
-    m_objDOS1.ExecuteCommand();
-    m_exporting = false;
 
-    if (!m_over) {
-        // The coder never started; the runner has said why.
-        restore();
-        return;
+    std::optional<double> gain;
+    if (fades.normalise) {
+        // The normaliser first measures the faded stretch's peak through the coder.
+        const QString faded = CoderCommand::filterGraph(fades, stretch.lengthMs);
+        if (!runJob(CoderCommand::measurePeak(m_appFolder, m_workFile, stretch, faded), seconds, true))
+            return;
+        const std::optional<double> peak = CoderCommand::maxVolume(m_objDOS1.Outputs());
+        if (!peak) {
+            m_exporting = false;
+            restore();
+            tell(tr("铃声没有保存成功。\n") + tr("没能测出这一段的音量。"));
+            return;
+        }
+        gain = CoderCommand::normalisingGain(*peak);
     }
-    if (m_objDOS1.wasCancelled())
+    const auto command = CoderCommand::exportRingtone(
+        m_appFolder, m_workFile, stretch, target, CoderCommand::filterGraph(fades, stretch.lengthMs, gain));
+    if (!runJob(*command, seconds, false))
         return;
-    if (!m_objDOS1.succeeded()) {
-        QString reason = m_objDOS1.exitStatus() == QProcess::CrashExit
-                             ? QString()
-                             : coderReason(m_objDOS1.Outputs());
-        if (reason.isEmpty())
-            reason = tr("转码程序意外结束。");
-        tell(tr("铃声没有保存成功。\n") + reason);
-        return;
-    }
     m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();
     if (!m_setupPath.isEmpty())
         SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
-                                   {m_state.OpenFolderChoice, m_state.RingSoundChoice});
+                                   {m_state.OpenFolderChoice, m_state.RingSoundChoice, fades.fadeInMs,
+                                    fades.fadeOutMs, fades.normalise});
 
     if (m_state.OpenFolderChoice == 0)
         m_desktop.openUrl(QUrl::fromLocalFile(FolderOf(QFileInfo(m_txtSave).absoluteFilePath())));
@@ -115,6 +115,37 @@ void ExportController::save()
         if (QFileInfo(chime).isFile())
             m_playback.playChime(chime);
     }
+}
+
+bool ExportController::runJob(const CoderCommand &command, int seconds, bool measuring)
+{
+    m_progress = CoderJobProgress(CoderJobProgress::Kind::Export, BarFullTwips, seconds);
+    m_measuring = measuring;
+    m_over = false;
+    m_objDOS1.setCommand(command);
+    m_objDOS1.ExecuteCommand();
+    m_measuring = false;
+    const bool over = m_over;
+    if (!over || !m_objDOS1.succeeded() || m_objDOS1.wasCancelled()) {
+        m_exporting = false;
+        // A measure that ends early has not given the window back yet.
+        if (!over || measuring)
+            restore();
+    }
+    if (!over || m_objDOS1.wasCancelled())
+        return false;   // never started (the runner has said why), or cancelled
+    if (!m_objDOS1.succeeded()) {
+        QString reason = m_objDOS1.exitStatus() == QProcess::CrashExit
+                             ? QString()
+                             : coderReason(m_objDOS1.Outputs());
+        if (reason.isEmpty())
+            reason = tr("转码程序意外结束。");
+        tell(tr("铃声没有保存成功。\n") + reason);
+        return false;
+    }
+    if (!measuring)
+        m_exporting = false;
+    return true;
 }
 
 QString ExportController::saveFolder() const
@@ -151,6 +182,9 @@ void ExportController::objDOS1_CommandOver()
     if (!m_exporting)
         return;
     m_over = true;
+    // Between the measure and the export the window stays as it is.
+    if (m_measuring)
+        return;
     if (const auto bar = m_progress.finish())
         emit exportProgressChanged(bar->widthTwips, bar->text);
     if (m_objDOS1.succeeded()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codercommand.h"
 #include "coderprogress.h"
 
 #include <QObject>
@@ -61,6 +62,9 @@ private:
     void objDOS1_ReceiveOutputs(const QString &CommandOutputs);
     void objDOS1_CommandOver();
     void restore();
+    // Runs one coder job to its end; false (with the user told, and the
+    // window given back) when it did not succeed.
+    bool runJob(const CoderCommand &command, int seconds, bool measuring);
     void tell(const QString &text);
     bool isProtected(const QString &target) const;
 
@@ -79,4 +83,5 @@ private:
     CoderJobProgress m_progress{CoderJobProgress::Kind::Export, BarFullTwips};
     bool m_exporting = false;
     bool m_over = false;
+    bool m_measuring = false;
 };

@@ -103,8 +103,8 @@ bool OpenController::closeOpenFile()
     if (!m_prompt.show(message))
         return false;
     emit stripVisibleChanged(false);
-    m_state.SelBegin = 0;
-    m_state.SelEnd = 0;
+    m_state.SelBeginMs = 0;
+    m_state.SelEndMs = 0;
     emit timelineResetRequested();
     emit decodeProgressChanged(1, QStringLiteral("0%"));
     m_state.FileOpened = 0;

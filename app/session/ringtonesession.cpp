@@ -8,6 +8,8 @@
 #include "timelineeditor.h"
 #include "userprompt.h"
 
+#include <algorithm>
+
 RingtoneSession::RingtoneSession(Services services, QObject *parent)
     : QObject(parent), m_services(std::move(services)), m_work(m_services.cacheBase)
 {
@@ -25,8 +27,9 @@ RingtoneSession::RingtoneSession(Services services, QObject *parent)
     m_objDOS1 = new ConsoleRunner(this);
     m_objDOS1->setObjectName(QStringLiteral("objDOS1"));
     m_state.PlayingSelection = False16;
-    m_state.SelBegin = 0;
-    m_state.SelEnd = 0;
+    m_state.SelBeginMs = 0;
+    m_state.SelEndMs = 0;
+    m_state.Fades = FadeLevel{stored.fadeInMs, stored.fadeOutMs, stored.normalise};
 
     // The editor's model places the begin set at 0 and the end set at the
     // strip's width as it starts.
@@ -139,7 +142,7 @@ void RingtoneSession::randomCut()
 {
     // The cut moves the handles the poll also moves: it waits its turn.
     m_editor->controller().exclusive([this] {
-        switch (m_editor->randomCut().run()) {
+        switch (m_editor->runRandomCut()) {
         case RandomCut::Outcome::Chosen: break;
         case RandomCut::Outcome::NotPlayed: warn(tr("请先播放音乐")); break;
         case RandomCut::Outcome::NoneLonger: warn(tr("未能找到长于5秒的片段")); break;
@@ -155,7 +158,19 @@ void RingtoneSession::warn(const QString &text)
 
 void RingtoneSession::transport(int index)
 {
-    m_editor->controller().imgCtrlButton_Click(index);
+    m_editor->imgCtrlButton_Click(index);
+}
+
+void RingtoneSession::setFades(const FadeLevel &fades)
+{
+    FadeLevel kept = fades;
+    kept.fadeInMs = std::clamp(kept.fadeInMs, 0, FadeLevel::MaxFadeMs);
+    kept.fadeOutMs = std::clamp(kept.fadeOutMs, 0, FadeLevel::MaxFadeMs);
+    if (kept == m_state.Fades)
+        return;
+    m_state.Fades = kept;
+    SetupFile::write(m_services.setupPath, settings());
+    emit fadesChanged(kept);
 }
 
 void RingtoneSession::dispatchWord(const QString &word)
@@ -182,8 +197,10 @@ void RingtoneSession::applySettings(const SetupValues &values)
 {
     m_state.OpenFolderChoice = values.openFolderChoice;
     m_state.RingSoundChoice = values.ringSoundChoice;
-    // A file that cannot be written leaves the choices changed for this run.
-    SetupFile::write(m_services.setupPath, values);
+    // The dialog knows the two choices only: the fades stay as they are set
+    // in the main window. A file that cannot be written leaves the choices
+    // changed for this run.
+    SetupFile::write(m_services.setupPath, settings());
 }
 
 void RingtoneSession::shutDown()

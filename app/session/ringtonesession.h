@@ -50,7 +50,11 @@ public:
 
     EditorState &state() { return m_state; }
     const EditorState &state() const { return m_state; }
-    SetupValues settings() const { return {m_state.OpenFolderChoice, m_state.RingSoundChoice}; }
+    SetupValues settings() const
+    {
+        return {m_state.OpenFolderChoice, m_state.RingSoundChoice, m_state.Fades.fadeInMs,
+                m_state.Fades.fadeOutMs, m_state.Fades.normalise};
+    }
     QString setupPath() const { return m_services.setupPath; }
     QString appFolder() const { return m_services.appFolder; }
     QString workingFile() const { return m_work.workingFile(); }
@@ -83,6 +87,8 @@ public slots:
     void feedback();
     // The settings dialog was confirmed: keeps the values and writes setup.ini.
     void applySettings(const SetupValues &values);
+    // The export's fades and level, set in the main window; kept in setup.ini.
+    void setFades(const FadeLevel &fades);
     // The confirmed exit: ends the jobs, stops and closes the sound device,
     // removes the working folder.
     void shutDown();
@@ -99,6 +105,7 @@ signals:
     void fileClosed();
     // The toolbar, the transport row and the menu titles.
     void commandsEnabledChanged(bool enabled);
+    void fadesChanged(const FadeLevel &fades);
     void settingsRequested();
     void aboutRequested();
     void exitRequested();

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -13,6 +14,7 @@
 namespace {
 // More than any real settings file; a huge file is not read whole.
 constexpr qint64 MaxRead = 64 * 1024;
+constexpr qint32 MaxFadeMs = 10000;
 
 bool isBlank(char c)
 {
@@ -88,9 +90,10 @@ qint16 SetupFile::fieldValue(const QByteArray &field)
 SetupValues SetupFile::parse(const QByteArray &text)
 {
     SetupValues values;
-    QByteArray fields[2];
+    constexpr int Fields = 5;
+    QByteArray fields[Fields];
     int field = 0;
-    for (qsizetype i = 0; i < text.size() && field < 2; ++i) {
+    for (qsizetype i = 0; i < text.size() && field < Fields; ++i) {
         const char c = text[i];
         if (c == ',' || c == '\n') {
             ++field;
@@ -104,6 +107,9 @@ SetupValues SetupFile::parse(const QByteArray &text)
     }
     values.openFolderChoice = fieldValue(fields[0]);
     values.ringSoundChoice = fieldValue(fields[1]);
+    values.fadeInMs = std::clamp<qint32>(fieldValue(fields[2]), 0, MaxFadeMs);
+    values.fadeOutMs = std::clamp<qint32>(fieldValue(fields[3]), 0, MaxFadeMs);
+    values.normalise = fieldValue(fields[4]) != 0;
     return values;
 }
 
@@ -115,11 +121,6 @@ SetupValues SetupFile::read(const QString &path)
     return parse(file.read(MaxRead));
 }
 
-QByteArray SetupFile::format(const SetupValues &values)
-{
-    return QByteArray::number(values.openFolderChoice) + "\r\n"
-           + QByteArray::number(values.ringSoundChoice) + "\r\n";
-}
 
 QList<QByteArray> SetupFile::lines(const QByteArray &text)
 {
@@ -142,6 +143,14 @@ QList<QByteArray> SetupFile::lines(const QByteArray &text)
 }
 
 namespace {
+// Lines 1 to 5, as the values say.
+QList<QByteArray> ownLines(const SetupValues &values)
+{
+    return {QByteArray::number(values.openFolderChoice), QByteArray::number(values.ringSoundChoice),
+            QByteArray::number(values.fadeInMs), QByteArray::number(values.fadeOutMs),
+            QByteArray::number(values.normalise ? 1 : 0)};
+}
+
 QList<QByteArray> readLines(const QString &path)
 {
     QFile file(path);
@@ -167,13 +176,22 @@ bool writeLines(const QString &path, const QList<QByteArray> &lines)
 }
 } // namespace
 
+QByteArray SetupFile::format(const SetupValues &values)
+{
+    QByteArray bytes;
+    for (const QByteArray &line : ownLines(values))
+        bytes += line + "\r\n";
+    return bytes;
+}
+
 bool SetupFile::write(const QString &path, const SetupValues &values)
 {
     QList<QByteArray> kept = readLines(path);
-    while (kept.size() < 2)
+    const QList<QByteArray> own = ownLines(values);
+    while (kept.size() < own.size())
         kept.append(QByteArray());
-    kept[0] = QByteArray::number(values.openFolderChoice);
-    kept[1] = QByteArray::number(values.ringSoundChoice);
+    for (int i = 0; i < own.size(); ++i)
+        kept[i] = own[i];
     return writeLines(path, kept);
 }
 
@@ -192,11 +210,9 @@ bool SetupFile::writeSaveFolder(const QString &path, const QString &folder,
     if (line.contains('\r') || line.contains('\n'))
         return false;
     QList<QByteArray> all = readLines(path);
-    if (all.size() < 1)
-        all.append(QByteArray::number(values.openFolderChoice));
-    if (all.size() < 2)
-        all.append(QByteArray::number(values.ringSoundChoice));
-    // Lines 3 to 5 hold other settings, whose "nothing chosen" is 0.
+    const QList<QByteArray> own = ownLines(values);
+    while (all.size() < own.size())
+        all.append(own[all.size()]);
     while (all.size() < SaveFolderLine)
         all.append(QByteArrayLiteral("0"));
     all[SaveFolderLine - 1] = line;

@@ -5,13 +5,17 @@
 #include <QString>
 #include <QtGlobal>
 
-// The two after-export choices kept in setup.ini as two positional lines,
-// each a decimal number followed by CR LF. Later lines belong to other
-// settings (line 6: the folder last saved to); a writer keeps the lines it
-// does not own.
+// The settings kept in setup.ini as positional lines, each a decimal number
+// followed by CR LF: the two after-export choices, then the export's fades
+// and level (lines 3 to 5; a file of two lines reads as no fades and no
+// normalising). Later lines belong to other settings (line 6: the folder
+// last saved to); a writer keeps the lines it does not own.
 struct SetupValues {
     qint16 openFolderChoice = 0; // 0 opens the output folder, anything else does nothing
     qint16 ringSoundChoice = 0;  // 0 plays the chime, anything else does nothing
+    qint32 fadeInMs = 0;         // line 3, 0 to 10000
+    qint32 fadeOutMs = 0;        // line 4, 0 to 10000
+    bool normalise = false;      // line 5, any number but 0 brings the peak to -1 dBFS
 
     friend bool operator==(const SetupValues &, const SetupValues &) = default;
 };
@@ -22,20 +26,20 @@ public:
     // <config folder>/setup.ini; an installed program's own folder is not writable.
     static QString defaultPath();
 
-    // Reads the first two fields (separated by a comma or a line end). A field
-    // that is missing or holds no number stays 0; numbers go to the nearest
-    // 16-bit integer, halves to even. A missing or unreadable file gives 0, 0.
+    // Reads the first five fields (separated by a comma or a line end). A
+    // field that is missing or holds no number stays 0; numbers go to the
+    // nearest 16-bit integer, halves to even; fades are kept within 0..10000
+    // ms. A missing or unreadable file gives zeros.
     static SetupValues read(const QString &path);
     // The same rules on text already in memory.
     static SetupValues parse(const QByteArray &text);
 
-    // Writes "a\r\nb\r\n" as the first two lines, keeping the lines after
-    // them, through a temporary file and a rename, so an interrupted write
+    // Writes the first five lines, keeping the lines after them, through a temporary file and a rename, so an interrupted write
     // never leaves a damaged file. False when it failed; the old file is then
     // untouched.
     static bool write(const QString &path, const SetupValues &values);
 
-    // The two choices as the first two lines.
+    // The values as the first five lines.
     static QByteArray format(const SetupValues &values);
 
     // Line 6: the folder the user last saved a ringtone to; empty when there
@@ -43,7 +47,7 @@ public:
     static constexpr int SaveFolderLine = 6;
     static QString readSaveFolder(const QString &path);
     // Sets line 6 and keeps the others; lines missing before it are filled
-    // with the values in memory (lines 1 and 2) or "0". A folder that cannot
+    // with the values in memory. A folder that cannot
     // be one line is not kept (false).
     static bool writeSaveFolder(const QString &path, const QString &folder,
                                 const SetupValues &values);

@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
+#include <cstdint>
 #include <string>
 
 inline std::string avErrorText(int code)
@@ -36,4 +37,13 @@ public:
     virtual void finish() = 0;
     // Bytes written so far, for the progress line.
     virtual long long bytesWritten() const = 0;
+
+    // A sink whose file holds the samples as they are (16-bit interleaved
+    // PCM) lets other writers place them: rawStart() gives the byte offset
+    // of sample 0 with everything before it on disk, or -1 when the sink
+    // encodes. After `frames` samples were written there from outside,
+    // adoptRaw() takes them as its own (reading back what the container's
+    // trailer needs), and finish() completes the file as usual.
+    virtual long long rawStart() { return -1; }
+    virtual void adoptRaw(int /*fd*/, std::int64_t /*frames*/) {}
 };

@@ -144,6 +144,26 @@ CoderOptions parseCoderOptions(const std::vector<std::string> &args)
             if (text.empty())
                 usage("-acodec", "empty codec name");
             options.codec = text;
+        } else if (arg == "-af") {
+            const std::string &text = valueOf(i);
+            if (text.empty() || text.size() > 4096)
+                usage("-af", "empty or overlong filter graph");
+            options.filters = text;
+        } else if (arg == "-f") {
+            const std::string &text = valueOf(i);
+            // The output format follows the target's extension; only the
+            // measuring "null" output is chosen by name.
+            if (text != "null")
+                usage("-f " + text, "only -f null is known (the extension chooses the format)");
+            options.nullOutput = true;
+        } else if (arg == "-") {
+            setOutput(arg);
+        } else if (arg == "-threads") {
+            const std::string &text = valueOf(i);
+            const auto count = parseCount(text, 0, 256);
+            if (!count)
+                usage("-threads " + text, "not a thread count (0 to 256)");
+            options.threads = *count;
         } else if (arg == "--") {
             if (i + 1 >= args.size())
                 usage("--", "output path missing");
@@ -161,5 +181,9 @@ CoderOptions parseCoderOptions(const std::vector<std::string> &args)
         usage("-i", "no input file given");
     if (!haveOutput)
         usage("OUTPUT", "no output file given (usage: coder -i INPUT [options] [--] OUTPUT)");
+    if (options.nullOutput != (options.output == "-"))
+        usage(options.output, options.nullOutput
+                                  ? "-f null writes nothing: give \"-\" as its output"
+                                  : "\"-\" is only the output of -f null");
     return options;
 }

@@ -6,7 +6,9 @@
 
 // The command line the program understands:
 //   coder -i INPUT [-y] [-vn] [-ss SECONDS] [-t SECONDS] [-ab RATE] [-ar HZ]
-//         [-ac N] [-acodec NAME] [--] OUTPUT
+//         [-ac N] [-acodec NAME] [-threads N] [-af FILTERGRAPH] [--] OUTPUT
+//   coder -i INPUT [-ss SECONDS] [-t SECONDS] [-af FILTERGRAPH] -f null -
+// The second form writes nothing and prints the stretch's peak.
 struct CoderOptions {
     std::string input;
     std::string output;
@@ -17,6 +19,9 @@ struct CoderOptions {
     std::optional<int> sampleRate; // Hz
     std::optional<int> channels;
     std::optional<std::string> codec;
+    std::string filters;           // a libavfilter graph; empty = none
+    bool nullOutput = false;       // "-f null -": measure only
+    int threads = 0; // decoding threads; 0 = one per processor
 };
 
 // Throws CoderError (exit code ExitUsage) naming the offending argument.

@@ -7,9 +7,13 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <unistd.h>
+#include <vector>
 #include <limits>
 
 namespace
@@ -344,6 +348,63 @@ void EncoderSink::finish()
 long long EncoderSink::bytesWritten() const
 {
     return m_muxer->pb ? avio_tell(m_muxer->pb) : m_bytes;
+}
+
+long long EncoderSink::rawStart()
+{
+    if (m_encoder->codec_id != AV_CODEC_ID_PCM_S16LE || std::string(m_muxer->oformat->name) != "wav")
+        return -1;
+    if (m_rawStart < 0) {
+        avio_flush(m_muxer->pb);
+        if (m_muxer->pb->error < 0)
+            fail("write error", m_muxer->pb->error);
+        m_rawStart = avio_tell(m_muxer->pb);
+    }
+    return m_rawStart;
+}
+
+void EncoderSink::adoptRaw(int fd, std::int64_t frames)
+{
+    // The muxer counts samples from the packets it sees (RF64 keeps the
+    // count): the first and the last block go through it again, the same
+    // bytes over themselves, and it ends where the samples end.
+    constexpr int block = 4096;
+    if (frames <= 0)
+        return;
+    const int head = static_cast<int>(std::min<std::int64_t>(frames, block));
+    writeRaw(fd, 0, head);
+    if (frames > head) {
+        const int tail = static_cast<int>(std::min<std::int64_t>(frames - head, block));
+        const int frameBytes = m_encoder->ch_layout.nb_channels * 2;
+        if (avio_seek(m_muxer->pb, m_rawStart + (frames - tail) * frameBytes, SEEK_SET) < 0)
+            fail("write error", AVERROR(EIO));
+        writeRaw(fd, frames - tail, tail);
+    }
+}
+
+void EncoderSink::writeRaw(int fd, std::int64_t first, int count)
+{
+    const int frameBytes = m_encoder->ch_layout.nb_channels * 2;
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(count) * frameBytes);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t got = pread(fd, data.data() + done, data.size() - done,
+                                  m_rawStart + first * frameBytes + static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            fail("read error", got < 0 ? AVERROR(errno) : AVERROR_EOF);
+        done += static_cast<std::size_t>(got);
+    }
+    m_packet->data = data.data();
+    m_packet->size = static_cast<int>(data.size());
+    m_packet->stream_index = m_stream->index;
+    m_packet->pts = m_packet->dts = av_rescale_q(first, m_encoder->time_base, m_stream->time_base);
+    m_packet->duration = av_rescale_q(count, m_encoder->time_base, m_stream->time_base);
+    const int ret = av_write_frame(m_muxer, m_packet);
+    av_packet_unref(m_packet);
+    if (ret < 0)
+        fail("write error", ret);
 }
 
 void EncoderSink::fail(const std::string &what, int code) const

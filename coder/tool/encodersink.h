@@ -37,6 +37,8 @@ public:
     void write(const AVFrame *frame) override;
     void finish() override;
     long long bytesWritten() const override;
+    long long rawStart() override;
+    void adoptRaw(int fd, std::int64_t frames) override;
 
 private:
     void open(const std::string &file, const OutputFormat &format, const CoderOptions &options,
@@ -46,6 +48,7 @@ private:
                    const AVChannelLayout &sourceLayout);
     void drain();
     [[noreturn]] void fail(const std::string &what, int code) const;
+    void writeRaw(int fd, std::int64_t first, int count);
     // The wav muxer's "rf64" option for this output.
     const char *wavSizeForm(const CoderOptions &options) const;
 
@@ -56,4 +59,5 @@ private:
     AVPacket *m_packet = nullptr;
     bool m_finished = false;
     long long m_bytes = 0;
+    long long m_rawStart = -1;
 };

@@ -1,6 +1,7 @@
 // coder: the transcoder the program runs for every decode and export.
 //   coder -i SOURCE -y -vn WORKDIR/open.wav
-//   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [format options] TARGET
+//   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [format options] [-af GRAPH] TARGET
+//   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [-af GRAPH] -f null -    (prints the peak)
 //   coder -probe FILE     reads a written file back and prints what it holds
 // Standard input is never read. Errors: one line "coder: <path>: <reason>".
 
@@ -35,7 +36,8 @@ int main(int argc, char *argv[])
             return 0;
         }
         const CoderOptions options = parseCoderOptions(args);
-        const auto format = outputFormatFor(options.output);
+        const auto format = options.nullOutput ? std::optional<OutputFormat>(OutputFormat{"null"})
+                                               : outputFormatFor(options.output);
         if (!format) {
             const std::string ext = extensionOf(options.output);
             throw CoderError{options.output, ext.empty()

@@ -1,5 +1,6 @@
 #include "progressreport.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
@@ -37,6 +38,9 @@ void ProgressReport::duration(std::int64_t microseconds, double startSeconds, st
 
 void ProgressReport::position(double seconds, long long bytes)
 {
+    // A decode begun again on one thread starts its count over; the
+    // reader sees the position hold until the new count passes it.
+    seconds = std::max(seconds, m_reached);
     const auto now = std::chrono::steady_clock::now();
     if (m_printed && now - m_last < std::chrono::milliseconds(250))
         return;
@@ -52,6 +56,7 @@ void ProgressReport::print(double seconds, long long bytes)
 {
     m_last = std::chrono::steady_clock::now();
     m_printed = true;
+    m_reached = std::max(m_reached, seconds);
     std::fprintf(stderr, "size=%8lldkB time=%.2f \n", (bytes + 1023) / 1024, seconds);
     std::fflush(stderr);
 }

@@ -29,4 +29,5 @@ private:
 
     std::chrono::steady_clock::time_point m_last{};
     bool m_printed = false;
+    double m_reached = 0.0; // the highest position printed
 };

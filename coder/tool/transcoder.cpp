@@ -2,7 +2,11 @@
 
 #include "amrnbsink.h"
 #include "codererror.h"
+#include "decodesetup.h"
 #include "encodersink.h"
+#include "filtersink.h"
+#include "peakmetersink.h"
+#include "paralleldecode.h"
 #include "probe.h"
 #include "temporaryoutput.h"
 
@@ -17,7 +21,11 @@ extern "C" {
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 namespace
@@ -60,13 +68,17 @@ void Transcoder::run()
     checkPaths();
     openInput();
 
-    TemporaryOutput output(m_options.output);
+    // A measuring run writes no file at all.
+    std::optional<TemporaryOutput> output;
+    if (!m_options.nullOutput)
+        output.emplace(m_options.output);
     std::fprintf(stderr, "Output #0, %s, to '%s':\n", m_format.extension.c_str(),
                  ProgressReport::echoName(m_options.output).c_str());
-    openSink(output.path());
+    openSink(output ? output->path() : std::string());
 
     seekToStart();
-    decode();
+    if (!output || !decodeOnThreads(output->path()))
+        decode();
     checkStop();
 
     if (m_framesDecoded == 0)
@@ -87,14 +99,68 @@ void Transcoder::run()
                      m_sink->bytesWritten());
     const int rate = m_sink->sampleRate();
     m_sink.reset();
+    if (output) {
+        // An export is read back before it may replace the old file; the
+        // working file is not (nothing reads the block, and it may be hours
+        // long), and it need not survive a crash of the system.
+        if (!isWorkingFileDecode())
+            readBack(output->path(), rate);
+        output->commit(!isWorkingFileDecode());
+    }
+}
+
+bool Transcoder::isWorkingFileDecode() const
+{
     // Exports always cut a stretch; the whole input to WAV is the decode into
-    // the private working file, which need not survive a crash of the system
-    // and is not read back.
-    const bool workingFile = !m_options.length && m_options.start == 0.0 &&
-                             m_format.extension == "wav";
-    if (!workingFile)
-        readBack(output.path(), rate);
-    output.commit(!workingFile);
+    // the private working file.
+    return !m_options.length && m_options.start == 0.0 && m_format.extension == "wav";
+}
+
+bool Transcoder::decodeOnThreads(const std::string &file)
+{
+    if (!isWorkingFileDecode() || m_options.threads == 1)
+        return false;
+    const long long dataStart = m_sink->rawStart();
+    const int threads = ParallelDecode::threadCount(m_options.threads);
+    if (dataStart < 0 || threads < 2)
+        return false;
+    // Tests reach run boundaries in short files through a shorter minimum.
+    double minimumRun = 30.0;
+    if (const char *text = std::getenv("KESMARIN_CODER_MIN_RUN_SECONDS")) {
+        const double value = std::atof(text);
+        if (value > 0.0)
+            minimumRun = value;
+    }
+
+    const int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        throw CoderError{m_options.output, std::strerror(errno)};
+    ParallelDecode::Result result;
+    try {
+        ParallelDecode::Target target;
+        target.name = m_options.output;
+        target.fd = fd;
+        target.dataStart = dataStart;
+        target.sampleRate = m_sink->sampleRate();
+        target.layout = m_sink->channelLayout();
+        ParallelDecode parallel(m_options.input, *m_demuxer->streams[m_streamIndex], *m_codec,
+                                target, m_progress);
+        result = parallel.run(threads, minimumRun);
+        if (result.done)
+            m_sink->adoptRaw(fd, result.samples);
+    } catch (...) {
+        close(fd);
+        throw;
+    }
+    close(fd);
+    checkStop();
+    if (!result.done) {
+        std::fprintf(stderr, "decoding on one thread: %s\n", result.reason.c_str());
+        return false;
+    }
+    m_framesDecoded = result.frames;
+    m_samplesWritten = result.samples;
+    return true;
 }
 
 void Transcoder::readBack(const std::string &file, int rate) const
@@ -124,7 +190,7 @@ void Transcoder::checkPaths() const
         throw CoderError{m_options.input, "the file is empty"};
 
     struct stat out = {};
-    if (stat(m_options.output.c_str(), &out) == 0) {
+    if (!m_options.nullOutput && stat(m_options.output.c_str(), &out) == 0) {
         // Also catches a link or another name of the input.
         if (out.st_dev == in.st_dev && out.st_ino == in.st_ino)
             throw CoderError{m_options.output, "is the input file; it cannot be written over"};
@@ -138,18 +204,7 @@ void Transcoder::checkPaths() const
 void Transcoder::openInput()
 {
     const std::string &path = m_options.input;
-    m_demuxer = avformat_alloc_context();
-    if (!m_demuxer)
-        throw CoderError{path, "out of memory"};
-    m_demuxer->interrupt_callback.callback = &TemporaryOutput::interruptCallback;
-    // "file:" keeps libavformat from reading a protocol into a name like "a:b.mp3".
-    const std::string url = "file:" + path;
-    int ret = avformat_open_input(&m_demuxer, url.c_str(), nullptr, nullptr);
-    if (ret < 0)
-        throw CoderError{path, avErrorText(ret)};
-    ret = avformat_find_stream_info(m_demuxer, nullptr);
-    if (ret < 0)
-        throw CoderError{path, avErrorText(ret)};
+    m_demuxer = openDemuxer(path);
 
     const AVCodec *codec = nullptr;
     m_streamIndex = av_find_best_stream(m_demuxer, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
@@ -162,24 +217,10 @@ void Transcoder::openInput()
             m_demuxer->streams[i]->discard = AVDISCARD_ALL;
     }
     const AVStream *stream = m_demuxer->streams[m_streamIndex];
-
-    m_decoder = avcodec_alloc_context3(codec);
-    if (!m_decoder)
-        throw CoderError{path, "out of memory"};
-    ret = avcodec_parameters_to_context(m_decoder, stream->codecpar);
-    if (ret < 0)
-        throw CoderError{path, avErrorText(ret)};
-    m_decoder->pkt_timebase = stream->time_base;
-    ret = avcodec_open2(m_decoder, codec, nullptr);
-    if (ret < 0)
-        throw CoderError{path, "cannot decode its audio: " + avErrorText(ret)};
+    m_codec = codec;
+    m_decoder = openDecoder(path, *stream, *codec);
     if (m_decoder->sample_rate <= 0 || m_decoder->ch_layout.nb_channels <= 0)
         throw CoderError{path, "its audio has no sample rate or channels"};
-    if (m_decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-        const int channels = m_decoder->ch_layout.nb_channels;
-        av_channel_layout_uninit(&m_decoder->ch_layout);
-        av_channel_layout_default(&m_decoder->ch_layout, channels);
-    }
 
     const int rate = m_decoder->sample_rate;
     m_firstSample = std::llround(m_options.start * rate);
@@ -211,12 +252,17 @@ void Transcoder::openInput()
 
 void Transcoder::openSink(const std::string &file)
 {
-    if (m_format.amrNb)
+    if (m_options.nullOutput)
+        m_sink = std::make_unique<PeakMeterSink>(m_decoder->sample_rate, m_decoder->ch_layout);
+    else if (m_format.amrNb)
         m_sink = std::make_unique<AmrNbSink>(file, m_options.output, m_options);
     else
         m_sink = std::make_unique<EncoderSink>(file, m_options.output, m_format, m_options,
                                                m_decoder->sample_rate, m_decoder->ch_layout,
                                                &TemporaryOutput::interruptCallback);
+    if (!m_options.filters.empty())
+        m_sink = std::make_unique<FilterSink>(std::move(m_sink), m_options.filters,
+                                              m_decoder->sample_rate, m_decoder->ch_layout);
     std::fprintf(stderr, "  Stream #0:0: Audio: %s\n", m_sink->description().c_str());
 
     m_fifo = av_audio_fifo_alloc(m_sink->sampleFormat(), m_sink->channelLayout().nb_channels, 4096);
@@ -227,13 +273,7 @@ void Transcoder::openSink(const std::string &file)
 void Transcoder::setUpConversion(const AVFrame &frame)
 {
     const auto inFormat = static_cast<AVSampleFormat>(frame.format);
-    AVChannelLayout inLayout{};
-    if (frame.ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame.ch_layout.nb_channels == 0)
-        av_channel_layout_default(&inLayout, frame.ch_layout.nb_channels > 0
-                                                 ? frame.ch_layout.nb_channels
-                                                 : m_decoder->ch_layout.nb_channels);
-    else
-        av_channel_layout_copy(&inLayout, &frame.ch_layout);
+    AVChannelLayout inLayout = frameLayout(frame, m_decoder->ch_layout.nb_channels);
     const int inRate = frame.sample_rate > 0 ? frame.sample_rate : m_decoder->sample_rate;
 
     if (m_resampler && inFormat == m_inFormat && inRate == m_inRate &&
@@ -340,13 +380,7 @@ void Transcoder::takeFrame(AVFrame &frame)
         // The first frame places the count (after a seek it is not zero);
         // from there samples are counted, which is exact where time stamps
         // are rounded.
-        const AVStream *stream = m_demuxer->streams[m_streamIndex];
-        std::int64_t pts = frame.pts != AV_NOPTS_VALUE ? frame.pts : frame.best_effort_timestamp;
-        if (pts != AV_NOPTS_VALUE) {
-            if (stream->start_time != AV_NOPTS_VALUE)
-                pts -= stream->start_time;
-            m_nextSample = av_rescale_q(pts, stream->time_base, AVRational{1, rate});
-        }
+        m_nextSample = firstFramePlace(frame, *m_demuxer->streams[m_streamIndex], rate);
         m_haveOrigin = true;
     }
     const std::int64_t first = m_nextSample;
@@ -367,14 +401,7 @@ void Transcoder::takeFrame(AVFrame &frame)
     const int count = static_cast<int>(to - from);
 
     setUpConversion(frame);
-    const auto format = static_cast<AVSampleFormat>(frame.format);
-    const int channels = frame.ch_layout.nb_channels;
-    const bool planar = av_sample_fmt_is_planar(format);
-    const int bytes = av_get_bytes_per_sample(format) * (planar ? 1 : channels);
-    std::vector<const std::uint8_t *> planes(static_cast<std::size_t>(planar ? channels : 1));
-    for (std::size_t p = 0; p < planes.size(); ++p)
-        planes[p] = frame.extended_data[p] + static_cast<std::ptrdiff_t>(skip) * bytes;
-    convert(planes, count);
+    convert(framePlanes(frame, skip), count);
     writeFrames(false);
     if (to >= m_endSample)
         m_reachedEnd = true;

@@ -14,6 +14,7 @@ extern "C" {
 }
 
 struct AVAudioFifo;
+struct AVCodec;
 struct AVCodecContext;
 struct AVFormatContext;
 struct AVFrame;
@@ -42,6 +43,10 @@ private:
     void openSink(const std::string &file);
     void setUpConversion(const AVFrame &frame);
     void seekToStart();
+    bool isWorkingFileDecode() const;
+    // Decodes on several threads where the input allows it; false when
+    // nothing was decoded and decode() is to run.
+    bool decodeOnThreads(const std::string &file);
     void decode();
     void receiveFrames();
     void takeFrame(AVFrame &frame);
@@ -55,6 +60,7 @@ private:
     ProgressReport m_progress;
 
     AVFormatContext *m_demuxer = nullptr;
+    const AVCodec *m_codec = nullptr;
     AVCodecContext *m_decoder = nullptr;
     int m_streamIndex = -1;
     AVPacket *m_packet = nullptr;

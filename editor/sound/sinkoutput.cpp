@@ -76,6 +76,9 @@ void SinkOutput::stop()
         // last of it: stopping now would cut the end off.
         constexpr int TailMilliSeconds = 300;
         m_draining = std::move(m_sink);
+        // Only the playing sink's idle time counts; a draining one must never
+        // reach back into this object, which it may outlive.
+        QObject::disconnect(m_draining.get(), &QAudioSink::stateChanged, nullptr, nullptr);
         // QAudioSink's destructor runs pending events, so this may fire while
         // m_draining is being reset: then there is nothing left to do.
         QTimer::singleShot(TailMilliSeconds, m_draining.get(), [this] {
@@ -113,7 +116,7 @@ bool SinkOutput::finished() const
 {
     if (!m_sink)
         return true;
-    if (!m_source.atEnd())
+    if (!m_source.exhausted())
         return false;
     // The sink goes idle while the server still holds the tail of the sound:
     // the end is when the clock has caught up, or the sink has been dry for a

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -71,6 +72,8 @@ QString SoundChannel::carryOut(const QString &command)
             else if (words.size() == 4 && isWord(verb, "play") && isWord(words[2], "from") &&
                      isDecimal(words[3]))
                 ok = playFrom(words[3].toLongLong());
+            else if (words.size() >= 4 && isWord(verb, "setaudio") && isWord(words[2], "envelope"))
+                ok = setEnvelope(words.mid(3));
             else if (words.size() == 2 && isWord(verb, "pause"))
                 ok = pause();
             else if (words.size() == 2 && isWord(verb, "resume"))
@@ -125,6 +128,29 @@ bool SoundChannel::open(const QString &path)
     m_path = file;
     m_mode = Mode::Stopped;
     m_startMs = m_positionMs = 0;
+    return true;
+}
+
+bool SoundChannel::setEnvelope(const QStringList &values)
+{
+    if (!m_reader)
+        return false;
+    if (values.size() == 1 && isWord(values[0], "off")) {
+        m_reader->setEnvelope({});
+        return true;
+    }
+    if (values.size() != 5)
+        return false;
+    qint64 numbers[5] = {};
+    for (int i = 0; i < 5; ++i) {
+        bool ok = false;
+        numbers[i] = values[i].toLongLong(&ok);
+        // Only the gain may be negative.
+        if (!ok || (i < 4 && numbers[i] < 0) || (i == 4 && std::abs(numbers[i]) > 9600))
+            return false;
+    }
+    m_reader->setEnvelope(Envelope::fromMs(numbers[0], numbers[1], numbers[2], numbers[3],
+                                           numbers[4] / 100.0, m_reader->sampleRate()));
     return true;
 }
 

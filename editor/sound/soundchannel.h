@@ -2,6 +2,8 @@
 
 #include "soundcommands.h"
 
+#include <QStringList>
+
 #include <memory>
 
 class AudioOutput;
@@ -12,6 +14,9 @@ class WavReader;
 //   open PATH alias sound        (PATH may be double-quoted; it may hold blanks)
 //   play sound | play sound from MS | pause sound | resume sound
 //   stop sound | close sound | status sound length | status sound position
+//   setaudio sound envelope FROM TO FADEIN FADEOUT GAIN | setaudio sound envelope off
+// The envelope (milliseconds; GAIN in hundredths of a dB) shapes what plays
+// as an export with those fades and that gain would sound; open resets it.
 // Status replies are decimal milliseconds; every failure replies with nothing.
 // "play sound from" a place past the end fails and leaves the device stopped
 // at 0.
@@ -40,6 +45,7 @@ private:
     bool playFrom(qint64 milliSeconds);
     bool startAt(qint64 milliSeconds);
     bool pause();
+    bool setEnvelope(const QStringList &values);
     bool resume();
     bool stop();
     bool close();

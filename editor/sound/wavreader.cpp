@@ -5,6 +5,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -137,6 +138,7 @@ qint64 WavReader::readFrames(char *out, qint64 maxFrames)
     if (got % frameBytes)
         m_file.seek(m_dataOffset + (m_frame + done) * frameBytes);
     const char *in = m_buffer.constData();
+    char *const first = out;
     for (qint64 i = 0; i < done; ++i, in += frameBytes) {
         if (m_channels <= 2) {
             for (int c = 0; c < m_channels; ++c)
@@ -150,6 +152,19 @@ qint64 WavReader::readFrames(char *out, qint64 maxFrames)
             const int right = m_channels / 2;
             putInt16(out, sum[0] / left);
             putInt16(out, sum[1] / right);
+        }
+    }
+    if (m_envelope.active) {
+        const int channels = outputChannels();
+        for (qint64 i = 0; i < done; ++i) {
+            const double g = m_envelope.at(m_frame + i);
+            if (g == 1.0)
+                continue;
+            for (int c = 0; c < channels; ++c) {
+                char *p = first + (i * channels + c) * 2;
+                const double v = std::round(qFromLittleEndian<qint16>(p) * g);
+                qToLittleEndian<qint16>(qint16(std::clamp(v, -32768.0, 32767.0)), p);
+            }
         }
     }
     m_frame += done;

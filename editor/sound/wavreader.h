@@ -1,5 +1,7 @@
 #pragma once
 
+#include "envelope.h"
+
 #include <QFile>
 #include <QString>
 
@@ -32,6 +34,8 @@ public:
     // 16-bit samples each, no alignment needed);
     // returns the number of frames read, 0 at the end.
     qint64 readFrames(char *out, qint64 maxFrames);
+    // Shapes every frame read from now on (see Envelope); inactive by default.
+    void setEnvelope(const Envelope &envelope) { m_envelope = envelope; }
 
 private:
     bool parse();
@@ -45,4 +49,5 @@ private:
     qint64 m_frameCount = 0;
     qint64 m_frame = 0;
     QByteArray m_buffer;
+    Envelope m_envelope;
 };

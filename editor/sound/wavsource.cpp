@@ -8,7 +8,7 @@ void WavSource::setReader(WavReader *reader)
     m_delivered = 0;
 }
 
-bool WavSource::atEnd() const
+bool WavSource::exhausted() const
 {
     return !m_reader || m_reader->framePosition() >= m_reader->frameCount();
 }

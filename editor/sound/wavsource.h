@@ -14,7 +14,15 @@ public:
 
     void setReader(WavReader *reader);
     bool isSequential() const override { return true; }
-    bool atEnd() const override;
+    // Never true while open: Qt's PulseAudio sink answers an underflow at the
+    // end of its source with a drain whose completion calls back into the
+    // sink, and that call is not withdrawn when the sink is closed, so a sink
+    // destroyed before the server replies is written to after it is freed.
+    // Without the end the underflow only marks the sink idle, and the server
+    // plays out what it holds all the same.
+    bool atEnd() const override { return !isOpen(); }
+    // Every frame of the reader has been handed over.
+    bool exhausted() const;
     qint64 bytesAvailable() const override;
     // Frames handed to the sink since setReader().
     qint64 deliveredFrames() const { return m_delivered; }

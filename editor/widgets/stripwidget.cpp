@@ -6,7 +6,9 @@
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -36,15 +38,16 @@ int topOf(TimelineModel::Image image)
 
 } // namespace
 
-StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent) : QWidget(parent), m_editor(editor)
+StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent, double fontScale)
+    : QWidget(parent), m_editor(editor)
 {
     setObjectName(QStringLiteral("picOpened"));
     resize(DesignSize);
 
-    auto endLabel = [this](const QString &name, const QString &text, int left) {
+    auto endLabel = [this, fontScale](const QString &name, const QString &text, int left) {
         auto *label = new QLabel(text, this);
         label->setObjectName(name);
-        label->setFont(Looks::tahoma(8.25));
+        label->setFont(Looks::tahoma(8.25 * fontScale));
         Looks::setTextColor(label, Looks::DimTextColor);
         label->adjustSize();
         label->move(left, EndLabelTop);
@@ -68,6 +71,53 @@ StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent) : QWidget(pare
     }
     setArt(StripArt::drawn());
     connect(&m_editor.model(), &TimelineModel::imageChanged, this, &StripWidget::showImage);
+    connect(&m_editor.model(), &TimelineModel::viewChanged, this, &StripWidget::viewChanged);
+}
+
+const QList<Peak> &StripWidget::shownPeaks() const
+{
+    return m_editor.model().isZoomed() ? m_zoomPeaks : m_peaks;
+}
+
+int StripWidget::columns() const
+{
+    const TimelineGeometry &geometry = m_editor.model().geometry();
+    return static_cast<int>(std::lround(geometry.toPixels(geometry.stripWidth())));
+}
+
+void StripWidget::viewChanged()
+{
+    const TimelineModel &model = m_editor.model();
+    m_zoomPeaks.clear();
+    if (model.isZoomed())
+        m_zoomPeaks = m_editor.pyramid().peaksMs(model.viewStartMs(), model.viewSpanMs(), columns());
+    update();
+}
+
+void StripWidget::wheelEvent(QWheelEvent *event)
+{
+    const bool zoom = event->modifiers() & Qt::ControlModifier;
+    if (!zoom && !m_editor.model().isZoomed()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // One notch is 120; touchpads send less at a time.
+    m_wheelAngle += event->angleDelta().y() != 0 ? event->angleDelta().y() : event->angleDelta().x();
+    const int steps = m_wheelAngle / 120;
+    if (steps == 0)
+        return;
+    m_wheelAngle -= steps * 120;
+    TimelineModel &model = m_editor.model();
+    if (zoom) {
+        const double L = twips(event->position().x()) - model.geometry().LineOffset();
+        const double fraction = std::clamp(L / model.geometry().stripWidth(), 0.0, 1.0);
+        const qint64 at = model.viewStartMs() + static_cast<qint64>(fraction * double(model.viewSpanMs()));
+        m_editor.zoom().zoomAround(at, fraction, steps);
+    } else {
+        // Turning the wheel towards oneself moves on through the song.
+        m_editor.zoom().scroll(-steps);
+    }
 }
 
 double StripWidget::twips(double pixels) const
@@ -124,7 +174,8 @@ void StripWidget::paintEvent(QPaintEvent *)
         p.fillRect(rect(), palette().window());
     else
         p.drawPixmap(0, 0, m_art.strip);
-    if (m_peaks.isEmpty())
+    const QList<Peak> &peaks = shownPeaks();
+    if (peaks.isEmpty())
         return;
     // Column c stands under the line of a marker at L = c pixels, so the
     // waveform runs from the line at time 0 to the line at time T.
@@ -133,8 +184,8 @@ void StripWidget::paintEvent(QPaintEvent *)
     const double centre = LineTop + 284 / 2.0;
     const double half = 284 / 2.0 - 4;
     p.setPen(m_waveformColour);
-    for (int c = 0; c < m_peaks.size(); ++c) {
-        const Peak &peak = m_peaks[c];
+    for (int c = 0; c < peaks.size(); ++c) {
+        const Peak &peak = peaks[c];
         const int top = static_cast<int>(std::lround(centre - std::clamp(peak.max, -1.0f, 1.0f) * half));
         const int bottom = static_cast<int>(std::lround(centre - std::clamp(peak.min, -1.0f, 1.0f) * half));
         p.drawLine(offset + c, top, offset + c, std::max(top, bottom));

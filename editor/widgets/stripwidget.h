@@ -22,13 +22,19 @@ public:
     // 11195 x 5400 design twips.
     static constexpr QSize DesignSize{746, 360};
 
-    explicit StripWidget(TimelineEditor &editor, QWidget *parent = nullptr);
+    // fontScale: the screen's kx, applied once to the designed point sizes.
+    explicit StripWidget(TimelineEditor &editor, QWidget *parent = nullptr, double fontScale = 1.0);
 
     void setArt(const StripArt &art);
     const StripArt &art() const { return m_art; }
     // A waveform drawn over the strip picture; an empty list shows the picture alone.
     void setPeaks(const QList<Peak> &peaks);
     const QList<Peak> &peaks() const { return m_peaks; }
+    // What is drawn now: the song's peaks, or the zoomed view's from the
+    // editor's pyramid.
+    const QList<Peak> &shownPeaks() const;
+    // Columns of waveform: one per pixel of the marker span.
+    int columns() const;
     void setWaveformColour(const QColor &colour);
 
     MarkerImage *imageWidget(TimelineModel::Image image) const;
@@ -38,14 +44,19 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    // The wheel scrolls a zoomed strip; with Ctrl it zooms around the mouse.
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     void showImage(TimelineModel::Image image);
+    void viewChanged();
     double twips(double pixels) const;
 
     TimelineEditor &m_editor;
     StripArt m_art;
     QList<Peak> m_peaks;
+    QList<Peak> m_zoomPeaks;
+    int m_wheelAngle = 0;   // eighths of a degree not yet turned into steps
     QColor m_waveformColour{120, 176, 200};   // lighter than the marker lines
     std::array<MarkerImage *, TimelineModel::ImageCount> m_images{};
     QLabel *m_timeLeft = nullptr;

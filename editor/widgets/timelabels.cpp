@@ -2,11 +2,25 @@
 
 #include "looks.h"
 
+#include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QToolTip>
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double GridPoints = 8.25;
+// Below this a fraction would no longer read well; the label then widens.
+constexpr double SmallestPoints = 6.5;
+
+
+} // namespace
 
 QRect TimeLabels::designGeometry(TimelineModel::Label label)
 {
@@ -24,13 +38,13 @@ QRect TimeLabels::designGeometry(TimelineModel::Label label)
     return {};
 }
 
-TimeLabels::TimeLabels(TimelineModel &model, QWidget *window) : QObject(window)
+TimeLabels::TimeLabels(TimelineModel &model, QWidget *window, double fontScale) : QObject(window)
 {
     for (int i = 0; i < TimelineModel::LabelCount; ++i) {
         const auto which = static_cast<TimelineModel::Label>(i);
         auto *label = new QLabel(model.text(which), window);
         label->setObjectName(TimelineModel::objectName(which));
-        const QFont font = Looks::tahoma(which == TimelineModel::Label::lblTime ? 14.25 : 8.25);
+        const QFont font = Looks::tahoma((which == TimelineModel::Label::lblTime ? 14.25 : GridPoints) * fontScale);
         label->setFont(font);
         Looks::setTextColor(label, Looks::TextColor);
         // Tahoma fits "00:00:00" in the designed width; a wider stand-in font
@@ -41,7 +55,113 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window) : QObject(window)
         geometry.setHeight(std::max(geometry.height(), metrics.height()));
         label->setGeometry(geometry);
         m_labels[i] = label;
+        m_fonts[i] = font;
+        m_widths[i] = geometry.width();
     }
-    connect(&model, &TimelineModel::labelChanged, this,
-            [this](TimelineModel::Label which, const QString &text) { label(which)->setText(text); });
+    for (auto which : {TimelineModel::Label::lblSelBegin, TimelineModel::Label::lblSelEnd})
+        label(which)->installEventFilter(this);
+    connect(&model, &TimelineModel::labelChanged, this, &TimeLabels::show);
+}
+
+void TimeLabels::show(TimelineModel::Label which, const QString &text)
+{
+    const int i = static_cast<int>(which);
+    QLabel *target = m_labels[i];
+    QFont font = m_fonts[i];
+    int width = m_widths[i];
+    if (which != TimelineModel::Label::lblTime) {
+        // A fraction is set smaller until it fits its column; whole seconds
+        // keep the grid's own size.
+        const double scale = font.pointSizeF() / GridPoints;
+        const int column = std::max(width, int(std::lround(ColumnWidth * scale)));
+        while (font.pointSizeF() > SmallestPoints * scale
+               && QFontMetrics(font).horizontalAdvance(text) + 2 > column)
+            font.setPointSizeF(font.pointSizeF() - 0.25 * scale);
+        width = std::max(width, QFontMetrics(font).horizontalAdvance(text) + 2);
+    }
+    target->setFont(font);
+    target->resize(width, target->height());
+    target->setText(text);
+}
+
+void TimeLabels::rebase()
+{
+    for (int i = 0; i < TimelineModel::LabelCount; ++i) {
+        m_fonts[i] = m_labels[i]->font();
+        m_widths[i] = m_labels[i]->width();
+    }
+}
+
+bool TimeLabels::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        openEditor(watched == label(TimelineModel::Label::lblSelEnd) ? TimelineModel::Label::lblSelEnd
+                                                                       : TimelineModel::Label::lblSelBegin);
+        return true;
+    }
+    if (watched == m_editor) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Escape) {
+                closeEditor();
+                return true;
+            }
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                commit();
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            closeEditor();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TimeLabels::openEditor(TimelineModel::Label which)
+{
+    closeEditor();
+    QLabel *over = label(which);
+    m_editing = which;
+    m_editor = new QLineEdit(over->text(), over->parentWidget());
+    m_editor->setObjectName(QStringLiteral("txtTypedTime"));
+    m_editor->setAccessibleName(over->objectName());
+    m_editor->setFont(m_fonts[static_cast<int>(which)]);
+    m_editor->setFrame(false);
+    m_editor->setTextMargins(0, 0, 0, 0);
+    const QRect place = over->geometry();
+    const double scale = m_fonts[static_cast<int>(which)].pointSizeF() / GridPoints;
+    m_editor->setGeometry(place.x() - 1, place.y() - 2, std::max(place.width(), int(std::lround(ColumnWidth * scale))),
+                          std::max(place.height() + 4, m_editor->sizeHint().height()));
+    m_editor->installEventFilter(this);
+    m_editor->selectAll();
+    m_editor->show();
+    m_editor->setFocus(Qt::OtherFocusReason);
+}
+
+void TimeLabels::closeEditor()
+{
+    if (!m_editor || m_closing)
+        return;
+    m_closing = true;
+    QLineEdit *editor = m_editor;
+    m_editor = nullptr;
+    editor->removeEventFilter(this);
+    editor->hide();
+    editor->deleteLater();
+    QToolTip::hideText();
+    m_closing = false;
+}
+
+void TimeLabels::commit()
+{
+    if (!m_editor)
+        return;
+    const QString refusal = m_handler ? m_handler(m_editing, m_editor->text()) : QString();
+    if (refusal.isEmpty()) {
+        closeEditor();
+        return;
+    }
+    // Refused: nothing changed; the field stays for a correction.
+    m_editor->selectAll();
+    QToolTip::showText(m_editor->mapToGlobal(QPoint(0, m_editor->height())), refusal, m_editor);
 }

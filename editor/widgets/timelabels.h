@@ -2,25 +2,61 @@
 
 #include "timelinemodel.h"
 
+#include <QFont>
 #include <QObject>
 #include <array>
+#include <functional>
 
 class QLabel;
+class QLineEdit;
 class QWidget;
 
 // The seven time labels under the strip (the selection grid and the play
 // time), placed on the main window at their design positions and kept in
-// step with the model.
+// step with the model. A grid text with a fraction ("00:00:10.25") is set in
+// a smaller size so it stays inside its column. Double-clicking the Sel
+// row's Begin or End opens a line editor in its place: Return hands the text
+// to the typed-time handler, Escape or leaving the field cancels.
 class TimeLabels : public QObject
 {
     Q_OBJECT
 public:
-    TimeLabels(TimelineModel &model, QWidget *window);
+    // The widest a grid text may grow: the pitch of the grid's columns, less a pixel.
+    static constexpr int ColumnWidth = 64;
+
+    // fontScale: the screen's kx, applied once to the designed point sizes.
+    TimeLabels(TimelineModel &model, QWidget *window, double fontScale = 1.0);
 
     QLabel *label(TimelineModel::Label label) const { return m_labels[static_cast<int>(label)]; }
     // The design position of a label on the main window, in pixels.
     static QRect designGeometry(TimelineModel::Label label);
 
+    // Takes a typed text for lblSelBegin or lblSelEnd and returns why it was
+    // refused, or nothing when it was taken.
+    using TypedTimeHandler = std::function<QString(TimelineModel::Label, const QString &)>;
+    void setTypedTimeHandler(TypedTimeHandler handler) { m_handler = std::move(handler); }
+
+    // Takes the labels' present fonts and widths as their own, for a window
+    // that has scaled them after construction.
+    void rebase();
+
+    // The open line editor, if any.
+    QLineEdit *editor() const { return m_editor; }
+    void openEditor(TimelineModel::Label which);
+    void closeEditor();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void show(TimelineModel::Label which, const QString &text);
+    void commit();
+
     std::array<QLabel *, TimelineModel::LabelCount> m_labels{};
+    std::array<QFont, TimelineModel::LabelCount> m_fonts;
+    std::array<int, TimelineModel::LabelCount> m_widths{};
+    TypedTimeHandler m_handler;
+    QLineEdit *m_editor = nullptr;
+    TimelineModel::Label m_editing = TimelineModel::Label::lblSelBegin;
+    bool m_closing = false;
 };

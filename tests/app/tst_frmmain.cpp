@@ -8,6 +8,7 @@
 #include "shelllinks.h"
 #include "skinimage.h"
 #include "stripwidget.h"
+#include "timelabels.h"
 #include "timelineeditor.h"
 
 #include <QApplication>
@@ -147,6 +148,15 @@ void TestFrmMain::scaledLayout()
     QCOMPARE(window.imgExit->geometry(), QRect(729, 12, 22, 22));
     QCOMPARE(window.lblText->geometry(), QRect(18, 538, 221, 14));
     QCOMPARE(window.lblVersion->font().pointSizeF(), 9 * twipsPerPixel / 15);
+    QCOMPARE(window.timeLabels->label(TimelineModel::Label::lblTime)->font().pointSizeF(),
+             14.25 * twipsPerPixel / 15);
+    QCOMPARE(window.timeLabels->label(TimelineModel::Label::lblSelLength)->font().pointSizeF(),
+             8.25 * twipsPerPixel / 15);
+    for (const char *name : {"lblTimeLeft", "lblTimeRight"}) {
+        const QLabel *end = window.picOpened->findChild<QLabel *>(QLatin1String(name));
+        QVERIFY(end);
+        QCOMPARE(end->font().pointSizeF(), 8.25 * twipsPerPixel / 15);
+    }
 }
 
 void TestFrmMain::skinShape()

@@ -18,6 +18,7 @@
 #include "skinimage.h"
 #include "soundchannel.h"
 #include "stripwidget.h"
+#include "timelabels.h"
 #include "timelineeditor.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <functional>
 
 namespace {
 
@@ -54,14 +56,15 @@ private:
     SoundChannel m_channel;
 };
 
-void writeTone(const QString &path, int seconds)
+// A 44.1 kHz mono 16-bit WAV whose frame i holds sample(i).
+void writeMonoWav(const QString &path, qint64 frames, const std::function<qint16(qint64)> &sample)
 {
     const int rate = 44100;
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QDataStream out(&file);
     out.setByteOrder(QDataStream::LittleEndian);
-    const quint32 data = quint32(seconds * rate * 2);
+    const quint32 data = quint32(frames * 2);
     out.writeRawData("RIFF", 4);
     out << quint32(36 + data);
     out.writeRawData("WAVEfmt ", 8);
@@ -69,11 +72,14 @@ void writeTone(const QString &path, int seconds)
         << quint16(2) << quint16(16);
     out.writeRawData("data", 4);
     out << data;
-    QByteArray samples(int(data), Qt::Uninitialized);
-    auto *p = reinterpret_cast<qint16 *>(samples.data());
-    for (int i = 0; i < seconds * rate; ++i)
-        p[i] = qint16(9000 * std::sin(2 * M_PI * 440.0 * i / rate));
-    file.write(samples);
+    for (qint64 i = 0; i < frames; ++i)
+        out << sample(i);
+}
+
+void writeTone(const QString &path, int seconds)
+{
+    writeMonoWav(path, qint64(seconds) * 44100,
+                 [](qint64 i) { return qint16(9000 * std::sin(2 * M_PI * 440.0 * i / 44100)); });
 }
 
 bool run(const QString &program, const QStringList &arguments)
@@ -165,6 +171,7 @@ class TestWorkflow : public QObject
 private slots:
     void initTestCase();
     void ringtoneRoad();
+    void typedTimesCutExactly();
     void badInput_data();
     void badInput();
     void badExport_data();
@@ -222,6 +229,57 @@ void TestWorkflow::initTestCase()
     QVERIFY(run(KESMARIN_CODER, {"-i", wav, "-y", "-ab", "128k", m_song}));
 }
 
+// Times typed into the grid reach the coder to the millisecond: the saved
+// WAV holds exactly the source's samples from 10.250 s to 20.750 s.
+void TestWorkflow::typedTimesCutExactly()
+{
+    // Every sample tells its frame: a ramp that repeats every 30000 frames.
+    const QString source = m_fixtures.filePath("ramp.wav");
+    writeMonoWav(source, 30LL * 44100, [](qint64 i) { return qint16(i % 30000 - 15000); });
+    Program program(m_fixtures.path());
+    frmMain &w = *program.window;
+    QVERIFY(program.openThroughDialog(source));
+    // The song's length, learnt by playing it.
+    w.imgCtrlButton_Click(0);
+    QTRY_VERIFY(w.editor().model().lengthMs() > 0);
+    w.imgCtrlButton_Click(1);
+
+    const auto type = [&w](TimelineModel::Label which, const QString &text) {
+        QLabel *label = w.timeLabels->label(which);
+        QTest::mouseDClick(label, Qt::LeftButton);
+        QLineEdit *editor = w.timeLabels->editor();
+        QVERIFY(editor);
+        QTRY_VERIFY(editor->hasFocus());
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(!w.timeLabels->editor());
+    };
+    type(TimelineModel::Label::lblSelBegin, "00:00:10.250");
+    type(TimelineModel::Label::lblSelEnd, "00:00:20.750");
+    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelBegin)->text(), "00:00:10.25");
+    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelEnd)->text(), "00:00:20.75");
+    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelLength)->text(), "00:00:10.5");
+
+    const QString target = program.home.filePath("cut.wav");
+    answerFileDialog(target);
+    w.imgButton_Click(1);
+    QTRY_VERIFY(QFileInfo::exists(target) && !w.session().isBusy());
+    QVERIFY(program.prompt.shown().isEmpty());
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const int data = bytes.indexOf("data") + 8;
+    QVERIFY(data >= 44);
+    const qint64 count = (bytes.size() - data) / 2;
+    QCOMPARE(count, 463050LL);
+    const auto *samples = reinterpret_cast<const qint16 *>(bytes.constData() + data);
+    for (qint64 k = 0; k < count; ++k) {
+        if (samples[k] != qint16((452025 + k) % 30000 - 15000))
+            QFAIL(qPrintable(QString("sample %1 differs").arg(k)));
+    }
+}
+
 void TestWorkflow::ringtoneRoad()
 {
     Program program(m_fixtures.path());
@@ -246,9 +304,9 @@ void TestWorkflow::ringtoneRoad()
     QTRY_VERIFY_WITH_TIMEOUT(state.PlayRatio * 90 >= 3.6, 6000);
     w.imgCtrlButton_Click(4);
     w.imgCtrlButton_Click(1);
-    QVERIFY2(state.SelBegin >= 1 && state.SelEnd - state.SelBegin >= 2,
-             qPrintable(QString("%1-%2").arg(state.SelBegin).arg(state.SelEnd)));
-    const double length = state.SelEnd - state.SelBegin;
+    QVERIFY2(state.SelBeginMs >= 1000 && state.SelEndMs - state.SelBeginMs >= 2000,
+             qPrintable(QString("%1-%2").arg(state.SelBeginMs).arg(state.SelEndMs)));
+    const double length = (state.SelEndMs - state.SelBeginMs) / 1000.0;
 
     struct Expect {
         QString name, format, codec, rate, channels;
@@ -369,8 +427,8 @@ void TestWorkflow::badExport()
     Program program(m_fixtures.path());
     frmMain &w = *program.window;
     QVERIFY(program.openThroughDialog(m_song));
-    w.state().SelBegin = 0;
-    w.state().SelEnd = 85;
+    w.state().SelBeginMs = 0;
+    w.state().SelEndMs = 85000;
 
     QString target = "/proc/kesmarin-ring.mp3"; // no one may write there, root included
     QByteArray old;
@@ -465,8 +523,8 @@ void TestWorkflow::dispatcherWords()
     Program program(m_fixtures.path());
     frmMain &w = *program.window;
     program.prompt.setDefaultAnswer(false); // declines the exit question
-    w.state().SelBegin = 0;
-    w.state().SelEnd = 5;
+    w.state().SelBeginMs = 0;
+    w.state().SelEndMs = 5000;
     QStringList effects;
     ModalWatch<QFileDialog> dialog([&](QFileDialog *d) {
         effects << (d->acceptMode() == QFileDialog::AcceptOpen ? "open dialog" : "save dialog");

@@ -17,6 +17,10 @@ private slots:
     void decode();
     void exportRingtone_data();
     void exportRingtone();
+    void stretchAndFilters_data();
+    void stretchAndFilters();
+    void maxVolume_data();
+    void maxVolume();
     void unknownFormatHasNoCommand_data();
     void unknownFormatHasNoCommand();
     void splitCommandLine_data();
@@ -29,6 +33,87 @@ private slots:
     void iphoneLimit_data();
     void iphoneLimit();
 };
+
+void TestCoderCommand::stretchAndFilters_data()
+{
+    QTest::addColumn<qint64>("beginMs");
+    QTest::addColumn<qint64>("lengthMs");
+    QTest::addColumn<int>("fadeIn");
+    QTest::addColumn<int>("fadeOut");
+    QTest::addColumn<double>("gain");   // NaN: none
+    QTest::addColumn<QString>("display");   // after the program
+
+    const double none = qQNaN();
+    QTest::newRow("whole seconds as ever") << 10000LL << 30000LL << 0 << 0 << none
+                                           << " -i /w/open.wav -ss 10 -t 30 -y \"/r/a.wav\"";
+    QTest::newRow("fractions") << 10250LL << 10500LL << 0 << 0 << none
+                               << " -i /w/open.wav -ss 10.25 -t 10.5 -y \"/r/a.wav\"";
+    QTest::newRow("one millisecond") << 1LL << 1001LL << 0 << 0 << none
+                                     << " -i /w/open.wav -ss 0.001 -t 1.001 -y \"/r/a.wav\"";
+    QTest::newRow("fades") << 0LL << 20000LL << 1500 << 2000 << none
+                           << " -i /w/open.wav -ss 0 -t 20 -y -af afade=t=in:d=1.5,"
+                              "afade=t=out:st=18:d=2 \"/r/a.wav\"";
+    QTest::newRow("fades cut to the stretch, and a gain") << 0LL << 3000LL << 10000 << 0 << 4.5
+                           << " -i /w/open.wav -ss 0 -t 3 -y -af afade=t=in:d=3,volume=4.50dB \"/r/a.wav\"";
+    QTest::newRow("gain alone, downwards") << 0LL << 3000LL << 0 << 0 << -0.25
+                           << " -i /w/open.wav -ss 0 -t 3 -y -af volume=-0.25dB \"/r/a.wav\"";
+}
+
+void TestCoderCommand::stretchAndFilters()
+{
+    QFETCH(qint64, beginMs);
+    QFETCH(qint64, lengthMs);
+    QFETCH(int, fadeIn);
+    QFETCH(int, fadeOut);
+    QFETCH(double, gain);
+    QFETCH(QString, display);
+
+    const std::optional<double> gainDb = qIsNaN(gain) ? std::nullopt : std::optional<double>(gain);
+    const QString graph = CoderCommand::filterGraph(FadeLevel{fadeIn, fadeOut, false}, lengthMs, gainDb);
+    const auto c = CoderCommand::exportRingtone("/k", "/w/open.wav", Stretch{beginMs, lengthMs}, "/r/a.wav", graph);
+    QVERIFY(c);
+    QCOMPARE(c->commandLine, "/k/data/coder" + display);
+    // The graph is one argument, right before the target.
+    if (!graph.isEmpty())
+        QCOMPARE(c->arguments.mid(c->arguments.size() - 3), QStringList({"-af", graph, "/r/a.wav"}));
+    // The measuring run cuts the same stretch and writes nothing.
+    const CoderCommand m = CoderCommand::measurePeak("/k", "/w/open.wav", Stretch{beginMs, lengthMs}, graph);
+    QCOMPARE(m.arguments.mid(0, 6), c->arguments.mid(0, 6));
+    QCOMPARE(m.arguments.mid(m.arguments.size() - 3), QStringList({"-f", "null", "-"}));
+}
+
+void TestCoderCommand::maxVolume_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<double>("peak");   // NaN: none found
+    QTest::addColumn<double>("gain");   // NaN: none
+
+    const double none = qQNaN();
+    QTest::newRow("quiet") << "size=0kB time=2.00 \nmax_volume: -6.02 dB\n" << -6.02 << 5.02;
+    QTest::newRow("loud") << "max_volume: -0.10 dB\n" << -0.1 << -0.9;
+    QTest::newRow("full scale") << "max_volume: 0.00 dB\n" << 0.0 << -1.0;
+    QTest::newRow("silence") << "max_volume: -inf dB\n" << -qInf() << none;
+    QTest::newRow("no meter line") << "size=0kB time=2.00 \n" << none << none;
+    QTest::newRow("a name that looks like it") << "Input #0, wav, from '/x/max_volume: 3 dB.wav':\n" << none << none;
+    QTest::newRow("the last line wins") << "max_volume: -3.00 dB\nmax_volume: -12.00 dB\n" << -12.0 << 11.0;
+}
+
+void TestCoderCommand::maxVolume()
+{
+    QFETCH(QString, output);
+    QFETCH(double, peak);
+    QFETCH(double, gain);
+
+    const std::optional<double> found = CoderCommand::maxVolume(output);
+    QCOMPARE(found.has_value(), !qIsNaN(peak));
+    if (!found)
+        return;
+    QCOMPARE(*found, peak);
+    const std::optional<double> g = CoderCommand::normalisingGain(*found);
+    QCOMPARE(g.has_value(), !qIsNaN(gain));
+    if (g)
+        QVERIFY2(qAbs(*g - gain) < 1e-9, qPrintable(QString::number(*g)));
+}
 
 void TestCoderCommand::decode_data()
 {

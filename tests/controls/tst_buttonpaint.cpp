@@ -227,6 +227,65 @@ private slots:
         QVERIFY(shape.contains(QPoint(0, 1)));
     }
 
+    // The tone-rounded border sits 96 below the state's base tone, disabled included.
+    void toneBorder_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("base");
+        QTest::newRow("normal") << 1 << 8;
+        QTest::newRow("hot") << 2 << 24;
+        QTest::newRow("pressed") << 3 << -9;
+        QTest::newRow("disabled") << 4 << 18;
+    }
+
+    void toneBorder()
+    {
+        QFETCH(int, state);
+        QFETCH(int, base);
+        ButtonPaintInput in = rounded(VisualState(state));
+        in.style = ButtonStyle::RoundedTone;
+        in.enabled = state != 4;
+        in.useCustomColors = true;
+        in.backColor = QColor(200, 180, 160);
+        const QColor edge = ShiftColor(ShiftColor(in.backColor, base), -96);
+        const QImage image = paint(in);
+        QCOMPARE(at(image, 20, 0), edge);
+        QCOMPARE(at(image, 0, 10), edge);
+    }
+
+    void cutCorners_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<bool>("inside");
+        // A 20 x 12 control: the cuts are not the same at every corner.
+        for (const int style : {8, 9}) {
+            const QByteArray s = QByteArray::number(style);
+            QTest::newRow(s + " top left corner") << style << QPoint(1, 0) << false;
+            QTest::newRow(s + " top left edge") << style << QPoint(2, 0) << true;
+            QTest::newRow(s + " top right, third pixel") << style << QPoint(17, 0) << false;
+            QTest::newRow(s + " top right edge") << style << QPoint(16, 0) << true;
+            QTest::newRow(s + " right, third row") << style << QPoint(19, 2) << false;
+            QTest::newRow(s + " right edge") << style << QPoint(19, 3) << true;
+            QTest::newRow(s + " bottom left, third pixel") << style << QPoint(2, 11) << false;
+            QTest::newRow(s + " bottom edge") << style << QPoint(3, 11) << true;
+            QTest::newRow(s + " left, fourth row up") << style << QPoint(0, 9) << false;
+            QTest::newRow(s + " left edge") << style << QPoint(0, 8) << true;
+            QTest::newRow(s + " bottom right") << style << QPoint(18, 11) << false;
+        }
+    }
+
+    void cutCorners()
+    {
+        QFETCH(int, style);
+        QFETCH(QPoint, pixel);
+        QFETCH(bool, inside);
+        const QRegion shape = buttonRegion(ButtonStyle(style), QSize(20, 12));
+        QCOMPARE(shape.contains(pixel), inside);
+        QVERIFY(!shape.contains(QPoint(20, 5)));
+        QVERIFY(!shape.contains(QPoint(5, 12)));
+    }
+
     void roundedRings_data()
     {
         QTest::addColumn<int>("state");

@@ -4,7 +4,6 @@
 #include "soundchannel.h"
 #include "timelineeditor.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -98,15 +97,21 @@ void TestControllerChannel::playPollPauseResume()
 
     controller.pause();
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Paused);
-    QTest::qWait(150);
+    controller.setPollEnabled(false); // the ticks below are driven by hand
+    controller.Timer2_Timer();
     const float held = m_state.PlayRatio;
-    QTest::qWait(300);
+    const qint64 pausedAt = replyNumber(m_channel->send("status sound position"));
+    QVERIFY(pausedAt > 0);
+    for (int tick = 0; tick < 3; ++tick)
+        controller.Timer2_Timer();
     QCOMPARE(m_state.PlayRatio, held);
+    QCOMPARE(replyNumber(m_channel->send("status sound position")), pausedAt);
 
-    controller.play();   // resumes from where it paused
+    controller.play();   // resumes from where it paused, not from the start
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
+    QVERIFY(replyNumber(m_channel->send("status sound position")) >= pausedAt);
+    controller.setPollEnabled(true);
     QTRY_VERIFY_WITH_TIMEOUT(m_state.PlayRatio > held, 1000);
-    QVERIFY(m_state.PlayRatio < held + 0.2f);
 
     controller.stop();
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
@@ -118,16 +123,27 @@ void TestControllerChannel::playPollPauseResume()
 void TestControllerChannel::selectionEndClosesTheDevice()
 {
     QVERIFY(writeTone(m_work, 3000));
-    m_state.SelBegin = 1;
-    m_state.SelEnd = 2;
-    QElapsedTimer clock;
-    clock.start();
-    m_editor->controller().playSelection();
+    m_state.SelBeginMs = 1000;
+    m_state.SelEndMs = 2000;
+    PlaybackController &controller = m_editor->controller();
+    controller.setPollEnabled(false); // the test drives the ticks
+    controller.playSelection();
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
     QCOMPARE(m_state.PlayingSelection, True16);
-    QTRY_COMPARE_WITH_TIMEOUT(m_channel->mode(), SoundChannel::Mode::NotOpen, 3000);
-    // One second of the selection, then the next poll (slack for a loaded machine).
-    QVERIFY2(clock.elapsed() >= 900 && clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+    // Held still inside the selection, the device is left open by the poll.
+    m_channel->send("pause sound");
+    const qint64 at = replyNumber(m_channel->send("status sound position"));
+    QVERIFY(at >= 1000);
+    controller.Timer2_Timer();
+    QCOMPARE(m_channel->mode() == SoundChannel::Mode::NotOpen, at >= 2000);
+    if (at < 2000) {
+        QCOMPARE(m_state.PlayingSelection, True16);
+        m_channel->send("resume sound");
+        // Past the selection's end, the next tick closes the device.
+        QTRY_VERIFY_WITH_TIMEOUT(replyNumber(m_channel->send("status sound position")) >= 2000, 3000);
+        controller.Timer2_Timer();
+    }
+    QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
     QCOMPARE(m_state.PlayingSelection, False16);
     QCOMPARE(m_editor->model().text(Label::lblTime), QStringLiteral("00:00:00"));
 }
@@ -200,8 +216,8 @@ void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
     bool endThrow = true;
     m_editor->randomCut().setDraw([&endThrow] { return (endThrow = !endThrow) ? 0.2 : 0.5; });
     QCOMPARE(m_editor->randomCut().run(), RandomCut::Outcome::Chosen);
-    QCOMPARE(m_state.SelEnd, 10);
-    QCOMPARE(m_state.SelBegin, 4);
+    QCOMPARE(m_state.SelEndMs, qint64(10000));
+    QCOMPARE(m_state.SelBeginMs, qint64(4000));
 
     // The chime after an export holds the alias; the poll leaves the song be.
     const QString shown = model.text(Label::lblTime);
@@ -219,13 +235,13 @@ void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
     m_editor->imagePress(Image::imgSelectTop2, 0);
     m_editor->imageMove(Image::imgSelectTop2, 1000);
     m_editor->imageRelease(Image::imgSelectTop2, 1000);
-    QCOMPARE(m_state.SelEnd, 12);
+    QCOMPARE(m_state.SelEndMs, qint64(12000));
     QCOMPARE(model.text(Label::lblSelLength), QStringLiteral("00:00:08"));
 
     // Once the song holds the device again, the poll follows it.
     controller.stopAndClose();
     controller.openWorkFile();
-    controller.playFrom(10);
+    controller.playFromMs(10000);
     controller.Timer2_Timer();
     QCOMPARE(model.T(), 20);
     QVERIFY(model.left(Image::imgTopPoint) >= 10920 / 2);

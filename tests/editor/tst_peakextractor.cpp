@@ -1,6 +1,7 @@
 // Peaks of real WAV files written here: every sample format, the header
 // forms writers produce, long files read by sampling, and files to refuse.
 #include "peakextractor.h"
+#include "peakpyramid.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -118,6 +119,8 @@ private slots:
     void headerForms();
     void longFileIsSampled();
     void moreColumnsThanFrames();
+    void pyramidViews_data();
+    void pyramidViews();
     void badFiles_data();
     void badFiles();
 
@@ -220,6 +223,59 @@ void TestPeakExtractor::longFileIsSampled()
     QCOMPARE(extractor.bytesRead(), qint64(data.size()));
     for (int c = 0; c < 728; ++c)
         QVERIFY(std::abs(whole[c].max - peaks[c].max) < 0.001f);
+}
+
+void TestPeakExtractor::pyramidViews_data()
+{
+    QTest::addColumn<qint64>("first");
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<int>("columns");
+
+    // 200000 frames of a saw whose height is the frame's own place in the file.
+    QTest::newRow("the whole song") << 0LL << 200000LL << 728;
+    QTest::newRow("a middle stretch, coarse levels") << 51234LL << 100000LL << 728;
+    QTest::newRow("just level 0") << 1000LL << 256LL * 300 << 300;
+    QTest::newRow("finer than level 0: read as it is") << 150001LL << 5000LL << 728;
+    QTest::newRow("running past the end") << 190000LL << 20000LL << 100;
+}
+
+void TestPeakExtractor::pyramidViews()
+{
+    QFETCH(qint64, first);
+    QFETCH(qint64, count);
+    QFETCH(int, columns);
+
+    const Format f{1, 16, 1, false};
+    constexpr qint64 Frames = 200000;
+    // Frame i holds +-(i / Frames): every column's true peak is known.
+    QByteArray data;
+    data.reserve(Frames * 2);
+    auto value = [](qint64 i) { return (i % 2 ? 1.0 : -1.0) * double(i) / Frames; };
+    for (qint64 i = 0; i < Frames; ++i)
+        data.append(encode(f, value(i)));
+    const QString path = write(m_dir, "pyramid.wav", wav(chunk("fmt ", fmtChunk(f)) + chunk("data", data)));
+    PeakPyramid pyramid;
+    QVERIFY(pyramid.build(path));
+    QCOMPARE(pyramid.frames(), Frames);
+    const QList<Peak> peaks = pyramid.peaks(first, count, columns);
+    QCOMPARE(peaks.size(), columns);
+    // A column's peak holds its own frames' extremes, and nothing from
+    // further away than one bin of the level it came from.
+    const qint64 slack = count / columns < PeakPyramid::BaseFrames ? 0 : count / columns * PeakPyramid::Fan;
+    for (int c = 0; c < columns; ++c) {
+        const qint64 from = first + count * c / columns;
+        const qint64 to = std::min(Frames, first + count * (c + 1) / columns);
+        if (to <= from)
+            continue;
+        const float trueMax = float(std::abs(value(to - 1)));
+        const float reach = float(std::min(Frames - 1, to - 1 + slack)) / Frames;
+        QVERIFY2(peaks[c].max >= trueMax - 0.0001f && peaks[c].max <= reach + 0.0001f,
+                 qPrintable(QString("column %1: %2 for %3").arg(c).arg(peaks[c].max).arg(trueMax)));
+        QVERIFY(peaks[c].min <= -float(std::abs(value(to - 2 >= from ? to - 2 : from))) + 0.0001f);
+    }
+    // Built once: asking again for the same file reads nothing more.
+    QVERIFY(pyramid.ensure(path));
+    QCOMPARE(pyramid.frames(), Frames);
 }
 
 void TestPeakExtractor::moreColumnsThanFrames()

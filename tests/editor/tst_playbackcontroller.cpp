@@ -223,8 +223,8 @@ void TestPlaybackController::setAtPointer()
     Rig rig(m_workFile);
     rig.sound.isOpen = true;
     rig.tick(100000, positionMs);
-    rig.state.SelBegin = selBegin;
-    rig.state.SelEnd = selEnd;
+    rig.state.SelBeginMs = qint64(selBegin) * 1000;
+    rig.state.SelEndMs = qint64(selEnd) * 1000;
     rig.sound.take();
     const qint32 p = qint32(qRound64(positionMs / 1000.0));
 
@@ -237,14 +237,14 @@ void TestPlaybackController::setAtPointer()
     const Image top = setEnd ? Image::imgSelectTop2 : Image::imgSelectTop1;
     const Label label = setEnd ? Label::lblSelEnd : Label::lblSelBegin;
     if (accepted) {
-        QCOMPARE(setEnd ? rig.state.SelEnd : rig.state.SelBegin, p);
+        QCOMPARE(setEnd ? rig.state.SelEndMs : rig.state.SelBeginMs, qint64(p) * 1000);
         QCOMPARE(rig.model.text(label), FormatTime(p));
         QVERIFY(rig.model.isVisible(top));
         if (setEnd)
             QCOMPARE(rig.model.text(Label::lblViewLength), FormatTime(p - selBegin));
     } else {
-        QCOMPARE(rig.state.SelBegin, selBegin);
-        QCOMPARE(rig.state.SelEnd, selEnd);
+        QCOMPARE(rig.state.SelBeginMs, qint64(selBegin) * 1000);
+        QCOMPARE(rig.state.SelEndMs, qint64(selEnd) * 1000);
         QCOMPARE(rig.model.text(label), "00:00:00");
         QVERIFY(!rig.model.isVisible(top));
     }
@@ -268,7 +268,7 @@ void TestPlaybackController::setAtPointerCopiesPointerImages()
     rig.sound.isOpen = false;
     rig.tick(200000, 150000);
     rig.controller.setEndAtPointer();
-    QCOMPARE(rig.state.SelEnd, 150);
+    QCOMPARE(rig.state.SelEndMs, qint64(150) * 1000);
     QCOMPARE(rig.model.left(Image::imgSelectTop2), 0);
     QCOMPARE(rig.model.text(Label::lblSelLength), "00:01:40");
 }
@@ -301,8 +301,8 @@ void TestPlaybackController::playSelection()
     QFETCH(QStringList, commands);
     QFETCH(bool, playing);
     Rig rig(workFileExists ? m_workFile : m_dir.filePath("gone.wav"));
-    rig.state.SelBegin = selBegin;
-    rig.state.SelEnd = selEnd;
+    rig.state.SelBeginMs = qint64(selBegin) * 1000;
+    rig.state.SelEndMs = qint64(selEnd) * 1000;
     rig.controller.playSelection();
     commands.replaceInStrings("OPEN", openCommand());
     QCOMPARE(rig.sound.take(), commands);
@@ -312,8 +312,8 @@ void TestPlaybackController::playSelection()
 void TestPlaybackController::selectionEndStopsPlayback()
 {
     Rig rig(m_workFile);
-    rig.state.SelBegin = 10;
-    rig.state.SelEnd = 30;
+    rig.state.SelBeginMs = qint64(10) * 1000;
+    rig.state.SelEndMs = qint64(30) * 1000;
     rig.controller.playSelection();
     rig.state.Paused = True16;
     rig.tick(120000, 29900);   // 29.9 s: not yet
@@ -434,8 +434,8 @@ void TestPlaybackController::pointerDrag()
 void TestPlaybackController::pointerDragWhilePlayingSelection()
 {
     Rig rig(m_workFile);
-    rig.state.SelBegin = 10;
-    rig.state.SelEnd = 60;
+    rig.state.SelBeginMs = qint64(10) * 1000;
+    rig.state.SelEndMs = qint64(60) * 1000;
     rig.controller.playSelection();
     rig.tick(120000, 20000);
     // Let go after the selection end: the next tick stops and closes at once.
@@ -452,8 +452,8 @@ void TestPlaybackController::pointerDragWhilePlayingSelection()
 void TestPlaybackController::nestedPollTickIsDropped()
 {
     Rig rig(m_workFile);
-    rig.state.SelBegin = 1;
-    rig.state.SelEnd = 5;
+    rig.state.SelBeginMs = qint64(1) * 1000;
+    rig.state.SelEndMs = qint64(5) * 1000;
     rig.controller.playSelection();
     rig.sound.lengthMs = 10000;
     rig.sound.positionMs = 6000;
@@ -496,8 +496,8 @@ void TestPlaybackController::stopInsidePlayRunsAfterIt()
 void TestPlaybackController::pointerClickDuringPollTick()
 {
     Rig rig(m_workFile);
-    rig.state.SelBegin = 10;
-    rig.state.SelEnd = 30;
+    rig.state.SelBeginMs = qint64(10) * 1000;
+    rig.state.SelEndMs = qint64(30) * 1000;
     rig.controller.playSelection();
     rig.tick(120000, 20000);
     rig.controller.setPollEnabled(true);

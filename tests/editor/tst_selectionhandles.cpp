@@ -181,11 +181,12 @@ void TestSelectionHandles::releaseWritesSelection()
     QFETCH(int, selEndBefore);
     QFETCH(int, beginTo);
     Fixture f(15, T);
-    f.state.SelEnd = selEndBefore;
+    f.state.SelEndMs = qint64(selEndBefore) * 1000;
     f.drag(Image::imgSelectTop1, 0, beginTo);
-    QTEST(int(f.state.SelBegin), "selBegin");
-    QCOMPARE(f.model.text(Label::lblSelBegin), FormatTime(f.state.SelBegin));
-    QCOMPARE(f.model.text(Label::lblViewBegin), FormatTime(f.state.SelBegin));
+    QFETCH(int, selBegin);
+    QCOMPARE(f.state.SelBeginMs, qint64(selBegin) * 1000);
+    QCOMPARE(f.model.text(Label::lblSelBegin), FormatTime(selBegin));
+    QCOMPARE(f.model.text(Label::lblViewBegin), FormatTime(selBegin));
     QTEST(f.model.text(Label::lblSelLength), "lengthLabel");
     QTEST(f.model.text(Label::lblViewLength), "lengthLabel");
     QCOMPARE(f.model.text(Label::lblSelEnd), "00:00:00");
@@ -198,8 +199,8 @@ void TestSelectionHandles::sameSecondGivesZeroLength()
     f.model.placeSet(MarkerSet::End, 5000);
     f.drag(Image::imgSelectTop1, 0, 6000);   // stops at 4805: 8.80 s -> 9
     f.drag(Image::imgSelectTop2, 0, 0);      // 5000: 9.16 s -> 9
-    QCOMPARE(f.state.SelBegin, 9);
-    QCOMPARE(f.state.SelEnd, 9);
+    QCOMPARE(f.state.SelBeginMs, qint64(9) * 1000);
+    QCOMPARE(f.state.SelEndMs, qint64(9) * 1000);
     QCOMPARE(f.model.text(Label::lblSelLength), "00:00:00");
 }
 
@@ -215,8 +216,8 @@ void TestSelectionHandles::randomCutExample()
     QCOMPARE(f.model.left(Image::imgSelectBottom2), 5545);
     QCOMPARE(f.model.left(Image::imgSelectTop1), 2045);
     QCOMPARE(f.model.left(Image::imgSelectLine1), 2135);
-    QCOMPARE(f.state.SelEnd, 111);
-    QCOMPARE(f.state.SelBegin, 41);
+    QCOMPARE(f.state.SelEndMs, qint64(111) * 1000);
+    QCOMPARE(f.state.SelBeginMs, qint64(41) * 1000);
     QCOMPARE(f.model.text(Label::lblSelLength), "00:01:10");
     QCOMPARE(f.model.text(Label::lblViewEnd), "00:01:51");
     for (int i = 0; i < TimelineModel::ImageCount; ++i)
@@ -240,8 +241,8 @@ void TestSelectionHandles::randomCutRetriesUntilLongEnough()
     QVERIFY(draws.isEmpty());
     QCOMPARE(f.model.left(Image::imgSelectTop2), 6525);   // 6500 + 45 - 20
     QCOMPARE(f.model.left(Image::imgSelectTop1), 1025);
-    QCOMPARE(f.state.SelEnd, 75);
-    QCOMPARE(f.state.SelBegin, 12);
+    QCOMPARE(f.state.SelEndMs, qint64(75) * 1000);
+    QCOMPARE(f.state.SelBeginMs, qint64(12) * 1000);
     QCOMPARE(f.model.GrabX(), 20);
 }
 
@@ -261,7 +262,7 @@ void TestSelectionHandles::randomCutGivesUpOnShortFiles()
     cut.setDraw([&drawn] { return (drawn++ % 7) / 7.0; });
     QCOMPARE(cut.run(), RandomCut::Outcome::NoneLonger);
     QCOMPARE(drawn, 2 * RandomCut::MaxAttempts);
-    QVERIFY(f.state.SelEnd - f.state.SelBegin <= 5);
+    QVERIFY(f.state.SelEndMs - f.state.SelBeginMs <= 5000);
     QVERIFY(!f.state.Dragging);
 }
 

@@ -122,9 +122,9 @@ void TestStripWidget::dragMovesTheWholeSet()
     QCOMPARE(m_strip->imageWidget(TimelineModel::lineOf(set))->x(), endL / 15 + 6);
     const qint32 seconds = qint32(std::nearbyint(218.0 * endL / 10920));
     if (set == MarkerSet::Begin)
-        QCOMPARE(m_state.SelBegin, seconds);
+        QCOMPARE(m_state.SelBeginMs, qint64(seconds) * 1000);
     else
-        QCOMPARE(m_state.SelEnd, seconds);
+        QCOMPARE(m_state.SelEndMs, qint64(seconds) * 1000);
     QVERIFY(m_sound.commands.isEmpty());   // dragging a handle never touches playback
 }
 
@@ -164,8 +164,8 @@ void TestStripWidget::stackingDecidesWhoTakesThePress()
         // Pressed and released in place: the set taking the press writes its
         // own end of the selection; a pointer press seeks.
         const QStringList commands = m_sound.take();
-        QCOMPARE(m_state.SelBegin, taker == "begin" ? 27 : 0);
-        QCOMPARE(m_state.SelEnd, taker == "end" ? 27 : 0);
+        QCOMPARE(m_state.SelBeginMs, qint64(taker == "begin" ? 27 : 0) * 1000);
+        QCOMPARE(m_state.SelEndMs, qint64(taker == "end" ? 27 : 0) * 1000);
         QCOMPARE(commands.isEmpty(), taker != "pointer");
     }
 }
@@ -223,8 +223,8 @@ void TestStripWidget::labelsFollowTheModel()
         QCOMPARE(label->pos(), TimeLabels::designGeometry(which).topLeft());
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance("00:00:00"));
     }
-    m_state.SelBegin = 5;
-    m_state.SelEnd = 3725;
+    m_state.SelBeginMs = qint64(5) * 1000;
+    m_state.SelEndMs = qint64(3725) * 1000;
     m_editor->model().publishEnd(m_state);
     QCOMPARE(labels.label(Label::lblSelEnd)->text(), "01:02:05");
     QCOMPARE(labels.label(Label::lblViewLength)->text(), "01:02:00");

@@ -129,8 +129,8 @@ void TestTimelineRules::publishing()
                         Label::lblViewEnd, Label::lblViewLength})
         model.setText(label, "11:11:11");
     EditorState state;
-    state.SelBegin = selBegin;
-    state.SelEnd = selEnd;
+    state.SelBeginMs = qint64(selBegin) * 1000;
+    state.SelEndMs = qint64(selEnd) * 1000;
     if (endChanged)
         model.publishEnd(state);
     else
@@ -148,8 +148,8 @@ void TestTimelineRules::publishingOrder()
 {
     TimelineModel model;
     EditorState state;
-    state.SelBegin = 10;
-    state.SelEnd = 70;
+    state.SelBeginMs = qint64(10) * 1000;
+    state.SelEndMs = qint64(70) * 1000;
     QSignalSpy spy(&model, &TimelineModel::labelChanged);
     model.publishEnd(state);
     QList<Label> order;
@@ -159,7 +159,7 @@ void TestTimelineRules::publishingOrder()
     QCOMPARE(order, expected);
 
     spy.clear();
-    state.SelBegin = 20;
+    state.SelBeginMs = qint64(20) * 1000;
     model.publishBegin(state);
     order.clear();
     for (const auto &args : spy)
@@ -185,8 +185,8 @@ void TestTimelineRules::startAndClose()
     QCOMPARE(model.T(), 0);
 
     EditorState state;
-    state.SelBegin = 4;
-    state.SelEnd = 9;
+    state.SelBeginMs = qint64(4) * 1000;
+    state.SelEndMs = qint64(9) * 1000;
     state.PlayRatio = 0.5f;
     model.setVisible(Image::imgSelectTop1, true);
     model.placeSet(TimelineModel::MarkerSet::Begin, 1000);
@@ -195,8 +195,8 @@ void TestTimelineRules::startAndClose()
     model.publishEnd(state);
 
     model.resetForClose(state);
-    QCOMPARE(state.SelBegin, 0);
-    QCOMPARE(state.SelEnd, 0);
+    QCOMPARE(state.SelBeginMs, qint64(0) * 1000);
+    QCOMPARE(state.SelEndMs, qint64(0) * 1000);
     QCOMPARE(state.PlayRatio, 0.5f);   // untouched by a close
     QCOMPARE(model.left(Image::imgTopPoint), 0);
     QCOMPARE(model.left(Image::imgLine), 72);

@@ -37,8 +37,8 @@ private:
     struct Rig {
         explicit Rig(bool withCoder = true) : folder(withCoder)
         {
-            state.SelBegin = 10;
-            state.SelEnd = 40;
+            state.SelBeginMs = 10000;
+            state.SelEndMs = 40000;
             QFile work(folder.workFile());
             if (work.open(QIODevice::WriteOnly))
                 work.write(QByteArray(2000, 'w'));
@@ -81,8 +81,8 @@ void TestExportController::emptySelectionDoesNothing()
     QFETCH(int, begin);
     QFETCH(int, end);
     Rig rig;
-    rig.state.SelBegin = begin;
-    rig.state.SelEnd = end;
+    rig.state.SelBeginMs = qint64(begin) * 1000;
+    rig.state.SelEndMs = qint64(end) * 1000;
     rig.files.answers << rig.target("a.mp3");
     rig.exporter.save();
     QVERIFY(rig.files.asked.isEmpty());
@@ -287,8 +287,8 @@ void TestExportController::protectedTargets()
 void TestExportController::progressFollowsTheStretch()
 {
     Rig rig;
-    rig.state.SelBegin = 0;
-    rig.state.SelEnd = 20; // the fake reports 10 s of 10: half of the stretch
+    rig.state.SelBeginMs = 0;
+    rig.state.SelEndMs = 20000; // the fake reports 10 s of 10: half of the stretch
     rig.files.answers << rig.target("ring.wav");
     rig.exporter.save();
     // However the output was cut into reads, its last position shows, then

@@ -187,8 +187,8 @@ void TestOpenController::closeOpenFile()
     rig.files.answers << rig.folder.path() + "/a.mp3";
     rig.open.open();
     QCOMPARE(rig.state.FileOpened, -1);
-    rig.state.SelBegin = 10;
-    rig.state.SelEnd = 40;
+    rig.state.SelBeginMs = 10000;
+    rig.state.SelEndMs = 40000;
     rig.view.log.clear();
 
     rig.prompt.queueAnswer(confirm);
@@ -204,15 +204,15 @@ void TestOpenController::closeOpenFile()
     if (confirm) {
         QCOMPARE(rig.view.log, (QStringList{"strip off", "reset", "bar 1 0%"}));
         QCOMPARE(rig.state.FileOpened, 0);
-        QCOMPARE(rig.state.SelBegin, 0);
-        QCOMPARE(rig.state.SelEnd, 0);
+        QCOMPARE(rig.state.SelBeginMs, qint64(0));
+        QCOMPARE(rig.state.SelEndMs, qint64(0));
         // The working file stays until the next decode replaces it.
         QVERIFY(QFileInfo::exists(rig.folder.workFile()));
     } else {
         QVERIFY(rig.view.log.isEmpty());
         QCOMPARE(rig.state.FileOpened, -1);
-        QCOMPARE(rig.state.SelBegin, 10);
-        QCOMPARE(rig.state.SelEnd, 40);
+        QCOMPARE(rig.state.SelBeginMs, qint64(10000));
+        QCOMPARE(rig.state.SelEndMs, qint64(40000));
     }
 }
 

@@ -83,7 +83,7 @@ void TestRingtoneSession::wordsReachCommands()
     QFETCH(QString, word);
     QFETCH(QString, effect);
     Rig rig;
-    rig.session->state().SelEnd = 5;
+    rig.session->state().SelEndMs = 5000;
     rig.session->dispatchWord(word);
     QStringList effects;
     for (const QString &asked : rig.files.asked)
@@ -127,13 +127,13 @@ void TestRingtoneSession::openAndClose()
     QCOMPARE(rig.window.log.last(), "opened 0");
 
     // Open again: asked to close, the strip goes and the selection resets.
-    rig.session->state().SelEnd = 30;
+    rig.session->state().SelEndMs = 30000;
     rig.window.log.clear();
     rig.prompt.queueAnswer(true);
     rig.session->open();
     QCOMPARE(rig.window.log, (QStringList{"closed", "bar 1 0%"}));
     QCOMPARE(rig.session->state().FileOpened, qint16(0));
-    QCOMPARE(rig.session->state().SelEnd, 0);
+    QCOMPARE(rig.session->state().SelEndMs, qint64(0));
     QCOMPARE(rig.session->editor().model().text(TimelineModel::Label::lblSelLength), "00:00:00");
     QVERIFY(rig.files.asked.isEmpty());
 }
@@ -149,7 +149,7 @@ void TestRingtoneSession::coderMissingIsTold()
 {
     QFETCH(bool, save);
     Rig rig(false);
-    rig.session->state().SelEnd = 5;
+    rig.session->state().SelEndMs = 5000;
     rig.files.answers << rig.folder.path() + (save ? "/ring.mp3" : "/a.mp3");
     if (save)
         rig.session->save();
@@ -182,7 +182,7 @@ void TestRingtoneSession::randomCutTells()
     rig.session->runCommand(ToolbarCommand::RandomCut);
     if (text.isEmpty()) {
         QVERIFY(rig.prompt.shown().isEmpty());
-        QVERIFY(rig.session->state().SelEnd - rig.session->state().SelBegin > 5);
+        QVERIFY(rig.session->state().SelEndMs - rig.session->state().SelBeginMs > 5000);
         return;
     }
     QCOMPARE(rig.prompt.shown().size(), 1);
@@ -197,9 +197,10 @@ void TestRingtoneSession::settingsAccepted_data()
     QTest::addColumn<int>("openFolder");
     QTest::addColumn<int>("ringSound");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("Do Nothing, No") << 1 << 1 << QByteArray("1\r\n1\r\n");
-    QTest::newRow("Open the folder, Yes") << 0 << 0 << QByteArray("0\r\n0\r\n");
-    QTest::newRow("no selection") << -1 << 1 << QByteArray("-1\r\n1\r\n");
+    // The fades set in the window (lines 3-5) stay as they are.
+    QTest::newRow("Do Nothing, No") << 1 << 1 << QByteArray("1\r\n1\r\n1200\r\n0\r\n1\r\n");
+    QTest::newRow("Open the folder, Yes") << 0 << 0 << QByteArray("0\r\n0\r\n1200\r\n0\r\n1\r\n");
+    QTest::newRow("no selection") << -1 << 1 << QByteArray("-1\r\n1\r\n1200\r\n0\r\n1\r\n");
 }
 
 void TestRingtoneSession::settingsAccepted()
@@ -208,8 +209,10 @@ void TestRingtoneSession::settingsAccepted()
     QFETCH(int, ringSound);
     QFETCH(QByteArray, bytes);
     Rig rig;
-    const SetupValues values{qint16(openFolder), qint16(ringSound)};
-    rig.session->applySettings(values);
+    rig.session->setFades(FadeLevel{1200, 0, true});
+    // The dialog hands back only its two choices.
+    const SetupValues values{qint16(openFolder), qint16(ringSound), 1200, 0, true};
+    rig.session->applySettings(SetupValues{qint16(openFolder), qint16(ringSound)});
     QCOMPARE(rig.session->settings(), values);
     QFile file(rig.session->setupPath());
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -11,6 +11,10 @@ private slots:
     void read_data();
     void read();
     void missingFile();
+    void readFades_data();
+    void readFades();
+    void writeKeepsLaterLines_data();
+    void writeKeepsLaterLines();
     void writeBytes_data();
     void writeBytes();
     void writeRoundTrips();
@@ -83,14 +87,83 @@ void TestSetupFile::missingFile()
     QCOMPARE(SetupFile::read(dir.path()), SetupValues{});
 }
 
+void TestSetupFile::readFades_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("fadeIn");
+    QTest::addColumn<int>("fadeOut");
+    QTest::addColumn<bool>("normalise");
+
+    QTest::newRow("two lines") << QByteArray("1\r\n1\r\n") << 0 << 0 << false;
+    QTest::newRow("five lines") << QByteArray("0\r\n0\r\n1500\r\n2000\r\n1\r\n") << 1500 << 2000 << true;
+    QTest::newRow("a sixth line of another's") << QByteArray("0\r\n0\r\n250\r\n0\r\n0\r\n/home/u/tones/\r\n")
+                                               << 250 << 0 << false;
+    QTest::newRow("three lines") << QByteArray("0\r\n0\r\n700\r\n") << 700 << 0 << false;
+    // Damaged lines, each with its reason.
+    QTest::newRow("words where numbers belong") << QByteArray("0\r\n0\r\nabc\r\nlong\r\nyes\r\n") << 0 << 0
+                                                << false;
+    QTest::newRow("negative fades") << QByteArray("0\r\n0\r\n-5\r\n-32768\r\n0\r\n") << 0 << 0 << false;
+    QTest::newRow("fades beyond ten seconds") << QByteArray("0\r\n0\r\n20000\r\n99999\r\n-1\r\n") << 10000
+                                              << 10000 << true;
+    QTest::newRow("fractions of a millisecond") << QByteArray("0\r\n0\r\n10.5\r\n11.5\r\n0.4\r\n") << 10 << 12
+                                                << false;
+    QTest::newRow("a file cut short inside line 4") << QByteArray("0\r\n0\r\n100\r\n2") << 100 << 2 << false;
+}
+
+void TestSetupFile::readFades()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, fadeIn);
+    QFETCH(int, fadeOut);
+    QFETCH(bool, normalise);
+
+    const SetupValues values = SetupFile::parse(content);
+    QCOMPARE(values.fadeInMs, fadeIn);
+    QCOMPARE(values.fadeOutMs, fadeOut);
+    QCOMPARE(values.normalise, normalise);
+}
+
+void TestSetupFile::writeKeepsLaterLines_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray ours("0\r\n1\r\n1500\r\n0\r\n1\r\n");
+    QTest::newRow("no file") << QByteArray() << ours;
+    QTest::newRow("the original two lines") << QByteArray("1\r\n1\r\n") << ours;
+    QTest::newRow("a sixth line survives") << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/home/u/tones/\r\n")
+                                           << ours + "/home/u/tones/\r\n";
+    QTest::newRow("and what follows it") << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/t/\r\nx\r\n")
+                                         << ours + "/t/\r\nx\r\n";
+}
+
+void TestSetupFile::writeKeepsLaterLines()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("setup.ini"));
+    if (!before.isEmpty()) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    QVERIFY(SetupFile::write(path, {0, 1, 1500, 0, true}));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), after);
+}
+
 void TestSetupFile::writeBytes_data()
 {
     QTest::addColumn<int>("openFolder");
     QTest::addColumn<int>("ringSound");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("Do Nothing, No") << 1 << 1 << QByteArray("1\r\n1\r\n");
-    QTest::newRow("Do Nothing, Yes") << 1 << 0 << QByteArray("1\r\n0\r\n");
-    QTest::newRow("no selection") << -1 << 0 << QByteArray("-1\r\n0\r\n");
+    // The two choices, then no fades and no normalising.
+    QTest::newRow("Do Nothing, No") << 1 << 1 << QByteArray("1\r\n1\r\n0\r\n0\r\n0\r\n");
+    QTest::newRow("Do Nothing, Yes") << 1 << 0 << QByteArray("1\r\n0\r\n0\r\n0\r\n0\r\n");
+    QTest::newRow("no selection") << -1 << 0 << QByteArray("-1\r\n0\r\n0\r\n0\r\n0\r\n");
 }
 
 void TestSetupFile::writeBytes()
@@ -151,8 +224,9 @@ void TestSetupFile::otherLinesKept_data()
     QTest::addColumn<QByteArray>("after");
 
     const QByteArray longer("1\r\n0\r\n3\r\n4\r\n5\r\n/old\r\nlater\r\n");
+    // The choices and the fades (lines 1 to 5) are written; the rest kept.
     QTest::newRow("choices keep the later lines")
-        << longer << QString() << true << QByteArray("0\r\n1\r\n3\r\n4\r\n5\r\n/old\r\nlater\r\n");
+        << longer << QString() << true << QByteArray("0\r\n1\r\n0\r\n0\r\n0\r\n/old\r\nlater\r\n");
     QTest::newRow("folder keeps the other lines")
         << longer << "/home/u/tones" << true
         << QByteArray("1\r\n0\r\n3\r\n4\r\n5\r\n/home/u/tones\r\nlater\r\n");
@@ -188,10 +262,12 @@ void TestSetupFile::otherLinesKept()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), after);
-    // A reader of the two choices still reads the longer file.
+    // A reader still reads the first lines of the longer file.
     const QList<QByteArray> lines = SetupFile::lines(after);
-    QCOMPARE(SetupFile::read(path), (SetupValues{SetupFile::fieldValue(lines[0]),
-                                                 SetupFile::fieldValue(lines[1])}));
+    const SetupValues read = SetupFile::read(path);
+    QCOMPARE(read.openFolderChoice, SetupFile::fieldValue(lines[0]));
+    QCOMPARE(read.ringSoundChoice, SetupFile::fieldValue(lines[1]));
+    QCOMPARE(read.fadeInMs, qint32(SetupFile::fieldValue(lines[2])));
     if (written && !folder.isNull())
         QCOMPARE(SetupFile::readSaveFolder(path), folder);
 }

@@ -1,6 +1,7 @@
 // Black-box tests of the transcoder: the built program runs on media made
 // here, and its outputs are probed with libavformat.
 
+#include "codercommand.h"
 #include "mediaprobe.h"
 #include "savedfile.h"
 
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -37,9 +39,11 @@ struct Run {
     QStringList errorLines() const { return errors.split('\n', Qt::SkipEmptyParts); }
 };
 
-Run runCoder(const QStringList &args, const QString &workDir = {}, int timeoutMs = 60000)
+Run runCoder(const QStringList &args, const QString &workDir = {}, int timeoutMs = 60000,
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setProgram(coderPath);
     process.setArguments(args);
     if (!workDir.isEmpty())
@@ -101,6 +105,8 @@ private slots:
     void cutStartsAtTheRightPlace_data();
     void cutStartsAtTheRightPlace();
     void stretchPastTheEndStopsAtTheEnd();
+    void fadesAndLevel_data();
+    void fadesAndLevel();
 
     void progressText();
 
@@ -117,6 +123,9 @@ private slots:
     void unusualPaths();
 
     void damagedInputIsSkipped();
+
+    void threadsGiveTheOneThreadBytes_data();
+    void threadsGiveTheOneThreadBytes();
 };
 
 void TestCoder::initTestCase()
@@ -362,6 +371,11 @@ void TestCoder::cutIsSampleAccurate_data()
                                   << "1" << qint64(464000) << qint64(8000);
     QTest::newRow("past the end") << "55"
                                   << "30" << qint64(440000) << qint64(40000);
+    QTest::newRow("milliseconds") << "10.25"
+                                  << "10.5" << qint64(82000) << qint64(84000);
+    QTest::newRow("neutral filter keeps every sample") << "10.25"
+                                                       << "10.5 -af volume=0dB" << qint64(82000)
+                                                       << qint64(84000);
 }
 
 void TestCoder::cutIsSampleAccurate()
@@ -372,7 +386,9 @@ void TestCoder::cutIsSampleAccurate()
     QFETCH(qint64, count);
 
     const QString target = path("cut.wav");
-    const Run run = runCoder({"-i", m_ramp, "-ss", start, "-t", length, "-y", target});
+    const QStringList lengthAndMore = length.split(' ');
+    const Run run = runCoder(QStringList{"-i", m_ramp, "-ss", start, "-t"} + lengthAndMore +
+                             QStringList{"-y", target});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
     const QByteArray data = contents(target);
     const int offset = data.indexOf("data") + 8;
@@ -428,6 +444,95 @@ void TestCoder::stretchPastTheEndStopsAtTheEnd()
     const MediaInfo info = probeMedia(target);
     QVERIFY2(std::abs(info.seconds() - 4.0) <= 1152.0 / 44100,
              qPrintable(QString::number(info.seconds())));
+}
+
+void TestCoder::fadesAndLevel_data()
+{
+    QTest::addColumn<int>("fadeInMs");
+    QTest::addColumn<int>("fadeOutMs");
+    QTest::addColumn<bool>("normalise");
+    QTest::addColumn<QString>("extension");
+
+    QTest::newRow("level alone") << 0 << 0 << true << "wav";
+    QTest::newRow("fade in") << 1000 << 0 << false << "wav";
+    QTest::newRow("fade out") << 0 << 1500 << false << "wav";
+    QTest::newRow("both fades and level") << 1000 << 2000 << true << "wav";
+    QTest::newRow("fades longer than the stretch") << 10000 << 10000 << false << "wav";
+    QTest::newRow("both fades and level as mp3") << 1000 << 2000 << true << "mp3";
+}
+
+// The export as the program runs it: the normaliser measures the faded
+// stretch through the coder, then the coder cuts it with fades and gain.
+void TestCoder::fadesAndLevel()
+{
+    QFETCH(int, fadeInMs);
+    QFETCH(int, fadeOutMs);
+    QFETCH(bool, normalise);
+    QFETCH(QString, extension);
+
+    const Stretch stretch{2250, 6500};
+    const FadeLevel fades{fadeInMs, fadeOutMs, normalise};
+    const QString appFolder = QFileInfo(coderPath).absolutePath() + "/..";
+    std::optional<double> gain;
+    if (normalise) {
+        const CoderCommand measure = CoderCommand::measurePeak(
+            appFolder, m_tone, stretch, CoderCommand::filterGraph(fades, stretch.lengthMs));
+        const Run run = runCoder(measure.arguments);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        const auto peak = CoderCommand::maxVolume(run.errors);
+        QVERIFY2(peak, qPrintable(run.errors));
+        // The tone is a sine of amplitude 0.5: -6 dBFS.
+        QVERIFY2(std::abs(*peak - -6.02) < 0.05, qPrintable(QString::number(*peak)));
+        gain = CoderCommand::normalisingGain(*peak);
+    }
+    const QString target = path("shaped." + extension);
+    const auto command = CoderCommand::exportRingtone(
+        appFolder, m_tone, stretch, target, CoderCommand::filterGraph(fades, stretch.lengthMs, gain));
+    QVERIFY(command);
+    QStringList args = command->arguments;
+    if (extension == "mp3")
+        args = QStringList{"-i", m_tone, "-ss", "2.25", "-t", "6.5", "-y", "-af",
+                           CoderCommand::filterGraph(fades, stretch.lengthMs, gain), target};
+    const Run run = runCoder(args);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+
+    const MediaInfo info = probeMedia(target);
+    QVERIFY2(info.error.isEmpty(), qPrintable(info.error));
+    // The probe mixes to mono; two equal channels come out louder than each.
+    const MediaInfo source = probeMedia(m_tone);
+    const float sourcePeak = *std::max_element(source.samples.begin(), source.samples.end());
+    const double mix = 20.0 * std::log10(sourcePeak) - -6.02;
+    const double rate = info.sampleRate;
+    auto peakDb = [&](double from, double length) {
+        float peak = 0.0f;
+        const auto first = std::size_t(std::max(0.0, from * rate));
+        const auto last = std::min(info.samples.size(), std::size_t((from + length) * rate));
+        for (std::size_t i = first; i < last; ++i)
+            peak = std::max(peak, std::abs(info.samples[i]));
+        return peak > 0.0f ? 20.0 * std::log10(peak) - mix : -200.0;
+    };
+    const double full = normalise ? -1.0 : -6.02;
+    if (extension == "wav")
+        QCOMPARE(qint64(info.samples.size()), qint64(6.5 * 44100));
+    if (extension == "wav" && fadeInMs + fadeOutMs <= 6500) {
+        QVERIFY2(std::abs(peakDb(0, 6.5) - full) < 0.1, qPrintable(QString::number(peakDb(0, 6.5))));
+    }
+    // Silence at a faded edge, full level in the middle.
+    if (fadeInMs > 0)
+        QVERIFY2(peakDb(0, 0.002) < -40.0, qPrintable(QString::number(peakDb(0, 0.002))));
+    if (fadeOutMs > 0)
+        QVERIFY2(peakDb(info.seconds() - 0.002, 0.002) < -40.0,
+                 qPrintable(QString::number(peakDb(info.seconds() - 0.002, 0.002))));
+    const double clampedIn = std::min(fadeInMs, 6500) / 1000.0;
+    const double middleLevel = peakDb(3.0, 0.1);
+    if (fadeInMs + fadeOutMs <= 6500)
+        // A lossy codec moves a peak by a fraction of a dB.
+        QVERIFY2(std::abs(middleLevel - full) < (extension == "wav" ? 0.2 : 0.6), qPrintable(QString::number(middleLevel)));
+    if (fadeInMs > 0 && fadeInMs < 6500) {
+        // Halfway through a linear fade: half the level, 6 dB down.
+        const double half = peakDb(clampedIn / 2 - 0.01, 0.02);
+        QVERIFY2(std::abs(half - (full - 6.02)) < 0.5, qPrintable(QString::number(half)));
+    }
 }
 
 void TestCoder::progressText()
@@ -539,6 +644,9 @@ void TestCoder::errors_data()
     QTest::newRow("bad bit rate") << QStringList{"-i", m_tone, "-ab", "fast", out} << 2
                                   << "-ab fast"
                                   << "";
+    QTest::newRow("bad thread count") << QStringList{"-i", m_tone, "-threads", "many", out} << 2
+                                      << "-threads many"
+                                      << "";
     QTest::newRow("bad channels") << QStringList{"-i", m_tone, "-ac", "0", out} << 2 << "-ac 0"
                                   << "";
     QTest::newRow("no input") << QStringList{"-y", out} << 2 << "-i"
@@ -555,6 +663,22 @@ void TestCoder::errors_data()
         << QStringList{"-probe", m_tone, m_ramp} << 2 << "-probe" << "one file";
     QTest::newRow("read back a text file")
         << QStringList{"-probe", path("letter.mp3")} << 1 << path("letter.mp3") << "";
+    QTest::newRow("filter graph that is no graph")
+        << QStringList{"-i", m_tone, "-af", "afade=t=in:d=", "-y", out} << 2 << "-af afade=t=in:d="
+        << "";
+    QTest::newRow("unknown filter") << QStringList{"-i", m_tone, "-af", "nosuch", "-y", out} << 2
+                                    << "-af nosuch"
+                                    << "";
+    QTest::newRow("empty filter graph") << QStringList{"-i", m_tone, "-af", "", "-y", out} << 2
+                                        << "-af"
+                                        << "";
+    QTest::newRow("-f other than null") << QStringList{"-i", m_tone, "-f", "wav", out} << 2
+                                        << "-f wav"
+                                        << "extension";
+    QTest::newRow("-f null with a file") << QStringList{"-i", m_tone, "-f", "null", out} << 2 << out
+                                         << "-f null";
+    QTest::newRow("\"-\" without -f null") << QStringList{"-i", m_tone, "-"} << 2 << "-"
+                                           << "-f null";
 }
 
 void TestCoder::errors()
@@ -750,6 +874,110 @@ void TestCoder::damagedInputIsSkipped()
     QVERIFY2(info.seconds() > 10.0 && info.seconds() < 12.1,
              qPrintable(QString::number(info.seconds())));
     QVERIFY(std::abs(info.frequency(8.0, 2.0) - 440.0) < 5.0);
+}
+
+void TestCoder::threadsGiveTheOneThreadBytes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("encode"); // ffmpeg options after the source
+    QTest::addColumn<int>("threaded");       // 1: must decode on threads, 0: on one, -1: either
+
+    // A stereo mix with noise in it, so every coding tool has work.
+    const QStringList lame = {"-c:a", "libmp3lame"};
+    QTest::newRow("mp3 cbr") << "cbr.mp3" << lame + QStringList{"-b:a", "128k"} << 1;
+    QTest::newRow("mp3 vbr") << "vbr.mp3" << lame + QStringList{"-q:a", "4"} << 1;
+    // At 32 kbit/s the bit reservoir reaches back over many frames.
+    QTest::newRow("mp3 low rate mono")
+        << "low.mp3" << lame + QStringList{"-b:a", "32k", "-ac", "1", "-ar", "22050"} << 1;
+    QTest::newRow("vorbis") << "v.ogg" << QStringList{"-c:a", "libvorbis"} << 1;
+    QTest::newRow("vorbis, short blocks at a low quality")
+        << "vlow.ogg" << QStringList{"-c:a", "libvorbis", "-q:a", "0"} << 1;
+    QTest::newRow("flac") << "f.flac" << QStringList{"-c:a", "flac"} << 1;
+    QTest::newRow("pcm 16-bit") << "s16.wav" << QStringList{"-c:a", "pcm_s16le"} << 1;
+    QTest::newRow("pcm 24-bit") << "s24.wav" << QStringList{"-c:a", "pcm_s24le"} << 1;
+    QTest::newRow("mp3 in avi") << "a.avi" << lame + QStringList{"-b:a", "128k"} << 1;
+    QTest::newRow("aac in mp4") << "a.m4a" << QStringList{"-c:a", "aac"} << 0;
+    QTest::newRow("opus") << "o.opus" << QStringList{"-c:a", "libopus"} << 0;
+    QTest::newRow("wma") << "w.wma" << QStringList{"-c:a", "wmav2"} << 0;
+    QTest::newRow("mp2 in mpg") << "a.mpg" << QStringList{"-c:a", "mp2"} << 0;
+    QTest::newRow("wma in wmv") << "a.wmv" << QStringList{"-c:a", "wmav2"} << 0;
+    // Scribbled over in the middle, frame headers and all.
+    QTest::newRow("mp3 with a damaged middle") << "damaged.mp3" << lame << -1;
+    // The 64-bit header counts the samples the muxer saw.
+    QTest::newRow("flac to an RF64 working file") << "rf64.flac" << QStringList{"-c:a", "flac"} << 1;
+}
+
+void TestCoder::threadsGiveTheOneThreadBytes()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, encode);
+    QFETCH(int, threaded);
+
+    const QString ffmpeg = QStringLiteral("/usr/bin/ffmpeg");
+    if (!QFileInfo(ffmpeg).isExecutable())
+        QSKIP("/usr/bin/ffmpeg is needed to make the sources");
+    const QString folder = path("threads");
+    QDir().mkpath(folder);
+    const QString source = folder + "/" + name;
+    QStringList args = {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                        "aevalsrc=0.3*sin(2*PI*440*t)+0.2*sin(2*PI*554*t+sin(3*t))+0.1*random(0)"
+                        ":s=44100:c=stereo:d=20"};
+    if (name.endsWith(".avi") || name.endsWith(".mpg") || name.endsWith(".wmv"))
+        args << "-f" << "lavfi" << "-i" << "testsrc=size=64x48:rate=25:duration=20" << "-shortest";
+    QProcess make;
+    make.start(ffmpeg, args + encode + QStringList{source});
+    make.closeWriteChannel();
+    QVERIFY(make.waitForFinished(120000));
+    QCOMPARE(make.exitCode(), 0);
+    if (name.startsWith("damaged")) {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QByteArray data = file.readAll();
+        for (int i = data.size() / 2; i < data.size() / 2 + 3000; ++i)
+            data[i] = char((i * 7919) & 0xff);
+        file.seek(0);
+        file.write(data);
+    }
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (name.startsWith("rf64"))
+        environment.insert("KESMARIN_CODER_RF64", "always");
+    const QString single = folder + "/one.wav";
+    const Run one =
+        runCoder({"-i", source, "-y", "-vn", "-threads", "1", single}, {}, 60000, environment);
+    QVERIFY2(one.exitCode == 0, qPrintable(one.errors));
+    QVERIFY(!one.errors.contains("decoding on"));
+    const QByteArray expected = contents(single);
+    QVERIFY(expected.size() > 100000);
+    const QRegularExpression time("time=([0-9]+\\.[0-9]+) ");
+    QString end;
+    for (auto it = time.globalMatch(one.errors); it.hasNext();)
+        end = it.next().captured(1);
+
+    // Runs as short as a fifth of a second put boundaries on every kind of
+    // packet the stream has; two threads put one in the middle.
+    environment.insert("KESMARIN_CODER_MIN_RUN_SECONDS", "0.2");
+    for (const QString threads : {"2", "16"}) {
+        const QString many = folder + "/many.wav";
+        const Run run =
+            runCoder({"-i", source, "-y", "-vn", "-threads", threads, many}, {}, 60000, environment);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QVERIFY2(contents(many) == expected, qPrintable(threads + " threads\n" + run.errors));
+        const bool onThreads = run.errors.contains(QRegularExpression("decoding on [0-9]+ threads")) &&
+                               !run.errors.contains("decoding on one thread");
+        if (threaded >= 0)
+            QVERIFY2(onThreads == bool(threaded), qPrintable(run.errors));
+
+        // The position only grows, also when a decode begins again on one
+        // thread, and ends where one thread's ends.
+        QString last;
+        for (auto it = time.globalMatch(run.errors); it.hasNext();) {
+            const QString value = it.next().captured(1);
+            QVERIFY2(last.isEmpty() || value.toDouble() >= last.toDouble(), qPrintable(run.errors));
+            last = value;
+        }
+        QCOMPARE(last, end);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCoder)

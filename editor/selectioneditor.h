@@ -1,0 +1,90 @@
+#pragma once
+
+#include "timelinemodel.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringView>
+#include <functional>
+
+struct EditorState;
+
+// What the user sees of the selection at one moment: its times, where its
+// two handle sets stand and whether they show, and the Sel row's texts.
+// Undo and redo put one of these back.
+struct SelectionSnapshot
+{
+    qint64 beginMs = 0;
+    qint64 endMs = 0;
+    int beginLeft = 0;
+    int endLeft = 0;
+    bool beginShown = false;
+    bool endShown = false;
+    // The view the Lefts were taken in; elsewhere the sets go by their times.
+    qint64 viewStartMs = 0;
+    qint64 viewSpanMs = 0;
+    QString beginText;
+    QString endText;
+    QString lengthText;
+
+    friend bool operator==(const SelectionSnapshot &, const SelectionSnapshot &) = default;
+};
+
+// Changes of the selection by time rather than by dragging: a typed time,
+// a nudge of the handle last set, a handle set at the pointer's exact place.
+// Each goes through the same publishing as a drag. It also keeps the record
+// of changes: every change made through record() (drags and the random cut
+// included) is reported once as a before and an after, which the window's
+// undo stack keeps; restore() puts either back.
+class SelectionEditor : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Handle { Begin, End };
+    enum class Outcome { Done, Unchanged, Unreadable, OutOfRange, BeginAfterEnd, NoSong };
+    Q_ENUM(Outcome)
+
+    // Nudge steps.
+    static constexpr qint64 FineStepMs = 100;
+    static constexpr qint64 CoarseStepMs = 1000;
+
+    SelectionEditor(EditorState &state, TimelineModel &model, QObject *parent = nullptr);
+
+    // The short message shown for a refused change; empty for Done and Unchanged.
+    static QString message(Outcome outcome);
+
+    // A typed time for one end: refused when it cannot be read, lies
+    // outside 0..the song's length, or puts the begin after the end.
+    Outcome typeTime(Handle handle, QStringView text);
+    Outcome setTime(Handle handle, qint64 ms);
+    // Moves the handle last set by deltaMs, stopping where a drag would stop:
+    // a marker's width from the other set, and the ends of the song.
+    Outcome nudge(qint64 deltaMs);
+    // The handle at the pointer's millisecond; refused as the transport
+    // buttons refuse (a begin at or after the end, an end before the begin).
+    Outcome setAtPointer(Handle handle, qint64 pointerMs);
+
+    Handle lastHandle() const { return m_last; }
+    void setLastHandle(Handle handle) { m_last = handle; }
+
+    // The length the selection may reach: the device's, else T.
+    qint64 songEndMs() const;
+
+    SelectionSnapshot snapshot() const;
+    // Puts a snapshot back without recording it.
+    void restore(const SelectionSnapshot &snapshot);
+    // Runs a change and reports it once if the selection differs afterwards.
+    void record(const std::function<void()> &change);
+    // The same for a change that began earlier (a drag from its press).
+    void recordSince(const SelectionSnapshot &before);
+
+signals:
+    void edited(const SelectionSnapshot &before, const SelectionSnapshot &after);
+
+private:
+    void apply(Handle handle, qint64 ms);
+
+    EditorState &m_state;
+    TimelineModel &m_model;
+    Handle m_last = Handle::Begin;
+};
