@@ -1,12 +1,12 @@
 #include "phonelimits.h"
 
-bool PhoneLimits::asksToShorten(const QString &target, qint64 lengthSeconds)
+bool PhoneLimits::asksToShorten(const QString &target, qint64 lengthMs)
 {
     return target.right(3).compare(QLatin1String("m4r"), Qt::CaseInsensitive) == 0 &&
-           lengthSeconds > IphoneSeconds;
+           lengthMs > IphoneMs;
 }
 
-qint64 PhoneLimits::exportedLength(const QString &target, qint64 lengthSeconds, bool keepFirst)
+qint64 PhoneLimits::exportedLength(const QString &target, qint64 lengthMs, bool keepFirst)
 {
-    return keepFirst && asksToShorten(target, lengthSeconds) ? IphoneSeconds : lengthSeconds;
+    return keepFirst && asksToShorten(target, lengthMs) ? IphoneMs : lengthMs;
 }

@@ -164,6 +164,8 @@ void TestCoderCommand::exportRingtone_data()
                          << QStringList({"-y", "-acodec", "aac", "-ab", "128k", "-ar", "44100",
                                          "-ac", "2"})
                          << "/r/a.m4r";
+    QTest::newRow("ogg") << "/r/a.OGG" << " -y -acodec libvorbis "
+                         << QStringList({"-y", "-acodec", "libvorbis"}) << "/r/a.OGG";
     // Only the last three characters count, dot or not.
     QTest::newRow("no dot") << "/r/xmp3" << " -y -ab 128k -ar 44100 -ac 1 " << mp3 << "/r/xmp3";
     QTest::newRow("quotes and dollar") << "/r/\"$x\";.wav" << " -y " << QStringList({"-y"})
@@ -192,7 +194,7 @@ void TestCoderCommand::exportRingtone()
 void TestCoderCommand::unknownFormatHasNoCommand_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::newRow("ogg") << "/r/a.ogg";
+    QTest::newRow("oga") << "/r/a.oga";
     QTest::newRow("mp4") << "/r/a.mp4";
     QTest::newRow("no extension") << "/r/ringtone";
     QTest::newRow("empty") << "";
@@ -318,12 +320,13 @@ void TestCoderCommand::iphoneLimit_data()
     QTest::addColumn<qint64>("afterYes");
     QTest::addColumn<qint64>("afterNo");
 
-    QTest::newRow("m4r of 41 s") << "a.m4r" << qint64(41) << true << qint64(40) << qint64(41);
-    QTest::newRow("M4R of an hour") << "a.M4R" << qint64(3600) << true << qint64(40) << qint64(3600);
-    QTest::newRow("m4r of exactly 40 s") << "a.m4r" << qint64(40) << false << qint64(40) << qint64(40);
-    QTest::newRow("m4r under 40 s") << "a.m4r" << qint64(12) << false << qint64(12) << qint64(12);
-    QTest::newRow("mp3 of 60 s") << "a.mp3" << qint64(60) << false << qint64(60) << qint64(60);
-    QTest::newRow("m4a of 60 s") << "a.m4a" << qint64(60) << false << qint64(60) << qint64(60);
+    QTest::newRow("m4r of 41 s") << "a.m4r" << qint64(41000) << true << qint64(40000) << qint64(41000);
+    QTest::newRow("m4r one ms over") << "a.m4r" << qint64(40001) << true << qint64(40000) << qint64(40001);
+    QTest::newRow("M4R of an hour") << "a.M4R" << qint64(3600000) << true << qint64(40000) << qint64(3600000);
+    QTest::newRow("m4r of exactly 40 s") << "a.m4r" << qint64(40000) << false << qint64(40000) << qint64(40000);
+    QTest::newRow("m4r under 40 s") << "a.m4r" << qint64(12500) << false << qint64(12500) << qint64(12500);
+    QTest::newRow("mp3 of 60 s") << "a.mp3" << qint64(60000) << false << qint64(60000) << qint64(60000);
+    QTest::newRow("m4a of 60 s") << "a.m4a" << qint64(60000) << false << qint64(60000) << qint64(60000);
 }
 
 void TestCoderCommand::iphoneLimit()
