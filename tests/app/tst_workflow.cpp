@@ -337,8 +337,10 @@ void TestWorkflow::ringtoneRoad()
         answerFileDialog(first ? target : e.name);
         w.imgButton_Click(1);
         QCOMPARE(dialogStartFolder(), first ? m_fixtures.path() : m_fixtures.filePath("tones"));
-        QVERIFY2(QFileInfo::exists(target), qPrintable(target));
         QVERIFY2(program.prompt.shown().isEmpty(), qPrintable(program.prompt.shown().value(0).text));
+        QVERIFY2(QFileInfo::exists(target),
+                 qPrintable(target + " not among: " +
+                            QDir(m_fixtures.filePath("tones")).entryList(QDir::Files | QDir::Hidden).join(", ")));
         const auto info = probe(target);
         QCOMPARE(info.value("format_name"), e.format);
         QCOMPARE(info.value("codec_name"), e.codec);
