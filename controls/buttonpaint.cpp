@@ -187,35 +187,46 @@ void drawCaption(QPainter &p, const ButtonPaintInput &in, VisualState state)
     p.restore();
 }
 
-// Grey silhouette of the icon: every pixel the icon covers.
-QImage iconShadow(const QPixmap &pixmap, int size)
+bool drawsIcon(const ButtonPaintInput &in)
 {
-    QImage shadow(size, size, QImage::Format_ARGB32_Premultiplied);
-    shadow.fill(Qt::transparent);
-    {
-        QPainter sp(&shadow);
-        sp.drawPixmap(QRect(0, 0, size, size), pixmap);
-    }
-    const QRgb grey = qRgb(128, 128, 128);
-    for (int y = 0; y < size; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(shadow.scanLine(y));
-        for (int x = 0; x < size; ++x)
-            line[x] = qAlpha(line[x]) != 0 ? grey : 0;
-    }
-    return shadow;
+    return !in.icon.isNull() && in.iconVisible && in.iconSize > 0;
 }
 
-void drawIcon(QPainter &p, const ButtonPaintInput &in, ButtonStyle style, VisualState state)
+// Style 4 lifts a hot icon off a grey shadow: the icon is put down once, and
+// every pixel of its square (one more row and column than the icon) that now
+// differs from the face at (1, 1) turns grey. Caption ink under the square
+// turns grey with it. The shadow needs the pixels painted so far: p paints
+// into image, and the raster engine writes straight through.
+void castIconShadow(QPainter &p, QImage &image, QPoint at, int size, const QPixmap &pixmap)
 {
-    if (in.icon.isNull() || !in.iconVisible || in.iconSize <= 0)
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, pixmap.size() != QSize(size, size));
+    p.drawPixmap(QRect(at, QSize(size, size)), pixmap);
+    p.restore();
+    const QRgb face = image.pixel(1, 1);
+    const QRgb grey = qRgb(128, 128, 128);
+    const QRect square = QRect(at, QSize(size + 1, size + 1)) & image.rect();
+    for (int y = square.top(); y <= square.bottom(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = square.left(); x <= square.right(); ++x) {
+            if (line[x] != face)
+                line[x] = grey;
+        }
+    }
+}
+
+void drawIcon(QPainter &p, const ButtonPaintInput &in, ButtonStyle style, VisualState state,
+              QImage *shadowCanvas)
+{
+    if (!drawsIcon(in))
         return;
     const int s = in.iconSize;
     QPoint at = iconPosition(in.iconAlign, s, in.size, iconMargin(style));
     const QPixmap pixmap = in.icon.pixmap(QSize(s, s));
     if (state == VisualState::Pressed) {
         at += QPoint(1, 1);
-    } else if (state == VisualState::Hot && style == ButtonStyle::Light) {
-        p.drawImage(at, iconShadow(pixmap, s));
+    } else if (shadowCanvas) {
+        castIconShadow(p, *shadowCanvas, at, s, pixmap);
         at -= QPoint(2, 2);
     }
     p.save();
@@ -260,7 +271,48 @@ bool DrawThemedButton(QPainter &p, const QStyle *style, const QWidget *widget, Q
     return true;
 }
 
+namespace
+{
+
+// The state the paint draws: design mode, a set toggle and disabling override
+// the stored one.
+VisualState paintedState(const ButtonPaintInput &in)
+{
+    VisualState state = in.state;
+    if (in.designMode && in.style != ButtonStyle::Rounded)
+        state = VisualState::Hot;
+    if (in.buttonType == 1 && in.value)
+        state = VisualState::Pressed;
+    if (!in.enabled)
+        state = VisualState::Disabled;
+    return state;
+}
+
+ButtonPaintResult paintInto(QPainter &p, const ButtonPaintInput &in, QImage *shadowCanvas);
+
+} // namespace
+
 ButtonPaintResult paintButton(QPainter &p, const ButtonPaintInput &in)
+{
+    const bool shadow = in.style == ButtonStyle::Light &&
+                        paintedState(in) == VisualState::Hot && drawsIcon(in) &&
+                        !in.size.isEmpty();
+    if (!shadow)
+        return paintInto(p, in, nullptr);
+    QImage canvas(in.size, QImage::Format_RGB32);
+    ButtonPaintResult result;
+    {
+        QPainter cp(&canvas);
+        result = paintInto(cp, in, &canvas);
+    }
+    p.drawImage(0, 0, canvas);
+    return result;
+}
+
+namespace
+{
+
+ButtonPaintResult paintInto(QPainter &p, const ButtonPaintInput &in, QImage *shadowCanvas)
 {
     const int w = in.size.width(), h = in.size.height();
     const QColor systemFace = systemColor(in.palette, SystemColor::ButtonFace);
@@ -268,14 +320,9 @@ ButtonPaintResult paintButton(QPainter &p, const ButtonPaintInput &in)
     ButtonPaintResult result;
 
     FillBox(p, 0, 0, w, h, c.background);
-    if (in.designMode && in.style != ButtonStyle::Rounded)
-        c.state = VisualState::Hot;
-    if (in.buttonType == 1 && in.value)
-        c.state = VisualState::Pressed;
-    if (!in.enabled) {
-        c.state = VisualState::Disabled;
+    c.state = paintedState(in);
+    if (c.state == VisualState::Disabled)
         c.setBackground(systemFace);
-    }
 
     p.save();
     switch (in.style) {
@@ -320,12 +367,14 @@ ButtonPaintResult paintButton(QPainter &p, const ButtonPaintInput &in)
     p.restore();
 
     drawCaption(p, in, c.state);
-    drawIcon(p, in, in.style, c.state);
+    drawIcon(p, in, in.style, c.state, shadowCanvas);
 
     result.state = c.state;
     result.background = c.background;
     return result;
 }
+
+} // namespace
 
 namespace
 {

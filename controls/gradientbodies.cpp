@@ -153,33 +153,29 @@ void drawGlossyBody(BodyContext &c)
     auto K = [&k](int o) { return ShiftColor(k, o); };
 
     c.setBackground(k);
-    // The body, with a brighter glaze over its upper half that ends in a
-    // sharp step at the middle: the glass look.
-    VerticalGradient(p, K(32), K(-32), 2, 2, w - 2, h - 5);
-    const int glaze = h / 2 - 3;
-    if (glaze > 0)
-        VerticalGradient(p, K(60), K(26), 2, 2, w - 2, glaze);
+    // The body from column 5, rows 2 to h - 3.
+    const int n = h - 5;
+    VerticalGradient(p, K(32), K(-32), 5, 2, w - 5, n);
 
-    // Side columns, from the rim inward, shading into the body.
-    VerticalGradient(p, K(-40), K(-112), 0, 2, 1, h - 5);
-    VerticalGradient(p, K(-40), K(-112), w - 1, 2, w, h - 5);
-    VerticalGradient(p, K(64), K(-24), 1, 2, 2, h - 5);
-    VerticalGradient(p, K(40), K(-48), w - 2, 2, w - 1, h - 5);
+    // Five columns at each side shade the rim into the body: a hard bright
+    // to dark rim, then softer columns that start at the base tone.
+    struct Column {
+        int top, bottom;
+    };
+    const Column sides[] = {{128, -128}, {80, -80}, {0, -37}, {0, -53}, {24, -40}};
+    for (int i = 0; i < 5; ++i) {
+        VerticalGradient(p, K(sides[i].top), K(sides[i].bottom), i, 2, i + 1, n);
+        VerticalGradient(p, K(sides[i].top), K(sides[i].bottom), w - 1 - i, 2, w - i, n);
+    }
 
-    // Top: rim, then a bright line whose ends sweep into the corners.
-    DrawLine(p, 3, 0, w - 3, 0, K(-40));
-    DrawLine(p, 6, 1, w - 6, 1, K(96));
-    HorizontalGradient(p, K(48), K(96), 2, 1, 5, 2);
-    HorizontalGradient(p, K(96), K(48), w - 6, 1, w - 3, 2);
-    // Bottom: a shaded line sweeping out of the corners, then the rim.
-    DrawLine(p, 6, h - 2, w - 6, h - 2, K(-32));
-    HorizontalGradient(p, K(-56), K(-32), 2, h - 2, 5, h - 1);
-    HorizontalGradient(p, K(-32), K(-56), w - 6, h - 2, w - 3, h - 1);
-    DrawLine(p, 3, h - 1, w - 3, h - 1, K(-112));
-
-    // The cut corners: a diagonal of rim pixels, softened at their ends.
-    SetPixels(p, {{1, 1}, {w - 2, 1}}, K(-40));
-    SetPixels(p, {{2, 0}, {w - 3, 0}, {0, 2}, {w - 1, 2}}, K(-16));
-    SetPixels(p, {{1, h - 2}, {w - 2, h - 2}}, K(-112));
-    SetPixels(p, {{2, h - 1}, {w - 3, h - 1}, {0, h - 3}, {w - 1, h - 3}}, K(-80));
+    // The top two rows: bright lines whose ends sweep back to the base tone
+    // in the cut corners.
+    DrawLine(p, 5, 0, w - 5, 0, K(48));
+    DrawLine(p, 5, 1, w - 5, 1, K(48));
+    HorizontalGradient(p, k, K(32), 1, 0, 4, 2);
+    HorizontalGradient(p, K(32), k, w - 5, 0, w - 2, 2);
+    // The bottom two rows: a shade that darkens into the lower corners.
+    FillBox(p, 5, h - 2, w - 10, 2, K(-32));
+    HorizontalGradient(p, K(-56), K(-32), 0, h - 2, 4, h);
+    HorizontalGradient(p, K(-32), K(-56), w - 5, h - 2, w - 1, h);
 }

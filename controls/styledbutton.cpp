@@ -411,8 +411,12 @@ void StyledButton::keyPressEvent(QKeyEvent *event)
         QWidget::keyPressEvent(event);
         return;
     }
-    if (!event->isAutoRepeat())
+    // The first press both pushes and clicks, as a key down followed by its
+    // character would; held-key repeats do nothing.
+    if (!event->isAutoRepeat()) {
         leftDown();
+        leftClick();
+    }
     event->accept();
 }
 
@@ -422,12 +426,10 @@ void StyledButton::keyReleaseEvent(QKeyEvent *event)
         QWidget::keyReleaseEvent(event);
         return;
     }
-    if (!event->isAutoRepeat()) {
-        // Release before click, as for the mouse, so a toggle button turned
-        // off by the keyboard is not left drawn pressed.
+    // The release only settles the look, as a left button's release does: a
+    // toggle the press has just switched off is left drawn pressed.
+    if (!event->isAutoRepeat())
         buttonUp(Qt::LeftButton);
-        leftClick();
-    }
     event->accept();
 }
 

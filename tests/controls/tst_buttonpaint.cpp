@@ -530,21 +530,73 @@ private slots:
         QCOMPARE(at(pressed, 37, 10), QColor(Qt::red));
     }
 
+    // A 16-pixel icon at (30, 4) on a hot 76 x 24 Style 4 button: red, with a
+    // transparent lower right quarter and a lower left quarter in the face's
+    // own colour. Only pixels that differ from the face cast the shadow.
+    void lightStyleShadow_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<QColor>("expected");
+        const QColor face = LightenColor(classicPalette().color(QPalette::Highlight), 176);
+        const QColor grey(128, 128, 128);
+        QTest::newRow("red pixel casts") << true << QPoint(45, 8) << grey;
+        QTest::newRow("transparent pixel casts none") << true << QPoint(45, 19) << face;
+        QTest::newRow("pixel in the face colour casts none") << true << QPoint(33, 19) << face;
+        QTest::newRow("icon lifted up and left") << true << QPoint(28, 2) << QColor(Qt::red);
+        QTest::newRow("disabled: no shadow, icon in place")
+            << false << QPoint(45, 5) << QColor(Qt::red);
+    }
     void lightStyleShadow()
     {
+        QFETCH(bool, enabled);
+        QFETCH(QPoint, pixel);
+        QFETCH(QColor, expected);
+        const QColor face = LightenColor(classicPalette().color(QPalette::Highlight), 176);
+        QImage art(16, 16, QImage::Format_ARGB32);
+        art.fill(Qt::red);
+        for (int y = 8; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x)
+                art.setPixelColor(x, y, x < 8 ? face : QColor(Qt::transparent));
+        }
         ButtonPaintInput in = rounded(VisualState::Hot);
         in.style = ButtonStyle::Light;
-        in.icon = QIcon(solidIcon(16, Qt::red));
-        in.iconAlign = 0; // (30, 4)
-        const QImage hot = paint(in);
-        QCOMPARE(at(hot, 45, 19), QColor(128, 128, 128)); // shadow's corner
-        QCOMPARE(at(hot, 28, 2), QColor(Qt::red));        // icon moved up-left
-        QCOMPARE(at(hot, 43, 17), QColor(Qt::red));
-        in.enabled = false;
-        const QImage disabled = paint(in);
-        QCOMPARE(at(disabled, 30, 4), QColor(Qt::red));
-        QVERIFY(at(disabled, 45, 19) == QColor(Qt::red));
-        QVERIFY(at(disabled, 46, 20) != QColor(128, 128, 128));
+        in.enabled = enabled;
+        in.icon = QIcon(QPixmap::fromImage(art));
+        in.iconAlign = 0;
+        QCOMPARE(at(paint(in), pixel.x(), pixel.y()), expected);
+    }
+
+    // Style 9 in its Normal state on a 90 x 30 button with the face
+    // (140, 130, 150): base k = face - 15, columns and rows from row 2 to 27.
+    void glossyBody_data()
+    {
+        QTest::addColumn<QPoint>("pixel");
+        QTest::addColumn<QColor>("expected");
+        const QColor k = ShiftColor(QColor(140, 130, 150), -15);
+        auto K = [&k](int offset) { return ShiftColor(k, offset); };
+        QTest::newRow("column 0 top") << QPoint(0, 2) << K(128);
+        QTest::newRow("column 0 bottom") << QPoint(0, 27) << K(-128);
+        QTest::newRow("right rim top") << QPoint(89, 2) << K(128);
+        QTest::newRow("column 2 starts at the base") << QPoint(2, 2) << k;
+        QTest::newRow("column 3 bottom") << QPoint(3, 27) << K(-53);
+        QTest::newRow("body starts at column 5") << QPoint(5, 2) << K(32);
+        QTest::newRow("body ends at column w - 6") << QPoint(84, 2) << K(32);
+        QTest::newRow("top line") << QPoint(45, 0) << K(48);
+        QTest::newRow("second top line") << QPoint(45, 1) << K(48);
+        QTest::newRow("no glaze over the upper half")
+            << QPoint(45, 12) << gradientColor(K(32), K(-32), 10, 25);
+    }
+    void glossyBody()
+    {
+        QFETCH(QPoint, pixel);
+        QFETCH(QColor, expected);
+        ButtonPaintInput in = rounded(VisualState::Normal);
+        in.size = QSize(90, 30);
+        in.style = ButtonStyle::Glossy;
+        in.useCustomColors = true;
+        in.backColor = QColor(140, 130, 150);
+        QCOMPARE(at(paint(in), pixel.x(), pixel.y()), expected);
     }
 
     void stateOverrides()
