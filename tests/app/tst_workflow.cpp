@@ -37,6 +37,8 @@
 #include <cmath>
 #include <csignal>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -138,11 +140,19 @@ QString &dialogStartFolder()
     return folder;
 }
 
+// The file dialog watches of the running test; cleanup() ends them, so that
+// none outlives its test.
+std::vector<std::unique_ptr<ModalWatch<QFileDialog>>> &fileDialogWatches()
+{
+    static std::vector<std::unique_ptr<ModalWatch<QFileDialog>>> watches;
+    return watches;
+}
+
 // Types a path into the next file dialog and accepts it (agreeing to replace
 // an existing file), or cancels it when the path is empty.
 void answerFileDialog(const QString &path, std::unique_ptr<ModalWatch<QMessageBox>> *replace = nullptr)
 {
-    auto *watch = new ModalWatch<QFileDialog>([path, replace](QFileDialog *dialog) {
+    auto answer = [path, replace](QFileDialog *dialog) {
         dialogStartFolder() = dialog->directory().absolutePath();
         if (path.isEmpty()) {
             dialog->reject();
@@ -158,9 +168,8 @@ void answerFileDialog(const QString &path, std::unique_ptr<ModalWatch<QMessageBo
         edit->setFocus();
         edit->setText(path);
         QTest::keyClick(edit, Qt::Key_Return);
-    });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [watch] { delete watch; });
-    QTimer::singleShot(15000, [watch] { delete watch; });
+    };
+    fileDialogWatches().push_back(std::make_unique<ModalWatch<QFileDialog>>(answer));
 }
 
 } // namespace
@@ -170,6 +179,7 @@ class TestWorkflow : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanup() { fileDialogWatches().clear(); }
     void ringtoneRoad();
     void typedTimesCutExactly();
     void badInput_data();
