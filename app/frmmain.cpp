@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cmath>
@@ -77,10 +78,12 @@ constexpr int PeakSpanTwips = 10920;
 
 constexpr ProgressPanel::Design DecodePanel{
     "picPBBack", "imgPB", "lblPB", "decode-panel", "decode-bar",
-    {1990, 6000, 6935, 555}, {1350, 195, 15, 195}, {2865, 195, 2355, 195}, 5415, false};
+    {1990, 6000, 6935, 555}, {1350, 195, 15, 195}, {2865, 195, 2355, 195}, 5415, false,
+    "cmdCancelDecode", {9045, 6120, 900, 330}};
 constexpr ProgressPanel::Design ExportPanel{
     "picPro", "imgPro", "lblPro", "export-panel", "export-bar",
-    {4650, 8070, 4215, 225}, {0, 0, 15, 225}, {0, 0, 4215, 225}, 4215, true};
+    {4650, 8070, 4215, 225}, {0, 0, 15, 225}, {0, 0, 4215, 225}, 4215, true,
+    "cmdCancelExport", {8910, 8025, 765, 300}};
 constexpr int ClientWidth = 11460;
 constexpr int ClientHeight = 8460;
 
@@ -387,6 +390,22 @@ void frmMain::connectSession()
             &ProgressPanel::setShown);
     connect(session, &RingtoneSession::exportProgressChanged, picPro,
             &ProgressPanel::setProgress);
+    connect(picPBBack, &ProgressPanel::cancelClicked, session, &RingtoneSession::cancel);
+    connect(picPro, &ProgressPanel::cancelClicked, session, &RingtoneSession::cancel);
+    // Escape belongs to the running job only: at other times it stays with
+    // the widgets (the typed-time field closes on it).
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setEnabled(false);
+    connect(escape, &QShortcut::activated, session, &RingtoneSession::cancel);
+    const auto escapeWhileBusy = [this, escape] {
+        escape->setEnabled(!picPBBack->isHidden() || !picPro->isHidden());
+    };
+    connect(session, &RingtoneSession::decodePanelVisibleChanged, escape, escapeWhileBusy);
+    connect(session, &RingtoneSession::exportPanelVisibleChanged, escape, escapeWhileBusy);
+    connect(session, &RingtoneSession::exportSaved, this, [this](const QString &text) {
+        m_savedText = text;
+        lblText->setText(text);
+    });
     connect(session, &RingtoneSession::fileOpened, this, [this](const QList<Peak> &peaks) {
         picOpened->show();
         showPeaks(peaks);
@@ -446,7 +465,8 @@ void frmMain::showLooks()
         show(imgMenu[i], m_rules.menu(i), imgMenuData[i]);
     for (int i = 0; i < HoverRules::CtrlCount; ++i)
         show(imgCtrlButton[i], m_rules.ctrl(i), imgCtrlButtonLight[i], imgCtrlButtonPress[i]);
-    lblText->setText(m_rules.hint());
+    // A hint wins while the mouse is on something; else the last export's line.
+    lblText->setText(m_rules.hint().isEmpty() ? m_savedText : m_rules.hint());
 }
 
 void frmMain::bareMouseMove(QMouseEvent *)

@@ -149,6 +149,8 @@ private:
     std::unique_ptr<FileRequester> m_files;
     std::unique_ptr<RingtoneSession> m_session;
     QPointer<frmMenu> m_menu;
+    // What the status strip says of the last export that was read back.
+    QString m_savedText;
     QPointer<frmSetting> m_setting;
     bool m_asking = false; // the exit question is up
     bool m_ended = false;  // shutdown done; further closes pass

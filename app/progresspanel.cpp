@@ -3,6 +3,8 @@
 #include "looks.h"
 #include "skinart.h"
 
+#include <QPushButton>
+
 #include <algorithm>
 
 ProgressPanel::ProgressPanel(const Design &design, const ScreenScale &scale, QWidget *parent)
@@ -40,6 +42,14 @@ ProgressPanel::ProgressPanel(const Design &design, const ScreenScale &scale, QWi
     QFont font = m_text->font();
     font.setPixelSize(std::max(8, m_text->height() - 2));
     m_text->setFont(font);
+
+    // Beside the panel, not on it: the bars use the panels' whole width.
+    m_cancel = new QPushButton(tr("取消"), parentWidget());
+    m_cancel->setObjectName(QString::fromLatin1(design.cancelName));
+    place(m_cancel, design.cancel);
+    m_cancel->setFocusPolicy(Qt::NoFocus);
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, &ProgressPanel::cancelClicked);
 }
 
 void ProgressPanel::setProgress(int widthTwips, const QString &text)
@@ -51,6 +61,9 @@ void ProgressPanel::setProgress(int widthTwips, const QString &text)
 void ProgressPanel::setShown(bool shown)
 {
     setVisible(shown);
-    if (shown)
+    m_cancel->setVisible(shown);
+    if (shown) {
         raise();
+        m_cancel->raise();
+    }
 }

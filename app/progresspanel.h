@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+class QPushButton;
+
 // A progress panel of the main window: its picture, a bar that grows from the
 // left and a percentage text. The decode panel and the export panel are two
 // of these.
@@ -22,19 +24,26 @@ public:
         Spot text;            // on the panel
         int barArtTwips;      // the bar picture's full width
         bool whiteBack;       // the panel is filled white beneath its picture
+        const char *cancelName; // its Cancel button's, on the window beside it
+        Spot cancel;            // on the window
     };
 
     ProgressPanel(const Design &design, const ScreenScale &scale, QWidget *parent);
 
     QLabel *bar() const { return m_bar; }
     QLabel *text() const { return m_text; }
+    QPushButton *cancelButton() const { return m_cancel; }
 
     void setProgress(int widthTwips, const QString &text);
     // Shown, the panel lies over whatever shares its place.
     void setShown(bool shown);
 
+signals:
+    void cancelClicked();
+
 private:
     ScreenScale m_scale;
     QLabel *m_bar = nullptr;
     QLabel *m_text = nullptr;
+    QPushButton *m_cancel = nullptr;
 };

@@ -2,6 +2,9 @@
 
 #include "outputformats.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -42,6 +45,7 @@ CoderCommand CoderCommand::decode(const QString &appFolder, const QString &workF
                          QStringLiteral("-vn"), asPathArgument(workFile)};
     command.commandLine = command.program + QStringLiteral(" -i \"") + source +
                           QStringLiteral("\" -y -vn ") + workFile;
+    command.output = workFile;
     return command;
 }
 
@@ -78,7 +82,26 @@ std::optional<CoderCommand> CoderCommand::exportRingtone(const QString &appFolde
     command.commandLine = command.program + QStringLiteral(" -i ") + workFile +
                           QStringLiteral(" -ss ") + begin + QStringLiteral(" -t ") + length +
                           options + filters + u'"' + target + u'"';
+    command.output = target;
     return command;
+}
+
+int CoderCommand::removeLeftovers(const QString &output, qint64 pid)
+{
+    if (output.isEmpty() || pid <= 0)
+        return 0;
+    // The coder names its temporary file ".<name>.<pid>-XXXXXX.part". The
+    // pattern holds only the pid, so no character of a user's name can act
+    // as a wildcard; our child's pid cannot belong to another live coder.
+    const QDir folder = QFileInfo(output).absoluteDir();
+    const QStringList found = folder.entryList({QStringLiteral(".*.%1-??????.part").arg(pid)},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    int removed = 0;
+    for (const QString &part : found) {
+        if (QFile::remove(folder.filePath(part)))
+            ++removed;
+    }
+    return removed;
 }
 
 CoderCommand CoderCommand::measurePeak(const QString &appFolder, const QString &workFile,

@@ -16,8 +16,19 @@
 
 struct ConsoleRunner::Job {
     QProcess process;
+    QString output;
+    qint64 pid = 0;
     bool cancelled = false;
+    bool termedAgain = false;
+    QDeadlineTimer termAgainAt;
     QDeadlineTimer killAt;
+
+    // A child that died by a signal never cleaned up after itself.
+    void removeLeftovers() const
+    {
+        if (process.exitStatus() == QProcess::CrashExit)
+            CoderCommand::removeLeftovers(output, pid);
+    }
 };
 
 ConsoleRunner::ConsoleRunner(QObject *parent) : QObject(parent)
@@ -28,8 +39,10 @@ ConsoleRunner::~ConsoleRunner()
 {
     // The jobs' frames are still on the stack below us; they notice that the
     // runner is gone and return. The children must not outlive it.
-    for (Job *job : std::as_const(m_jobs))
+    for (Job *job : std::as_const(m_jobs)) {
         stopChild(job->process);
+        job->removeLeftovers();
+    }
 }
 
 void ConsoleRunner::stopChild(QProcess &process)
@@ -48,6 +61,7 @@ void ConsoleRunner::setCommandLine(const QString &commandLine)
     m_commandLine = commandLine;
     m_program.clear();
     m_arguments.clear();
+    m_output.clear();
 }
 
 void ConsoleRunner::setCommand(const CoderCommand &command)
@@ -55,6 +69,7 @@ void ConsoleRunner::setCommand(const CoderCommand &command)
     m_commandLine = command.commandLine;
     m_program = command.program;
     m_arguments = command.arguments;
+    m_output = command.output;
 }
 
 void ConsoleRunner::fail(const QString &text)
@@ -69,6 +84,7 @@ void ConsoleRunner::cancel()
         if (job->cancelled || job->process.state() == QProcess::NotRunning)
             continue;
         job->cancelled = true;
+        job->termAgainAt.setRemainingTime(SecondTermMilliSeconds);
         job->killAt.setRemainingTime(KillGraceMilliSeconds);
         job->process.terminate();
     }
@@ -115,6 +131,8 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
         return {};
     }
 
+    job->output = m_output;
+    job->pid = process.processId();
     m_outputs.clear();
     m_jobs.append(job.get());
     QPointer<ConsoleRunner> self(this);
@@ -142,9 +160,14 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
             // A grandchild still holding the pipe does not keep the job alive.
             break;
         }
-        if (job->cancelled && job->killAt.hasExpired() &&
-            process.state() != QProcess::NotRunning)
-            process.kill();
+        if (job->cancelled && process.state() != QProcess::NotRunning) {
+            if (job->killAt.hasExpired()) {
+                process.kill();
+            } else if (!job->termedAgain && job->termAgainAt.hasExpired()) {
+                process.terminate();
+                job->termedAgain = true;
+            }
+        }
         QCoreApplication::processEvents();
         if (!self)
             return {};
@@ -154,6 +177,7 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
     }
 
     m_jobs.removeOne(job.get());
+    job->removeLeftovers();
     m_exitCode = process.exitCode();
     m_exitStatus = process.exitStatus();
     m_cancelled = job->cancelled;

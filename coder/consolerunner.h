@@ -21,8 +21,11 @@ class ConsoleRunner : public QObject
 public:
     static constexpr int PollMilliSeconds = 50;
     static constexpr int ChunkBytes = 1024;
-    // How long a cancelled child may take to go after SIGTERM before SIGKILL.
-    static constexpr int KillGraceMilliSeconds = 1000;
+    // A cancelled child gets SIGTERM, a second SIGTERM (the coder then
+    // removes its temporary file and exits from the signal handler) and
+    // finally SIGKILL, so that it is gone within a second.
+    static constexpr int SecondTermMilliSeconds = 400;
+    static constexpr int KillGraceMilliSeconds = 800;
 
     explicit ConsoleRunner(QObject *parent = nullptr);
     ~ConsoleRunner() override;
@@ -46,7 +49,8 @@ public:
 
     bool isRunning() const { return !m_jobs.isEmpty(); }
     // Ends every running job of this runner: SIGTERM, then SIGKILL if the
-    // child lingers. The job still ends through CommandOver.
+    // child lingers, and whatever a killed coder left beside its output is
+    // removed. The job still ends through CommandOver.
     void cancel();
 
     // The outcome of the last job that ran to its end.
@@ -73,6 +77,7 @@ private:
     QString m_startFailure;
     QString m_program; // empty: split m_commandLine at run time
     QStringList m_arguments;
+    QString m_output; // the file a coder job writes, when known
     QString m_outputs;
     QList<Job *> m_jobs;
     int m_exitCode = 0;

@@ -31,6 +31,7 @@ inline constexpr OutputFormatRow OutputFormats[] = {
     {"m4r", "ipod", "aac", 128000, 44100, 2, 2, false, false,
      " -y -acodec aac -ab 128k -ar 44100 -ac 2 "},
     {"m4a", "ipod", "aac", 128000, 44100, 2, 2, false, false, nullptr},
-    {"ogg", "ogg", "libvorbis", 0, 0, 0, 2, false, true, nullptr},
+    // Android ringtones: Vorbis at the working file's rate and channels.
+    {"ogg", "ogg", "libvorbis", 0, 0, 0, 2, false, true, " -y -acodec libvorbis "},
     {"flac", "flac", "flac", 0, 0, 0, 8, false, false, nullptr},
 };

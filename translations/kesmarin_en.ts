@@ -41,19 +41,9 @@
         <translation>Save As</translation>
     </message>
     <message>
-        <source>MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r</source>
-        <translation>MP3 Files(*.mp3)|*.mp3|WMA Files(*.wma)|*.wma|WAV Files(*.wav)|*.wav|AMR Files(*.amr)|*.amr|M4R Files(*.m4r)|*.m4r</translation>
-    </message>
-    <message>
         <source>不能把铃声保存到正在编辑的文件上,请换一个文件名。
 </source>
         <translation>The ringtone cannot be saved over the file being edited. Please choose another name.
-</translation>
-    </message>
-    <message>
-        <source>不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr 或 .m4r 结尾。
-</source>
-        <translation>This ringtone format is not supported. Please end the name with .mp3, .wma, .wav, .amr or .m4r.
 </translation>
     </message>
     <message>
@@ -70,6 +60,38 @@
         <source>没能测出这一段的音量。</source>
         <translation>The loudness of this stretch could not be measured.</translation>
     </message>
+    <message>
+        <source>MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r|OGG 文件(*.ogg)|*.ogg</source>
+        <translation>MP3 Files(*.mp3)|*.mp3|WMA Files(*.wma)|*.wma|WAV Files(*.wav)|*.wav|AMR Files(*.amr)|*.amr|M4R Files(*.m4r)|*.m4r|OGG Files(*.ogg)|*.ogg</translation>
+    </message>
+    <message>
+        <source>已保存 %1 · %2 · %3 %4</source>
+        <translation>Saved %1 · %2 · %3 %4</translation>
+    </message>
+    <message>
+        <source>iPhone 只播放铃声的前 %1 秒,选中的这段有 %2 秒。
+只保存前 %1 秒吗?选“否”保存整段。</source>
+        <translation>An iPhone plays only the first %1 s of a ringtone; the selection lasts %2 s.
+Save only the first %1 s? Choose No to save the whole selection.</translation>
+    </message>
+    <message>
+        <source>不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。
+</source>
+        <translation>This ringtone format is not supported. Please end the name with .mp3, .wma, .wav, .amr, .m4r or .ogg.
+</translation>
+    </message>
+    <message>
+        <source>写出的文件读不回来。
+</source>
+        <translation>The written file could not be read back.
+</translation>
+    </message>
+    <message>
+        <source>写出的文件长 %1 秒,应当是 %2 秒。
+</source>
+        <translation>The written file lasts %1 s; it should last %2 s.
+</translation>
+    </message>
 </context>
 <context>
     <name>FadeControls</name>
@@ -79,7 +101,7 @@
     </message>
     <message>
         <source>铃声开头淡入的秒数</source>
-        <translation>Seconds of fade-in at the ringtone's start</translation>
+        <translation>Seconds of fade-in at the ringtone&apos;s start</translation>
     </message>
     <message>
         <source>淡出</source>
@@ -87,7 +109,7 @@
     </message>
     <message>
         <source>铃声结尾淡出的秒数</source>
-        <translation>Seconds of fade-out at the ringtone's end</translation>
+        <translation>Seconds of fade-out at the ringtone&apos;s end</translation>
     </message>
     <message>
         <source>标准化</source>
@@ -95,7 +117,7 @@
     </message>
     <message>
         <source>把铃声的峰值调到 -1 dBFS</source>
-        <translation>Bring the ringtone's peak to -1 dBFS</translation>
+        <translation>Bring the ringtone&apos;s peak to -1 dBFS</translation>
     </message>
 </context>
 <context>
@@ -204,6 +226,13 @@ Do you want to replace it?</translation>
     </message>
 </context>
 <context>
+    <name>ProgressPanel</name>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>RingtoneSession</name>
     <message>
         <source>请先播放音乐</source>
@@ -226,7 +255,7 @@ Do you want to replace it?</translation>
     </message>
     <message>
         <source>时间必须在 00:00:00 与歌曲长度之间</source>
-        <translation>The time must lie between 00:00:00 and the song's length</translation>
+        <translation>The time must lie between 00:00:00 and the song&apos;s length</translation>
     </message>
     <message>
         <source>开始时间不能晚于结束时间</source>

@@ -5,15 +5,22 @@
 #include "desktopopener.h"
 #include "editorstate.h"
 #include "filerequester.h"
+#include "formattime.h"
 #include "opencontroller.h"
 #include "paths.h"
+#include "phonelimits.h"
 #include "playbackcontroller.h"
+#include "savedfile.h"
 #include "setupfile.h"
 #include "userprompt.h"
+#include "wavheader.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <algorithm>
 
 ExportController::ExportController(EditorState &state, ConsoleRunner &objDOS1,
                                    FileRequester &files, UserPrompt &prompt,
@@ -38,14 +45,27 @@ QString ExportController::dialogTitle()
 QString ExportController::dialogFilter()
 {
     return tr("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|*.wav|"
-              "AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r");
+              "AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r|OGG 文件(*.ogg)|*.ogg");
+}
+
+QString ExportController::savedText(const QString &target, const SavedFile &saved)
+{
+    return tr("已保存 %1 · %2 · %3 %4")
+        .arg(QFileInfo(target).fileName(), FormatTime(qint32(roundSecondsHalfEven(saved.seconds()))),
+             saved.codecName(), saved.rateText());
+}
+
+void ExportController::cancel()
+{
+    if (m_exporting)
+        m_objDOS1.cancel();
 }
 
 void ExportController::save()
 {
     if (m_exporting)
         return;
-    const Stretch stretch{m_state.SelBeginMs, m_state.SelEndMs - m_state.SelBeginMs};
+    Stretch stretch{m_state.SelBeginMs, m_state.SelEndMs - m_state.SelBeginMs};
     if (stretch.lengthMs <= 0)
         return;
 
@@ -68,12 +88,25 @@ void ExportController::save()
         return;
     }
 
+    if (PhoneLimits::asksToShorten(target, stretch.lengthMs)) {
+        UserPrompt::Message question;
+        question.text = tr("iPhone 只播放铃声的前 %1 秒,选中的这段有 %2 秒。\n"
+                           "只保存前 %1 秒吗?选“否”保存整段。")
+                            .arg(PhoneLimits::IphoneSeconds)
+                            .arg(QString::number(double(stretch.lengthMs) / 1000.0));
+        question.title = dialogTitle();
+        question.icon = UserPrompt::Icon::Question;
+        question.buttons = UserPrompt::Buttons::YesNo;
+        stretch.lengthMs =
+            PhoneLimits::exportedLength(target, stretch.lengthMs, m_prompt.show(question));
+    }
+
     m_playback.stopAndClose();
 
     const FadeLevel fades = m_state.Fades;
     // A first look at the format, so an unknown one is told before any job.
     if (!CoderCommand::exportOptionsFor(target)) {
-        tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr 或 .m4r 结尾。\n") +
+        tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
              target);
         return;
     }
@@ -108,8 +141,25 @@ void ExportController::save()
                                    {m_state.OpenFolderChoice, m_state.RingSoundChoice, fades.fadeInMs,
                                     fades.fadeOutMs, fades.normalise});
 
+    // Only a file that reads back as what was asked for counts as saved.
+    const std::optional<SavedFile> back = SavedFile::fromOutput(m_objDOS1.Outputs());
+    const double expected = expectedSeconds(stretch);
+    if (!back) {
+        tell(tr("铃声没有保存成功。\n") + tr("写出的文件读不回来。\n") + target);
+        return;
+    }
+    if (!back->lasts(expected)) {
+        tell(tr("铃声没有保存成功。\n") +
+             tr("写出的文件长 %1 秒,应当是 %2 秒。\n")
+                 .arg(back->seconds(), 0, 'f', 2)
+                 .arg(expected, 0, 'f', 2) +
+             target);
+        return;
+    }
+    emit saved(savedText(target, *back));
+
     if (m_state.OpenFolderChoice == 0)
-        m_desktop.openUrl(QUrl::fromLocalFile(FolderOf(QFileInfo(m_txtSave).absoluteFilePath())));
+        m_desktop.showFile(QFileInfo(m_txtSave).absoluteFilePath());
     if (m_state.RingSoundChoice == 0) {
         const QString chime = QDir(m_appFolder).filePath(QStringLiteral("sound.wav"));
         if (QFileInfo(chime).isFile())
@@ -207,6 +257,21 @@ void ExportController::tell(const QString &text)
     message.title = dialogTitle();
     message.icon = UserPrompt::Icon::Warning;
     m_prompt.show(message);
+}
+
+double ExportController::expectedSeconds(const Stretch &stretch) const
+{
+    const double begin = double(stretch.beginMs) / 1000.0;
+    const double length = double(stretch.lengthMs) / 1000.0;
+    QFile work(m_workFile);
+    if (!work.open(QIODevice::ReadOnly))
+        return length;
+    const auto header = readWavHeader(work, [](const WavFormat &) { return true; });
+    if (!header || header->format.blockAlign <= 0 || header->format.sampleRate == 0)
+        return length;
+    const double workSeconds =
+        double(header->dataSize() / header->format.blockAlign) / header->format.sampleRate;
+    return std::clamp(workSeconds - begin, 0.0, length);
 }
 
 bool ExportController::isProtected(const QString &target) const

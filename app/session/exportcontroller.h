@@ -12,6 +12,7 @@ class FileRequester;
 class PlaybackController;
 class UserPrompt;
 struct EditorState;
+struct SavedFile;
 
 // The Save command: cuts the selected stretch of the working file into a
 // ringtone in the format its name asks for, with a progress bar, then opens
@@ -34,6 +35,8 @@ public:
 
     // imgButton_Click(1).
     void save();
+    // Stops a running export; the target keeps what it held before.
+    void cancel();
 
     bool isExporting() const { return m_exporting; }
     // The file being edited, which a ringtone may not replace.
@@ -50,6 +53,9 @@ public:
 
     static QString dialogTitle();
     static QString dialogFilter();
+    // What the status strip says of a file read back after an export:
+    // "已保存 tone.m4r · 00:00:30 · AAC 44.1 kHz".
+    static QString savedText(const QString &target, const SavedFile &saved);
 
 signals:
     // The toolbar, the transport row and the menu titles; the window's own
@@ -57,6 +63,8 @@ signals:
     void commandsEnabledChanged(bool enabled);
     void exportPanelVisibleChanged(bool visible);                  // picPro
     void exportProgressChanged(int widthTwips, const QString &text); // imgPro, lblPro
+    // The export was read back and is what was asked for.
+    void saved(const QString &statusText);
 
 private:
     void objDOS1_ReceiveOutputs(const QString &CommandOutputs);
@@ -67,6 +75,9 @@ private:
     bool runJob(const CoderCommand &command, int seconds, bool measuring);
     void tell(const QString &text);
     bool isProtected(const QString &target) const;
+    // Seconds the export should last: the stretch, or less where the working
+    // file ends sooner (its length is whole seconds only to the timeline).
+    double expectedSeconds(const Stretch &stretch) const;
 
     EditorState &m_state;
     ConsoleRunner &m_objDOS1;

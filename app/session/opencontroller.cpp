@@ -91,6 +91,12 @@ void OpenController::openPath(const QString &path)
     decode(QFileInfo(path).absoluteFilePath());
 }
 
+void OpenController::cancel()
+{
+    if (m_decoding)
+        m_objDOS.cancel();
+}
+
 bool OpenController::closeOpenFile()
 {
     if (!m_state.FileOpened)

@@ -33,6 +33,8 @@ public:
     // Opens a file given by name (the command line, a drop): asks to close
     // the open file first, then decodes this one without a dialog.
     void openPath(const QString &path);
+    // Stops a running decode; the window is left as after a failed open.
+    void cancel();
 
     bool isDecoding() const { return m_decoding; }
     // The file the working file was decoded from; empty with no file open.

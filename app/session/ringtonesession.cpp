@@ -94,6 +94,7 @@ void RingtoneSession::connectParts()
             &RingtoneSession::exportPanelVisibleChanged);
     connect(exporter, &ExportController::exportProgressChanged, this,
             &RingtoneSession::exportProgressChanged);
+    connect(exporter, &ExportController::saved, this, &RingtoneSession::exportSaved);
 
     // The transport row's save button is the toolbar's save command.
     connect(&m_editor->controller(), &PlaybackController::saveRequested, this,
@@ -136,6 +137,12 @@ void RingtoneSession::save()
 {
     m_export->setSourcePath(m_open->sourcePath());
     m_export->save();
+}
+
+void RingtoneSession::cancel()
+{
+    m_open->cancel();
+    m_export->cancel();
 }
 
 void RingtoneSession::randomCut()

@@ -77,6 +77,10 @@ public slots:
     // while a job runs.
     void openPath(const QString &path);
     void save();
+    // Escape, or Cancel on a progress panel: stops the running decode or
+    // export. A cancelled decode leaves no file open; a cancelled export
+    // leaves the target as it was.
+    void cancel();
     void randomCut();
     // The transport row's buttons 0 to 6.
     void transport(int index);
@@ -99,6 +103,8 @@ signals:
     void decodeProgressChanged(int widthTwips, const QString &text);
     void exportPanelVisibleChanged(bool visible);
     void exportProgressChanged(int widthTwips, const QString &text);
+    // An export was read back: what the status strip says of it.
+    void exportSaved(const QString &statusText);
     // The working file holds a new file; its waveform (empty when unreadable).
     void fileOpened(const QList<Peak> &peaks);
     // No file is open any more: the strip goes.

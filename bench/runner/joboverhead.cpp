@@ -37,7 +37,7 @@ int main(int argc, char **argv)
         qint64 overAt = 0;
         auto c = QObject::connect(&runner, &ConsoleRunner::CommandOver,
                                   [&] { overAt = nowMicroSeconds(); });
-        runner.setCommand({QCoreApplication::applicationFilePath(), {"--child", bytes}, {}});
+        runner.setCommand({QCoreApplication::applicationFilePath(), {"--child", bytes}, {}, {}});
         const QString out = runner.ExecuteCommand();
         QObject::disconnect(c);
         const qsizetype at = out.lastIndexOf(QLatin1String("exit="));

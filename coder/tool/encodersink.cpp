@@ -50,7 +50,46 @@ AVSampleFormat chooseSampleFormat(const AVCodec *codec)
     return codec->sample_fmts[0];
 }
 
+bool isUtf8(const std::string &text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int more = 0;
+        if (lead < 0x80)
+            more = 0;
+        else if (lead >= 0xc2 && lead <= 0xdf)
+            more = 1;
+        else if (lead >= 0xe0 && lead <= 0xef)
+            more = 2;
+        else if (lead >= 0xf0 && lead <= 0xf4)
+            more = 3;
+        else
+            return false;
+        if (i + static_cast<std::size_t>(more) >= text.size() && more > 0)
+            return false;
+        for (int k = 1; k <= more; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xc0) != 0x80)
+                return false;
+        }
+        i += static_cast<std::size_t>(more) + 1;
+    }
+    return true;
+}
+
 } // namespace
+
+std::string titleFor(const std::string &target)
+{
+    const auto slash = target.find_last_of('/');
+    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    // A tag holds text; a name in some other encoding is left untagged
+    // rather than turned into garbage on the phone's list.
+    return isUtf8(name) ? name : std::string();
+}
 
 const char *EncoderSink::wavSizeForm(const CoderOptions &options) const
 {
@@ -98,6 +137,15 @@ void EncoderSink::open(const std::string &file, const OutputFormat &format,
     m_muxer->flags |= AVFMT_FLAG_BITEXACT;
 
     configure(format, options, sourceRate, sourceLayout);
+
+    // Phones list ringtones by their title tag. A WAV stays a bare 44-byte
+    // header: players take its name from the file anyway.
+    const std::string title = titleFor(m_target);
+    if (format.container != "wav" && !title.empty()) {
+        av_dict_set(&m_muxer->metadata, "title", title.c_str(), 0);
+        // Ogg keeps its comments per stream.
+        av_dict_set(&m_stream->metadata, "title", title.c_str(), 0);
+    }
 
     m_packet = av_packet_alloc();
     if (!m_packet)

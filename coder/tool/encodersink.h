@@ -11,6 +11,10 @@ struct AVFormatContext;
 struct AVPacket;
 struct AVStream;
 
+// The title a ringtone is tagged with: its file name without the folder and
+// the last extension; empty when the name is not UTF-8.
+std::string titleFor(const std::string &target);
+
 // Encodes through a libavcodec encoder into a libavformat container.
 class EncoderSink : public AudioSink
 {

@@ -25,6 +25,19 @@ FilterSink::FilterSink(std::unique_ptr<AudioSink> inner, const std::string &grap
                        const AVChannelLayout &sourceLayout)
     : m_inner(std::move(inner)), m_graphText(graph), m_rate(sourceRate)
 {
+    // A graph that does not parse ends the constructor with a throw, which
+    // skips the destructor: what was allocated so far is freed here.
+    try {
+        open(sourceLayout);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+void FilterSink::open(const AVChannelLayout &sourceLayout)
+{
+    const std::string &graph = m_graphText;
     av_channel_layout_copy(&m_layout, &sourceLayout);
     m_graph = avfilter_graph_alloc();
     m_out = av_frame_alloc();
@@ -76,6 +89,11 @@ FilterSink::FilterSink(std::unique_ptr<AudioSink> inner, const std::string &grap
 }
 
 FilterSink::~FilterSink()
+{
+    release();
+}
+
+void FilterSink::release()
 {
     avfilter_graph_free(&m_graph);
     av_frame_free(&m_out);

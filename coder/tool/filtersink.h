@@ -33,6 +33,8 @@ public:
     long long bytesWritten() const override { return m_inner->bytesWritten(); }
 
 private:
+    void open(const AVChannelLayout &sourceLayout);
+    void release();
     void pull();
     [[noreturn]] void fail(const std::string &what, int code) const;
 

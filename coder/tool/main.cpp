@@ -2,11 +2,13 @@
 //   coder -i SOURCE -y -vn WORKDIR/open.wav
 //   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [format options] [-af GRAPH] TARGET
 //   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [-af GRAPH] -f null -    (prints the peak)
+//   coder -probe FILE     reads a written file back and prints what it holds
 // Standard input is never read. Errors: one line "coder: <path>: <reason>".
 
 #include "codererror.h"
 #include "coderoptions.h"
 #include "outputformat.h"
+#include "probe.h"
 #include "progressreport.h"
 #include "temporaryoutput.h"
 #include "transcoder.h"
@@ -27,6 +29,12 @@ int main(int argc, char *argv[])
 
     try {
         const std::vector<std::string> args(argv + 1, argv + argc);
+        if (!args.empty() && args[0] == "-probe") {
+            if (args.size() != 2)
+                throw CoderError{"-probe", "give exactly one file to read back", ExitUsage};
+            printProbe(probeFile(args[1], args[1]));
+            return 0;
+        }
         const CoderOptions options = parseCoderOptions(args);
         const auto format = options.nullOutput ? std::optional<OutputFormat>(OutputFormat{"null"})
                                                : outputFormatFor(options.output);

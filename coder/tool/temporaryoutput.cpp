@@ -50,7 +50,8 @@ TemporaryOutput::TemporaryOutput(const std::string &target) : m_target(target)
     // A name near the file system's limit leaves no room for the decoration.
     const std::string name =
         (slash == std::string::npos ? target : target.substr(slash + 1)).substr(0, 200);
-    std::string pattern = folder + "." + name + ".XXXXXX.part";
+    // The process id lets whoever had to kill us find what we left behind.
+    std::string pattern = folder + "." + name + "." + std::to_string(getpid()) + "-XXXXXX.part";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
 

@@ -3,8 +3,9 @@
 #include <string>
 
 // The output is written to a temporary file beside the target
-// (".<name>.XXXXXX.part") and renamed over it only when complete, so a failed,
-// stopped or killed job never touches an existing target.
+// (".<name>.<pid>-XXXXXX.part") and renamed over it only when complete, so a
+// failed, stopped or killed job never touches an existing target. After a
+// SIGKILL, which nothing can catch, the runner removes the file by the pid.
 //
 // Also owns the stop request: SIGTERM, SIGINT and SIGHUP set a flag that the
 // job's loop and libavformat's I/O poll; a second signal removes the

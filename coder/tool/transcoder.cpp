@@ -7,6 +7,7 @@
 #include "filtersink.h"
 #include "peakmetersink.h"
 #include "paralleldecode.h"
+#include "probe.h"
 #include "temporaryoutput.h"
 
 extern "C" {
@@ -18,6 +19,7 @@ extern "C" {
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,10 +97,16 @@ void Transcoder::run()
         std::fprintf(stderr, "skipped %lld damaged packet(s)\n", m_packetsSkipped);
     m_progress.final(static_cast<double>(m_samplesWritten) / m_sink->sampleRate(),
                      m_sink->bytesWritten());
+    const int rate = m_sink->sampleRate();
     m_sink.reset();
-    // The working file need not survive a crash of the system.
-    if (output)
+    if (output) {
+        // An export is read back before it may replace the old file; the
+        // working file is not (nothing reads the block, and it may be hours
+        // long), and it need not survive a crash of the system.
+        if (!isWorkingFileDecode())
+            readBack(output->path(), rate);
         output->commit(!isWorkingFileDecode());
+    }
 }
 
 bool Transcoder::isWorkingFileDecode() const
@@ -153,6 +161,22 @@ bool Transcoder::decodeOnThreads(const std::string &file)
     m_framesDecoded = result.frames;
     m_samplesWritten = result.samples;
     return true;
+}
+
+void Transcoder::readBack(const std::string &file, int rate) const
+{
+    // Before the rename: a file that does not read back as what was written
+    // must not replace the old one.
+    const ProbeResult back = probeFile(file, m_options.output);
+    checkStop();
+    if (back.rate != rate ||
+        std::llabs(back.samples - m_samplesWritten) > std::max<std::int64_t>(back.frame, 1))
+        throw CoderError{m_options.output,
+                         "reads back as " + std::to_string(back.samples) + " samples at " +
+                             std::to_string(back.rate) + " Hz, but " +
+                             std::to_string(m_samplesWritten) + " at " + std::to_string(rate) +
+                             " Hz were written"};
+    printProbe(back);
 }
 
 void Transcoder::checkPaths() const

@@ -24,8 +24,9 @@ class AudioSink;
 
 // One job: the audio of the input, cut to [start, start + length) on decoded
 // samples, converted to what the target's encoder takes, written through a
-// temporary file. Streams from start to end; memory does not grow with the
-// input's length. Throws CoderError on failure.
+// temporary file, which is read back before it replaces the target. Streams
+// from start to end; memory does not grow with the input's length. Throws
+// CoderError on failure.
 class Transcoder
 {
 public:
@@ -52,6 +53,7 @@ private:
     void convert(const std::vector<const std::uint8_t *> &planes, int count);
     void writeFrames(bool last);
     void checkStop() const;
+    void readBack(const std::string &file, int rate) const;
 
     CoderOptions m_options;
     OutputFormat m_format;

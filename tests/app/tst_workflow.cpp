@@ -37,6 +37,8 @@
 #include <cmath>
 #include <csignal>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -138,11 +140,19 @@ QString &dialogStartFolder()
     return folder;
 }
 
+// The file dialog watches of the running test; cleanup() ends them, so that
+// none outlives its test.
+std::vector<std::unique_ptr<ModalWatch<QFileDialog>>> &fileDialogWatches()
+{
+    static std::vector<std::unique_ptr<ModalWatch<QFileDialog>>> watches;
+    return watches;
+}
+
 // Types a path into the next file dialog and accepts it (agreeing to replace
 // an existing file), or cancels it when the path is empty.
 void answerFileDialog(const QString &path, std::unique_ptr<ModalWatch<QMessageBox>> *replace = nullptr)
 {
-    auto *watch = new ModalWatch<QFileDialog>([path, replace](QFileDialog *dialog) {
+    auto answer = [path, replace](QFileDialog *dialog) {
         dialogStartFolder() = dialog->directory().absolutePath();
         if (path.isEmpty()) {
             dialog->reject();
@@ -158,9 +168,8 @@ void answerFileDialog(const QString &path, std::unique_ptr<ModalWatch<QMessageBo
         edit->setFocus();
         edit->setText(path);
         QTest::keyClick(edit, Qt::Key_Return);
-    });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [watch] { delete watch; });
-    QTimer::singleShot(15000, [watch] { delete watch; });
+    };
+    fileDialogWatches().push_back(std::make_unique<ModalWatch<QFileDialog>>(answer));
 }
 
 } // namespace
@@ -170,6 +179,7 @@ class TestWorkflow : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void cleanup() { fileDialogWatches().clear(); }
     void ringtoneRoad();
     void typedTimesCutExactly();
     void badInput_data();
@@ -177,6 +187,8 @@ private slots:
     void badExport_data();
     void badExport();
     void exitDuringDecode();
+    void cancelRunningJob_data();
+    void cancelRunningJob();
     void dispatcherWords_data();
     void dispatcherWords();
 
@@ -246,6 +258,9 @@ void TestWorkflow::typedTimesCutExactly()
 
     const auto type = [&w](TimelineModel::Label which, const QString &text) {
         QLabel *label = w.timeLabels->label(which);
+        // Focus needs the active window; the X focus after the file dialog
+        // comes back whenever the server likes.
+        QApplication::setActiveWindow(&w);
         QTest::mouseDClick(label, Qt::LeftButton);
         QLineEdit *editor = w.timeLabels->editor();
         QVERIFY(editor);
@@ -319,6 +334,7 @@ void TestWorkflow::ringtoneRoad()
         {"ring.wav", "wav", "pcm_s16le", "44100", "1", 1.0 / 44100},
         {"ring.amr", "amr", "amr_nb", "8000", "1", 0.02},
         {"ring.m4r", "mov,mp4,m4a,3gp,3g2,mj2", "aac", "44100", "2", 1024.0 / 44100},
+        {"ring.ogg", "ogg", "vorbis", "", "", 2048.0 / 44100},
     };
     QDir(m_fixtures.path()).mkpath("tones");
     for (const Expect &e : formats) {
@@ -331,8 +347,10 @@ void TestWorkflow::ringtoneRoad()
         answerFileDialog(first ? target : e.name);
         w.imgButton_Click(1);
         QCOMPARE(dialogStartFolder(), first ? m_fixtures.path() : m_fixtures.filePath("tones"));
-        QVERIFY2(QFileInfo::exists(target), qPrintable(target));
         QVERIFY2(program.prompt.shown().isEmpty(), qPrintable(program.prompt.shown().value(0).text));
+        QVERIFY2(QFileInfo::exists(target),
+                 qPrintable(target + " not among: " +
+                            QDir(m_fixtures.filePath("tones")).entryList(QDir::Files | QDir::Hidden).join(", ")));
         const auto info = probe(target);
         QCOMPARE(info.value("format_name"), e.format);
         QCOMPARE(info.value("codec_name"), e.codec);
@@ -343,11 +361,12 @@ void TestWorkflow::ringtoneRoad()
         const double duration = info.value("duration").toDouble();
         QVERIFY2(std::abs(duration - length) <= e.frame + 0.001,
                  qPrintable(QString("%1: %2 s for %3 s").arg(e.name).arg(duration).arg(length)));
-        // The window is back, the folder opened and the chime played.
+        // The window is back, says what was saved, the file shown and the chime played.
         QVERIFY(flow.picPro->isHidden());
         QVERIFY(w.imgButton[1]->isEnabled() && w.imgCtrlButton[0]->isEnabled() && w.imgMenu[0]->isEnabled());
-        QCOMPARE(program.desktop.opened().size(), 1);
-        QCOMPARE(program.desktop.opened().first().toLocalFile(), m_fixtures.filePath("tones/"));
+        QVERIFY2(w.lblText->text().startsWith(QStringLiteral("已保存 ") + e.name + " · 00:00:"),
+                 qPrintable(w.lblText->text()));
+        QCOMPARE(program.desktop.shownFiles(), QStringList{target});
         QCOMPARE(program.sound.sent.mid(program.sound.sent.size() - 2),
                  (QStringList{"open " + program.app.filePath("sound.wav") + " alias sound", "play sound"}));
         QCOMPARE(program.sound.sent.mid(0, 2), (QStringList{"stop sound", "close sound"}));
@@ -458,7 +477,7 @@ void TestWorkflow::badExport()
     QCOMPARE(program.prompt.shown().size(), 1);
     QVERIFY2(program.prompt.shown().first().text.contains(QStringLiteral("没有保存成功")),
              qPrintable(program.prompt.shown().first().text));
-    QVERIFY(program.desktop.opened().isEmpty());
+    QVERIFY(program.desktop.shownFiles().isEmpty());
     QVERIFY(!program.sound.sent.contains("play sound"));
     QVERIFY(w.picPro->isHidden());
     QVERIFY(w.imgButton[1]->isEnabled() && w.imgCtrlButton[6]->isEnabled() && w.imgMenu[3]->isEnabled());
@@ -499,6 +518,83 @@ void TestWorkflow::exitDuringDecode()
     QVERIFY(!QFileInfo::exists(folder));
     // Nothing was reported for the decode the exit cut short.
     QCOMPARE(program.prompt.shown().size(), 1);
+}
+
+void TestWorkflow::cancelRunningJob_data()
+{
+    QTest::addColumn<bool>("exporting");
+    QTest::addColumn<bool>("byEscape");
+    QTest::newRow("export, Cancel button") << true << false;
+    QTest::newRow("export, Escape") << true << true;
+    QTest::newRow("decode, Cancel button") << false << false;
+    QTest::newRow("decode, Escape") << false << true;
+}
+
+void TestWorkflow::cancelRunningJob()
+{
+    QFETCH(bool, exporting);
+    QFETCH(bool, byEscape);
+    Program program(m_fixtures.path());
+    frmMain &w = *program.window;
+    const QString target = m_fixtures.filePath("kept ring.wma");
+    const QByteArray old = "an earlier ringtone";
+    if (exporting) {
+        QVERIFY(program.openThroughDialog(m_song));
+        w.state().SelBeginMs = 0;
+        w.state().SelEndMs = 85000;
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(old);
+    }
+    ProgressPanel *panel = exporting ? w.picPro : w.picPBBack;
+    // Cancelled at the job's first progress, while its coder runs.
+    bool cancelled = false;
+    const auto cancelNow = [&] {
+        if (cancelled || coderChildren().isEmpty())
+            return;
+        cancelled = true;
+        QVERIFY(panel->cancelButton()->isVisible());
+        if (byEscape) {
+            // The window manager's focus comes back from the file dialog
+            // whenever it likes; a user pressing Escape has the window active.
+            QApplication::setActiveWindow(&w);
+            QTest::keyClick(&w, Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(panel->cancelButton(), Qt::LeftButton);
+        }
+    };
+    if (exporting)
+        connect(&w.session(), &RingtoneSession::exportProgressChanged, this, cancelNow);
+    else
+        connect(&w.session(), &RingtoneSession::decodeProgressChanged, this, cancelNow);
+    std::unique_ptr<ModalWatch<QMessageBox>> replace;
+    if (exporting) {
+        answerFileDialog(target, &replace);
+        w.imgButton_Click(1);
+    } else {
+        program.openThroughDialog(m_song);
+    }
+
+    QVERIFY(cancelled);
+    QTRY_VERIFY(coderChildren().isEmpty());
+    // Nothing to report: the user asked for it. The program goes on.
+    QVERIFY2(program.prompt.shown().isEmpty(), qPrintable(program.prompt.shown().value(0).text));
+    QVERIFY(panel->isHidden() && panel->cancelButton()->isHidden());
+    QVERIFY(w.imgButton[0]->isEnabled() && w.imgButton[1]->isEnabled());
+    QCOMPARE(QDir(m_fixtures.path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
+    if (exporting) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+        QVERIFY(program.desktop.shownFiles().isEmpty());
+        QVERIFY(!program.sound.sent.contains("play sound"));
+        QCOMPARE(w.state().FileOpened, qint16(-1));
+    } else {
+        // As after a failed open: no song, no working file.
+        QCOMPARE(w.state().FileOpened, qint16(0));
+        QVERIFY(!QFileInfo::exists(w.workingFile()));
+        QVERIFY(w.picOpened->isHidden());
+    }
 }
 
 void TestWorkflow::dispatcherWords_data()

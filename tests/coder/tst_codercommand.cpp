@@ -1,6 +1,7 @@
 #include "codercommand.h"
 #include "commandline.h"
 #include "paths.h"
+#include "phonelimits.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,6 +28,10 @@ private slots:
     void folderOf_data();
     void folderOf();
     void shortPath();
+    void leftoversOfOneCoderGo_data();
+    void leftoversOfOneCoderGo();
+    void iphoneLimit_data();
+    void iphoneLimit();
 };
 
 void TestCoderCommand::stretchAndFilters_data()
@@ -159,6 +164,8 @@ void TestCoderCommand::exportRingtone_data()
                          << QStringList({"-y", "-acodec", "aac", "-ab", "128k", "-ar", "44100",
                                          "-ac", "2"})
                          << "/r/a.m4r";
+    QTest::newRow("ogg") << "/r/a.OGG" << " -y -acodec libvorbis "
+                         << QStringList({"-y", "-acodec", "libvorbis"}) << "/r/a.OGG";
     // Only the last three characters count, dot or not.
     QTest::newRow("no dot") << "/r/xmp3" << " -y -ab 128k -ar 44100 -ac 1 " << mp3 << "/r/xmp3";
     QTest::newRow("quotes and dollar") << "/r/\"$x\";.wav" << " -y " << QStringList({"-y"})
@@ -187,7 +194,7 @@ void TestCoderCommand::exportRingtone()
 void TestCoderCommand::unknownFormatHasNoCommand_data()
 {
     QTest::addColumn<QString>("target");
-    QTest::newRow("ogg") << "/r/a.ogg";
+    QTest::newRow("oga") << "/r/a.oga";
     QTest::newRow("mp4") << "/r/a.mp4";
     QTest::newRow("no extension") << "/r/ringtone";
     QTest::newRow("empty") << "";
@@ -267,6 +274,72 @@ void TestCoderCommand::shortPath()
     const QString relative = ShortPath(QStringLiteral("my song \"1\".wav"));
     QDir::setCurrent(old);
     QCOMPARE(relative, name);
+}
+
+void TestCoderCommand::leftoversOfOneCoderGo_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("removed");
+
+    QTest::newRow("the killed coder's part")
+        << "ring.m4r" << QStringList{".ring.m4r.4242-a1B2c3.part", "ring.m4r"}
+        << QStringList{".ring.m4r.4242-a1B2c3.part"};
+    QTest::newRow("another coder's part stays")
+        << "ring.m4r" << QStringList{".ring.m4r.42-a1B2c3.part", ".ring.m4r.14242-a1B2c3.part"}
+        << QStringList{};
+    QTest::newRow("the user's own files stay")
+        << "ring.m4r" << QStringList{"ring.4242-a1B2c3.part", ".ring.m4r.4242.part", "x.part"}
+        << QStringList{};
+    QTest::newRow("wildcards in the name are plain")
+        << "[r]*?.wav" << QStringList{".[r]*?.wav.4242-zzzzzz.part", ".other.4242-zzzzzz.part"}
+        << QStringList{".[r]*?.wav.4242-zzzzzz.part", ".other.4242-zzzzzz.part"};
+}
+
+void TestCoderCommand::leftoversOfOneCoderGo()
+{
+    QFETCH(QString, output);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, removed);
+
+    QTemporaryDir dir;
+    for (const QString &name : present) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QCOMPARE(CoderCommand::removeLeftovers(dir.filePath(output), 4242), removed.size());
+    for (const QString &name : present)
+        QCOMPARE(QFile::exists(dir.filePath(name)), !removed.contains(name));
+}
+
+void TestCoderCommand::iphoneLimit_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<bool>("asks");
+    QTest::addColumn<qint64>("afterYes");
+    QTest::addColumn<qint64>("afterNo");
+
+    QTest::newRow("m4r of 41 s") << "a.m4r" << qint64(41000) << true << qint64(40000) << qint64(41000);
+    QTest::newRow("m4r one ms over") << "a.m4r" << qint64(40001) << true << qint64(40000) << qint64(40001);
+    QTest::newRow("M4R of an hour") << "a.M4R" << qint64(3600000) << true << qint64(40000) << qint64(3600000);
+    QTest::newRow("m4r of exactly 40 s") << "a.m4r" << qint64(40000) << false << qint64(40000) << qint64(40000);
+    QTest::newRow("m4r under 40 s") << "a.m4r" << qint64(12500) << false << qint64(12500) << qint64(12500);
+    QTest::newRow("mp3 of 60 s") << "a.mp3" << qint64(60000) << false << qint64(60000) << qint64(60000);
+    QTest::newRow("m4a of 60 s") << "a.m4a" << qint64(60000) << false << qint64(60000) << qint64(60000);
+}
+
+void TestCoderCommand::iphoneLimit()
+{
+    QFETCH(QString, target);
+    QFETCH(qint64, length);
+    QFETCH(bool, asks);
+    QFETCH(qint64, afterYes);
+    QFETCH(qint64, afterNo);
+
+    QCOMPARE(PhoneLimits::asksToShorten(target, length), asks);
+    QCOMPARE(PhoneLimits::exportedLength(target, length, true), afterYes);
+    QCOMPARE(PhoneLimits::exportedLength(target, length, false), afterNo);
 }
 
 QTEST_GUILESS_MAIN(TestCoderCommand)

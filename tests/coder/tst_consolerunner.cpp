@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -25,7 +26,7 @@ const QString Emitter = QStringLiteral(KES_EMITTER);
 
 CoderCommand emitterCommand(const QStringList &steps)
 {
-    return {Emitter, steps, Emitter + u' ' + steps.join(u' ')};
+    return {Emitter, steps, Emitter + u' ' + steps.join(u' '), {}};
 }
 
 // Every chunk with the moment it arrived.
@@ -44,6 +45,57 @@ struct Recorder {
         });
         QObject::connect(&runner, &ConsoleRunner::CommandOver, [this] { ++over; });
     }
+};
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList partFiles(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden);
+}
+
+// A WAV that never ends: a named pipe the test feeds, so a job reading it is
+// surely midway when it is cancelled, however fast the machine.
+class EndlessWav
+{
+public:
+    explicit EndlessWav(const QString &path) : m_path(path)
+    {
+        if (::mkfifo(QFile::encodeName(path).constData(), 0600) != 0)
+            return;
+        // Read-write, so opening neither blocks nor ever sees the end.
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NONBLOCK);
+        const quint32 rate = 8000;
+        const quint32 bytes = rate * 2 * 3600;
+        auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
+        auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
+        m_pending = "RIFF" + le32(36 + bytes) + "WAVEfmt " + le32(16) + le16(1) + le16(1) +
+                    le32(rate) + le32(rate * 2) + le16(2) + le16(16) + "data" + le32(bytes);
+    }
+    ~EndlessWav()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isValid() const { return m_fd >= 0; }
+    // Writes what the pipe takes now, never waiting.
+    void feed()
+    {
+        if (m_pending.size() < 65536)
+            m_pending.append(QByteArray(65536, '\x10'));
+        const ssize_t n = ::write(m_fd, m_pending.constData(), size_t(m_pending.size()));
+        if (n > 0)
+            m_pending.remove(0, n);
+    }
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    QByteArray m_pending;
 };
 
 bool processExists(qint64 pid)
@@ -83,6 +135,8 @@ private slots:
     void destroyingRunnerEndsChild();
     void waitDispatchesEvents();
     void realCoderDecodes();
+    void cancelledCoderLeavesNothing_data();
+    void cancelledCoderLeavesNothing();
 };
 
 void TestConsoleRunner::chunksOfAtMostOneKilobyte()
@@ -158,7 +212,7 @@ void TestConsoleRunner::exitOutcome()
 
     ConsoleRunner runner;
     QSignalSpy over(&runner, &ConsoleRunner::CommandOver);
-    runner.setCommand({program, steps, program});
+    runner.setCommand({program, steps, program, {}});
     runner.ExecuteCommand();
     QCOMPARE(over.count(), 1);
     QCOMPARE(runner.exitStatus() == QProcess::CrashExit, crashed);
@@ -448,6 +502,70 @@ void TestConsoleRunner::realCoderDecodes()
         QVERIFY2(QFileInfo(dir.filePath(target)).size() > 0, qPrintable(target));
     }
     QDir::setCurrent(old);
+}
+
+void TestConsoleRunner::cancelledCoderLeavesNothing_data()
+{
+    QTest::addColumn<bool>("exporting");
+    QTest::addColumn<bool>("frozen"); // the coder cannot act on SIGTERM and must be killed
+    QTest::newRow("decode") << false << false;
+    QTest::newRow("export") << true << false;
+    QTest::newRow("frozen decode") << false << true;
+    QTest::newRow("frozen export") << true << true;
+}
+
+void TestConsoleRunner::cancelledCoderLeavesNothing()
+{
+    QFETCH(bool, exporting);
+    QFETCH(bool, frozen);
+    if (!QFile::exists(QStringLiteral(KESMARIN_CODER)))
+        QSKIP("the transcoder is not built in this tree");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    EndlessWav source(dir.filePath(QStringLiteral("endless.wav")));
+    QVERIFY(source.isValid());
+    // An earlier file of the name, which a cancelled job must leave as it was.
+    const QString output = dir.filePath(exporting ? QStringLiteral("ring tone.m4r")
+                                                  : QStringLiteral("open.wav"));
+    const QByteArray old = "the earlier file, byte for byte";
+    {
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(old);
+    }
+    const QString appFolder = QFileInfo(QStringLiteral(KESMARIN_CODER)).absolutePath() +
+                              QStringLiteral("/..");
+    const QString input = dir.filePath(QStringLiteral("endless.wav"));
+    ConsoleRunner runner;
+    runner.setCommand(exporting
+                          ? *CoderCommand::exportRingtone(appFolder, input, 0, 3000, output)
+                          : CoderCommand::decode(appFolder, output, input));
+
+    // Feed the pipe until the coder writes its temporary file: then it is
+    // midway, and its pid is in the file's name.
+    qint64 pid = -1;
+    QTimer feeder;
+    connect(&feeder, &QTimer::timeout, [&] {
+        const QStringList parts = partFiles(dir.path());
+        if (parts.isEmpty()) {
+            source.feed();
+            return;
+        }
+        feeder.stop();
+        const auto match = QRegularExpression(QStringLiteral("\\.(\\d+)-")).match(parts.first());
+        pid = match.captured(1).toLongLong();
+        if (frozen)
+            ::kill(pid_t(pid), SIGSTOP);
+        runner.cancel();
+    });
+    feeder.start(10);
+    runner.ExecuteCommand();
+
+    QVERIFY2(pid > 0, qPrintable(runner.Outputs()));
+    QVERIFY(runner.wasCancelled());
+    QVERIFY(!processExists(pid));
+    QCOMPARE(contents(output), old);
+    QCOMPARE(partFiles(dir.path()), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestConsoleRunner)

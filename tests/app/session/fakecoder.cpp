@@ -50,5 +50,20 @@ int main(int argc, char **argv)
         if (!file)
             return 1;
     }
-    return std::rename(part.c_str(), output.c_str()) == 0 ? 0 : 1;
+    if (std::rename(part.c_str(), output.c_str()) != 0)
+        return 1;
+    // The read-back block, for the length asked (-t), or half of it.
+    double seconds = 10.0;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::string(argv[i]) == "-t")
+            seconds = std::atof(argv[i + 1]);
+    }
+    if (how == "unreadable")
+        return 0;
+    if (how == "short")
+        seconds /= 2;
+    std::printf("Read back:\ncontainer: fake\ncodec: aac\nrate: 44100\nchannels: 2\n"
+                "samples: %lld\nframe: 1024\ntitle: fake\n",
+                static_cast<long long>(seconds * 44100));
+    return 0;
 }

@@ -68,6 +68,8 @@ public:
                 [this](bool on) { log << (on ? "pro on" : "pro off"); });
         connect(&exporter, &ExportController::exportProgressChanged, this,
                 [this](int width, const QString &text) { progress("pro", width, text); });
+        connect(&exporter, &ExportController::saved, this,
+                [this](const QString &text) { saved << text; });
     }
     void watch(RingtoneSession &session)
     {
@@ -100,6 +102,7 @@ public:
         return out;
     }
 
+    QStringList saved; // the status lines of exports that were read back
     QStringList log;
     std::function<void()> onProgress;
 

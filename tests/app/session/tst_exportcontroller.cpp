@@ -30,6 +30,9 @@ private slots:
     void protectedTargets_data();
     void protectedTargets();
     void progressFollowsTheStretch();
+    void iphoneQuestion_data();
+    void iphoneQuestion();
+    void cancelledExport();
     void saveFolder_data();
     void saveFolder();
 
@@ -108,7 +111,7 @@ void TestExportController::dialogCancelled()
     QCOMPARE(rig.files.asked,
              QStringList{"save|" + QStringLiteral("另存为") + "|" +
                          QStringLiteral("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|"
-                                        "*.wav|AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r") +
+                                        "*.wav|AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r|OGG 文件(*.ogg)|*.ogg") +
                          "|ringtone.mp3"});
     QVERIFY(rig.sound.sent.isEmpty());
     QVERIFY(rig.view.log.isEmpty());
@@ -124,6 +127,7 @@ void TestExportController::formats_data()
     QTest::newRow("wav in mixed case") << "x.Wav" << QStringList{"-y"};
     QTest::newRow("amr upper case") << "X.AMR" << QStringList{"-y", "-ar", "8000", "-ab", "7.4k", "-ac", "1"};
     QTest::newRow("m4r") << "tone.m4r" << QStringList{"-y", "-acodec", "aac", "-ab", "128k", "-ar", "44100", "-ac", "2"};
+    QTest::newRow("ogg") << "tone.ogg" << QStringList{"-y", "-acodec", "libvorbis"};
 }
 
 void TestExportController::formats()
@@ -148,7 +152,7 @@ void TestExportController::formats()
 void TestExportController::unknownFormatRestoresAtOnce_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("ogg") << "a.ogg";
+    QTest::newRow("oga") << "a.oga";
     QTest::newRow("no extension") << "ringtone";
     QTest::newRow("short name") << "mp";
 }
@@ -202,10 +206,11 @@ void TestExportController::afterExport()
     QVERIFY(QFileInfo::exists(rig.target("tones dir/ring.mp3")));
     QVERIFY(rig.prompt.shown().isEmpty());
 
-    const QList<QUrl> opened = rig.desktop.opened();
-    QCOMPARE(opened.size(), folderOpened ? 1 : 0);
-    if (folderOpened)
-        QCOMPARE(opened.first().toLocalFile(), rig.target("tones dir/"));
+    // The file manager is asked to show the file itself.
+    QVERIFY(rig.desktop.opened().isEmpty());
+    QCOMPARE(rig.desktop.shownFiles(),
+             folderOpened ? QStringList{rig.target("tones dir/ring.mp3")} : QStringList());
+    QCOMPARE(rig.view.saved, QStringList{QStringLiteral("已保存 ring.mp3 · 00:00:30 · AAC 44.1 kHz")});
     const QStringList expectedChime{"open " + chime + " alias sound", "play sound"};
     QCOMPARE(rig.sound.sent.mid(2), chimed ? expectedChime : QStringList());
 }
@@ -216,6 +221,9 @@ void TestExportController::failedExport_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("coder says why") << QByteArray("fail") << "Invalid data found";
     QTest::newRow("coder crashed") << QByteArray("crash") << QStringLiteral("意外结束");
+    // Written, but it does not read back as what was asked for.
+    QTest::newRow("read back too short") << QByteArray("short") << QStringLiteral("应当是 30.00 秒");
+    QTest::newRow("not read back") << QByteArray("unreadable") << QStringLiteral("读不回来");
 }
 
 void TestExportController::failedExport()
@@ -233,6 +241,8 @@ void TestExportController::failedExport()
              qPrintable(rig.prompt.shown().first().text));
     QCOMPARE(rig.view.log.mid(rig.view.log.size() - 2), (QStringList{"pro off", "commands on"}));
     QVERIFY(rig.desktop.opened().isEmpty());
+    QVERIFY(rig.desktop.shownFiles().isEmpty());
+    QVERIFY(rig.view.saved.isEmpty());
     QCOMPARE(rig.sound.sent, (QStringList{"stop sound", "close sound"}));
 }
 
@@ -345,6 +355,73 @@ void TestExportController::saveFolder()
     rig.files.answers << std::nullopt;
     next.save();
     QCOMPARE(rig.files.folders.value(1), where(saved));
+}
+
+void TestExportController::iphoneQuestion_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("begin");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("length");
+    QTest::newRow("m4r of 41 s, Yes") << "t.m4r" << 5 << 46 << true << true << "40";
+    QTest::newRow("m4r of 41 s, No") << "t.m4r" << 5 << 46 << false << true << "41";
+    QTest::newRow("m4r of exactly 40 s") << "t.m4r" << 0 << 40 << false << false << "40";
+    QTest::newRow("m4r under 40 s") << "t.m4r" << 10 << 40 << false << false << "30";
+    QTest::newRow("mp3 of 60 s") << "t.mp3" << 0 << 60 << false << false << "60";
+}
+
+void TestExportController::iphoneQuestion()
+{
+    QFETCH(QString, name);
+    QFETCH(int, begin);
+    QFETCH(int, end);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QFETCH(QString, length);
+    Rig rig;
+    rig.state.SelBeginMs = qint64(begin) * 1000;
+    rig.state.SelEndMs = qint64(end) * 1000;
+    rig.prompt.queueAnswer(answer);
+    rig.files.answers << rig.target(name);
+    rig.exporter.save();
+
+    QCOMPARE(rig.prompt.shown().size(), asked ? 1 : 0);
+    if (asked) {
+        const UserPrompt::Message question = rig.prompt.shown().first();
+        QCOMPARE(question.buttons, UserPrompt::Buttons::YesNo);
+        QVERIFY2(question.text.contains("40") && question.text.contains("41"),
+                 qPrintable(question.text));
+    }
+    const QList<QStringList> runs = rig.folder.runs();
+    QCOMPARE(runs.size(), 1);
+    QCOMPARE(runs[0].mid(2, 4), (QStringList{"-ss", QString::number(begin), "-t", length}));
+    // The shortened export is what the read-back is held to: it counts as saved.
+    QCOMPARE(rig.view.saved.size(), 1);
+}
+
+void TestExportController::cancelledExport()
+{
+    Rig rig;
+    QFile chime(rig.folder.path() + "/sound.wav");
+    QVERIFY(chime.open(QIODevice::WriteOnly));
+    qputenv("KESMARIN_FAKE_CODER", "slow");
+    // Cancelled as soon as the job shows its first progress.
+    connect(&rig.exporter, &ExportController::exportProgressChanged, &rig.exporter,
+            &ExportController::cancel);
+    rig.files.answers << rig.target("ring.mp3");
+    rig.exporter.save();
+
+    QVERIFY(!QFileInfo::exists(rig.target("ring.mp3")));
+    QVERIFY(rig.prompt.shown().isEmpty());
+    QCOMPARE(rig.view.log.mid(rig.view.log.size() - 2), (QStringList{"pro off", "commands on"}));
+    QVERIFY(rig.desktop.shownFiles().isEmpty());
+    QCOMPARE(rig.sound.sent, (QStringList{"stop sound", "close sound"}));
+    // The program goes on: the next Save asks again.
+    rig.files.answers << std::nullopt;
+    rig.exporter.save();
+    QCOMPARE(rig.files.asked.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestExportController)

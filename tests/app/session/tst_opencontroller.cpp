@@ -23,6 +23,7 @@ private slots:
     void closeOpenFile();
     void openRefusedWhileDecoding();
     void openPathAsksToCloseFirst();
+    void cancelledDecode();
 
 private:
     struct Rig {
@@ -253,6 +254,31 @@ void TestOpenController::openPathAsksToCloseFirst()
     QCOMPARE(rig.folder.runs().size(), 2);
     QCOMPARE(rig.open.sourcePath(), rig.folder.path() + "/b.mp3");
     QCOMPARE(rig.state.FileOpened, -1);
+}
+
+void TestOpenController::cancelledDecode()
+{
+    Rig rig;
+    // An earlier file's audio, which must not stay to be played or cut.
+    QFile work(rig.folder.workFile());
+    QVERIFY(work.open(QIODevice::WriteOnly));
+    work.write(QByteArray(4096, 'w'));
+    work.close();
+    qputenv("KESMARIN_FAKE_CODER", "slow");
+    connect(&rig.open, &OpenController::decodeProgressChanged, &rig.open, [&](int width) {
+        if (width > 1)
+            rig.open.cancel();
+    });
+    rig.files.answers << rig.folder.path() + "/song.mp3";
+    rig.open.open();
+
+    // As after a failed open, without a message: no file, no working file.
+    QCOMPARE(rig.state.FileOpened, 0);
+    QVERIFY(!QFileInfo::exists(rig.folder.workFile()));
+    QVERIFY(rig.prompt.shown().isEmpty());
+    QVERIFY(rig.view.log.contains("strip off"));
+    QVERIFY(!rig.view.log.contains("decoded"));
+    QVERIFY(rig.open.sourcePath().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestOpenController)

@@ -36,9 +36,16 @@ public:
         m_opened.append(url);
         return true;
     }
+    void showFile(const QString &path) override { m_shown.append(path); }
     const QList<QUrl> &opened() const { return m_opened; }
-    void clear() { m_opened.clear(); }
+    const QStringList &shownFiles() const { return m_shown; }
+    void clear()
+    {
+        m_opened.clear();
+        m_shown.clear();
+    }
 
 private:
     QList<QUrl> m_opened;
+    QStringList m_shown;
 };

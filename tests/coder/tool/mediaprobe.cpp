@@ -100,6 +100,11 @@ MediaInfo probeMedia(const QString &path)
         return info;
     }
     const AVCodecParameters *par = d.format->streams[index]->codecpar;
+    for (const AVDictionary *tags : {d.format->metadata, d.format->streams[index]->metadata}) {
+        if (const AVDictionaryEntry *tag = av_dict_get(tags, "title", nullptr, 0);
+            tag && info.title.isEmpty())
+            info.title = QString::fromUtf8(tag->value);
+    }
     info.codec = QString::fromLatin1(avcodec_get_name(par->codec_id));
     info.sampleRate = par->sample_rate;
     info.channels = par->ch_layout.nb_channels;

@@ -17,6 +17,7 @@ struct MediaInfo {
     int channels = 0;
     std::int64_t bitRate = 0;
     bool hasVideo = false;
+    QString title; // the container's or the stream's title tag
     std::vector<float> samples;
 
     double seconds() const { return sampleRate > 0 ? double(samples.size()) / sampleRate : 0.0; }

@@ -3,6 +3,7 @@
 
 #include "codercommand.h"
 #include "mediaprobe.h"
+#include "savedfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,6 +35,7 @@ struct Run {
     int exitCode = -1;
     bool crashed = false;
     QString errors;
+    QString output; // standard output: the read-back block
     QStringList errorLines() const { return errors.split('\n', Qt::SkipEmptyParts); }
 };
 
@@ -56,6 +58,7 @@ Run runCoder(const QStringList &args, const QString &workDir = {}, int timeoutMs
     run.crashed = process.exitStatus() != QProcess::NormalExit;
     run.exitCode = process.exitCode();
     run.errors = QString::fromUtf8(process.readAllStandardError());
+    run.output = QString::fromUtf8(process.readAllStandardOutput());
     return run;
 }
 
@@ -91,6 +94,8 @@ private slots:
     void exportFormats_data();
     void exportFormats();
     void amrUsesTheRequestedMode();
+    void readBackCatchesTruncation_data();
+    void readBackCatchesTruncation();
 
     void decodeInputs_data();
     void decodeInputs();
@@ -180,19 +185,22 @@ void TestCoder::exportFormats_data()
     QTest::addColumn<int>("channels");
     QTest::addColumn<int>("frameSamples"); // one codec frame: the length tolerance
 
-    QTest::newRow("mp3") << "mp3" << mp3Options << "mp3" << 44100 << 1 << 1152;
-    QTest::newRow("wma") << "wma" << wmaOptions << "wmav1" << 44100 << 2 << 2048;
-    QTest::newRow("wav") << "wav" << wavOptions << "pcm_s16le" << 44100 << 2 << 1;
-    QTest::newRow("amr") << "amr" << amrOptions << "amr_nb" << 8000 << 1 << 160;
-    QTest::newRow("upper-case extension") << "MP3" << mp3Options << "mp3" << 44100 << 1 << 1152;
-    QTest::newRow("m4r") << "m4r" << wavOptions << "aac" << 44100 << 2 << 1024;
-    QTest::newRow("m4a") << "m4a" << wavOptions << "aac" << 44100 << 2 << 1024;
-    QTest::newRow("ogg") << "ogg" << wavOptions << "vorbis" << 44100 << 2 << 2048;
-    QTest::newRow("flac") << "flac" << wavOptions << "flac" << 44100 << 2 << 4608;
-    QTest::newRow("wma, wmav2 asked")
-        << "wma" << QStringList{"-y", "-acodec", "wmav2"} << "wmav2" << 44100 << 2 << 2048;
-    QTest::newRow("wav at 22050 mono")
-        << "wav" << QStringList{"-y", "-ar", "22050", "-ac", "1"} << "pcm_s16le" << 22050 << 1 << 1;
+    QTest::addColumn<bool>("titled"); // the container holds a title tag
+
+    QTest::newRow("mp3") << "mp3" << mp3Options << "mp3" << 44100 << 1 << 1152 << true;
+    QTest::newRow("wma") << "wma" << wmaOptions << "wmav1" << 44100 << 2 << 2048 << true;
+    QTest::newRow("wav") << "wav" << wavOptions << "pcm_s16le" << 44100 << 2 << 1 << false;
+    QTest::newRow("amr") << "amr" << amrOptions << "amr_nb" << 8000 << 1 << 160 << false;
+    QTest::newRow("upper-case extension")
+        << "MP3" << mp3Options << "mp3" << 44100 << 1 << 1152 << true;
+    QTest::newRow("m4r") << "m4r" << wavOptions << "aac" << 44100 << 2 << 1024 << true;
+    QTest::newRow("m4a") << "m4a" << wavOptions << "aac" << 44100 << 2 << 1024 << true;
+    QTest::newRow("ogg") << "ogg" << wavOptions << "vorbis" << 44100 << 2 << 2048 << true;
+    QTest::newRow("flac") << "flac" << wavOptions << "flac" << 44100 << 2 << 4608 << true;
+    QTest::newRow("wma, wmav2 asked") << "wma" << QStringList{"-y", "-acodec", "wmav2"} << "wmav2"
+                                      << 44100 << 2 << 2048 << true;
+    QTest::newRow("wav at 22050 mono") << "wav" << QStringList{"-y", "-ar", "22050", "-ac", "1"}
+                                       << "pcm_s16le" << 22050 << 1 << 1 << false;
 }
 
 void TestCoder::exportFormats()
@@ -203,10 +211,13 @@ void TestCoder::exportFormats()
     QFETCH(int, rate);
     QFETCH(int, channels);
     QFETCH(int, frameSamples);
+    QFETCH(bool, titled);
 
-    const QString target = path("export." + extension);
-    const Run run =
-        runCoder(QStringList{"-i", m_tone, "-ss", "2", "-t", "5"} + options + QStringList{target});
+    // Phones list ringtones by title: the file's base name, whatever it holds.
+    const QString title = QStringLiteral("Ring 铃声 time=5: a.b");
+    const QString target = path(title + "." + extension);
+    const Run run = runCoder(QStringList{"-i", m_tone, "-ss", "2", "-t", "5"} + options +
+                             QStringList{"--", target});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
     const MediaInfo info = probeMedia(target);
@@ -221,6 +232,18 @@ void TestCoder::exportFormats()
              qPrintable(QString::number(info.frequency(1.0, 3.0))));
     if (extension.compare("mp3", Qt::CaseInsensitive) == 0)
         QCOMPARE(info.bitRate, std::int64_t(128000));
+    QCOMPARE(info.title, titled ? title : QString());
+
+    // The job read its output back and says what it found: the codec and a
+    // length within a frame of what a decoder finds.
+    const std::optional<SavedFile> back = SavedFile::fromOutput(run.output);
+    QVERIFY2(back, qPrintable(run.output));
+    QCOMPARE(back->codec, codec);
+    QCOMPARE(back->rate, rate);
+    QCOMPARE(back->channels, channels);
+    QVERIFY2(std::abs(back->seconds() - info.seconds()) <= double(frameSamples) / rate,
+             qPrintable(QString::number(back->seconds(), 'f', 4)));
+    QCOMPARE(back->title.value_or(QString()), titled ? title : QString());
     QFile::remove(target);
 }
 
@@ -236,6 +259,53 @@ void TestCoder::amrUsesTheRequestedMode()
     // 19 bytes of speech data, 50 frames a second.
     QCOMPARE(quint8(data.at(6)), quint8(0x24));
     QCOMPARE(data.size(), 6 + 50 * 20);
+}
+
+void TestCoder::readBackCatchesTruncation_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("mp3") << "mp3" << mp3Options;
+    QTest::newRow("wma") << "wma" << wmaOptions;
+    QTest::newRow("wav") << "wav" << wavOptions;
+    QTest::newRow("amr") << "amr" << amrOptions;
+    QTest::newRow("m4r") << "m4r" << wavOptions;
+    QTest::newRow("ogg") << "ogg" << wavOptions;
+    QTest::newRow("flac") << "flac" << wavOptions;
+}
+
+void TestCoder::readBackCatchesTruncation()
+{
+    QFETCH(QString, extension);
+    QFETCH(QStringList, options);
+
+    const QString whole = path("whole5." + extension);
+    QCOMPARE(runCoder(QStringList{"-i", m_tone, "-t", "5"} + options + QStringList{whole}).exitCode,
+             0);
+    Run run = runCoder({"-probe", whole});
+    QCOMPARE(run.exitCode, 0);
+    std::optional<SavedFile> back = SavedFile::fromOutput(run.output);
+    QVERIFY2(back && back->lasts(5.0), qPrintable(run.output));
+
+    // Cut off as a full disk or a pulled stick would leave it: either it
+    // does not read back at all, or it is found short.
+    const QString cut = path("cut5." + extension);
+    QByteArray data = contents(whole);
+    data.truncate(data.size() * 6 / 10);
+    QFile file(cut);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(data);
+    file.close();
+    run = runCoder({"-probe", cut});
+    back = SavedFile::fromOutput(run.output);
+    if (run.exitCode == 0) {
+        QVERIFY2(back, qPrintable(run.output));
+        QVERIFY2(!back->lasts(5.0), qPrintable(QString::number(back->seconds())));
+    } else {
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(!back);
+        QVERIFY2(run.errors.startsWith("coder: " + cut + ": "), qPrintable(run.errors));
+    }
 }
 
 void TestCoder::decodeInputs_data()
@@ -589,6 +659,10 @@ void TestCoder::errors_data()
                                        << "";
     QTest::newRow("no arguments") << QStringList{} << 2 << "-i"
                                   << "";
+    QTest::newRow("read back two files")
+        << QStringList{"-probe", m_tone, m_ramp} << 2 << "-probe" << "one file";
+    QTest::newRow("read back a text file")
+        << QStringList{"-probe", path("letter.mp3")} << 1 << path("letter.mp3") << "";
     QTest::newRow("filter graph that is no graph")
         << QStringList{"-i", m_tone, "-af", "afade=t=in:d=", "-y", out} << 2 << "-af afade=t=in:d="
         << "";
