@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -26,6 +27,9 @@ QDoubleSpinBox *secondsBox(const QString &name, const QString &tip, const QFont 
     box->setButtonSymbols(QAbstractSpinBox::NoButtons);
     box->setKeyboardTracking(false);
     box->setFrame(false);
+    // As wide as its longest value, so the captions keep their words in
+    // every language.
+    box->setFixedWidth(QFontMetrics(font).horizontalAdvance(QStringLiteral("10.00 s")) + 4);
     // Taken by a click only, and given back when the value is in: the
     // window's keys (Space, the arrows) belong to the song otherwise.
     box->setFocusPolicy(Qt::ClickFocus);
@@ -65,12 +69,13 @@ FadeControls::FadeControls(double fontPoints, QWidget *parent) : QWidget(parent)
     m_lblFadeIn->setBuddy(txtFadeIn);
     m_lblFadeOut->setBuddy(txtFadeOut);
     row->addWidget(m_lblFadeIn);
-    row->addWidget(txtFadeIn, 1);
+    row->addWidget(txtFadeIn);
     row->addSpacing(4);
     row->addWidget(m_lblFadeOut);
-    row->addWidget(txtFadeOut, 1);
+    row->addWidget(txtFadeOut);
     row->addSpacing(4);
     row->addWidget(chkNormalise);
+    row->addStretch(1);
 
     const auto report = [this] {
         if (!m_showing)

@@ -71,8 +71,9 @@ constexpr Spot VersionSpot{2580, 240, 1305, 210};
 constexpr Spot StripSpot{150, 1560, 11195, 5400};
 // The status strip's file-name area; the export panel covers it while it runs.
 constexpr Spot FileNameSpot{4650, 8070, 4800, 210};
-// Between the toolbar's last button and the skin's title on the right.
-constexpr Spot FadesSpot{5550, 1020, 3300, 360};
+// Between the toolbar's last button and the skin's title on the right; the
+// English title is shorter than the Chinese one, and so are the Chinese words.
+constexpr Spot FadesSpot{5310, 1020, 4260, 360};
 // The strip's marker span: the waveform gets one column per pixel of it.
 constexpr int PeakSpanTwips = 10920;
 
@@ -292,6 +293,8 @@ void frmMain::createControls()
     // The export's fades and level, on the free end of the toolbar band.
     fraFades = new FadeControls(m_scale.fontPoints(8), this);
     place(fraFades, FadesSpot.left, FadesSpot.top, FadesSpot.width, FadesSpot.height);
+    // No wider than its words, so it never lies over the painted title.
+    fraFades->resize(std::min(fraFades->width(), fraFades->sizeHint().width()), fraFades->height());
     // The hint line and the open picture stay above the strip's area.
     lblText->raise();
 
