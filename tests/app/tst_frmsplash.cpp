@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 class TestFrmSplash : public QObject
 {
@@ -62,7 +63,13 @@ void TestFrmSplash::timerHandsOverOnce()
         5);
     splash->show();
     QTRY_VERIFY(splash.isNull());
-    QTest::qWait(30); // later ticks would make a second main window
+    // Later ticks would make a second main window: by the time a timer of
+    // the same pace started now has ticked three times, they would have come.
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QSignalSpy probeTicks(&probe, &QTimer::timeout);
+    probe.start(5);
+    QTRY_VERIFY(probeTicks.count() >= 3);
     QCOMPARE(created, 1);
     QVERIFY(mainWindow.isVisible());
 }

@@ -5,8 +5,10 @@
 #include "timelineeditor.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 #include <cmath>
 
@@ -185,7 +187,11 @@ void TestControllerChannel::missingWorkFile()
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
     m_editor->stripPress(5000);
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
-    QTest::qWait(250);
+    // Two polls later the device still says nothing, and nothing moved.
+    QTimer &poll = m_editor->controller().Timer2();
+    QVERIFY(poll.isActive());
+    QSignalSpy polls(&poll, &QTimer::timeout);
+    QTRY_VERIFY(polls.count() >= 2);
     QCOMPARE(m_editor->model().T(), 0);
     QCOMPARE(m_editor->model().left(Image::imgTopPoint), 0);
 }

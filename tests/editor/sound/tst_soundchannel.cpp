@@ -3,6 +3,7 @@
 #include "wavwriter.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -334,25 +335,34 @@ void TestSoundChannel::transport()
     channel.send("open " + path + " alias sound");
     QCOMPARE(channel.send("status sound length"), QStringLiteral("10000"));
 
+    QElapsedTimer sincePlay;
+    sincePlay.start();
     channel.send("play sound");
     QVERIFY(channel.lastCommandSucceeded());
-    QTest::qWait(200);
+    // The position runs with the clock: it gets there, and never ahead of
+    // the time that has passed.
+    QTRY_VERIFY(status(channel, "position") >= 190);
     const QString reply = channel.send("status sound position");
+    const qint64 elapsed = sincePlay.elapsed();
     QVERIFY(QRegularExpression("^\\d+$").match(reply).hasMatch());
     const qint64 playing = replyNumber(reply);
-    QVERIFY2(playing >= 190 && playing < 2000, qPrintable(reply));
+    QVERIFY2(playing >= 190 && playing <= elapsed, qPrintable(reply));
 
     // Pause holds the position; resume goes on from it.
     channel.send("pause sound");
     QVERIFY(channel.lastCommandSucceeded());
     const qint64 paused = status(channel, "position");
+    // Waiting proves that nothing moves: at least this long passes, and a
+    // clock left running would show it in the millisecond position.
     QTest::qWait(150);
     QCOMPARE(status(channel, "position"), paused);
     QCOMPARE(channel.mode(), SoundChannel::Mode::Paused);
+    QElapsedTimer sinceResume;
+    sinceResume.start();
     channel.send("resume sound");
-    QTest::qWait(100);
+    QTRY_VERIFY(status(channel, "position") >= paused + 90);
     const qint64 resumed = status(channel, "position");
-    QVERIFY(resumed >= paused + 90 && resumed < paused + 2000);
+    QVERIFY(resumed >= paused + 90 && resumed <= paused + sinceResume.elapsed() + 1); // + 1: both round down
 
     // Play while paused resumes too.
     channel.send("pause sound");
@@ -364,7 +374,7 @@ void TestSoundChannel::transport()
     // Stop keeps the place; play goes on from there.
     channel.send("stop sound");
     const qint64 stopped = status(channel, "position");
-    QTest::qWait(100);
+    QTest::qWait(100); // as after the pause
     QCOMPARE(status(channel, "position"), stopped);
     QCOMPARE(channel.mode(), SoundChannel::Mode::Stopped);
     channel.send("play sound");
@@ -419,6 +429,7 @@ void TestSoundChannel::endOfFileStaysOpenAndStopped()
     QVERIFY(status(channel, "position") < 300);
     // Paused near the end it does not run out on its own.
     channel.send("pause sound");
+    // Longer than the rest of the file: a running clock would end it.
     QTest::qWait(400);
     QCOMPARE(channel.mode(), SoundChannel::Mode::Paused);
     QVERIFY(status(channel, "position") < 300);
