@@ -4,6 +4,7 @@
 //   text:S      write S to standard output
 //   pid         write "pid:<own pid>;" to standard output
 //   sleep:MS    sleep MS milliseconds
+//   await:PATH  wait until PATH exists (the test's go-ahead), 30 s at most
 //   exit:CODE   exit with CODE
 //   crash       die by SIGABRT (a signal AddressSanitizer leaves to the default action)
 //   ignoreterm  ignore SIGTERM from here on
@@ -50,6 +51,9 @@ int main(int argc, char **argv)
             writeAll(1, "pid:" + std::to_string(getpid()) + ";");
         } else if (name == "sleep") {
             pause(std::atol(value.c_str()));
+        } else if (name == "await") {
+            for (int tries = 0; tries < 6000 && access(value.c_str(), F_OK) != 0; ++tries)
+                pause(5);
         } else if (name == "exit") {
             return std::atoi(value.c_str());
         } else if (name == "crash") {

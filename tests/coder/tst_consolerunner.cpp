@@ -168,7 +168,16 @@ void TestConsoleRunner::mergedChannelsKeepOrder()
     bool overAfterLastChunk = false;
     connect(&runner, &ConsoleRunner::CommandOver,
             [&] { overAfterLastChunk = rec.chunks.join(QString()) == QStringLiteral("ABC"); });
-    runner.setCommand(emitterCommand({"out:1:A", "sleep:120", "err:1:B", "sleep:120", "out:1:C"}));
+    // Each part is written once the one before has come in, so that every
+    // read holds exactly one, however the machine runs.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString goB = dir.filePath(QStringLiteral("b")), goC = dir.filePath(QStringLiteral("c"));
+    connect(&runner, &ConsoleRunner::ReceiveOutputs, [&](const QString &chunk) {
+        QFile(chunk == QStringLiteral("A") ? goB : goC).open(QIODevice::WriteOnly);
+    });
+    runner.setCommand(emitterCommand({"out:1:A", "await:" + goB, "err:1:B", "await:" + goC,
+                                      "out:1:C"}));
     runner.ExecuteCommand();
     QCOMPARE(runner.Outputs(), QStringLiteral("ABC"));
     QCOMPARE(rec.chunks, QStringList({"A", "B", "C"}));
@@ -303,11 +312,19 @@ void TestConsoleRunner::timersFireDuringJob()
 {
     ConsoleRunner runner;
     int ticks = 0;
+    // The job lasts until the fifth tick: with no ticks during it, it would
+    // end on the child's own time limit with fewer.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString ticked = dir.filePath(QStringLiteral("ticked"));
     QTimer timer;
     timer.setInterval(20);
-    connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    connect(&timer, &QTimer::timeout, [&] {
+        if (++ticks == 5)
+            QFile(ticked).open(QIODevice::WriteOnly);
+    });
     timer.start();
-    runner.setCommand(emitterCommand({"sleep:400"}));
+    runner.setCommand(emitterCommand({"await:" + ticked}));
     runner.ExecuteCommand();
     QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
 }
