@@ -344,6 +344,11 @@ void TestConsoleRunner::nestedJobRunsToItsEndFirst()
     ConsoleRunner &inner = sameRunner ? outer : other;
     QStringList events;
     bool started = false;
+    // The outer child writes "B" only once the inner job has returned, so
+    // "A" and "B" never share a read.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString goB = dir.filePath(QStringLiteral("b"));
     connect(&outer, &ConsoleRunner::ReceiveOutputs, [&](const QString &chunk) {
         events.append(QStringLiteral("outer ") + chunk);
         if (!started) {
@@ -351,6 +356,7 @@ void TestConsoleRunner::nestedJobRunsToItsEndFirst()
             inner.setCommand(emitterCommand({"text:i", "sleep:150"}));
             inner.ExecuteCommand();
             events.append(QStringLiteral("inner returned ") + QString::number(inner.isRunning()));
+            QFile(goB).open(QIODevice::WriteOnly);
         }
     });
     if (!sameRunner) {
@@ -361,7 +367,7 @@ void TestConsoleRunner::nestedJobRunsToItsEndFirst()
     if (!sameRunner)
         connect(&inner, &ConsoleRunner::CommandOver, [&] { events.append(QStringLiteral("inner over")); });
 
-    outer.setCommand(emitterCommand({"text:A", "sleep:300", "text:B"}));
+    outer.setCommand(emitterCommand({"text:A", "await:" + goB, "text:B"}));
     outer.ExecuteCommand();
 
     const QStringList expected = sameRunner
