@@ -40,6 +40,7 @@
 #include <csignal>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -112,21 +113,35 @@ QMap<QString, QString> probe(const QString &path)
     return values;
 }
 
+// A process's name, state and parent from /proc, or nothing once it is reaped.
+struct ProcStat {
+    QString name;
+    char state = 'X';
+    QString parent;
+};
+
+std::optional<ProcStat> procStat(int pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QString text = QString::fromLatin1(stat.readAll());
+    const qsizetype open = text.indexOf('('), close = text.lastIndexOf(')');
+    const QStringList rest = text.mid(close + 2).split(' ');
+    if (open < 0 || close < open || rest.size() < 2 || rest[0].isEmpty())
+        return std::nullopt;
+    return ProcStat{text.mid(open + 1, close - open - 1), rest[0].at(0).toLatin1(), rest[1]};
+}
+
 // Whether a process has stopped on SIGSTOP (true), or ended (false).
 bool isHeld(int pid)
 {
-    const QString path = QStringLiteral("/proc/%1/stat").arg(pid);
     for (;;) {
-        QFile stat(path);
-        if (!stat.open(QIODevice::ReadOnly))
+        const std::optional<ProcStat> stat = procStat(pid);
+        if (!stat || stat->state == 'Z' || stat->state == 'X')
             return false;
-        const QByteArray text = stat.readAll();
-        const qsizetype close = text.lastIndexOf(')');
-        const char state = close >= 0 && close + 2 < text.size() ? text.at(close + 2) : 'Z';
-        if (state == 'T')
+        if (stat->state == 'T')
             return true;
-        if (state == 'Z' || state == 'X')
-            return false;
         QThread::yieldCurrentThread(); // the stop is on its way
     }
 }
@@ -141,14 +156,8 @@ QList<int> coderChildren()
         const int pid = entry.toInt(&ok);
         if (!ok)
             continue;
-        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QString text = QString::fromLatin1(stat.readAll());
-        const int open = text.indexOf('('), close = text.lastIndexOf(')');
-        const QStringList rest = text.mid(close + 2).split(' ');
-        if (text.mid(open + 1, close - open - 1) == QLatin1String("coder") && rest.size() > 1 &&
-            rest[1] == self)
+        const std::optional<ProcStat> stat = procStat(pid);
+        if (stat && stat->name == QLatin1String("coder") && stat->parent == self)
             pids << pid;
     }
     return pids;
