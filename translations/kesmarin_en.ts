@@ -274,6 +274,21 @@ Do you want to replace it?</translation>
     </message>
 </context>
 <context>
+    <name>SetupFile</name>
+    <message>
+        <source>设置没有保存:无法写入 %1。</source>
+        <translation>The settings were not saved: %1 cannot be written.</translation>
+    </message>
+    <message>
+        <source>设置没有保存:%1 不是一个普通文件。</source>
+        <translation>The settings were not saved: %1 is not a regular file.</translation>
+    </message>
+    <message>
+        <source>设置没有保存:%1 链接到不属于你的文件夹。</source>
+        <translation>The settings were not saved: %1 links into a folder that is not yours.</translation>
+    </message>
+</context>
+<context>
     <name>ShellLinks</name>
     <message>
         <source>Kesmarin 铃声制作 — 由 Kesmarin 开发者制作

@@ -136,10 +136,14 @@ void ExportController::save()
     if (!runJob(*command, seconds, false))
         return;
     m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();
-    if (!m_setupPath.isEmpty())
-        SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
-                                   {m_state.OpenFolderChoice, m_state.RingSoundChoice, fades.fadeInMs,
-                                    fades.fadeOutMs, fades.normalise});
+    QString problem;
+    if (!m_setupPath.isEmpty()
+        && !SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
+                                       {m_state.OpenFolderChoice, m_state.RingSoundChoice,
+                                        fades.fadeInMs, fades.fadeOutMs, fades.normalise},
+                                       &problem)
+        && !problem.isEmpty())
+        emit settingsNotSaved(problem);
 
     // Only a file that reads back as what was asked for counts as saved.
     const std::optional<SavedFile> back = SavedFile::fromOutput(m_objDOS1.Outputs());

@@ -65,6 +65,8 @@ signals:
     void exportProgressChanged(int widthTwips, const QString &text); // imgPro, lblPro
     // The export was read back and is what was asked for.
     void saved(const QString &statusText);
+    // The folder saved to could not be kept in setup.ini: why, for the user.
+    void settingsNotSaved(const QString &problem);
 
 private:
     void objDOS1_ReceiveOutputs(const QString &CommandOutputs);

@@ -95,6 +95,7 @@ void RingtoneSession::connectParts()
     connect(exporter, &ExportController::exportProgressChanged, this,
             &RingtoneSession::exportProgressChanged);
     connect(exporter, &ExportController::saved, this, &RingtoneSession::exportSaved);
+    connect(exporter, &ExportController::settingsNotSaved, this, &RingtoneSession::settingsNotSaved);
 
     // The transport row's save button is the toolbar's save command.
     connect(&m_editor->controller(), &PlaybackController::saveRequested, this,
@@ -176,7 +177,7 @@ void RingtoneSession::setFades(const FadeLevel &fades)
     if (kept == m_state.Fades)
         return;
     m_state.Fades = kept;
-    SetupFile::write(m_services.setupPath, settings());
+    storeSettings();
     emit fadesChanged(kept);
 }
 
@@ -206,8 +207,27 @@ void RingtoneSession::applySettings(const SetupValues &values)
     m_state.RingSoundChoice = values.ringSoundChoice;
     // The dialog knows the two choices only: the fades stay as they are set
     // in the main window. A file that cannot be written leaves the choices
-    // changed for this run.
-    SetupFile::write(m_services.setupPath, settings());
+    // changed for this run, and the user is told.
+    storeSettings();
+}
+
+void RingtoneSession::storeSettings()
+{
+    QString problem;
+    if (SetupFile::write(m_services.setupPath, settings(), &problem))
+        m_settingsFailureTold = false;
+    else
+        settingsNotSaved(problem);
+}
+
+void RingtoneSession::settingsNotSaved(const QString &problem)
+{
+    // Every change of a fade writes the file: one message is enough until
+    // the file can be written again.
+    if (m_settingsFailureTold || problem.isEmpty())
+        return;
+    m_settingsFailureTold = true;
+    warn(problem);
 }
 
 void RingtoneSession::shutDown()

@@ -124,6 +124,9 @@ private:
 
     void connectParts();
     void warn(const QString &text);
+    // Writes the settings; a failure is told once, until a write succeeds.
+    void storeSettings();
+    void settingsNotSaved(const QString &problem);
 
     Services m_services;
     EditorState m_state;
@@ -135,4 +138,5 @@ private:
     std::unique_ptr<ExportController> m_export;
     CommandDispatcher m_dispatcher{*this};
     bool m_shutDown = false;
+    bool m_settingsFailureTold = false;
 };

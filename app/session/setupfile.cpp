@@ -1,5 +1,6 @@
 #include "setupfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +8,15 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <fcntl.h>
 #include <limits>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 // More than any real settings file; a huge file is not read whole.
@@ -113,12 +120,32 @@ SetupValues SetupFile::parse(const QByteArray &text)
     return values;
 }
 
+namespace {
+// The first bytes of a regular file; nothing for anything else. A FIFO or a
+// device is never opened in a way that could wait: checked before the open,
+// opened without blocking, and checked again on what was opened.
+std::optional<QByteArray> readRegular(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return file.read(MaxRead);
+}
+} // namespace
+
 SetupValues SetupFile::read(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return parse(file.read(MaxRead));
+    return parse(readRegular(path).value_or(QByteArray()));
 }
 
 
@@ -153,26 +180,78 @@ QList<QByteArray> ownLines(const SetupValues &values)
 
 QList<QByteArray> readLines(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return SetupFile::lines(file.read(MaxRead));
+    return SetupFile::lines(readRegular(path).value_or(QByteArray()));
 }
 
-bool writeLines(const QString &path, const QList<QByteArray> &lines)
+QString tell(const char *text, const QString &path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    return QCoreApplication::translate("SetupFile", text).arg(QDir::toNativeSeparators(path));
+}
+
+// Where a write of the settings path goes: the path itself when it is a
+// regular file or nothing yet; through a symbolic link only to a regular file
+// in a folder of this user's (anything else, a device above all, must not be
+// replaced). Empty, with the reason for the user, when it is left alone.
+QString writeTarget(const QString &path, QString *problem)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0) {
+        if (errno == ENOENT)
+            return path;
+        *problem = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:无法写入 %1。"), path);
+        return {};
+    }
+    if (S_ISREG(st.st_mode))
+        return path;
+    const auto notAFile = [&] {
+        *problem = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:%1 不是一个普通文件。"), path);
+        return QString();
+    };
+    if (!S_ISLNK(st.st_mode))
+        return notAFile();
+    char *real = ::realpath(name.constData(), nullptr);
+    if (!real)
+        return notAFile(); // dangling, or a loop
+    const QByteArray resolved(real);
+    std::free(real);
+    if (::stat(resolved.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return notAFile();
+    const qsizetype slash = resolved.lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? resolved.left(slash) : QByteArray("/");
+    if (::stat(folder.constData(), &st) != 0 || st.st_uid != ::geteuid()) {
+        *problem = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:%1 链接到不属于你的文件夹。"), path);
+        return {};
+    }
+    return QFile::decodeName(resolved);
+}
+
+bool writeLines(const QString &path, const QList<QByteArray> &lines, QString *problem)
+{
+    QString why;
+    const QString target = writeTarget(path, &why);
+    const auto fail = [&] {
+        if (why.isEmpty())
+            why = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:无法写入 %1。"), path);
+        if (problem)
+            *problem = why;
         return false;
+    };
+    if (target.isEmpty())
+        return fail();
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    // The temporary file lies beside the target and is renamed over it.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail();
     QByteArray bytes;
     for (const QByteArray &line : lines)
         bytes += line + "\r\n";
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
-        return false;
+        return fail();
     }
-    return file.commit();
+    return file.commit() || fail();
 }
 } // namespace
 
@@ -184,7 +263,7 @@ QByteArray SetupFile::format(const SetupValues &values)
     return bytes;
 }
 
-bool SetupFile::write(const QString &path, const SetupValues &values)
+bool SetupFile::write(const QString &path, const SetupValues &values, QString *problem)
 {
     QList<QByteArray> kept = readLines(path);
     const QList<QByteArray> own = ownLines(values);
@@ -192,7 +271,7 @@ bool SetupFile::write(const QString &path, const SetupValues &values)
         kept.append(QByteArray());
     for (int i = 0; i < own.size(); ++i)
         kept[i] = own[i];
-    return writeLines(path, kept);
+    return writeLines(path, kept, problem);
 }
 
 QString SetupFile::readSaveFolder(const QString &path)
@@ -204,7 +283,7 @@ QString SetupFile::readSaveFolder(const QString &path)
 }
 
 bool SetupFile::writeSaveFolder(const QString &path, const QString &folder,
-                                const SetupValues &values)
+                                const SetupValues &values, QString *problem)
 {
     const QByteArray line = QFile::encodeName(folder);
     if (line.contains('\r') || line.contains('\n'))
@@ -216,5 +295,5 @@ bool SetupFile::writeSaveFolder(const QString &path, const QString &folder,
     while (all.size() < SaveFolderLine)
         all.append(QByteArrayLiteral("0"));
     all[SaveFolderLine - 1] = line;
-    return writeLines(path, all);
+    return writeLines(path, all, problem);
 }

@@ -29,15 +29,19 @@ public:
     // Reads the first five fields (separated by a comma or a line end). A
     // field that is missing or holds no number stays 0; numbers go to the
     // nearest 16-bit integer, halves to even; fades are kept within 0..10000
-    // ms. A missing or unreadable file gives zeros.
+    // ms. A missing or unreadable file, or anything but a regular file (a
+    // FIFO, a device, a folder), gives zeros.
     static SetupValues read(const QString &path);
     // The same rules on text already in memory.
     static SetupValues parse(const QByteArray &text);
 
-    // Writes the first five lines, keeping the lines after them, through a temporary file and a rename, so an interrupted write
-    // never leaves a damaged file. False when it failed; the old file is then
-    // untouched.
-    static bool write(const QString &path, const SetupValues &values);
+    // Writes the first five lines, keeping the lines after them, through a
+    // temporary file and a rename, so an interrupted write never leaves a
+    // damaged file. Only a regular file is replaced; a symbolic link is
+    // written through to its target when that is a regular file in a folder
+    // of this user's. False when it failed, with a sentence for the user in
+    // problem; the old file is then untouched.
+    static bool write(const QString &path, const SetupValues &values, QString *problem = nullptr);
 
     // The values as the first five lines.
     static QByteArray format(const SetupValues &values);
@@ -47,10 +51,10 @@ public:
     static constexpr int SaveFolderLine = 6;
     static QString readSaveFolder(const QString &path);
     // Sets line 6 and keeps the others; lines missing before it are filled
-    // with the values in memory. A folder that cannot
-    // be one line is not kept (false).
+    // with the values in memory. A folder that cannot be one line is not
+    // kept (false, with nothing to tell). Otherwise as write().
     static bool writeSaveFolder(const QString &path, const QString &folder,
-                                const SetupValues &values);
+                                const SetupValues &values, QString *problem = nullptr);
 
     // The file's lines without their ends (CR LF, LF or CR).
     static QList<QByteArray> lines(const QByteArray &text);

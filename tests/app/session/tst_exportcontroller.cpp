@@ -7,6 +7,7 @@
 #include "timelinemodel.h"
 
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTest>
 
 class TestExportController : public QObject
@@ -35,6 +36,7 @@ private slots:
     void cancelledExport();
     void saveFolder_data();
     void saveFolder();
+    void saveFolderNotKept();
 
 private:
     struct Rig {
@@ -355,6 +357,23 @@ void TestExportController::saveFolder()
     rig.files.answers << std::nullopt;
     next.save();
     QCOMPARE(rig.files.folders.value(1), where(saved));
+}
+
+void TestExportController::saveFolderNotKept()
+{
+    Rig rig;
+    // A folder stands where setup.ini should be: the ringtone is saved, the
+    // folder stays, and the owner hears that the setting was not kept.
+    const QString setup = rig.folder.path() + "/setup.ini";
+    QVERIFY(QDir().mkpath(setup));
+    rig.exporter.setSetupPath(setup);
+    QSignalSpy notSaved(&rig.exporter, &ExportController::settingsNotSaved);
+    rig.files.answers << rig.folder.path() + "/ring.mp3";
+    rig.exporter.save();
+    QVERIFY(QFileInfo::exists(rig.folder.path() + "/ring.mp3"));
+    QCOMPARE(notSaved.count(), 1);
+    QVERIFY(notSaved[0][0].toString().contains(setup));
+    QVERIFY(QFileInfo(setup).isDir() && QDir(setup).isEmpty());
 }
 
 void TestExportController::iphoneQuestion_data()

@@ -10,6 +10,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+
 // The session with no window: the real runner and the stand-in coder, a
 // scripted user and a recorded sound device and desktop.
 class TestRingtoneSession : public QObject
@@ -27,12 +31,21 @@ private slots:
     void randomCutTells();
     void settingsAccepted_data();
     void settingsAccepted();
+    void hostileSettingsFiles_data();
+    void hostileSettingsFiles();
     void shutDown();
 
 private:
     struct Rig {
-        explicit Rig(bool withCoder = true) : folder(withCoder)
+        // prepare: lays out the configuration folder before the session starts.
+        explicit Rig(bool withCoder = true,
+                     const std::function<void(const QString &config)> &prepare = {})
+            : folder(withCoder)
         {
+            if (prepare) {
+                QDir().mkpath(home.filePath("config"));
+                prepare(home.filePath("config"));
+            }
             RingtoneSession::Services services;
             services.prompt = &prompt;
             services.files = &files;
@@ -219,6 +232,82 @@ void TestRingtoneSession::settingsAccepted()
     QCOMPARE(file.readAll(), bytes);
     // The next start reads them back.
     QCOMPARE(SetupFile::read(rig.session->setupPath()), values);
+}
+
+void TestRingtoneSession::hostileSettingsFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("read");        // the first choice read at start
+    QTest::addColumn<QString>("told");    // empty: saved without a word
+    QTest::addColumn<QByteArray>("after"); // what the real file holds afterwards; null: none
+    const QByteArray old("1\r\n1\r\n");
+    const QString notAFile = "不是一个普通文件";
+    // Each leaves the thing where setup.ini stands as it was, and no
+    // temporary file beside it or beside a link's target.
+    QTest::newRow("link to a file of ours") << "link-own" << 1 << "" << QByteArray("0\r\n1\r\n200\r\n0\r\n0\r\n");
+    QTest::newRow("link into another user's folder") << "link-theirs" << 1 << "不属于你" << old;
+    QTest::newRow("link to a FIFO, as to a device") << "link-fifo" << 0 << notAFile << QByteArray();
+    QTest::newRow("dangling link") << "link-none" << 0 << notAFile << QByteArray();
+    QTest::newRow("FIFO") << "fifo" << 0 << notAFile << QByteArray();
+    QTest::newRow("folder") << "folder" << 0 << notAFile << QByteArray();
+}
+
+void TestRingtoneSession::hostileSettingsFiles()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, read);
+    QFETCH(QString, told);
+    QFETCH(QByteArray, after);
+    if (kind == "link-theirs" && ::geteuid() != 0)
+        QSKIP("making a folder of another user's needs root");
+    QString target; // where the link points, or the thing itself
+    QStringList entries;
+    Rig rig(true, [&](const QString &config) {
+        const QString ini = config + "/setup.ini";
+        const QString other = config + "/../elsewhere";
+        QDir().mkpath(other);
+        target = kind.startsWith("link") ? other + "/real" : ini;
+        if (kind == "link-own" || kind == "link-theirs") {
+            QFile file(target);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("1\r\n1\r\n") == 6);
+        } else if (kind == "link-fifo" || kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(ini));
+        }
+        if (kind == "link-theirs")
+            QCOMPARE(::chown(QFile::encodeName(other).constData(), 65534, 65534), 0);
+        if (kind.startsWith("link"))
+            QVERIFY(QFile::link(target, ini));
+        entries = QDir(config).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                  + QDir(other).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    });
+    QVERIFY(!QTest::currentTestFailed());
+    // The start did not wait on a FIFO, and a file it could not read gave the defaults.
+    QCOMPARE(rig.session->state().OpenFolderChoice, qint16(read));
+    rig.session->applySettings(SetupValues{0, 1});
+    rig.session->setFades(FadeLevel{200, 0, false}); // a second failure is not told again
+    QCOMPARE(rig.prompt.shown().size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty()) {
+        QVERIFY2(rig.prompt.shown()[0].text.contains(told), qPrintable(rig.prompt.shown()[0].text));
+        QVERIFY(rig.prompt.shown()[0].text.contains(rig.session->setupPath()));
+    }
+    const QString config = rig.home.filePath("config");
+    QCOMPARE(QDir(config).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                 + QDir(config + "/../elsewhere").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+             entries);
+    const QFileInfo ini(rig.session->setupPath());
+    QCOMPARE(ini.isSymLink(), kind.startsWith("link"));
+    QCOMPARE(ini.isDir(), kind == "folder");
+    if (kind.endsWith("fifo")) {
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(target).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+    }
+    if (!after.isNull()) {
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), after);
+    }
 }
 
 void TestRingtoneSession::shutDown()
