@@ -200,7 +200,11 @@ std::optional<QVariant> convert(Kind kind, const QJsonValue &v, QString *why)
             *why = QStringLiteral("font needs a \"size\" in points above 0");
             return std::nullopt;
         }
-        QFont font(family);
+        // One family, as written: QFont(QString) would split it at commas
+        // and strip quotes, and the name written back would differ from
+        // the one read (even be empty).
+        QFont font;
+        font.setFamilies({family});
         font.setPointSizeF(size.toDouble());
         for (const char *flag : {"bold", "italic", "underline", "strikeout"}) {
             const QJsonValue f = o.value(QLatin1String(flag));

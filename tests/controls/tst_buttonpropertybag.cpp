@@ -216,6 +216,36 @@ private slots:
         QVERIFY2(error.contains(mentions), qPrintable(error));
     }
 
+    // What a bag writes, straight or through a button, reads back the same.
+    void writtenBagsReadBack_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("font family with a comma and DEL")
+            << QByteArray("{\"Font\": {\"family\": \",=h\x7fma\", \"size\": 9}}");
+        QTest::newRow("font family in quotes")
+            << QByteArray("{\"Font\": {\"family\": \"\\\"\\\"\", \"size\": 9}}");
+        QTest::newRow("font family of blanks and commas")
+            << QByteArray("{\"Font\": {\"family\": \" , \", \"size\": 9}}");
+    }
+    void writtenBagsReadBack()
+    {
+        QFETCH(QByteArray, json);
+        QString error;
+        const auto bag = ButtonPropertyBag::fromJson(json, &error);
+        QVERIFY2(bag, qPrintable(error));
+        const auto again = ButtonPropertyBag::fromJson(bag->toJson(), &error);
+        QVERIFY2(again, qPrintable(error));
+        QCOMPARE(again->toJson(), bag->toJson());
+        StyledButton b;
+        bag->applyTo(b);
+        const QByteArray stored = bagOf(b).toJson();
+        const auto fromButton = ButtonPropertyBag::fromJson(stored, &error);
+        QVERIFY2(fromButton, qPrintable(error));
+        StyledButton c;
+        fromButton->applyTo(c);
+        QCOMPARE(bagOf(c).toJson(), stored);
+    }
+
     void dialogButtonFromFile()
     {
         QTemporaryDir dir;
