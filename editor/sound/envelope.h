@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <optional>
+
 // The shape the export gives a stretch, for hearing it before saving: a
 // linear fade-in from silence at its first frame, a linear fade-out to
 // silence at its end (as libavfilter's afade draws them) and a gain. Frames
@@ -16,9 +18,17 @@ struct Envelope
     double gain = 1.0;
     bool active = false;
 
-    // Times in milliseconds at a sample rate; the gain in dB.
-    static Envelope fromMs(qint64 beginMs, qint64 endMs, qint64 fadeInMs, qint64 fadeOutMs,
-                           double gainDb, int sampleRate);
+    // A year: more than any working file holds, and small enough that no
+    // count of frames below can overflow at any rate a WAV header can name.
+    static constexpr qint64 MaxMs = 366LL * 24 * 3600 * 1000;
+    static constexpr double MaxGainDb = 96.0;
+
+    // Times in milliseconds at a sample rate; the gain in dB. Fades longer
+    // than the stretch are cut to it. Nothing when a time lies outside
+    // 0..MaxMs, the end comes before the begin, the rate is not positive or
+    // the gain lies beyond +-MaxGainDb.
+    static std::optional<Envelope> fromMs(qint64 beginMs, qint64 endMs, qint64 fadeInMs,
+                                          qint64 fadeOutMs, double gainDb, int sampleRate);
 
     double at(qint64 frame) const
     {

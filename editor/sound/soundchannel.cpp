@@ -145,12 +145,16 @@ bool SoundChannel::setEnvelope(const QStringList &values)
     for (int i = 0; i < 5; ++i) {
         bool ok = false;
         numbers[i] = values[i].toLongLong(&ok);
-        // Only the gain may be negative.
-        if (!ok || (i < 4 && numbers[i] < 0) || (i == 4 && std::abs(numbers[i]) > 9600))
+        if (!ok)
             return false;
     }
-    m_reader->setEnvelope(Envelope::fromMs(numbers[0], numbers[1], numbers[2], numbers[3],
-                                           numbers[4] / 100.0, m_reader->sampleRate()));
+    // Out-of-range times or gains fail the command, as any malformed one does.
+    const std::optional<Envelope> envelope =
+        Envelope::fromMs(numbers[0], numbers[1], numbers[2], numbers[3], numbers[4] / 100.0,
+                         m_reader->sampleRate());
+    if (!envelope)
+        return false;
+    m_reader->setEnvelope(*envelope);
     return true;
 }
 

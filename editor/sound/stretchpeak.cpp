@@ -9,12 +9,17 @@
 #include <vector>
 
 std::optional<double> measureStretchPeakDb(const QString &wavPath, qint64 beginMs, qint64 endMs,
-                                           qint64 fadeInMs, qint64 fadeOutMs)
+                                           qint64 fadeInMs, qint64 fadeOutMs,
+                                           const std::atomic_bool *stop)
 {
     WavReader reader;
     if (!reader.open(wavPath))
         return std::nullopt;
-    const Envelope envelope = Envelope::fromMs(beginMs, endMs, fadeInMs, fadeOutMs, 0.0, reader.sampleRate());
+    const std::optional<Envelope> shape =
+        Envelope::fromMs(beginMs, endMs, fadeInMs, fadeOutMs, 0.0, reader.sampleRate());
+    if (!shape)
+        return std::nullopt;
+    const Envelope &envelope = *shape;
     const qint64 end = std::min(envelope.endFrame, reader.frameCount());
     reader.seekFrame(envelope.beginFrame);
     const int channels = reader.outputChannels();
@@ -25,6 +30,8 @@ std::optional<double> measureStretchPeakDb(const QString &wavPath, qint64 beginM
         const qint64 got = reader.readFrames(buffer.data(), std::min(Chunk, end - frame));
         if (got <= 0)
             break;
+        if (stop && stop->load(std::memory_order_relaxed))
+            return std::nullopt;
         for (qint64 i = 0; i < got; ++i) {
             const double g = envelope.at(frame + i);
             for (int c = 0; c < channels; ++c) {

@@ -37,6 +37,8 @@ private slots:
     void oneDeviceUnderTheAlias();
     void malformedCommandsFail_data();
     void malformedCommandsFail();
+    void envelopeRanges_data();
+    void envelopeRanges();
     void transport();
     void endOfFileStaysOpenAndStopped();
     void playFromBeyondEndPlaysNothing_data();
@@ -324,6 +326,40 @@ void TestSoundChannel::malformedCommandsFail()
     QVERIFY(!channel.lastCommandSucceeded());
     QCOMPARE(channel.mode(), SoundChannel::Mode::Stopped);
     QCOMPARE(status(channel, "length"), 1000);
+}
+
+void TestSoundChannel::envelopeRanges_data()
+{
+    QTest::addColumn<QString>("values"); // FROM TO FADEIN FADEOUT GAIN
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("a stretch with fades") << "250 750 100 100 -300" << true;
+    QTest::newRow("fades longer than the stretch are cut") << "0 1000 5000 5000 0" << true;
+    QTest::newRow("gain at the limits") << "0 1000 0 0 -9600" << true;
+    QTest::newRow("a year past the file") << "31622400000 31622400000 0 0 9600" << true;
+    QTest::newRow("gain past 96 dB") << "0 1000 0 0 9601" << false;
+    QTest::newRow("lowest 64-bit gain") << "0 1000 0 0 -9223372036854775808" << false;
+    QTest::newRow("end before begin") << "2000 1000 0 0 0" << false;
+    QTest::newRow("negative begin") << "-1 1000 0 0 0" << false;
+    QTest::newRow("negative fade") << "0 1000 -1 0 0" << false;
+    QTest::newRow("end past a year") << "0 31622400001 0 0 0" << false;
+    QTest::newRow("highest 64-bit times") << "9223372036854775807 9223372036854775807 0 0 0" << false;
+    QTest::newRow("highest 64-bit fade") << "0 1000 0 9223372036854775807 0" << false;
+    QTest::newRow("beyond 64 bits") << "0 99999999999999999999 0 0 0" << false;
+    QTest::newRow("four numbers") << "0 1000 0 0" << false;
+}
+
+void TestSoundChannel::envelopeRanges()
+{
+    QFETCH(QString, values);
+    QFETCH(bool, accepted);
+    SoundChannel channel;
+    channel.send("open " + file("good.wav") + " alias sound");
+    QCOMPARE(channel.send("setaudio sound envelope " + values), QString());
+    QCOMPARE(channel.lastCommandSucceeded(), accepted);
+    // Whatever the envelope, the device plays on from where it is told.
+    channel.send("play sound from 500");
+    QVERIFY(channel.lastCommandSucceeded());
+    QCOMPARE(channel.mode(), SoundChannel::Mode::Playing);
 }
 
 void TestSoundChannel::transport()
