@@ -131,7 +131,7 @@ QList<Peak> PeakExtractor::extract(int width)
     return extract(width, 0, -1);
 }
 
-std::vector<Peak> PeakExtractor::scanBins(qint64 binFrames)
+std::vector<Peak> PeakExtractor::scanBins(qint64 binFrames, const std::atomic_bool *stop)
 {
     m_bytesRead = 0;
     std::vector<Peak> bins;
@@ -149,6 +149,8 @@ std::vector<Peak> PeakExtractor::scanBins(qint64 binFrames)
         const ssize_t got = ::pread(m_file.handle(), m_buffer.data(), size_t(want), m_dataOffset + frame * frameBytes);
         if (got <= 0)
             break;
+        if (stop && stop->load(std::memory_order_relaxed))
+            return {};
         m_bytesRead += got;
         const qint64 frames = got / frameBytes;
         for (qint64 f = 0; f < frames; f += binFrames) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <atomic>
 #include <vector>
 
 // The lowest and highest sample of one pixel column, in -1..1, all channels together.
@@ -38,8 +39,9 @@ public:
     // file's end stay empty.
     QList<Peak> extract(int width, qint64 first, qint64 count);
     // Every frame of the file read once, in order: one exact peak per run of
-    // binFrames frames (the last run may be short). Empty when unreadable.
-    std::vector<Peak> scanBins(qint64 binFrames);
+    // binFrames frames (the last run may be short). Empty when unreadable,
+    // or as soon as stop is set (it may run on a worker thread).
+    std::vector<Peak> scanBins(qint64 binFrames, const std::atomic_bool *stop = nullptr);
 
     // At most this many frames are read for one column, in blocks of
     // blockFrames each.

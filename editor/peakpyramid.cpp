@@ -3,20 +3,19 @@
 #include <QFileInfo>
 #include <algorithm>
 
-bool PeakPyramid::build(const QString &wavPath)
+bool PeakPyramid::build(const QString &wavPath, const std::atomic_bool *stop)
 {
     clear();
+    // Taken before the read: a file rewritten meanwhile no longer matches.
+    const QFileInfo info(wavPath);
+    const qint64 size = info.size();
+    const QDateTime modified = info.lastModified();
     PeakExtractor reader(wavPath);
     if (!reader.open())
         return false;
-    std::vector<Peak> base = reader.scanBins(BaseFrames);
+    std::vector<Peak> base = reader.scanBins(BaseFrames, stop);
     if (base.empty())
         return false;
-    m_raw = std::make_unique<PeakExtractor>(wavPath);
-    if (!m_raw->open()) {
-        m_raw.reset();
-        return false;
-    }
     m_frames = reader.frames();
     m_sampleRate = reader.sampleRate();
     m_levels.push_back(std::move(base));
@@ -33,19 +32,21 @@ bool PeakPyramid::build(const QString &wavPath)
         }
         m_levels.push_back(std::move(above));
     }
-    const QFileInfo info(wavPath);
     m_path = wavPath;
-    m_size = info.size();
-    m_modified = info.lastModified();
+    m_size = size;
+    m_modified = modified;
     return true;
+}
+
+bool PeakPyramid::isCurrent(const QString &wavPath) const
+{
+    const QFileInfo info(wavPath);
+    return !isEmpty() && wavPath == m_path && info.size() == m_size && info.lastModified() == m_modified;
 }
 
 bool PeakPyramid::ensure(const QString &wavPath)
 {
-    const QFileInfo info(wavPath);
-    if (!isEmpty() && wavPath == m_path && info.size() == m_size && info.lastModified() == m_modified)
-        return true;
-    return build(wavPath);
+    return isCurrent(wavPath) || build(wavPath);
 }
 
 void PeakPyramid::clear()
@@ -66,6 +67,13 @@ QList<Peak> PeakPyramid::peaks(qint64 first, qint64 count, int columns)
     const qint64 perColumn = count / columns;
     if (perColumn < BaseFrames) {
         // Finer than level 0: these few frames are read as they are.
+        if (!m_raw) {
+            m_raw = std::make_unique<PeakExtractor>(m_path);
+            if (!m_raw->open()) {
+                m_raw.reset();
+                return out;
+            }
+        }
         return m_raw->extract(columns, first, count);
     }
     int level = 0;

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -20,10 +21,14 @@ public:
     static constexpr qint64 BaseFrames = 256;
     static constexpr int Fan = 4;
 
-    // Reads the whole file. False (and empty) when it cannot be read.
-    bool build(const QString &wavPath);
+    // Reads the whole file. False (and empty) when it cannot be read or stop
+    // was set. An hour takes a second or more: the editor builds on a worker
+    // thread (PyramidBuilder).
+    bool build(const QString &wavPath, const std::atomic_bool *stop = nullptr);
     // Builds unless it already holds this very file (same path, size and time).
     bool ensure(const QString &wavPath);
+    // Holds this very file, as it is now.
+    bool isCurrent(const QString &wavPath) const;
     void clear();
     bool isEmpty() const { return m_levels.empty(); }
 
@@ -43,6 +48,6 @@ private:
     qint64 m_frames = 0;
     int m_sampleRate = 0;
     std::vector<std::vector<Peak>> m_levels;
-    // Kept open for the views finer than level 0.
+    // Opened by the first view finer than level 0, on the thread that asks.
     std::unique_ptr<PeakExtractor> m_raw;
 };

@@ -1,11 +1,9 @@
 #include "playbackcontroller.h"
 
-#include "codercommand.h"
 #include "editorstate.h"
 #include "formattime.h"
 #include "paths.h"
 #include "sound/soundcommands.h"
-#include "sound/stretchpeak.h"
 #include "sound/wavreader.h"
 #include "timelinemodel.h"
 
@@ -25,6 +23,13 @@ PlaybackController::PlaybackController(EditorState &state, TimelineModel &model,
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, &PlaybackController::Timer2_Timer);
     m_timer2.start();
+    // A level measured while the selection already plays is applied at once.
+    connect(&m_gains, &StretchGain::measured, this, [this] {
+        exclusive([this] {
+            if (m_state.PlayingSelection && m_sounding && !m_chimeHolds)
+                sendEnvelope();
+        });
+    });
 }
 
 void PlaybackController::imgCtrlButton_Click(int index)
@@ -122,13 +127,11 @@ void PlaybackController::sendEnvelope()
     const qint64 begin = m_state.SelBeginMs;
     // With no end chosen the selection runs to the end of the file.
     const qint64 end = m_state.SelEndMs > 0 ? m_state.SelEndMs : std::max(begin, m_model.lengthMs());
-    double gainDb = 0.0;
-    if (fades.normalise) {
-        const std::optional<double> peak =
-            measureStretchPeakDb(m_workFile, begin, end, fades.fadeInMs, fades.fadeOutMs);
-        if (peak)
-            gainDb = CoderCommand::normalisingGain(*peak).value_or(0.0);
-    }
+    // Until the stretch's level is measured it plays as it is.
+    const double gainDb =
+        fades.normalise
+            ? m_gains.gainDb(m_workFile, {begin, end, fades.fadeInMs, fades.fadeOutMs}).value_or(0.0)
+            : 0.0;
     m_sound.send(QStringLiteral("setaudio sound envelope %1 %2 %3 %4 %5")
                      .arg(begin)
                      .arg(end)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stretchgain.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -66,13 +68,16 @@ public:
     // Whether sound is meant to be coming out: after Play, Play selection or a
     // seek, until Pause, Stop, the selection's end or the end of the file.
     // Play selection plays with the export's fades and level (EditorState's
-    // Fades), so they are heard before saving.
+    // Fades), so they are heard before saving; the level of a stretch not
+    // heard before follows as soon as it is measured.
     bool isSounding() const { return m_sounding; }
     // While looping, a selection that reaches its end plays again from its begin.
     bool isLooping() const { return m_looping; }
     void setLooping(bool on);
     // The pointer's place to the millisecond (the buttons use whole seconds).
     qint64 pointerMs() const;
+    // Measures the level of the stretches Play selection plays.
+    StretchGain &stretchGain() { return m_gains; }
 
     // What runs where pending events are let run; tests put nested clicks here.
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
@@ -100,4 +105,5 @@ private:
     QList<std::function<void()>> m_pending;
     bool m_looping = false;
     bool m_sounding = false;
+    StretchGain m_gains;
 };

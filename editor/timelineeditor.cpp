@@ -15,6 +15,7 @@ TimelineEditor::TimelineEditor(EditorState &state, SoundCommands &sound, const Q
       m_zoom(state, m_model)
 {
     connect(&m_model, &TimelineModel::viewChanged, this, [this] { m_zoom.relayout(); });
+    connect(&m_pyramid, &PyramidBuilder::ready, this, &TimelineEditor::pyramidReady);
 }
 
 void TimelineEditor::imagePress(TimelineModel::Image image, double X)
@@ -97,8 +98,7 @@ SelectionEditor::Outcome TimelineEditor::typeTime(SelectionEditor::Handle handle
     return outcome;
 }
 
-PeakPyramid &TimelineEditor::pyramid()
+PeakPyramid *TimelineEditor::pyramid()
 {
-    m_pyramid.ensure(m_controller.workFile());
-    return m_pyramid;
+    return m_pyramid.pyramid(m_controller.workFile());
 }

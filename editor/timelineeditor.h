@@ -1,8 +1,8 @@
 #pragma once
 
-#include "peakpyramid.h"
 #include "playbackcontroller.h"
 #include "playpointer.h"
+#include "pyramidbuilder.h"
 #include "randomcut.h"
 #include "selectioneditor.h"
 #include "selectionhandles.h"
@@ -33,9 +33,10 @@ public:
     RandomCut &randomCut() { return m_randomCut; }
     SelectionEditor &selection() { return m_selection; }
     TimelineZoom &zoom() { return m_zoom; }
-    // The waveform at any zoom, built from the working file the first time a
-    // zoomed view needs it and again only when that file changes.
-    PeakPyramid &pyramid();
+    // The waveform at any zoom, built on a worker thread from the working
+    // file the first time a zoomed view asks and again only when that file
+    // changes. Nothing until it is ready; pyramidReady() then follows.
+    PeakPyramid *pyramid();
 
     // Mouse events of the nine strip images and the strip itself, X in twips;
     // each goes to the rule that owns the image.
@@ -54,6 +55,9 @@ public:
     SelectionEditor::Outcome nudge(qint64 deltaMs);
     SelectionEditor::Outcome typeTime(SelectionEditor::Handle handle, const QString &text);
 
+signals:
+    void pyramidReady();
+
 private:
     EditorState &m_state;
     TimelineModel m_model;
@@ -63,7 +67,7 @@ private:
     RandomCut m_randomCut;
     SelectionEditor m_selection;
     TimelineZoom m_zoom;
-    PeakPyramid m_pyramid;
+    PyramidBuilder m_pyramid;
     // The selection as it was when a handle was pressed.
     std::optional<SelectionSnapshot> m_dragStart;
 };

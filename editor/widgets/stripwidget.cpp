@@ -72,6 +72,7 @@ StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent, double fontSca
     setArt(StripArt::drawn());
     connect(&m_editor.model(), &TimelineModel::imageChanged, this, &StripWidget::showImage);
     connect(&m_editor.model(), &TimelineModel::viewChanged, this, &StripWidget::viewChanged);
+    connect(&m_editor, &TimelineEditor::pyramidReady, this, &StripWidget::viewChanged);
 }
 
 const QList<Peak> &StripWidget::shownPeaks() const
@@ -89,9 +90,34 @@ void StripWidget::viewChanged()
 {
     const TimelineModel &model = m_editor.model();
     m_zoomPeaks.clear();
-    if (model.isZoomed())
-        m_zoomPeaks = m_editor.pyramid().peaksMs(model.viewStartMs(), model.viewSpanMs(), columns());
+    if (model.isZoomed()) {
+        if (PeakPyramid *pyramid = m_editor.pyramid())
+            m_zoomPeaks = pyramid->peaksMs(model.viewStartMs(), model.viewSpanMs(), columns());
+        else
+            m_zoomPeaks = coarsePeaks();
+    }
     update();
+}
+
+QList<Peak> StripWidget::coarsePeaks() const
+{
+    // Each column repeats the whole song's column it falls in: the waveform
+    // the strip has, enlarged, until the pyramid is built.
+    const TimelineModel &model = m_editor.model();
+    const qint64 length = model.lengthMs();
+    const int columnCount = columns();
+    QList<Peak> out;
+    if (m_peaks.isEmpty() || length <= 0 || columnCount <= 0)
+        return out;
+    out.resize(columnCount);
+    const qsizetype whole = m_peaks.size();
+    for (int c = 0; c < columnCount; ++c) {
+        const double ms = model.viewStartMs() + (c + 0.5) * double(model.viewSpanMs()) / columnCount;
+        const auto at = static_cast<qsizetype>(std::floor(ms * double(whole) / double(length)));
+        if (at >= 0 && at < whole)
+            out[c] = m_peaks[at];
+    }
+    return out;
 }
 
 void StripWidget::wheelEvent(QWheelEvent *event)

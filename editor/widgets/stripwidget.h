@@ -31,7 +31,7 @@ public:
     void setPeaks(const QList<Peak> &peaks);
     const QList<Peak> &peaks() const { return m_peaks; }
     // What is drawn now: the song's peaks, or the zoomed view's from the
-    // editor's pyramid.
+    // editor's pyramid (the song's own, enlarged, while it is built).
     const QList<Peak> &shownPeaks() const;
     // Columns of waveform: one per pixel of the marker span.
     int columns() const;
@@ -50,6 +50,7 @@ protected:
 private:
     void showImage(TimelineModel::Image image);
     void viewChanged();
+    QList<Peak> coarsePeaks() const;
     double twips(double pixels) const;
 
     TimelineEditor &m_editor;

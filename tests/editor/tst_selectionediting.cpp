@@ -342,18 +342,22 @@ void TestSelectionEditing::loopAndPreview_data()
     QTest::addColumn<int>("fadeOut");
     QTest::addColumn<bool>("normalise");
     QTest::addColumn<QString>("envelope");   // empty: none sent
+    QTest::addColumn<QString>("measured");   // the envelope once the level is measured; empty: none
     QTest::addColumn<QStringList>("atTheEnd");
 
     const QStringList stops{"stop sound", "close sound"};
     const QStringList loops{"play sound from 1250"};
-    QTest::newRow("plain") << false << 0 << 0 << false << "" << stops;
-    QTest::newRow("looping") << true << 0 << 0 << false << "" << loops;
+    QTest::newRow("plain") << false << 0 << 0 << false << "" << "" << stops;
+    QTest::newRow("looping") << true << 0 << 0 << false << "" << "" << loops;
     QTest::newRow("fades") << false << 500 << 1000 << false << "setaudio sound envelope 1250 3750 500 1000 0"
-                           << stops;
+                           << "" << stops;
     QTest::newRow("fades longer than the selection") << true << 9000 << 0 << false
-                                                     << "setaudio sound envelope 1250 3750 2500 0 0" << loops;
+                                                     << "setaudio sound envelope 1250 3750 2500 0 0" << ""
+                                                     << loops;
     // The tone's right channel is half the left: its peak is the left's 0.5.
-    QTest::newRow("level") << false << 0 << 0 << true << "setaudio sound envelope 1250 3750 0 0 502" << stops;
+    // It plays as it is until the worker has measured it.
+    QTest::newRow("level") << false << 0 << 0 << true << "setaudio sound envelope 1250 3750 0 0 0"
+                           << "setaudio sound envelope 1250 3750 0 0 502" << stops;
 }
 
 void TestSelectionEditing::loopAndPreview()
@@ -363,6 +367,7 @@ void TestSelectionEditing::loopAndPreview()
     QFETCH(int, fadeOut);
     QFETCH(bool, normalise);
     QFETCH(QString, envelope);
+    QFETCH(QString, measured);
     QFETCH(QStringList, atTheEnd);
 
     QTemporaryDir dir;
@@ -385,6 +390,15 @@ void TestSelectionEditing::loopAndPreview()
         expected << envelope;
     expected << "play sound from 1250";
     QCOMPARE(rig.sound.take(), expected);
+    if (!measured.isEmpty()) {
+        QSignalSpy level(&controller.stretchGain(), &StretchGain::measured);
+        QVERIFY(level.wait());
+        QCOMPARE(rig.sound.take(), QStringList{measured});
+        // A seek inside the same stretch finds the level known.
+        controller.playSelection();
+        QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound", "open " + work + " alias sound",
+                                                measured, "play sound from 1250"}));
+    }
 
     rig.tick(5000, 3749);
     QCOMPARE(rig.sound.take().size(), 2);   // the two status queries

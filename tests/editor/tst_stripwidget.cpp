@@ -2,13 +2,16 @@
 // moves as one, the bare strip seeks, and the pictures and labels follow.
 #include "editorstate.h"
 #include "markerimage.h"
+#include "peakpyramid.h"
 #include "recordingsound.h"
+#include "sound/wavwriter.h"
 #include "stripwidget.h"
 #include "timelabels.h"
 #include "timelineeditor.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +34,7 @@ private slots:
     void pointerDragSeeks();
     void labelsFollowTheModel();
     void artAndWaveform();
+    void zoomWaitsForThePyramid();
 
 private:
     QPoint markerCentre(Image image) const
@@ -267,6 +271,44 @@ void TestStripWidget::artAndWaveform()
     QVERIFY(shot.pixel(305, 70) != colour.rgb());    // a quiet one stays near the middle
     m_strip->setPeaks({});
     QVERIFY(m_strip->grab().toImage().pixel(306, 70) != colour.rgb());
+}
+
+void TestStripWidget::zoomWaitsForThePyramid()
+{
+    const QString work = m_editor->controller().workFile();
+    const auto song = [&](qint64 seconds, double amplitude) {
+        WavSpec spec;
+        spec.frames = seconds * spec.rate;
+        spec.amplitude = amplitude;
+        QVERIFY(writeFile(work, wavBytes(spec)));
+        m_editor->controller().learnLength();
+        PeakExtractor whole(work);
+        QVERIFY(whole.open());
+        m_strip->setPeaks(whole.extract(m_strip->columns()));
+    };
+    song(20, 0.5);
+    QSignalSpy ready(m_editor, &TimelineEditor::pyramidReady);
+    QVERIFY(m_editor->zoom().zoomIn());
+    // Until the worker is done the song's own peaks stand in, enlarged.
+    QVERIFY(!m_editor->pyramid());
+    QCOMPARE(m_strip->shownPeaks().size(), m_strip->columns());
+    QCOMPARE(m_strip->shownPeaks().first(), m_strip->peaks().first());
+    QVERIFY(ready.wait());
+    const TimelineModel &model = m_editor->model();
+    QCOMPARE(m_strip->shownPeaks(),
+             m_editor->pyramid()->peaksMs(model.viewStartMs(), model.viewSpanMs(), m_strip->columns()));
+
+    // A new song over the working file while its pyramid is read: the
+    // result for the old one is dropped, the new one's shown.
+    song(30, 0.25);
+    QVERIFY(m_editor->zoom().zoomIn());
+    QVERIFY(!m_editor->pyramid());
+    song(12, 0.125);
+    QVERIFY(m_editor->zoom().zoomOut());
+    QVERIFY(ready.wait());
+    QCOMPARE(ready.count(), 2);
+    QCOMPARE(m_editor->pyramid()->frames(), 12 * 44100);
+    QVERIFY(std::abs(m_strip->shownPeaks().value(10).max - 0.125f) < 0.01f);
 }
 
 QTEST_MAIN(TestStripWidget)
