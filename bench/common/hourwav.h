@@ -8,6 +8,7 @@
 #include <QString>
 #include <QtEndian>
 #include <cmath>
+#include <cstdio>
 
 namespace HourWav {
 
@@ -48,6 +49,17 @@ inline bool make(const QString &path)
             return false;
     }
     return file.flush();
+}
+
+// The file named on the command line, else the default one; made when
+// missing. Empty when it cannot be written.
+inline QString fromArguments(int argc, char **argv)
+{
+    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/kes-bench-hour.wav");
+    if (isThere(path))
+        return path;
+    std::printf("writing %s (one hour, 44.1 kHz stereo 16-bit)...\n", qPrintable(path));
+    return make(path) ? path : QString();
 }
 
 } // namespace HourWav

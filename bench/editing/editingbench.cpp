@@ -2,9 +2,9 @@
 // typed or nudged change of the selection up to painted labels. A frame is
 // 16 ms.
 //   kes_benchediting [FILE]   (made when missing; default /tmp/kes-bench-hour.wav)
+#include "../common/hourdevice.h"
 #include "../common/hourwav.h"
 #include "editorstate.h"
-#include "sound/soundcommands.h"
 #include "stripwidget.h"
 #include "timelabels.h"
 #include "timelineeditor.h"
@@ -20,33 +20,11 @@
 
 namespace {
 
-// A device that says the song is an hour long and stands at 30 minutes.
-class HourDevice : public SoundCommands
-{
-public:
-    QString send(const QString &command) override
-    {
-        if (command == QLatin1String("status sound length"))
-            return QStringLiteral("3600000");
-        if (command == QLatin1String("status sound position"))
-            return QStringLiteral("1800000");
-        return {};
-    }
-};
-
 void report(const char *what, std::vector<double> times)
 {
     std::sort(times.begin(), times.end());
     std::printf("%-34s median %6.2f ms, 90th %6.2f ms, max %6.2f ms (%zu runs)\n", what,
                 times[times.size() / 2], times[times.size() * 9 / 10], times.back(), times.size());
-}
-
-double timed(const std::function<void()> &step)
-{
-    QElapsedTimer timer;
-    timer.start();
-    step();
-    return timer.nsecsElapsed() / 1e6;
 }
 
 } // namespace
@@ -55,12 +33,9 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/kes-bench-hour.wav");
-    if (!HourWav::isThere(path)) {
-        std::printf("writing %s (one hour, 44.1 kHz stereo 16-bit)...\n", qPrintable(path));
-        if (!HourWav::make(path))
-            return 1;
-    }
+    const QString path = HourWav::fromArguments(argc, argv);
+    if (path.isEmpty())
+        return 1;
     EditorState state;
     HourDevice device;
     TimelineEditor editor(state, device, path);

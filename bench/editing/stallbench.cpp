@@ -4,10 +4,10 @@
 // the GUI thread did it; "after" is what the GUI thread spends now, with the
 // time until the worker's result arrives beside it.
 //   kes_benchstalls [FILE]   (made when missing; default /tmp/kes-bench-hour.wav)
+#include "../common/hourdevice.h"
 #include "../common/hourwav.h"
 #include "editorstate.h"
 #include "peakpyramid.h"
-#include "sound/soundcommands.h"
 #include "sound/stretchpeak.h"
 #include "stripwidget.h"
 #include "timelineeditor.h"
@@ -20,28 +20,6 @@
 #include <functional>
 
 namespace {
-
-// A device that says the song is an hour long and stands at its start.
-class HourDevice : public SoundCommands
-{
-public:
-    QString send(const QString &command) override
-    {
-        if (command == QLatin1String("status sound length"))
-            return QStringLiteral("3600000");
-        if (command == QLatin1String("status sound position"))
-            return QStringLiteral("0");
-        return {};
-    }
-};
-
-double timed(const std::function<void()> &step)
-{
-    QElapsedTimer timer;
-    timer.start();
-    step();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // Runs events until the signal comes; the milliseconds it took.
 template<typename Object, typename Signal>
@@ -58,12 +36,9 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/kes-bench-hour.wav");
-    if (!HourWav::isThere(path)) {
-        std::printf("writing %s (one hour, 44.1 kHz stereo 16-bit)...\n", qPrintable(path));
-        if (!HourWav::make(path))
-            return 1;
-    }
+    const QString path = HourWav::fromArguments(argc, argv);
+    if (path.isEmpty())
+        return 1;
 
     // Before: the reads as the GUI thread made them.
     PeakPyramid pyramid;
