@@ -41,7 +41,8 @@ bool PeakPyramid::build(const QString &wavPath, const std::atomic_bool *stop)
 bool PeakPyramid::isCurrent(const QString &wavPath) const
 {
     const QFileInfo info(wavPath);
-    return !isEmpty() && wavPath == m_path && info.size() == m_size && info.lastModified() == m_modified;
+    return !isEmpty() && wavPath == m_path && info.size() == m_size &&
+           info.lastModified() == m_modified;
 }
 
 bool PeakPyramid::ensure(const QString &wavPath)

@@ -129,9 +129,9 @@ void PlaybackController::sendEnvelope()
     const qint64 end = m_state.SelEndMs > 0 ? m_state.SelEndMs : std::max(begin, m_model.lengthMs());
     // Until the stretch's level is measured it plays as it is.
     const double gainDb =
-        fades.normalise
-            ? m_gains.gainDb(m_workFile, {begin, end, fades.fadeInMs, fades.fadeOutMs}).value_or(0.0)
-            : 0.0;
+        fades.normalise ? m_gains.gainDb(m_workFile, {begin, end, fades.fadeInMs, fades.fadeOutMs})
+                              .value_or(0.0)
+                        : 0.0;
     m_sound.send(QStringLiteral("setaudio sound envelope %1 %2 %3 %4 %5")
                      .arg(begin)
                      .arg(end)

@@ -137,12 +137,12 @@ void ExportController::save()
         return;
     m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();
     QString problem;
-    if (!m_setupPath.isEmpty()
-        && !SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
-                                       {m_state.OpenFolderChoice, m_state.RingSoundChoice,
-                                        fades.fadeInMs, fades.fadeOutMs, fades.normalise},
-                                       &problem)
-        && !problem.isEmpty())
+    if (!m_setupPath.isEmpty() &&
+        !SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
+                                    {m_state.OpenFolderChoice, m_state.RingSoundChoice,
+                                     fades.fadeInMs, fades.fadeOutMs, fades.normalise},
+                                    &problem) &&
+        !problem.isEmpty())
         emit settingsNotSaved(problem);
 
     // Only a file that reads back as what was asked for counts as saved.

@@ -95,7 +95,8 @@ void RingtoneSession::connectParts()
     connect(exporter, &ExportController::exportProgressChanged, this,
             &RingtoneSession::exportProgressChanged);
     connect(exporter, &ExportController::saved, this, &RingtoneSession::exportSaved);
-    connect(exporter, &ExportController::settingsNotSaved, this, &RingtoneSession::settingsNotSaved);
+    connect(exporter, &ExportController::settingsNotSaved, this,
+            &RingtoneSession::settingsNotSaved);
 
     // The transport row's save button is the toolbar's save command.
     connect(&m_editor->controller(), &PlaybackController::saveRequested, this,

@@ -127,15 +127,15 @@ namespace {
 std::optional<QByteArray> readRegular(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st = {};
     if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     QFile file;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return std::nullopt;
     }
@@ -195,7 +195,7 @@ QString tell(const char *text, const QString &path)
 QString writeTarget(const QString &path, QString *problem)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st = {};
     if (::lstat(name.constData(), &st) != 0) {
         if (errno == ENOENT)
             return path;
@@ -220,7 +220,8 @@ QString writeTarget(const QString &path, QString *problem)
     const qsizetype slash = resolved.lastIndexOf('/');
     const QByteArray folder = slash > 0 ? resolved.left(slash) : QByteArray("/");
     if (::stat(folder.constData(), &st) != 0 || st.st_uid != ::geteuid()) {
-        *problem = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:%1 链接到不属于你的文件夹。"), path);
+        *problem =
+            tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:%1 链接到不属于你的文件夹。"), path);
         return {};
     }
     return QFile::decodeName(resolved);

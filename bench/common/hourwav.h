@@ -55,7 +55,8 @@ inline bool make(const QString &path)
 // missing. Empty when it cannot be written.
 inline QString fromArguments(int argc, char **argv)
 {
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/kes-bench-hour.wav");
+    const QString path =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/kes-bench-hour.wav");
     if (isThere(path))
         return path;
     std::printf("writing %s (one hour, 44.1 kHz stereo 16-bit)...\n", qPrintable(path));

@@ -1,6 +1,5 @@
-// Editing on a one-hour song, drawn offscreen: a zoom step and a scroll step each up to a painted strip, and a
-// typed or nudged change of the selection up to painted labels. A frame is
-// 16 ms.
+// Editing on a one-hour song, drawn offscreen: a zoom step and a scroll step each up to a painted
+// strip, and a typed or nudged change of the selection up to painted labels. A frame is 16 ms.
 //   kes_benchediting [FILE]   (made when missing; default /tmp/kes-bench-hour.wav)
 #include "../common/hourdevice.h"
 #include "../common/hourwav.h"

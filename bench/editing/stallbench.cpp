@@ -22,8 +22,7 @@
 namespace {
 
 // Runs events until the signal comes; the milliseconds it took.
-template<typename Object, typename Signal>
-double waitFor(Object *object, Signal signal)
+template <typename Object, typename Signal> double waitFor(Object *object, Signal signal)
 {
     QEventLoop loop;
     QObject::connect(object, signal, &loop, &QEventLoop::quit);
@@ -56,9 +55,15 @@ int main(int argc, char **argv)
     strip.show();
     QImage canvas(strip.size(), QImage::Format_RGB32);
 
-    const double firstZoom = timed([&] { editor.zoom().zoomIn(); strip.render(&canvas); });
+    const double firstZoom = timed([&] {
+        editor.zoom().zoomIn();
+        strip.render(&canvas);
+    });
     const double pyramidReady = waitFor(&editor, &TimelineEditor::pyramidReady);
-    const double readyZoom = timed([&] { editor.zoom().zoomIn(); strip.render(&canvas); });
+    const double readyZoom = timed([&] {
+        editor.zoom().zoomIn();
+        strip.render(&canvas);
+    });
 
     state.SelBeginMs = 0;
     state.SelEndMs = 3599000;
@@ -70,8 +75,9 @@ int main(int argc, char **argv)
     std::printf("first zoom on an hour:        before %7.1f ms on the GUI thread, after %6.2f ms "
                 "(pyramid ready %.0f ms later; a zoom then %.2f ms)\n",
                 buildInPlace, firstZoom, pyramidReady, readyZoom);
-    std::printf("play selection, normalised:   before %7.1f ms on the GUI thread (every seek), after "
-                "%6.2f ms (level measured %.0f ms later; a seek then %.2f ms)\n",
-                peakInPlace, firstPlay, gainReady, againPlay);
+    std::printf(
+        "play selection, normalised:   before %7.1f ms on the GUI thread (every seek), after "
+        "%6.2f ms (level measured %.0f ms later; a seek then %.2f ms)\n",
+        peakInPlace, firstPlay, gainReady, againPlay);
     return 0;
 }

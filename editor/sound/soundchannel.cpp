@@ -149,9 +149,8 @@ bool SoundChannel::setEnvelope(const QStringList &values)
             return false;
     }
     // Out-of-range times or gains fail the command, as any malformed one does.
-    const std::optional<Envelope> envelope =
-        Envelope::fromMs(numbers[0], numbers[1], numbers[2], numbers[3], numbers[4] / 100.0,
-                         m_reader->sampleRate());
+    const std::optional<Envelope> envelope = Envelope::fromMs(
+        numbers[0], numbers[1], numbers[2], numbers[3], numbers[4] / 100.0, m_reader->sampleRate());
     if (!envelope)
         return false;
     m_reader->setEnvelope(*envelope);

@@ -112,7 +112,8 @@ QList<Peak> StripWidget::coarsePeaks() const
     out.resize(columnCount);
     const qsizetype whole = m_peaks.size();
     for (int c = 0; c < columnCount; ++c) {
-        const double ms = model.viewStartMs() + (c + 0.5) * double(model.viewSpanMs()) / columnCount;
+        const double ms =
+            model.viewStartMs() + (c + 0.5) * double(model.viewSpanMs()) / columnCount;
         const auto at = static_cast<qsizetype>(std::floor(ms * double(whole) / double(length)));
         if (at >= 0 && at < whole)
             out[c] = m_peaks[at];
