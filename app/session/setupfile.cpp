@@ -188,6 +188,11 @@ QString tell(const char *text, const QString &path)
     return QCoreApplication::translate("SetupFile", text).arg(QDir::toNativeSeparators(path));
 }
 
+QString cannotWrite(const QString &path)
+{
+    return tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:无法写入 %1。"), path);
+}
+
 // Where a write of the settings path goes: the path itself when it is a
 // regular file or nothing yet; through a symbolic link only to a regular file
 // in a folder of this user's (anything else, a device above all, must not be
@@ -199,7 +204,7 @@ QString writeTarget(const QString &path, QString *problem)
     if (::lstat(name.constData(), &st) != 0) {
         if (errno == ENOENT)
             return path;
-        *problem = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:无法写入 %1。"), path);
+        *problem = cannotWrite(path);
         return {};
     }
     if (S_ISREG(st.st_mode))
@@ -224,7 +229,13 @@ QString writeTarget(const QString &path, QString *problem)
             tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:%1 链接到不属于你的文件夹。"), path);
         return {};
     }
-    return QFile::decodeName(resolved);
+    // A target whose name is not UTF-8 cannot be named to QSaveFile as it is.
+    const QString target = QFile::decodeName(resolved);
+    if (QFile::encodeName(target) != resolved) {
+        *problem = cannotWrite(path);
+        return {};
+    }
+    return target;
 }
 
 bool writeLines(const QString &path, const QList<QByteArray> &lines, QString *problem)
@@ -233,7 +244,7 @@ bool writeLines(const QString &path, const QList<QByteArray> &lines, QString *pr
     const QString target = writeTarget(path, &why);
     const auto fail = [&] {
         if (why.isEmpty())
-            why = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:无法写入 %1。"), path);
+            why = cannotWrite(path);
         if (problem)
             *problem = why;
         return false;

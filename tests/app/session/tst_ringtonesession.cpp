@@ -7,9 +7,11 @@
 #include "shelllinks.h"
 #include "timelineeditor.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -237,15 +239,16 @@ void TestRingtoneSession::settingsAccepted()
 void TestRingtoneSession::hostileSettingsFiles_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<int>("read");        // the first choice read at start
-    QTest::addColumn<QString>("told");    // empty: saved without a word
-    QTest::addColumn<QByteArray>("after"); // what the real file holds afterwards; null: none
+    QTest::addColumn<int>("read");         // the first choice read at start
+    QTest::addColumn<QString>("told");     // empty: saved without a word
+    QTest::addColumn<QByteArray>("after"); // what the link's target holds afterwards; null: none
     const QByteArray old("1\r\n1\r\n");
     const QString notAFile = "不是一个普通文件";
     // Each leaves the thing where setup.ini stands as it was, and no
     // temporary file beside it or beside a link's target.
     QTest::newRow("link to a file of ours") << "link-own" << 1 << "" << QByteArray("0\r\n1\r\n200\r\n0\r\n0\r\n");
     QTest::newRow("link into another user's folder") << "link-theirs" << 1 << "不属于你" << old;
+    QTest::newRow("link to a file named in Latin-1") << "link-latin1" << 1 << "无法写入" << old;
     QTest::newRow("link to a FIFO, as to a device") << "link-fifo" << 0 << notAFile << QByteArray();
     QTest::newRow("dangling link") << "link-none" << 0 << notAFile << QByteArray();
     QTest::newRow("FIFO") << "fifo" << 0 << notAFile << QByteArray();
@@ -260,28 +263,33 @@ void TestRingtoneSession::hostileSettingsFiles()
     QFETCH(QByteArray, after);
     if (kind == "link-theirs" && ::geteuid() != 0)
         QSKIP("making a folder of another user's needs root");
-    QString target; // where the link points, or the thing itself
-    QStringList entries;
+    QByteArray other, target; // the link's folder and what it points to, or the thing itself
+    const auto entries = [&other](const QString &config) {
+        const auto flags = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+        return QDir(config).entryList(flags) + QDir(QFile::decodeName(other)).entryList(flags);
+    };
+    QStringList before;
     Rig rig(true, [&](const QString &config) {
-        const QString ini = config + "/setup.ini";
-        const QString other = config + "/../elsewhere";
-        QDir().mkpath(other);
-        target = kind.startsWith("link") ? other + "/real" : ini;
-        if (kind == "link-own" || kind == "link-theirs") {
-            QFile file(target);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write("1\r\n1\r\n") == 6);
-        } else if (kind == "link-fifo" || kind == "fifo") {
-            QCOMPARE(::mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        const QByteArray ini = QFile::encodeName(config + "/setup.ini");
+        other = QFile::encodeName(config + "/../elsewhere");
+        QDir().mkpath(QFile::decodeName(other));
+        target = kind.startsWith("link") ? other + (kind == "link-latin1" ? "/r\xe9" "al" : "/real") : ini;
+        if (kind == "link-own" || kind == "link-theirs" || kind == "link-latin1") {
+            const int fd = ::open(target.constData(), O_WRONLY | O_CREAT, 0600);
+            QVERIFY(fd >= 0 && ::write(fd, "1\r\n1\r\n", 6) == 6 && ::close(fd) == 0);
+        } else if (kind.endsWith("fifo")) {
+            QCOMPARE(::mkfifo(target.constData(), 0600), 0);
         } else if (kind == "folder") {
-            QVERIFY(QDir().mkpath(ini));
+            QCOMPARE(::mkdir(ini.constData(), 0700), 0);
         }
         if (kind == "link-theirs")
-            QCOMPARE(::chown(QFile::encodeName(other).constData(), 65534, 65534), 0);
+            QCOMPARE(::chown(other.constData(), 65534, 65534), 0);
         if (kind.startsWith("link"))
-            QVERIFY(QFile::link(target, ini));
-        entries = QDir(config).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
-                  + QDir(other).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+            QCOMPARE(::symlink(target.constData(), ini.constData()), 0);
+        before = entries(config);
     });
+    // A name QDir cannot spell is removed by its bytes.
+    const auto removeTarget = qScopeGuard([&] { ::unlink(target.constData()); });
     QVERIFY(!QTest::currentTestFailed());
     // The start did not wait on a FIFO, and a file it could not read gave the defaults.
     QCOMPARE(rig.session->state().OpenFolderChoice, qint16(read));
@@ -292,21 +300,20 @@ void TestRingtoneSession::hostileSettingsFiles()
         QVERIFY2(rig.prompt.shown()[0].text.contains(told), qPrintable(rig.prompt.shown()[0].text));
         QVERIFY(rig.prompt.shown()[0].text.contains(rig.session->setupPath()));
     }
-    const QString config = rig.home.filePath("config");
-    QCOMPARE(QDir(config).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
-                 + QDir(config + "/../elsewhere").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
-             entries);
+    QCOMPARE(entries(rig.home.filePath("config")), before);
     const QFileInfo ini(rig.session->setupPath());
     QCOMPARE(ini.isSymLink(), kind.startsWith("link"));
     QCOMPARE(ini.isDir(), kind == "folder");
-    if (kind.endsWith("fifo")) {
-        struct stat st {};
-        QVERIFY(::stat(QFile::encodeName(target).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
-    }
+    struct stat st = {};
+    if (kind.endsWith("fifo"))
+        QVERIFY(::stat(target.constData(), &st) == 0 && S_ISFIFO(st.st_mode));
     if (!after.isNull()) {
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), after);
+        QByteArray held(64, '\0');
+        const int fd = ::open(target.constData(), O_RDONLY);
+        QVERIFY(fd >= 0);
+        held.resize(::read(fd, held.data(), held.size()));
+        ::close(fd);
+        QCOMPARE(held, after);
     }
 }
 
