@@ -27,6 +27,10 @@ WorkingFolder::WorkingFolder(const QString &base)
 {
     const QString parent =
         base.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation) : base;
+    if (parent.isEmpty()) {
+        m_error = QStringLiteral("the user's cache folder is unknown");
+        return;
+    }
     QDir().mkpath(parent);
     sweep(parent);
     // Another instance's sweep may take a folder between its making and its
@@ -36,8 +40,10 @@ WorkingFolder::WorkingFolder(const QString &base)
         // QTemporaryDir creates the folder with mode 0700 and a random name.
         auto dir = std::make_unique<QTemporaryDir>(parent + u'/' + Pattern);
         dir->setAutoRemove(false);
-        if (!dir->isValid())
+        if (!dir->isValid()) {
+            m_error = parent + QStringLiteral(": ") + dir->errorString();
             return;
+        }
         auto lock = lockFor(dir->path());
         const bool locked = lock->tryLock(0);
         if (!locked && lock->error() == QLockFile::LockFailedError)
@@ -49,6 +55,7 @@ WorkingFolder::WorkingFolder(const QString &base)
             m_lock = std::move(lock);
         return;
     }
+    m_error = parent + QStringLiteral(": every new folder was taken by another instance");
 }
 
 WorkingFolder::~WorkingFolder() = default;

@@ -117,6 +117,7 @@ class TestConsoleRunner : public QObject
     Q_OBJECT
 
 private slots:
+    void chunksOfAtMostOneKilobyte_data();
     void chunksOfAtMostOneKilobyte();
     void mergedChannelsKeepOrder();
     void lastOutputBeforeExitIsDelivered();
@@ -139,14 +140,33 @@ private slots:
     void cancelledCoderLeavesNothing();
 };
 
+void TestConsoleRunner::chunksOfAtMostOneKilobyte_data()
+{
+    QTest::addColumn<bool>("quitting");
+    QTest::newRow("running") << false;
+    // No new event loop runs once the application is told to quit; the job
+    // still keeps its pace instead of spinning until its child is gone.
+    QTest::newRow("after the quit") << true;
+}
+
 void TestConsoleRunner::chunksOfAtMostOneKilobyte()
 {
+    QFETCH(bool, quitting);
     ConsoleRunner runner;
     QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     Recorder rec(runner);
     // The child writes everything at once and is gone before the first read.
     runner.setCommand(emitterCommand({"out:3000:a"}));
-    const QString result = runner.ExecuteCommand();
+    QString result;
+    if (quitting) {
+        QTimer::singleShot(0, [&] {
+            QCoreApplication::exit(0);
+            result = runner.ExecuteCommand();
+        });
+        QCoreApplication::exec();
+    } else {
+        result = runner.ExecuteCommand();
+    }
 
     QCOMPARE(rec.chunks.size(), 3);
     QCOMPARE(rec.chunks[0].size(), 1024);

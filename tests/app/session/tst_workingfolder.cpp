@@ -1,5 +1,6 @@
 // The sweep of working folders left by instances that are gone: real program
 // instances, one killed and one running, and leftovers of every other shape.
+#include "../programinstance.h"
 #include "workingfolder.h"
 
 #include <QDateTime>
@@ -30,31 +31,6 @@ QStringList lockedFolders(const QString &parent)
     return found;
 }
 
-// The real program, on the offscreen platform, with its own cache and
-// configuration folders below home.
-struct Instance {
-    QProcess process;
-
-    explicit Instance(const QTemporaryDir &home)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("KESMARIN_AUDIO"), QStringLiteral("silent"));
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QStringLiteral(KESMARIN_BUILD_DIR "/kesmarin"), {});
-    }
-    ~Instance()
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(30000);
-        }
-    }
-};
 } // namespace
 
 class TestWorkingFolder : public QObject
@@ -131,7 +107,7 @@ void TestWorkingFolder::killedAndLiveInstances()
 
     QString killedFolder;
     {
-        Instance killed(home);
+        ProgramInstance killed(home);
         QVERIFY(killed.process.waitForStarted(30000));
         QTRY_COMPARE_WITH_TIMEOUT(lockedFolders(cache).size(), 1, 120000);
         killedFolder = lockedFolders(cache).constFirst();
@@ -143,7 +119,7 @@ void TestWorkingFolder::killedAndLiveInstances()
     QVERIFY(QFileInfo::exists(killedFolder + QStringLiteral("/open.wav")));
 
     // The next start removes the dead instance's folder and keeps its own.
-    Instance running(home);
+    ProgramInstance running(home);
     QVERIFY(running.process.waitForStarted(30000));
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(killedFolder), 120000);
     QTRY_COMPARE_WITH_TIMEOUT(lockedFolders(cache).size(), 1, 120000);
