@@ -37,6 +37,12 @@
 <context>
     <name>ExportController</name>
     <message>
+        <source>文件名不是 UTF-8 编码,请换一个文件名。
+</source>
+        <translation>The file name is not in UTF-8. Please choose another name.
+</translation>
+    </message>
+    <message>
         <source>另存为</source>
         <translation>Save As</translation>
     </message>

@@ -6,8 +6,13 @@
 #include "setupfile.h"
 #include "timelinemodel.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestExportController : public QObject
 {
@@ -35,6 +40,8 @@ private slots:
     void cancelledExport();
     void saveFolder_data();
     void saveFolder();
+    void folderNotInUtf8_data();
+    void folderNotInUtf8();
 
 private:
     struct Rig {
@@ -422,6 +429,49 @@ void TestExportController::cancelledExport()
     rig.files.answers << std::nullopt;
     rig.exporter.save();
     QCOMPARE(rig.files.asked.size(), 2);
+}
+
+void TestExportController::folderNotInUtf8_data()
+{
+    QTest::addColumn<QByteArray>("folder"); // as the file system holds it
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("Latin-1 folder") << QByteArray("M\xfasica") << QByteArray("ring.mp3") << true;
+    QTest::newRow("GBK folder") << QByteArray("\xc1\xe5\xc9\xf9") << QByteArray("ring.m4r") << true;
+    // Text cannot name the file the dialog showed: a new one would be written.
+    QTest::newRow("GBK file name") << QByteArray("plain") << QByteArray("\xc1\xe5.mp3") << false;
+}
+
+void TestExportController::folderNotInUtf8()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, saved);
+    Rig rig;
+    const QByteArray local = QFile::encodeName(rig.folder.path()) + '/' + folder;
+    QCOMPARE(::mkdir(local.constData(), 0700), 0);
+    const QByteArray file = local + '/' + name;
+    // Qt cannot remove names that are not UTF-8: the test takes them away.
+    const auto removeAll = qScopeGuard([&] {
+        ::unlink(file.constData());
+        ::rmdir(local.constData());
+    });
+    // What the save dialog gives back for it.
+    rig.files.answers << QFile::decodeName(file);
+    rig.exporter.save();
+    struct stat info {};
+    QCOMPARE(::stat(file.constData(), &info) == 0, saved);
+    if (saved) {
+        QVERIFY2(rig.prompt.shown().isEmpty(), qPrintable(rig.prompt.shown().value(0).text));
+    } else {
+        QCOMPARE(rig.prompt.shown().size(), 1);
+        QVERIFY(rig.prompt.shown().first().text.contains(QStringLiteral("不是 UTF-8")));
+        QVERIFY(rig.folder.runs().isEmpty());
+    }
+    // Nothing but the file itself: no link left in the working folder.
+    QCOMPARE(QDir(rig.folder.path() + "/work").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+             QStringList{"open.wav"});
+    QCOMPARE(QDir(rig.folder.path()).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestExportController)
