@@ -88,11 +88,9 @@ void OpenController::openPath(const QString &path)
 {
     if (m_decoding || path.isEmpty())
         return;
-    if (m_state.FileOpened && !closeOpenFile())
-        return;
-    emit stopPlaybackRequested();
+    // A name that cannot be read back is told before the open file is closed.
     if (const auto local = localNameOf(path))
-        decode(*local);
+        openPath(*local);
 }
 
 void OpenController::openPath(const QByteArray &localPath)
