@@ -1,38 +1,12 @@
-// The program and its coder end together: the real program, killed outright
-// or told to end (a logout, Ctrl+C) during a long decode by the real coder.
+// The real program and its real coder end together, whether the program is
+// killed outright or told to end (a logout, Ctrl+C) during a long decode.
 #include "procstat.h"
 #include "programinstance.h"
 #include "workingfolder.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTest>
 
 #include <csignal>
-#include <unistd.h>
-
-namespace {
-// Hours of 44.1 kHz mono silence that take no room: a sparse file.
-bool writeLongSilence(const QString &path)
-{
-    const quint32 bytes = 0x7fff0000;
-    auto le32 = [](quint32 v) { return QByteArray(reinterpret_cast<const char *>(&v), 4); };
-    auto le16 = [](quint16 v) { return QByteArray(reinterpret_cast<const char *>(&v), 2); };
-    const QByteArray header = "RIFF" + le32(36 + bytes) + "WAVEfmt " + le32(16) + le16(1) +
-                              le16(1) + le32(44100) + le32(88200) + le16(2) + le16(16) + "data" +
-                              le32(bytes);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(header) == header.size() &&
-           file.resize(header.size() + bytes);
-}
-
-bool isGone(qint64 pid)
-{
-    const std::optional<ProcStat> stat = procStat(pid);
-    return !stat || stat->isGone();
-}
-} // namespace
 
 class TestStopSignals : public QObject
 {
@@ -54,47 +28,44 @@ void TestStopSignals::coderEndsWithProgram()
 {
     QFETCH(int, signal);
     QTemporaryDir home;
-    const QString song = home.filePath(QStringLiteral("long silence.wav"));
-    QVERIFY(writeLongSilence(song));
-    const QString cache = home.filePath(QStringLiteral("cache/kesmarin"));
-    ProgramInstance program(home, {song});
+    // Hours of silence that take no room: a sparse WAV.
+    QFile song(home.filePath("long silence.wav"));
+    QVERIFY(song.open(QIODevice::WriteOnly));
+    const quint32 bytes = 0x7fff0000;
+    auto le = [](quint32 v, int n) { return QByteArray(reinterpret_cast<const char *>(&v), n); };
+    song.write("RIFF" + le(36 + bytes, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(44100, 4) +
+               le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(bytes, 4));
+    QVERIFY(song.resize(44 + qint64(bytes)));
+    song.close();
+    const QString cache = home.filePath("cache/kesmarin");
+    ProgramInstance program(home, {song.fileName()});
     QVERIFY(program.process.waitForStarted(30000));
     const qint64 pid = program.process.processId();
 
-    // Held still as soon as it is seen, so that no machine is fast enough to
-    // end the decode before the program goes.
+    // Held still as soon as seen, so no machine is fast enough to end the
+    // decode before the program goes.
     QList<int> coders;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        !(coders = childrenNamed(pid, QStringLiteral("coder"))).isEmpty(), 120000);
-    const int coder = coders.constFirst();
-    ::kill(coder, SIGSTOP);
-    QVERIFY(isHeld(coder));
-    const QStringList folders = QDir(cache).entryList({QStringLiteral("work-*")}, QDir::Dirs);
+    QTRY_VERIFY_WITH_TIMEOUT(!(coders = childrenNamed(pid, "coder")).isEmpty(), 120000);
+    ::kill(coders.first(), SIGSTOP);
+    QVERIFY(isHeld(coders.first()));
+    const QStringList folders = QDir(cache).entryList({"work-*"}, QDir::Dirs);
     QCOMPARE(folders.size(), 1);
-    const QString folder = cache + u'/' + folders.constFirst();
+    const QString folder = cache + u'/' + folders.first();
 
     ::kill(pid_t(pid), signal);
-    ::kill(coder, SIGCONT);
-    QTRY_VERIFY_WITH_TIMEOUT(isGone(coder), 1000);
+    ::kill(coders.first(), SIGCONT);
+    QTRY_VERIFY_WITH_TIMEOUT(!procStat(coders.first()) || procStat(coders.first())->isGone(), 1000);
     QTRY_COMPARE_WITH_TIMEOUT(program.process.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(program.process.exitStatus(), signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
     // The coder stopped short and took its temporary file with it.
-    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/open.wav")));
-    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden),
-             QStringList());
-    if (signal == SIGKILL) {
-        QCOMPARE(program.process.exitStatus(), QProcess::CrashExit);
-        // The next start removes what the killed run left.
-        QVERIFY(QFileInfo::exists(folder));
-        WorkingFolder next(cache);
-        QVERIFY(next.isValid());
-        QVERIFY(!QFileInfo::exists(folder));
-        next.remove();
-    } else {
-        // Ended as after a confirmed exit, its folder gone with it.
-        QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.process.exitCode(), 0);
-    }
-    QCOMPARE(QDir(cache).entryList({QStringLiteral("work-*")}, QDir::Dirs), QStringList());
+    QVERIFY(!QFileInfo::exists(folder + "/open.wav"));
+    QCOMPARE(QDir(folder).entryList({"*.part"}, QDir::Files | QDir::Hidden), QStringList());
+    // Ended as a confirmed exit, the folder is gone; killed, the next start sweeps it.
+    QCOMPARE(QFileInfo::exists(folder), signal == SIGKILL);
+    WorkingFolder next(cache);
+    QVERIFY(!QFileInfo::exists(folder));
+    next.remove();
+    QCOMPARE(QDir(cache).entryList({"work-*"}, QDir::Dirs), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestStopSignals)
