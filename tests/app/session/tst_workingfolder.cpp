@@ -1,6 +1,6 @@
 // The sweep of working folders left by instances that are gone: real program
-// instances, one killed and one running, and leftovers of every other shape.
-#include "../programinstance.h"
+// instances, one killed and one running, and leftovers of every other shape;
+// and the real coder, which ends with the program that started it.
 #include "workingfolder.h"
 
 #include <QDateTime>
@@ -10,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 void writeFile(const QString &path, const QByteArray &bytes = "RIFF")
@@ -31,6 +33,31 @@ QStringList lockedFolders(const QString &parent)
     return found;
 }
 
+// The real program, on the offscreen platform, with its own cache and
+// configuration folders below home.
+struct Instance {
+    QProcess process;
+
+    explicit Instance(const QTemporaryDir &home, const QStringList &arguments = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("KESMARIN_AUDIO"), QStringLiteral("silent"));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(QStringLiteral(KESMARIN_BUILD_DIR "/kesmarin"), arguments);
+    }
+    ~Instance()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(30000);
+        }
+    }
+};
 } // namespace
 
 class TestWorkingFolder : public QObject
@@ -40,6 +67,8 @@ private slots:
     void sweep_data();
     void sweep();
     void killedAndLiveInstances();
+    void coderEndsWithProgram_data();
+    void coderEndsWithProgram();
 };
 
 void TestWorkingFolder::sweep_data()
@@ -107,7 +136,7 @@ void TestWorkingFolder::killedAndLiveInstances()
 
     QString killedFolder;
     {
-        ProgramInstance killed(home);
+        Instance killed(home);
         QVERIFY(killed.process.waitForStarted(30000));
         QTRY_COMPARE_WITH_TIMEOUT(lockedFolders(cache).size(), 1, 120000);
         killedFolder = lockedFolders(cache).constFirst();
@@ -119,7 +148,7 @@ void TestWorkingFolder::killedAndLiveInstances()
     QVERIFY(QFileInfo::exists(killedFolder + QStringLiteral("/open.wav")));
 
     // The next start removes the dead instance's folder and keeps its own.
-    ProgramInstance running(home);
+    Instance running(home);
     QVERIFY(running.process.waitForStarted(30000));
     QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(killedFolder), 120000);
     QTRY_COMPARE_WITH_TIMEOUT(lockedFolders(cache).size(), 1, 120000);
@@ -139,6 +168,66 @@ void TestWorkingFolder::killedAndLiveInstances()
     QVERIFY(QFileInfo::exists(runningFolder + QStringLiteral("/open.wav")));
     QCOMPARE(running.process.state(), QProcess::Running);
     third.remove();
+}
+
+void TestWorkingFolder::coderEndsWithProgram_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("killed") << int(SIGKILL);
+    QTest::newRow("terminated") << int(SIGTERM); // a logout
+    QTest::newRow("interrupted") << int(SIGINT); // Ctrl+C
+}
+
+void TestWorkingFolder::coderEndsWithProgram()
+{
+    QFETCH(int, signal);
+    QTemporaryDir home;
+    // Hours of silence that take no room: a sparse WAV.
+    QFile song(home.filePath(QStringLiteral("long silence.wav")));
+    QVERIFY(song.open(QIODevice::WriteOnly));
+    const quint32 bytes = 0x7fff0000;
+    auto le = [](quint32 v, int n) { return QByteArray(reinterpret_cast<const char *>(&v), n); };
+    song.write("RIFF" + le(36 + bytes, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(44100, 4) +
+               le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(bytes, 4));
+    QVERIFY(song.resize(44 + qint64(bytes)));
+    song.close();
+    const QString cache = home.filePath(QStringLiteral("cache/kesmarin"));
+    Instance program(home, {song.fileName()});
+    QVERIFY(program.process.waitForStarted(30000));
+    const QString pid = QString::number(program.process.processId());
+    const auto read = [](const QString &path) {
+        QFile file(QStringLiteral("/proc/") + path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).trimmed() : QString();
+    };
+    // A process's state letter ('T' held, 'Z' a zombie), 'X' once it is reaped.
+    const auto state = [&](const QString &process) {
+        const QString text = read(process + QStringLiteral("/stat"));
+        return text.isEmpty() ? QChar('X') : text.at(text.lastIndexOf(')') + 2);
+    };
+
+    // The coder is held still as soon as it is seen, so no machine is fast
+    // enough to end the decode before the program goes.
+    QString coder;
+    QTRY_VERIFY_WITH_TIMEOUT(!(coder = read(pid + "/task/" + pid + "/children")).isEmpty(), 120000);
+    ::kill(coder.toInt(), SIGSTOP);
+    QTRY_COMPARE(state(coder), QChar('T'));
+    const QStringList folders = QDir(cache).entryList({QStringLiteral("work-*")}, QDir::Dirs);
+    QCOMPARE(folders.size(), 1);
+    const QString folder = cache + u'/' + folders.first();
+
+    ::kill(pid.toInt(), signal);
+    ::kill(coder.toInt(), SIGCONT);
+    QTRY_VERIFY_WITH_TIMEOUT(state(coder) == 'X' || state(coder) == 'Z', 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(program.process.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(program.process.exitStatus(), signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
+    // The coder stopped short and took its temporary file with it.
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/open.wav")));
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden), QStringList());
+    // Ended as a confirmed exit, the folder is gone; killed, the next start sweeps it.
+    QCOMPARE(QFileInfo::exists(folder), signal == SIGKILL);
+    WorkingFolder next(cache);
+    QCOMPARE(QDir(cache).entryList({QStringLiteral("work-*")}, QDir::Dirs), QStringList{QFileInfo(next.path()).fileName()});
+    next.remove();
 }
 
 QTEST_GUILESS_MAIN(TestWorkingFolder)
