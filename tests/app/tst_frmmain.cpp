@@ -550,14 +550,10 @@ void TestFrmMain::dropOpensFile()
     env.appFolder = folder.path();
     frmMain window(std::move(env));
     window.show();
-    // A name the file system holds as bytes, which a file manager's URL
-    // carries percent-encoded.
-    const QByteArray local = QFile::encodeName(folder.path()) + '/' + name;
+    const QByteArray local = QFile::encodeName(folder.path()) + '/' + name; // a URL percent-encodes it
     const QString song = QFile::decodeName(local);
-    const int fd = ::open(local.constData(), O_WRONLY | O_CREAT, 0600);
-    QVERIFY(fd >= 0);
-    ::close(fd);
-    const auto removeSong = qScopeGuard([&] { ::unlink(local.constData()); });
+    QVERIFY(::close(::open(local, O_WRONLY | O_CREAT, 0600)) == 0);
+    const auto removeSong = qScopeGuard([&] { ::unlink(local); }); // Qt cannot
 
     QMimeData mime;
     mime.setUrls({QUrl::fromEncoded("file://" + local.toPercentEncoding("/"))});
@@ -568,8 +564,7 @@ void TestFrmMain::dropOpensFile()
     QCoreApplication::sendEvent(&window, &drop);
     QTRY_COMPARE(window.state().FileOpened, qint16(-1));
     QCOMPARE(window.session().openController().sourcePath(), song);
-    QCOMPARE(folder.runs().value(0).value(1),
-             linked ? window.workingFolder() + "/source.mp3" : song);
+    QCOMPARE(folder.runs().value(0).value(1), linked ? window.workingFolder() + "/source.mp3" : song);
     QCOMPARE(window.lblFileName->text(), song.size() < 36 ? song : song.left(32) + "...");
     QVERIFY(window.picOpened->isVisible());
     QVERIFY(window.picOpened->peaks().isEmpty()); // the fake coder's output is no WAV

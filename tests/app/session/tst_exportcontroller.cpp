@@ -437,8 +437,7 @@ void TestExportController::folderNotInUtf8_data()
     QTest::addColumn<QByteArray>("name");
     QTest::newRow("Latin-1 folder") << QByteArray("M\xfasica") << QByteArray("ring.mp3");
     QTest::newRow("GBK folder") << QByteArray("\xc1\xe5\xc9\xf9") << QByteArray("ring.m4r");
-    // Text cannot name the file the dialog showed: a new one would be written.
-    QTest::newRow("GBK file name") << QByteArray("plain") << QByteArray("\xc1\xe5.mp3");
+    QTest::newRow("GBK file name") << QByteArray("plain") << QByteArray("\xc1\xe5.mp3"); // refused
 }
 
 void TestExportController::folderNotInUtf8()
@@ -449,16 +448,14 @@ void TestExportController::folderNotInUtf8()
     Rig rig;
     const QByteArray local = QFile::encodeName(rig.folder.path()) + '/' + folder;
     QCOMPARE(::mkdir(local, 0700), 0);
-    // Qt cannot remove names that are not UTF-8: the test takes them away.
-    const auto removeAll = qScopeGuard([&] { ::unlink(local + '/' + name); ::rmdir(local); });
+    const auto removeAll = qScopeGuard([&] { ::unlink(local + '/' + name); ::rmdir(local); }); // Qt cannot
     rig.files.answers << QFile::decodeName(local + '/' + name); // what the save dialog gives
     rig.exporter.save();
     QCOMPARE(::access(local + '/' + name, F_OK) == 0, saved);
     QCOMPARE(rig.prompt.shown().size(), saved ? 0 : 1);
     QCOMPARE(rig.folder.runs().size(), saved ? 1 : 0);
-    // Nothing but the file itself: no link left in the working folder.
-    QCOMPARE(QDir(rig.folder.path() + "/work").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
-             QStringList{"open.wav"});
+    // No link is left in the working folder.
+    QCOMPARE(QDir(rig.folder.path() + "/work").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), QStringList{"open.wav"});
 }
 
 QTEST_GUILESS_MAIN(TestExportController)
