@@ -32,6 +32,8 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 #include <cmath>
 
 namespace {
@@ -88,16 +90,24 @@ constexpr ProgressPanel::Design ExportPanel{
 constexpr int ClientWidth = 11460;
 constexpr int ClientHeight = 8460;
 
-// The first local file of a drag; empty when it carries none.
-QString droppedFile(const QMimeData *mime)
+// The first local file of a drag, as the bytes of its name; empty when it
+// carries none. The URL keeps bytes that are not UTF-8 percent-encoded, where
+// Qt's text for the path would have lost them.
+QByteArray droppedFile(const QMimeData *mime)
 {
     if (!mime || !mime->hasUrls())
-        return QString();
+        return QByteArray();
     for (const QUrl &url : mime->urls()) {
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
-            return url.toLocalFile();
+        // A file on another host is no file of ours.
+        if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == u"localhost"))
+            continue;
+        const QByteArray local =
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        struct stat info {};
+        if (::stat(local.constData(), &info) == 0 && S_ISREG(info.st_mode))
+            return local;
     }
-    return QString();
+    return QByteArray();
 }
 } // namespace
 
@@ -590,12 +600,23 @@ void frmMain::closeEvent(QCloseEvent *event)
     m_asking = true;
     const bool ok = confirmExit();
     m_asking = false;
+    if (m_ended) {
+        // Ended meanwhile, from outside.
+        event->accept();
+        return;
+    }
     if (!ok) {
         event->ignore();
         return;
     }
     shutdown();
     event->accept();
+}
+
+void frmMain::endNow()
+{
+    if (!m_ended)
+        shutdown();
 }
 
 void frmMain::shutdown()
@@ -626,7 +647,7 @@ void frmMain::dragMoveEvent(QDragMoveEvent *event)
 
 void frmMain::dropEvent(QDropEvent *event)
 {
-    const QString path = droppedFile(event->mimeData());
+    const QByteArray path = droppedFile(event->mimeData());
     if (path.isEmpty() || m_session->isBusy())
         return;
     event->acceptProposedAction();

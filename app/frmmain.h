@@ -67,6 +67,10 @@ public:
     // word already there dispatches it again, so a menu entry always works.
     void writeCommandWord(const QString &word);
 
+    // The program was told to end (a logout, Ctrl+C): ends as after a
+    // confirmed exit, without asking.
+    void endNow();
+
     // Shows the one settings dialog, or brings it forward when it is open.
     void showSettings();
     frmSetting *settingsDialog() const { return m_setting; }

@@ -5,6 +5,7 @@
 #include "looks.h"
 #include "ringtonesession.h"
 #include "messageboxprompt.h"
+#include "stopsignals.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -35,12 +36,21 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     // "kesmarin FILE" (the desktop entry's Exec line) opens FILE once the
-    // main window is up.
-    const QStringList arguments = QApplication::arguments();
-    const QString startFile = arguments.size() > 1 ? arguments.at(1) : QString();
+    // main window is up. Its bytes, not Qt's text for them: a name that is
+    // not UTF-8 would name nothing as text.
+    const QByteArray startFile = argc > 1 ? QByteArray(argv[1]) : QByteArray();
 
     MessageBoxPrompt prompt;
     std::unique_ptr<frmMain> mainWindow;
+    // A logout or Ctrl+C ends the jobs and removes the working folder as the
+    // confirmed exit does.
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::stopRequested, &app, [&mainWindow] {
+        if (mainWindow)
+            mainWindow->endNow();
+        else
+            QCoreApplication::exit(0);
+    });
     auto *splash = new frmSplash([&]() -> QWidget * {
         frmMain::Environment environment;
         environment.prompt = &prompt;

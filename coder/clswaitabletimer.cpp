@@ -1,5 +1,7 @@
 #include "clswaitabletimer.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -18,13 +20,21 @@ void clsWaitableTimer::Wait(int MilliSeconds)
     QEventLoop *outer = m_loop;
     m_loop = &loop;
     loop.exec();
+    // Once the application has been told to quit, no new event loop runs:
+    // exec() returns at once, and a caller polling a job would spin. The
+    // dispatcher still waits and still delivers the timer.
+    while (timer.isActive() && !m_woken)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    m_woken = false;
     m_loop = outer;
 }
 
 void clsWaitableTimer::wake()
 {
-    if (m_loop)
+    m_woken = true;
+    if (m_loop) {
         m_loop->quit();
-    else
-        m_woken = true;
+        if (QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance())
+            dispatcher->wakeUp();
+    }
 }

@@ -9,9 +9,11 @@
 #include <QStringDecoder>
 
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <memory>
 
 struct ConsoleRunner::Job {
@@ -52,8 +54,26 @@ void ConsoleRunner::stopChild(QProcess &process)
     process.terminate();
     if (!process.waitForFinished(KillGraceMilliSeconds)) {
         process.kill();
-        process.waitForFinished(-1);
+        // A child stuck in the kernel (a hung network file system) may not
+        // die at once; the program does not wait for it longer than this.
+        process.waitForFinished(KillGraceMilliSeconds);
     }
+}
+
+void ConsoleRunner::tieToParent(QProcess &process)
+{
+    // The child ends with the program: a coder left running after the
+    // program was killed would go on writing into a folder no one reads.
+    // SIGTERM lets it remove its temporary file. The death signal follows
+    // the thread that starts the child, and every job starts on the thread
+    // that runs the window.
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // The program may have died between the fork and the line above.
+        if (::getppid() != parent)
+            ::_exit(127);
+    });
 }
 
 void ConsoleRunner::setCommandLine(const QString &commandLine)
@@ -125,8 +145,12 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
         fail(tr("没有找到文件或命令"));
         return {};
     }
+    tieToParent(process);
     process.start(program, arguments, QIODevice::ReadOnly);
-    if (!process.waitForStarted(-1)) {
+    if (!process.waitForStarted(StartMilliSeconds)) {
+        // A start that hangs (a program on a hung file system) is a failed one.
+        process.kill();
+        process.waitForFinished(KillGraceMilliSeconds);
         fail(tr("没有找到文件或命令"));
         return {};
     }

@@ -26,6 +26,8 @@ public:
     // finally SIGKILL, so that it is gone within a second.
     static constexpr int SecondTermMilliSeconds = 400;
     static constexpr int KillGraceMilliSeconds = 800;
+    // A child that has not started by then is taken as one that cannot.
+    static constexpr int StartMilliSeconds = 10000;
 
     explicit ConsoleRunner(QObject *parent = nullptr);
     ~ConsoleRunner() override;
@@ -72,6 +74,7 @@ private:
     struct Job;
     void fail(const QString &text);
     static void stopChild(QProcess &process);
+    static void tieToParent(QProcess &process);
 
     QString m_commandLine;
     QString m_startFailure;

@@ -37,6 +37,12 @@
 <context>
     <name>ExportController</name>
     <message>
+        <source>文件名不是 UTF-8 编码,请换一个文件名。
+</source>
+        <translation>The file name is not in UTF-8. Please choose another name.
+</translation>
+    </message>
+    <message>
         <source>另存为</source>
         <translation>Save As</translation>
     </message>
@@ -224,6 +230,10 @@ Do you want to replace it?</translation>
         <translation>This file cannot be opened.
 </translation>
     </message>
+    <message>
+        <source>它的名字不是 UTF-8 编码，无法确定它是哪一个文件。</source>
+        <translation>Its name is not in UTF-8, and it cannot be told which file it names.</translation>
+    </message>
 </context>
 <context>
     <name>ProgressPanel</name>
@@ -234,6 +244,10 @@ Do you want to replace it?</translation>
 </context>
 <context>
     <name>RingtoneSession</name>
+    <message>
+        <source>无法创建工作文件夹: </source>
+        <translation>Cannot make the working folder: </translation>
+    </message>
     <message>
         <source>请先播放音乐</source>
         <translation>Please play the music first</translation>

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QUrl>
 
 #include <algorithm>
@@ -111,6 +112,16 @@ void ExportController::save()
         return;
     }
 
+    const QString coderTarget = targetForCoder(target);
+    const auto unlink = qScopeGuard([&] {
+        if (!coderTarget.isEmpty() && coderTarget != target)
+            QFile::remove(QFileInfo(coderTarget).path());
+    });
+    if (coderTarget.isEmpty()) {
+        tell(tr("铃声没有保存成功。\n") + tr("文件名不是 UTF-8 编码,请换一个文件名。\n") + target);
+        return;
+    }
+
     emit commandsEnabledChanged(false);
     emit exportPanelVisibleChanged(true);
     const int seconds = int((stretch.lengthMs + 999) / 1000);
@@ -132,7 +143,8 @@ void ExportController::save()
         gain = CoderCommand::normalisingGain(*peak);
     }
     const auto command = CoderCommand::exportRingtone(
-        m_appFolder, m_workFile, stretch, target, CoderCommand::filterGraph(fades, stretch.lengthMs, gain));
+        m_appFolder, m_workFile, stretch, coderTarget,
+        CoderCommand::filterGraph(fades, stretch.lengthMs, gain));
     if (!runJob(*command, seconds, false))
         return;
     m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();
@@ -276,6 +288,21 @@ double ExportController::expectedSeconds(const Stretch &stretch) const
     const double workSeconds =
         double(header->dataSize() / header->format.blockAlign) / header->format.sampleRate;
     return std::clamp(workSeconds - begin, 0.0, length);
+}
+
+QString ExportController::targetForCoder(const QString &target) const
+{
+    const QFileInfo info(target);
+    if (info.fileName().contains(QChar::ReplacementCharacter))
+        return {};
+    if (!info.path().contains(QChar::ReplacementCharacter))
+        return target;
+    const QByteArray folder = LocalName(info.path());
+    const QString link = folder.isEmpty()
+                             ? QString()
+                             : LinkForCoder(folder, QFileInfo(m_workFile).path() + QStringLiteral("/target"));
+    // Without it, the coder says why it cannot write there.
+    return link.isEmpty() ? target : link + u'/' + info.fileName();
 }
 
 bool ExportController::isProtected(const QString &target) const

@@ -77,6 +77,11 @@ private:
     bool runJob(const CoderCommand &command, int seconds, bool measuring);
     void tell(const QString &text);
     bool isProtected(const QString &target) const;
+    // The target as the coder can be handed it: a folder whose name is not
+    // UTF-8 is reached through a link in our own folder, as the argument
+    // list carries text. Empty for a file name that is not UTF-8, which
+    // text cannot name.
+    QString targetForCoder(const QString &target) const;
     // Seconds the export should last: the stretch, or less where the working
     // file ends sooner (its length is whole seconds only to the timeline).
     double expectedSeconds(const Stretch &stretch) const;

@@ -4,8 +4,10 @@
 #include "consolerunner.h"
 #include "editorstate.h"
 #include "filerequester.h"
+#include "paths.h"
 #include "userprompt.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -78,17 +80,44 @@ void OpenController::open()
     const auto path = m_files.askOpen(dialogTitle(), dialogFilter());
     if (!path || path->isEmpty())
         return;
-    decode(*path);
+    if (const auto local = localNameOf(*path))
+        decode(*local);
 }
 
 void OpenController::openPath(const QString &path)
 {
     if (m_decoding || path.isEmpty())
         return;
+    // A name that cannot be read back is told before the open file is closed.
+    if (const auto local = localNameOf(path))
+        openPath(*local);
+}
+
+void OpenController::openPath(const QByteArray &localPath)
+{
+    if (m_decoding || localPath.isEmpty())
+        return;
     if (m_state.FileOpened && !closeOpenFile())
         return;
     emit stopPlaybackRequested();
-    decode(QFileInfo(path).absoluteFilePath());
+    decode(localPath);
+}
+
+std::optional<QByteArray> OpenController::localNameOf(const QString &path)
+{
+    // A name in UTF-8 goes as it is: if it names nothing, the coder says so.
+    if (!path.contains(QChar::ReplacementCharacter))
+        return QFile::encodeName(path);
+    const QByteArray local = LocalName(path);
+    if (!local.isEmpty())
+        return local;
+    UserPrompt::Message message;
+    message.text = tr("无法打开这个文件。\n") +
+                   tr("它的名字不是 UTF-8 编码，无法确定它是哪一个文件。");
+    message.title = dialogTitle();
+    message.icon = UserPrompt::Icon::Critical;
+    m_prompt.show(message);
+    return std::nullopt;
 }
 
 void OpenController::cancel()
@@ -118,13 +147,23 @@ bool OpenController::closeOpenFile()
     return true;
 }
 
-void OpenController::decode(const QString &path)
+void OpenController::decode(const QByteArray &localPath)
 {
+    QByteArray local = localPath;
+    if (!local.startsWith('/'))
+        local = QFile::encodeName(QDir::currentPath()) + '/' + local;
+    const QString path = QFile::decodeName(local);
     // A decode that fails gives the window back as it was with no file open.
     m_fileNameBefore = m_fileNameShown;
     m_fileNameShown = CoderProgress::shortFileName(path);
     emit fileNameChanged(m_fileNameShown);
-    const CoderCommand command = CoderCommand::decode(m_appFolder, m_workFile, path);
+    // A name that is not UTF-8 reaches the coder through a link in our own
+    // folder, as the argument list carries text.
+    QString link;
+    if (QFile::encodeName(path) != local)
+        link = LinkForCoder(local, QFileInfo(m_workFile).path() + QStringLiteral("/source"));
+    const CoderCommand command =
+        CoderCommand::decode(m_appFolder, m_workFile, link.isEmpty() ? path : link);
 
     // The last file's audio must not pass for this one's if the coder writes
     // nothing. (Deleting an hour of audio here would stall the window.)
@@ -138,6 +177,8 @@ void OpenController::decode(const QString &path)
     m_objDOS.setCommand(command);
     const QString output = m_objDOS.ExecuteCommand();
     m_decoding = false;
+    if (!link.isEmpty())
+        QFile::remove(link);
 
     if (!m_over) {
         // The coder never started; the runner has said so.
@@ -164,7 +205,7 @@ void OpenController::decode(const QString &path)
         fail(reason);
         return;
     }
-    m_sourcePath = QFileInfo(path).absoluteFilePath();
+    m_sourcePath = path;
     m_state.FileOpened = -1;
     const auto full = m_progress.full();
     emit decodeProgressChanged(full.widthTwips, full.text);

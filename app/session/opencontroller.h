@@ -2,8 +2,11 @@
 
 #include "coderprogress.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 class ConsoleRunner;
 class FileRequester;
@@ -33,6 +36,8 @@ public:
     // Opens a file given by name (the command line, a drop): asks to close
     // the open file first, then decodes this one without a dialog.
     void openPath(const QString &path);
+    // The same for the bytes the file system gave, which need not be UTF-8.
+    void openPath(const QByteArray &localPath);
     // Stops a running decode; the window is left as after a failed open.
     void cancel();
 
@@ -61,7 +66,9 @@ private:
     // True when the window is free for a new file (nothing open, or the user
     // agreed to close it; then it has been reset).
     bool closeOpenFile();
-    void decode(const QString &path);
+    // The text of a name read back to its bytes; says so when it cannot be.
+    std::optional<QByteArray> localNameOf(const QString &path);
+    void decode(const QByteArray &localPath);
     void objDOS_ReceiveOutputs(const QString &CommandOutputs);
     void objDOS_CommandOver();
     void fail(const QString &reason);

@@ -8,6 +8,8 @@
 #include "timelineeditor.h"
 #include "userprompt.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 RingtoneSession::RingtoneSession(Services services, QObject *parent)
@@ -43,6 +45,9 @@ RingtoneSession::RingtoneSession(Services services, QObject *parent)
         *m_services.desktop, m_services.appFolder, m_work.workingFile());
     m_export->setSetupPath(m_services.setupPath);
     connectParts();
+    // Told once the window is up, not from inside its making. Without the
+    // folder every decode would fail and seem to blame the song.
+    QTimer::singleShot(0, this, &RingtoneSession::checkWorkingFolder);
 }
 
 RingtoneSession::~RingtoneSession()
@@ -121,17 +126,38 @@ void RingtoneSession::runCommand(ToolbarCommand command)
     }
 }
 
+bool RingtoneSession::checkWorkingFolder()
+{
+    if (m_work.isValid())
+        return true;
+    UserPrompt::Message message;
+    message.text = tr("无法创建工作文件夹: ") + m_work.errorString();
+    message.icon = UserPrompt::Icon::Critical;
+    m_services.prompt->show(message);
+    return false;
+}
+
 void RingtoneSession::open()
 {
+    if (!m_state.FileOpened && !m_open->isDecoding() && !checkWorkingFolder())
+        return;
     m_open->open();
     m_export->setSourcePath(m_open->sourcePath());
 }
 
 void RingtoneSession::openPath(const QString &path)
 {
-    if (isBusy())
+    if (isBusy() || !checkWorkingFolder())
         return;
     m_open->openPath(path);
+    m_export->setSourcePath(m_open->sourcePath());
+}
+
+void RingtoneSession::openPath(const QByteArray &localPath)
+{
+    if (isBusy() || !checkWorkingFolder())
+        return;
+    m_open->openPath(localPath);
     m_export->setSourcePath(m_open->sourcePath());
 }
 

@@ -76,6 +76,8 @@ public slots:
     // A file named on the command line or dropped on the window; ignored
     // while a job runs.
     void openPath(const QString &path);
+    // The same for the bytes the file system gave, which need not be UTF-8.
+    void openPath(const QByteArray &localPath);
     void save();
     // Escape, or Cancel on a progress panel: stops the running decode or
     // export. A cancelled decode leaves no file open; a cancelled export
@@ -127,6 +129,8 @@ private:
     // Writes the settings; a failure is told once, until a write succeeds.
     void storeSettings();
     void settingsNotSaved(const QString &problem);
+    // Says so when there is no working folder; true when there is one.
+    bool checkWorkingFolder();
 
     Services m_services;
     EditorState m_state;

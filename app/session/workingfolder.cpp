@@ -7,6 +7,12 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace {
 const QString Pattern = QStringLiteral("work-XXXXXX");
 const QString Match = QStringLiteral("work-*");
@@ -21,13 +27,38 @@ std::unique_ptr<QLockFile> lockFor(const QString &folder)
     lock->setStaleLockTime(0);
     return lock;
 }
+// Where and why a folder cannot be made: mkpath keeps no reason, so the
+// first missing part of it is made by hand to learn one.
+QString whyNotMade(const QString &folder)
+{
+    QString missing = QDir::cleanPath(QDir::current().absoluteFilePath(folder));
+    while (true) {
+        const QString above = QFileInfo(missing).path();
+        if (above == missing || QFileInfo::exists(above))
+            break;
+        missing = above;
+    }
+    const QByteArray name = QFile::encodeName(missing);
+    if (::mkdir(name.constData(), 0700) == 0) {
+        ::rmdir(name.constData()); // made by someone meanwhile; no reason to give
+        return folder + QStringLiteral(": cannot be made");
+    }
+    return missing + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+}
 } // namespace
 
 WorkingFolder::WorkingFolder(const QString &base)
 {
     const QString parent =
         base.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::CacheLocation) : base;
-    QDir().mkpath(parent);
+    if (parent.isEmpty()) {
+        m_error = QStringLiteral("the user's cache folder is unknown");
+        return;
+    }
+    if (!QDir().mkpath(parent)) {
+        m_error = whyNotMade(parent);
+        return;
+    }
     sweep(parent);
     // Another instance's sweep may take a folder between its making and its
     // lock (it has no lock yet, so it looks abandoned): then it is being
@@ -36,8 +67,10 @@ WorkingFolder::WorkingFolder(const QString &base)
         // QTemporaryDir creates the folder with mode 0700 and a random name.
         auto dir = std::make_unique<QTemporaryDir>(parent + u'/' + Pattern);
         dir->setAutoRemove(false);
-        if (!dir->isValid())
+        if (!dir->isValid()) {
+            m_error = parent + QStringLiteral(": ") + dir->errorString();
             return;
+        }
         auto lock = lockFor(dir->path());
         const bool locked = lock->tryLock(0);
         if (!locked && lock->error() == QLockFile::LockFailedError)
@@ -49,6 +82,7 @@ WorkingFolder::WorkingFolder(const QString &base)
             m_lock = std::move(lock);
         return;
     }
+    m_error = parent + QStringLiteral(": every new folder was taken by another instance");
 }
 
 WorkingFolder::~WorkingFolder() = default;

@@ -25,6 +25,9 @@ public:
     WorkingFolder &operator=(const WorkingFolder &) = delete;
 
     bool isValid() const;
+    // Where and why the folder could not be made ("/home/u/.cache/kesmarin:
+    // Permission denied"); empty when it was made.
+    QString errorString() const { return m_error; }
     QString path() const;
     // <folder>/open.wav; empty when the folder could not be made.
     QString workingFile() const;
@@ -41,4 +44,5 @@ public:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QLockFile> m_lock;
+    QString m_error;
 };

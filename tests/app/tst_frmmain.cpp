@@ -23,10 +23,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestFrmMain : public QObject
 {
@@ -55,6 +58,7 @@ private slots:
     void exitFromItsOwnMenuEntry();
     void aboutBox();
     void progressPanels();
+    void dropOpensFile_data();
     void dropOpensFile();
 };
 
@@ -526,8 +530,19 @@ void TestFrmMain::progressPanels()
     QVERIFY(window.childAt(window.lblFileName->geometry().topLeft() + QPoint(2, 2)) != window.lblFileName);
 }
 
+void TestFrmMain::dropOpensFile_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("linked"); // the coder is handed a link to the name
+    QTest::newRow("UTF-8") << QByteArray("dropped song.mp3") << false;
+    QTest::newRow("GBK") << QByteArray("\xb2\xe2\xca\xd4.mp3") << true;
+    QTest::newRow("Latin-1") << QByteArray("caf\xe9.mp3") << true;
+}
+
 void TestFrmMain::dropOpensFile()
 {
+    QFETCH(QByteArray, name);
+    QFETCH(bool, linked);
     qputenv("KESMARIN_FAKE_CODER", "ok");
     MainWindowFixture fixture;
     ProgramFolder folder;
@@ -535,13 +550,13 @@ void TestFrmMain::dropOpensFile()
     env.appFolder = folder.path();
     frmMain window(std::move(env));
     window.show();
-    const QString song = folder.path() + "/dropped song.mp3";
-    QFile file(song);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    const QByteArray local = QFile::encodeName(folder.path()) + '/' + name; // a URL percent-encodes it
+    const QString song = QFile::decodeName(local);
+    QVERIFY(::close(::open(local, O_WRONLY | O_CREAT, 0600)) == 0);
+    const auto removeSong = qScopeGuard([&] { ::unlink(local); }); // Qt cannot
 
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(song)});
+    mime.setUrls({QUrl::fromEncoded("file://" + local.toPercentEncoding("/"))});
     QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &enter);
     QVERIFY(enter.isAccepted());
@@ -549,7 +564,8 @@ void TestFrmMain::dropOpensFile()
     QCoreApplication::sendEvent(&window, &drop);
     QTRY_COMPARE(window.state().FileOpened, qint16(-1));
     QCOMPARE(window.session().openController().sourcePath(), song);
-    QCOMPARE(window.lblFileName->text(), song.left(32) + "...");
+    QCOMPARE(folder.runs().value(0).value(1), linked ? window.workingFolder() + "/source.mp3" : song);
+    QCOMPARE(window.lblFileName->text(), song.size() < 36 ? song : song.left(32) + "...");
     QVERIFY(window.picOpened->isVisible());
     QVERIFY(window.picOpened->peaks().isEmpty()); // the fake coder's output is no WAV
 

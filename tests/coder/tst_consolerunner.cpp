@@ -117,6 +117,7 @@ class TestConsoleRunner : public QObject
     Q_OBJECT
 
 private slots:
+    void chunksOfAtMostOneKilobyte_data();
     void chunksOfAtMostOneKilobyte();
     void mergedChannelsKeepOrder();
     void lastOutputBeforeExitIsDelivered();
@@ -139,15 +140,30 @@ private slots:
     void cancelledCoderLeavesNothing();
 };
 
+void TestConsoleRunner::chunksOfAtMostOneKilobyte_data()
+{
+    QTest::addColumn<bool>("quitting");
+    QTest::newRow("running") << false;
+    // No event loop runs once the application is told to quit; the job must not spin.
+    QTest::newRow("after the quit") << true;
+}
+
 void TestConsoleRunner::chunksOfAtMostOneKilobyte()
 {
+    QFETCH(bool, quitting);
     ConsoleRunner runner;
     QSignalSpy startFailed(&runner, &ConsoleRunner::StartFailed);
     Recorder rec(runner);
     // The child writes everything at once and is gone before the first read.
     runner.setCommand(emitterCommand({"out:3000:a"}));
-    const QString result = runner.ExecuteCommand();
-
+    QString result;
+    QTimer::singleShot(0, [&] {
+        if (quitting)
+            QCoreApplication::exit(0);
+        result = runner.ExecuteCommand();
+        QCoreApplication::exit(0);
+    });
+    QCoreApplication::exec();
     QCOMPARE(rec.chunks.size(), 3);
     QCOMPARE(rec.chunks[0].size(), 1024);
     QCOMPARE(rec.chunks[1].size(), 1024);

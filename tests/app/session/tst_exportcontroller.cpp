@@ -6,9 +6,14 @@
 #include "setupfile.h"
 #include "timelinemodel.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestExportController : public QObject
 {
@@ -37,6 +42,8 @@ private slots:
     void saveFolder_data();
     void saveFolder();
     void saveFolderNotKept();
+    void folderNotInUtf8_data();
+    void folderNotInUtf8();
 
 private:
     struct Rig {
@@ -441,6 +448,33 @@ void TestExportController::cancelledExport()
     rig.files.answers << std::nullopt;
     rig.exporter.save();
     QCOMPARE(rig.files.asked.size(), 2);
+}
+
+void TestExportController::folderNotInUtf8_data()
+{
+    QTest::addColumn<QByteArray>("folder"); // as the file system holds it
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("Latin-1 folder") << QByteArray("M\xfasica") << QByteArray("ring.mp3");
+    QTest::newRow("GBK folder") << QByteArray("\xc1\xe5\xc9\xf9") << QByteArray("ring.m4r");
+    QTest::newRow("GBK file name") << QByteArray("plain") << QByteArray("\xc1\xe5.mp3"); // refused
+}
+
+void TestExportController::folderNotInUtf8()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, name);
+    const bool saved = name.startsWith("ring");
+    Rig rig;
+    const QByteArray local = QFile::encodeName(rig.folder.path()) + '/' + folder;
+    QCOMPARE(::mkdir(local, 0700), 0);
+    const auto removeAll = qScopeGuard([&] { ::unlink(local + '/' + name); ::rmdir(local); }); // Qt cannot
+    rig.files.answers << QFile::decodeName(local + '/' + name); // what the save dialog gives
+    rig.exporter.save();
+    QCOMPARE(::access(local + '/' + name, F_OK) == 0, saved);
+    QCOMPARE(rig.prompt.shown().size(), saved ? 0 : 1);
+    QCOMPARE(rig.folder.runs().size(), saved ? 1 : 0);
+    // No link is left in the working folder.
+    QCOMPARE(QDir(rig.folder.path() + "/work").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System), QStringList{"open.wav"});
 }
 
 QTEST_GUILESS_MAIN(TestExportController)

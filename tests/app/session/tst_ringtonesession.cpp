@@ -36,11 +36,16 @@ private slots:
     void hostileSettingsFiles_data();
     void hostileSettingsFiles();
     void shutDown();
+    void noWorkingFolderIsTold_data();
+    void noWorkingFolderIsTold();
+    void nameNotInUtf8Opens_data();
+    void nameNotInUtf8Opens();
 
 private:
     struct Rig {
+        // cacheBase: empty for the user's cache folder; "-" for one in home.
         // prepare: lays out the configuration folder before the session starts.
-        explicit Rig(bool withCoder = true,
+        explicit Rig(bool withCoder = true, const QString &cacheBase = "-",
                      const std::function<void(const QString &config)> &prepare = {})
             : folder(withCoder)
         {
@@ -54,7 +59,7 @@ private:
             services.desktop = &desktop;
             services.sound = &sound;
             services.setupPath = home.filePath("config/setup.ini");
-            services.cacheBase = home.filePath("cache");
+            services.cacheBase = cacheBase == "-" ? home.filePath("cache") : cacheBase;
             services.appFolder = folder.path();
             services.peakColumns = 100;
             session = std::make_unique<RingtoneSession>(services);
@@ -269,7 +274,7 @@ void TestRingtoneSession::hostileSettingsFiles()
         return QDir(config).entryList(flags) + QDir(QFile::decodeName(other)).entryList(flags);
     };
     QStringList before;
-    Rig rig(true, [&](const QString &config) {
+    Rig rig(true, "-", [&](const QString &config) {
         const QByteArray ini = QFile::encodeName(config + "/setup.ini");
         other = QFile::encodeName(config + "/../elsewhere");
         QDir().mkpath(QFile::decodeName(other));
@@ -327,6 +332,83 @@ void TestRingtoneSession::shutDown()
     QCOMPARE(rig.sound.sent, (QStringList{"stop sound", "close sound"}));
     QVERIFY(!QFileInfo::exists(folder));
     QVERIFY(!rig.session->editor().controller().Timer2().isActive());
+}
+
+void TestRingtoneSession::noWorkingFolderIsTold_data()
+{
+    QTest::addColumn<QString>("cache"); // "" for the user's, with a home that cannot be
+    QTest::addColumn<QString>("place"); // the folder that could not be made, and why
+    QTest::newRow("below a file") << "blocker/cache" << "blocker/cache: Not a directory";
+    QTest::newRow("read-only") << "read-only/cache" << "read-only/cache: Permission denied";
+    QTest::newRow("unwritable") << "/proc/kes" << "/proc/kes: No such file or directory";
+    QTest::newRow("missing home") << "" << "/proc/no-home: No such file or directory";
+}
+
+void TestRingtoneSession::noWorkingFolderIsTold()
+{
+    QFETCH(QString, cache);
+    QFETCH(QString, place);
+    QTemporaryDir outside;
+    const auto inside = [&](const QString &path) { return path.startsWith('/') ? path : outside.filePath(path); };
+    QVERIFY(QFile(outside.filePath("blocker")).open(QIODevice::WriteOnly));
+    QVERIFY(QDir(outside.path()).mkdir("read-only", QFile::ReadOwner | QFile::ExeOwner));
+    if (cache.startsWith("read-only") && ::access(qPrintable(inside("read-only")), W_OK) == 0)
+        QSKIP("this user writes into read-only folders");
+    const QByteArray home = qgetenv("HOME"), xdg = qgetenv("XDG_CACHE_HOME");
+    qputenv("HOME", "/proc/no-home"), qputenv("XDG_CACHE_HOME", ""); // "" is as good as unset
+    Rig rig(true, cache.isEmpty() ? QString() : inside(cache));
+    qputenv("HOME", home), qputenv("XDG_CACHE_HOME", xdg);
+    // Told once the window is up, then at each Open instead of blaming a song.
+    QTRY_COMPARE(rig.prompt.shown().size(), 1);
+    rig.session->open();
+    rig.session->openPath(rig.folder.path() + "/a.mp3");
+    for (const UserPrompt::Message &message : rig.prompt.shown())
+        QCOMPARE(message.text, QStringLiteral("无法创建工作文件夹: ") + inside(place));
+    QCOMPARE(rig.prompt.shown().size(), 3);
+    QVERIFY(rig.files.asked.isEmpty() && rig.folder.runs().isEmpty());
+    QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), (QStringList{"blocker", "read-only"})); // nothing made
+}
+
+void TestRingtoneSession::nameNotInUtf8Opens_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("alike"); // another file whose name reads the same
+    QTest::addColumn<bool>("asText");      // named by the file dialog's text, not by bytes
+    QTest::addColumn<bool>("opens");
+    const QByteArray gbk("\xb2\xe2\xca\xd4.mp3"), gbk2("\xb2\xe2\xd1\xe9.mp3");
+    QTest::newRow("GBK, dialog") << gbk << QByteArray() << true << true;
+    QTest::newRow("Latin-1, dialog") << QByteArray("Caf\xe9 del Mar.wav") << QByteArray() << true << true;
+    QTest::newRow("GBK, bytes") << gbk << QByteArray() << false << true;
+    QTest::newRow("Latin-1 folder, bytes") << QByteArray("M\xfasica/t.wav") << QByteArray() << false << true;
+    QTest::newRow("one of two alike, bytes") << gbk << gbk2 << false << true;
+    QTest::newRow("one of two alike, dialog") << gbk << gbk2 << true << false;
+}
+
+void TestRingtoneSession::nameNotInUtf8Opens()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, alike);
+    QFETCH(bool, asText);
+    QFETCH(bool, opens);
+    Rig rig;
+    // The real coder, on a real WAV (the chime).
+    QFile::remove(rig.folder.path() + "/data/coder");
+    QVERIFY(QFile::link(QStringLiteral(KESMARIN_CODER), rig.folder.path() + "/data/coder"));
+    const QByteArray folder = QFile::encodeName(rig.home.path()) + '/';
+    const QByteArray subfolder = folder + name.left(name.indexOf('/') + 1); // or folder
+    ::mkdir(subfolder, 0700);
+    const auto removeSongs = qScopeGuard([&] { ::unlink(folder + name); ::unlink(folder + alike); ::rmdir(subfolder); }); // Qt cannot
+    for (const QByteArray &file : {name, alike})
+        QVERIFY(file.isEmpty() || (QFile::copy(KESMARIN_BUILD_DIR "/sound.wav", rig.home.filePath("w")) &&
+                                   ::rename(QFile::encodeName(rig.home.filePath("w")), folder + file) == 0));
+    rig.files.answers << QFile::decodeName(folder + name);
+    asText ? rig.session->open() : rig.session->openPath(folder + name);
+    QCOMPARE(rig.prompt.shown().value(0).text,
+             opens ? QString() : QStringLiteral("无法打开这个文件。\n它的名字不是 UTF-8 编码，无法确定它是哪一个文件。"));
+    QCOMPARE(rig.session->state().FileOpened, qint16(opens ? -1 : 0));
+    QCOMPARE(QFileInfo(rig.session->workingFile()).size() > 60000, opens);
+    // Nothing of ours but the working file.
+    QCOMPARE(QDir(rig.session->workingFolder()).entryList({"source*"}, QDir::AllEntries | QDir::System), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestRingtoneSession)

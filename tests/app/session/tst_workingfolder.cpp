@@ -1,5 +1,6 @@
 // The sweep of working folders left by instances that are gone: real program
-// instances, one killed and one running, and leftovers of every other shape.
+// instances, one killed and one running, and leftovers of every other shape;
+// and the real coder, which ends with the program that started it.
 #include "workingfolder.h"
 
 #include <QDateTime>
@@ -9,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 void writeFile(const QString &path, const QByteArray &bytes = "RIFF")
@@ -35,7 +38,7 @@ QStringList lockedFolders(const QString &parent)
 struct Instance {
     QProcess process;
 
-    explicit Instance(const QTemporaryDir &home)
+    explicit Instance(const QTemporaryDir &home, const QStringList &arguments = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -45,7 +48,7 @@ struct Instance {
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(QStringLiteral(KESMARIN_BUILD_DIR "/kesmarin"), {});
+        process.start(QStringLiteral(KESMARIN_BUILD_DIR "/kesmarin"), arguments);
     }
     ~Instance()
     {
@@ -64,6 +67,8 @@ private slots:
     void sweep_data();
     void sweep();
     void killedAndLiveInstances();
+    void coderEndsWithProgram_data();
+    void coderEndsWithProgram();
 };
 
 void TestWorkingFolder::sweep_data()
@@ -163,6 +168,57 @@ void TestWorkingFolder::killedAndLiveInstances()
     QVERIFY(QFileInfo::exists(runningFolder + QStringLiteral("/open.wav")));
     QCOMPARE(running.process.state(), QProcess::Running);
     third.remove();
+}
+
+void TestWorkingFolder::coderEndsWithProgram_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("killed") << int(SIGKILL);
+    QTest::newRow("terminated") << int(SIGTERM); // a logout
+    QTest::newRow("interrupted") << int(SIGINT); // Ctrl+C
+}
+
+void TestWorkingFolder::coderEndsWithProgram()
+{
+    QFETCH(int, signal);
+    QTemporaryDir home;
+    // Hours of silence that take no room: a sparse WAV.
+    QFile song(home.filePath(QStringLiteral("long silence.wav")));
+    QVERIFY(song.open(QIODevice::WriteOnly));
+    const quint32 bytes = 0x7fff0000;
+    auto le = [](quint32 v, int n) { return QByteArray(reinterpret_cast<const char *>(&v), n); };
+    song.write("RIFF" + le(36 + bytes, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(44100, 4) +
+               le(88200, 4) + le(2, 2) + le(16, 2) + "data" + le(bytes, 4));
+    QVERIFY(song.resize(44 + qint64(bytes)));
+    song.close();
+    const QString cache = home.filePath(QStringLiteral("cache/kesmarin"));
+    Instance program(home, {song.fileName()});
+    const QString pid = QString::number(program.process.processId());
+    // A process's children, and its state letter ('T' held, 'Z' a zombie; 'X' once reaped).
+    const auto proc = [](const QString &path) {
+        QFile file(QStringLiteral("/proc/") + path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).trimmed() : QString();
+    };
+    const auto state = [&](const QString &id) { return (proc(id + "/stat") + ") X").section(") ", 1).at(0); };
+    // The coder is held still as soon as it is seen, so no machine is fast
+    // enough to end the decode before the program goes.
+    QString coder;
+    QTRY_VERIFY_WITH_TIMEOUT(!(coder = proc(pid + "/task/" + pid + "/children")).isEmpty(), 120000);
+    ::kill(coder.toInt(), SIGSTOP);
+    QTRY_COMPARE(state(coder), QChar('T'));
+    const QString folder = cache + u'/' + QDir(cache).entryList({QStringLiteral("work-*")}, QDir::Dirs).value(0);
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/instance.lock")));
+    ::kill(pid.toInt(), signal);
+    ::kill(coder.toInt(), SIGCONT);
+    QTRY_VERIFY_WITH_TIMEOUT(state(coder) == 'X' || state(coder) == 'Z', 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(program.process.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(program.process.exitStatus(), signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
+    // The coder stopped short and took its temporary file with it.
+    QVERIFY(!QFileInfo::exists(folder + QStringLiteral("/open.wav")));
+    QCOMPARE(QDir(folder).entryList({QStringLiteral("*.part")}, QDir::Files | QDir::Hidden), QStringList());
+    // Ended as a confirmed exit, the folder is gone; killed, the next start sweeps it.
+    QCOMPARE(QFileInfo::exists(folder), signal == SIGKILL);
+    QCOMPARE(WorkingFolder::sweep(cache), signal == SIGKILL ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestWorkingFolder)
