@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editorstate.h"
+#include "commandtable.h"
 #include "frmmenu.h"
 #include "frmsetting.h"
 #include "hoverrules.h"
@@ -72,7 +72,6 @@ public:
     frmSetting *settingsDialog() const { return m_setting; }
 
     RingtoneSession &session() const { return *m_session; }
-    EditorState &state();
     SetupValues settings() const;
     SoundCommands &sound() const { return *m_sound; }
     TimelineEditor &editor() const;
@@ -132,7 +131,10 @@ private:
     void createControls();
     void connectHover();
     void connectSession();
-    void setCommandsEnabled(bool enabled);
+    // Each control that triggers a command is enabled exactly when it is.
+    void bindCommands();
+    void followCommand(QWidget *control, Command command);
+    void enableMenuEntries();
     void showPeaks(const QList<Peak> &peaks);
     void showAbout();
     void exitProgram();

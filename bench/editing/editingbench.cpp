@@ -4,7 +4,6 @@
 // 16 ms.
 //   kes_benchediting [FILE]   (made when missing; default /tmp/kes-bench-hour.wav)
 #include "../common/hourwav.h"
-#include "editorstate.h"
 #include "sound/soundcommands.h"
 #include "stripwidget.h"
 #include "timelabels.h"
@@ -61,9 +60,8 @@ int main(int argc, char **argv)
         if (!HourWav::make(path))
             return 1;
     }
-    EditorState state;
     HourDevice device;
-    TimelineEditor editor(state, device, path);
+    TimelineEditor editor(device, path);
     editor.controller().setPollEnabled(false);
     editor.controller().Timer2_Timer();
 
