@@ -155,7 +155,7 @@ void frmMain::createSession()
 
     RingtoneSession::Services services;
     services.prompt = m_environment.prompt;
-    services.files = m_files.get();
+    services.files = m_environment.files ? m_environment.files : m_files.get();
     services.desktop = desktop;
     services.sound = m_sound;
     services.setupPath = m_environment.setupPath;

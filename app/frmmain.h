@@ -51,6 +51,7 @@ public:
         std::function<void()> endProgram;  // empty: leave the event loops
         DesktopOpener *desktop = nullptr;  // folders, help and mail; none: the desktop's own
         QString appFolder;                 // data/coder, sound.wav, help/; empty: the program's folder
+        FileRequester *files = nullptr;    // the open and save names; none: the window's own dialogs
     };
 
     explicit frmMain(Environment environment, QWidget *parent = nullptr);
