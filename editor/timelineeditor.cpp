@@ -47,19 +47,6 @@ void TimelineEditor::stripPress(double X)
     m_pointer.stripPress(X);
 }
 
-void TimelineEditor::imgCtrlButton_Click(int index)
-{
-    switch (index) {
-    case PlaybackController::Play: m_controller.play(); break;
-    case PlaybackController::Stop: m_controller.stop(); break;
-    case PlaybackController::Pause: m_controller.pause(); break;
-    case PlaybackController::SetBegin: setAtPointer(SelectionEditor::Handle::Begin); break;
-    case PlaybackController::SetEnd: setAtPointer(SelectionEditor::Handle::End); break;
-    case PlaybackController::PlaySelection: m_controller.playSelection(); break;
-    default: break;
-    }
-}
-
 void TimelineEditor::closeFile()
 {
     m_model.resetForClose();

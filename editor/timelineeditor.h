@@ -46,15 +46,12 @@ public:
     // A marker image (a handle set or the play pointer) is pressed.
     bool isDragging() const { return m_handles.isDragging() || m_pointer.isDragging(); }
 
-    // The transport buttons 0 to 5 (6, Save, is the session's). Setting an
-    // end at the pointer is the same exact millisecond as the keys give.
-    void imgCtrlButton_Click(int index);
     // The file was closed: no selection, no length, the pointer at 0.
     void closeFile();
     // The random cut over the whole song, recorded as one change.
     RandomCut::Outcome runRandomCut();
-    // "[" and "]" and the transport's set buttons: an end at the pointer's
-    // exact millisecond, once the transport operation under way is over.
+    // "[" and "]" and the transport's set buttons alike: an end at the
+    // pointer's exact millisecond, once the transport operation under way is over.
     SelectionEditor::Outcome setAtPointer(SelectionEditor::Handle handle);
     // Left and Right, with Shift for whole seconds.
     SelectionEditor::Outcome nudge(qint64 deltaMs);

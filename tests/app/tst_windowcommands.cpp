@@ -51,27 +51,14 @@ struct Rig {
         session().openPath(folder.path() + QLatin1Char('/') + name);
         return session().hasFile();
     }
-    // The working file holds a real WAV instead of the stand-in's bytes.
-    void useWave(const QByteArray &bytes)
-    {
-        QVERIFY(writeFile(window->workingFile(), bytes));
-        controller().learnLength();
-    }
     void tick(qint64 lengthMs, qint64 positionMs)
     {
         fixture.sound.lengthMs = lengthMs;
         fixture.sound.positionMs = positionMs;
         controller().Timer2_Timer();
     }
-    // What the device was told from index `from` on, the poll left out.
-    QStringList actionsSince(qsizetype from) const
-    {
-        QStringList out;
-        for (const QString &c : fixture.sound.commands.mid(from))
-            if (!c.startsWith(QStringLiteral("status ")))
-                out << c;
-        return out;
-    }
+    QStringList actionsSince(qsizetype mark) const { return fixture.sound.actions().mid(mark); }
+    qsizetype mark() const { return fixture.sound.actions().size(); }
     // Runs `during` once, from a timer, while `busy` holds.
     void whileBusy(const std::function<bool()> &busy, const std::function<void()> &during)
     {
@@ -118,7 +105,7 @@ void TestWindowCommands::closeStopsTheSong()
     QVERIFY(rig.session().trigger(Command::Play));
     rig.tick(120000, 5000);
     QCOMPARE(rig.editor().model().T(), 120);
-    const qsizetype mark = rig.fixture.sound.commands.size();
+    const qsizetype mark = rig.mark();
     rig.fixture.prompt.queueAnswer(true);
     rig.window->imgButton_Click(0);   // Open with a song open: close it
     QVERIFY(!rig.session().hasFile());
@@ -145,7 +132,7 @@ void TestWindowCommands::playDuringADecode()
     qsizetype mark = 0;
     rig.whileBusy([&] { return rig.session().isBusy(); }, [&] {
         tried = true;
-        mark = rig.fixture.sound.commands.size();
+        mark = rig.mark();
         buttonOn = rig.window->imgCtrlButton[0]->isEnabled();
         QTest::mouseClick(rig.window->imgCtrlButton[0], Qt::LeftButton);
         rig.window->m_keys->playPause()->trigger();
@@ -168,7 +155,7 @@ void TestWindowCommands::stripDuringAnExport()
     bool stripOn = true;
     std::optional<QStringList> sent;
     rig.whileBusy([&] { return rig.session().exportController().isExporting(); }, [&] {
-        const qsizetype mark = rig.fixture.sound.commands.size();
+        const qsizetype mark = rig.mark();
         stripOn = rig.window->picOpened->isEnabled();
         QTest::mouseClick(rig.window->picOpened, Qt::LeftButton, {}, QPoint(200, 150));
         sent = rig.actionsSince(mark);
@@ -244,7 +231,8 @@ void TestWindowCommands::previewEndsWhereTheExportEnds()
     spec.channels = 1;
     spec.rate = 8000;
     spec.frames = 3 * 8000;
-    rig.useWave(wavBytes(spec));
+    QVERIFY(writeFile(rig.window->workingFile(), wavBytes(spec)));
+    rig.controller().learnLength();
     rig.editor().selectionState().set(1000, 1987);
     QVERIFY(rig.session().trigger(Command::PlaySelection));
     // With the poll off, only the device itself can stop at the end.
