@@ -2,21 +2,25 @@
 
 void Selection::setBegin(qint64 ms)
 {
-    m_last = Handle::Begin;
-    if (ms == m_beginMs)
-        return;
-    m_beginMs = ms;
-    emit beginChanged(ms);
-    emit changed();
+    setOne(Handle::Begin, ms);
 }
 
 void Selection::setEnd(qint64 ms)
 {
-    m_last = Handle::End;
-    if (ms == m_endMs)
+    setOne(Handle::End, ms);
+}
+
+void Selection::setOne(Handle handle, qint64 ms)
+{
+    m_last = handle;
+    qint64 &value = handle == Handle::Begin ? m_beginMs : m_endMs;
+    if (ms == value)
         return;
-    m_endMs = ms;
-    emit endChanged(ms);
+    value = ms;
+    if (handle == Handle::Begin)
+        emit beginChanged(ms);
+    else
+        emit endChanged(ms);
     emit changed();
 }
 

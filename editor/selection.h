@@ -38,6 +38,8 @@ signals:
     void cleared();
 
 private:
+    void setOne(Handle handle, qint64 ms);
+
     qint64 m_beginMs = 0;
     qint64 m_endMs = 0;
     Handle m_last = Handle::Begin;

@@ -80,6 +80,15 @@ struct Rig {
     std::unique_ptr<frmMain> window;
 };
 
+WavSpec mono8k(qint64 frames)
+{
+    WavSpec spec;
+    spec.channels = 1;
+    spec.rate = 8000;
+    spec.frames = frames;
+    return spec;
+}
+
 } // namespace
 
 class TestWindowCommands : public QObject
@@ -227,11 +236,7 @@ void TestWindowCommands::previewEndsWhereTheExportEnds()
     SoundChannel channel;
     Rig rig(&channel);
     QVERIFY(rig.openSong());
-    WavSpec spec;
-    spec.channels = 1;
-    spec.rate = 8000;
-    spec.frames = 3 * 8000;
-    QVERIFY(writeFile(rig.window->workingFile(), wavBytes(spec)));
+    QVERIFY(writeFile(rig.window->workingFile(), wavBytes(mono8k(3 * 8000))));
     rig.controller().learnLength();
     rig.editor().selectionState().set(1000, 1987);
     QVERIFY(rig.session().trigger(Command::PlaySelection));
@@ -255,11 +260,7 @@ void TestWindowCommands::hoursLongFileToTheMillisecond()
     QVERIFY(rig.openSong());
     // Six hours and 123 ms of 8 kHz silence, past where a float counts
     // single milliseconds: as a hole in the file.
-    WavSpec spec;
-    spec.channels = 1;
-    spec.rate = 8000;
-    spec.frames = (qint64(6) * 3600 * 1000 + 123) * 8;
-    QVERIFY(writeSilentRf64(rig.window->workingFile(), spec));
+    QVERIFY(writeSilentRf64(rig.window->workingFile(), mono8k((qint64(6) * 3600 * 1000 + 123) * 8)));
     rig.controller().learnLength();
     QCOMPARE(rig.editor().model().lengthMs(), 21600123);
     // A stretch near the end, to odd milliseconds; the device stops on it.
