@@ -256,6 +256,8 @@ void RingtoneSession::transport(int index)
 
 void RingtoneSession::setFades(const FadeLevel &wanted)
 {
+    if (!m_commands.isEnabled(Command::Fades))
+        return;
     FadeLevel kept = wanted;
     kept.fadeInMs = std::clamp(kept.fadeInMs, 0, FadeLevel::MaxFadeMs);
     kept.fadeOutMs = std::clamp(kept.fadeOutMs, 0, FadeLevel::MaxFadeMs);
