@@ -190,6 +190,9 @@ void RingtoneSession::doOpen()
     // A decode runs its own event loop: never inside a transport
     // operation's, where every poll tick would be dropped until it ends.
     m_editor->controller().whenIdle([this] {
+        // What waited may no longer run.
+        if (!m_commands.isEnabled(Command::Open))
+            return;
         m_open->open();
         m_export->setSourcePath(m_open->sourcePath());
     });
@@ -200,7 +203,7 @@ void RingtoneSession::openPath(const QString &path)
     if (!m_commands.isEnabled(Command::Open))
         return;
     m_editor->controller().whenIdle([this, path] {
-        if (isBusy())
+        if (!m_commands.isEnabled(Command::Open))
             return;
         m_open->openPath(path);
         m_export->setSourcePath(m_open->sourcePath());
