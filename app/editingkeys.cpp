@@ -5,62 +5,89 @@
 #include "timelabels.h"
 #include "timelineeditor.h"
 
-#include <QKeySequence>
-#include <QShortcut>
+#include <QAction>
 #include <QWidget>
 
 EditingKeys::EditingKeys(RingtoneSession &session, TimeLabels &labels, QWidget *window)
     : QObject(window), m_session(session), m_window(window)
 {
     TimelineEditor &editor = session.editor();
+    CommandTable &commands = session.commands();
     m_undo = new SelectionUndo(editor.selection(), this);
+    commands.setHandler(Command::Undo, [this] { m_undo->stack().undo(); });
+    commands.setHandler(Command::Redo, [this] { m_undo->stack().redo(); });
+    // A closed file leaves no step to go back to.
+    connect(&editor.selectionState(), &Selection::cleared, &m_undo->stack(), &QUndoStack::clear);
 
     using Handle = SelectionEditor::Handle;
+    labels.setEditable(commands.isEnabled(Command::EditSelection));
     labels.setTypedTimeHandler([this](TimelineModel::Label label, const QString &text) {
-        if (m_session.isBusy())
+        if (!m_session.commands().isEnabled(Command::EditSelection))
             return QString();
         const Handle handle = label == TimelineModel::Label::lblSelEnd ? Handle::End : Handle::Begin;
         return SelectionEditor::message(m_session.editor().typeTime(handle, text));
     });
 
-    bind({QKeySequence(Qt::Key_Space)}, [this] {
-        m_session.transport(m_session.editor().controller().isSounding() ? PlaybackController::Pause
-                                                                         : PlaybackController::Play);
+    for (int i = 0; i < CommandCount; ++i)
+        bind(Command(i), {});
+    bind(Command::Open, {QKeySequence(Qt::CTRL | Qt::Key_O)});
+    bind(Command::Save, {QKeySequence(Qt::CTRL | Qt::Key_S)});
+    bind(Command::SetBegin, {QKeySequence(Qt::Key_BracketLeft)});
+    bind(Command::SetEnd, {QKeySequence(Qt::Key_BracketRight)});
+    bind(Command::NudgeBack, {QKeySequence(Qt::Key_Left)});
+    bind(Command::NudgeForward, {QKeySequence(Qt::Key_Right)});
+    bind(Command::NudgeBackSecond, {QKeySequence(Qt::SHIFT | Qt::Key_Left)});
+    bind(Command::NudgeForwardSecond, {QKeySequence(Qt::SHIFT | Qt::Key_Right)});
+    bind(Command::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+    bind(Command::Redo, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    bind(Command::Loop, {QKeySequence(Qt::Key_L)});
+    bind(Command::ZoomIn, {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    bind(Command::ZoomOut, {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    bind(Command::ZoomWhole, {QKeySequence(Qt::CTRL | Qt::Key_0)});
+
+    m_playPause = new QAction(QStringLiteral("PlayPause"), m_window);
+    m_playPause->setShortcut(QKeySequence(Qt::Key_Space));
+    m_playPause->setShortcutContext(Qt::WindowShortcut);
+    m_playPause->setEnabled(commands.isEnabled(Command::Play));
+    m_window->addAction(m_playPause);
+    connect(m_playPause, &QAction::triggered, this, [this] {
+        m_session.trigger(m_session.editor().controller().isSounding() ? Command::Pause : Command::Play);
     });
-    bind({QKeySequence(Qt::CTRL | Qt::Key_O)}, [this] { m_session.open(); });
-    bind({QKeySequence(Qt::CTRL | Qt::Key_S)}, [this] { m_session.save(); });
-    bind({QKeySequence(Qt::Key_BracketLeft)}, [this] { m_session.editor().setAtPointer(Handle::Begin); });
-    bind({QKeySequence(Qt::Key_BracketRight)}, [this] { m_session.editor().setAtPointer(Handle::End); });
-    bind({QKeySequence(Qt::Key_Left)}, [this] { m_session.editor().nudge(-SelectionEditor::FineStepMs); });
-    bind({QKeySequence(Qt::Key_Right)}, [this] { m_session.editor().nudge(SelectionEditor::FineStepMs); });
-    bind({QKeySequence(Qt::SHIFT | Qt::Key_Left)},
-         [this] { m_session.editor().nudge(-SelectionEditor::CoarseStepMs); });
-    bind({QKeySequence(Qt::SHIFT | Qt::Key_Right)},
-         [this] { m_session.editor().nudge(SelectionEditor::CoarseStepMs); });
-    bind({QKeySequence(Qt::CTRL | Qt::Key_Z)}, [this] { m_undo->stack().undo(); });
-    bind({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-         [this] { m_undo->stack().redo(); });
-    bind({QKeySequence(Qt::Key_L)}, [this] {
-        PlaybackController &controller = m_session.editor().controller();
-        controller.setLooping(!controller.isLooping());
-    });
-    bind({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)},
-         [this] { m_session.editor().zoom().zoomIn(); });
-    bind({QKeySequence(Qt::CTRL | Qt::Key_Minus)}, [this] { m_session.editor().zoom().zoomOut(); });
-    bind({QKeySequence(Qt::CTRL | Qt::Key_0)}, [this] { m_session.editor().zoom().showWhole(); });
+
+    connect(&commands, &CommandTable::enabledChanged, this, &EditingKeys::follow);
+    connect(&m_undo->stack(), &QUndoStack::canUndoChanged, this,
+            [this] { follow(Command::Undo, m_session.commands().isEnabled(Command::Undo)); });
+    connect(&m_undo->stack(), &QUndoStack::canRedoChanged, this,
+            [this] { follow(Command::Redo, m_session.commands().isEnabled(Command::Redo)); });
+    follow(Command::Undo, commands.isEnabled(Command::Undo));
+    follow(Command::Redo, commands.isEnabled(Command::Redo));
 }
 
 EditingKeys::~EditingKeys() = default;
 
-void EditingKeys::bind(const QList<QKeySequence> &keys, const std::function<void()> &action)
+QAction *EditingKeys::bind(Command command, const QList<QKeySequence> &keys)
 {
-    for (const QKeySequence &key : keys) {
-        auto *shortcut = new QShortcut(key, m_window);
-        shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, action] {
-            // The window's commands are off while a job runs.
-            if (!m_session.isBusy())
-                action();
-        });
+    QAction *&action = m_actions[size_t(command)];
+    if (!action) {
+        action = new QAction(CommandTable::name(command), m_window);
+        action->setObjectName(QStringLiteral("action") + CommandTable::name(command));
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setEnabled(m_session.commands().isEnabled(command));
+        m_window->addAction(action);
+        connect(action, &QAction::triggered, this, [this, command] { m_session.trigger(command); });
     }
+    if (!keys.isEmpty())
+        action->setShortcuts(keys);
+    return action;
+}
+
+void EditingKeys::follow(Command command, bool enabled)
+{
+    if (command == Command::Undo)
+        enabled = enabled && m_undo->stack().canUndo();
+    else if (command == Command::Redo)
+        enabled = enabled && m_undo->stack().canRedo();
+    m_actions[size_t(command)]->setEnabled(enabled);
+    if (command == Command::Play)
+        m_playPause->setEnabled(enabled);
 }

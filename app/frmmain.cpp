@@ -22,6 +22,7 @@
 #include "toolbarcommand.h"
 #include "userprompt.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -164,7 +165,7 @@ void frmMain::createSession()
 
     RingtoneSession::Services services;
     services.prompt = m_environment.prompt;
-    services.files = m_files.get();
+    services.files = m_environment.files ? m_environment.files : m_files.get();
     services.desktop = desktop;
     services.sound = m_sound;
     services.setupPath = m_environment.setupPath;
@@ -177,11 +178,6 @@ void frmMain::createSession()
     m_session = std::make_unique<RingtoneSession>(std::move(services));
     objDOS = &m_session->objDOS();
     objDOS1 = &m_session->objDOS1();
-}
-
-EditorState &frmMain::state()
-{
-    return m_session->state();
 }
 
 SetupValues frmMain::settings() const
@@ -429,16 +425,67 @@ void frmMain::connectSession()
         showPeaks({});
         update();
     });
-    connect(session, &RingtoneSession::commandsEnabledChanged, this,
-            &frmMain::setCommandsEnabled);
     connect(session, &RingtoneSession::settingsRequested, this, &frmMain::showSettings);
     connect(session, &RingtoneSession::aboutRequested, this, &frmMain::showAbout);
     connect(session, &RingtoneSession::exitRequested, this, &frmMain::exitProgram);
 
-    fraFades->setFades(session->state().Fades);
+    fraFades->setFades(session->fades());
     connect(fraFades, &FadeControls::fadesEdited, session, &RingtoneSession::setFades);
     connect(session, &RingtoneSession::fadesChanged, fraFades, &FadeControls::setFades);
     m_keys = new EditingKeys(*session, *timeLabels, this);
+    bindCommands();
+}
+
+void frmMain::followCommand(QWidget *control, Command command)
+{
+    const CommandTable &commands = m_session->commands();
+    control->setEnabled(commands.isEnabled(command));
+    connect(&commands, &CommandTable::enabledChanged, control, [control, command](Command changed, bool on) {
+        if (changed == command)
+            control->setEnabled(on);
+    });
+}
+
+void frmMain::bindCommands()
+{
+    for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
+        if (imgButton[i])
+            followCommand(imgButton[i], RingtoneSession::toolbarCommand(ToolbarCommand(i)));
+    }
+    for (int i = 0; i < HoverRules::CtrlCount; ++i)
+        followCommand(imgCtrlButton[i], RingtoneSession::transportCommand(i));
+    // A menu title is live while any command can run, which is when Help can.
+    for (SkinImage *title : imgMenu)
+        followCommand(title, Command::Help);
+    followCommand(imgOpen, Command::Open);
+    followCommand(imgFeedback, Command::Feedback);
+    followCommand(fraFades, Command::Fades);
+    // The strip's presses are seeks and its drags edits; both follow one rule.
+    followCommand(picOpened, Command::Seek);
+    const CommandTable &commands = m_session->commands();
+    timeLabels->setEditable(commands.isEnabled(Command::EditSelection));
+    connect(&commands, &CommandTable::enabledChanged, this, [this](Command command, bool on) {
+        if (command == Command::EditSelection)
+            timeLabels->setEditable(on);
+        enableMenuEntries();
+    });
+}
+
+void frmMain::enableMenuEntries()
+{
+    if (!m_menu)
+        return;
+    const CommandTable &commands = m_session->commands();
+    const std::pair<QAction *, Command> entries[] = {
+        {m_menu->menuOpen, Command::Open},         {m_menu->menuSave, Command::Save},
+        {m_menu->menuExit, Command::Exit},         {m_menu->menuRRC, Command::RandomCut},
+        {m_menu->menuSR, Command::TellAFriend},    {m_menu->menuSettings, Command::Settings},
+        {m_menu->menuA, Command::About},           {m_menu->menuHelp, Command::Help},
+    };
+    for (const auto &[action, command] : entries) {
+        if (action)
+            action->setEnabled(commands.isEnabled(command));
+    }
 }
 
 void frmMain::showPeaks(const QList<Peak> &peaks)
@@ -506,7 +553,7 @@ void frmMain::imgMenu_Click(int index)
 
 void frmMain::imgFeedback_Click()
 {
-    m_session->feedback();
+    m_session->trigger(Command::Feedback);
 }
 
 void frmMain::popupMenu(int index)
@@ -515,6 +562,7 @@ void frmMain::popupMenu(int index)
         return;
     if (!m_menu)
         m_menu = new frmMenu([this](const QString &word) { writeCommandWord(word); }, this);
+    enableMenuEntries();
     SkinImage *title = imgMenu[size_t(index)];
     m_menu->popup(index, title->mapToGlobal(QPoint(0, title->height())));
 }
@@ -546,20 +594,6 @@ void frmMain::exitProgram()
         m_menu = nullptr;
     }
     close();
-}
-
-void frmMain::setCommandsEnabled(bool enabled)
-{
-    fraFades->setEnabled(enabled);
-    // The window's own close and minimise stay usable during an export.
-    for (SkinImage *image : imgButton)
-        if (image)
-            image->setEnabled(enabled);
-    for (SkinImage *image : imgCtrlButton)
-        image->setEnabled(enabled);
-    for (SkinImage *image : imgMenu)
-        image->setEnabled(enabled);
-    imgOpen->setEnabled(enabled);
 }
 
 void frmMain::showSettings()
@@ -638,8 +672,8 @@ void frmMain::dragEnterEvent(QDragEnterEvent *event)
 
 void frmMain::dragMoveEvent(QDragMoveEvent *event)
 {
-    // A file is welcome unless a job runs.
-    if (!m_session->isBusy() && !droppedFile(event->mimeData()).isEmpty())
+    // A file is welcome while Open is.
+    if (m_session->commands().isEnabled(Command::Open) && !droppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
     else
         event->ignore();
@@ -648,7 +682,7 @@ void frmMain::dragMoveEvent(QDragMoveEvent *event)
 void frmMain::dropEvent(QDropEvent *event)
 {
     const QByteArray path = droppedFile(event->mimeData());
-    if (path.isEmpty() || m_session->isBusy())
+    if (path.isEmpty() || !m_session->commands().isEnabled(Command::Open))
         return;
     event->acceptProposedAction();
     // The decode runs its own event loop: start it once the drop is over.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editorstate.h"
+#include "commandtable.h"
 #include "frmmenu.h"
 #include "frmsetting.h"
 #include "hoverrules.h"
@@ -51,6 +51,7 @@ public:
         std::function<void()> endProgram;  // empty: leave the event loops
         DesktopOpener *desktop = nullptr;  // folders, help and mail; none: the desktop's own
         QString appFolder;                 // data/coder, sound.wav, help/; empty: the program's folder
+        FileRequester *files = nullptr;    // the open and save names; none: the window's own dialogs
     };
 
     explicit frmMain(Environment environment, QWidget *parent = nullptr);
@@ -76,7 +77,6 @@ public:
     frmSetting *settingsDialog() const { return m_setting; }
 
     RingtoneSession &session() const { return *m_session; }
-    EditorState &state();
     SetupValues settings() const;
     SoundCommands &sound() const { return *m_sound; }
     TimelineEditor &editor() const;
@@ -136,7 +136,10 @@ private:
     void createControls();
     void connectHover();
     void connectSession();
-    void setCommandsEnabled(bool enabled);
+    // Each control that triggers a command is enabled exactly when it is.
+    void bindCommands();
+    void followCommand(QWidget *control, Command command);
+    void enableMenuEntries();
     void showPeaks(const QList<Peak> &peaks);
     void showAbout();
     void exitProgram();

@@ -3,6 +3,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+// Greys a disabled button's part of the skin, the way a disabled control looks.
+const QColor DisabledVeil(128, 128, 128, 140);
+} // namespace
+
 SkinImage::SkinImage(QWidget *parent) : QWidget(parent)
 {
     setMouseTracking(true);
@@ -18,12 +23,23 @@ void SkinImage::setPicture(const QPixmap &picture)
 
 void SkinImage::paintEvent(QPaintEvent *)
 {
-    if (m_picture.isNull())
+    if (m_picture.isNull() && isEnabled())
         return;
     QPainter painter(this);
     // Pictures are made the size of their button; a stray size is fitted
     // without blending so the skin's colours stay exact.
-    painter.drawPixmap(rect(), m_picture);
+    if (!m_picture.isNull())
+        painter.drawPixmap(rect(), m_picture);
+    // A command that cannot run now is dimmed over the skin's drawing.
+    if (!isEnabled())
+        painter.fillRect(rect(), DisabledVeil);
+}
+
+void SkinImage::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        update();
+    QWidget::changeEvent(event);
 }
 
 void SkinImage::mouseMoveEvent(QMouseEvent *)

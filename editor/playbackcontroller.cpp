@@ -1,8 +1,9 @@
 #include "playbackcontroller.h"
 
-#include "editorstate.h"
+#include "codercommand.h"
 #include "formattime.h"
 #include "paths.h"
+#include "selection.h"
 #include "sound/soundcommands.h"
 #include "sound/wavreader.h"
 #include "timelinemodel.h"
@@ -16,9 +17,9 @@ namespace {
 const QString Zero = QStringLiteral("00:00:00");
 }
 
-PlaybackController::PlaybackController(EditorState &state, TimelineModel &model, SoundCommands &sound,
+PlaybackController::PlaybackController(const Selection &selection, TimelineModel &model, SoundCommands &sound,
                                        const QString &workFile, QObject *parent)
-    : QObject(parent), m_state(state), m_model(model), m_sound(sound), m_workFile(workFile)
+    : QObject(parent), m_selection(selection), m_model(model), m_sound(sound), m_workFile(workFile)
 {
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, &PlaybackController::Timer2_Timer);
@@ -26,24 +27,10 @@ PlaybackController::PlaybackController(EditorState &state, TimelineModel &model,
     // A level measured while the selection already plays is applied at once.
     connect(&m_gains, &StretchGain::measured, this, [this] {
         exclusive([this] {
-            if (m_state.PlayingSelection && m_sounding && !m_chimeHolds)
+            if (m_playingSelection && m_sounding && !m_chimeHolds)
                 sendEnvelope();
         });
     });
-}
-
-void PlaybackController::imgCtrlButton_Click(int index)
-{
-    switch (index) {
-    case Play: play(); break;
-    case Stop: stop(); break;
-    case Pause: pause(); break;
-    case SetBegin: setBeginAtPointer(); break;
-    case SetEnd: setEndAtPointer(); break;
-    case PlaySelection: playSelection(); break;
-    case Save: emit saveRequested(); break;
-    default: break;
-    }
 }
 
 void PlaybackController::exclusive(const std::function<void()> &operation)
@@ -57,6 +44,37 @@ void PlaybackController::exclusive(const std::function<void()> &operation)
     while (!m_pending.isEmpty())
         m_pending.takeFirst()();
     m_busy = false;
+    drainIdle();
+}
+
+void PlaybackController::whenIdle(const std::function<void()> &work)
+{
+    if (m_busy)
+        m_afterIdle.append(work);
+    else
+        work();
+}
+
+void PlaybackController::drainIdle()
+{
+    while (!m_busy && !m_afterIdle.isEmpty())
+        m_afterIdle.takeFirst()();
+}
+
+void PlaybackController::setTransport(bool paused, bool playingSelection, bool sounding)
+{
+    if (paused == m_paused && playingSelection == m_playingSelection && sounding == m_sounding)
+        return;
+    m_paused = paused;
+    m_playingSelection = playingSelection;
+    m_sounding = sounding;
+    emit transportChanged();
+}
+
+double PlaybackController::playRatio() const
+{
+    const qint64 length = m_model.lengthMs();
+    return length > 0 ? double(m_positionMs) / double(length) : 0.0;
 }
 
 void PlaybackController::pumpEvents()
@@ -80,7 +98,7 @@ void PlaybackController::openWorkFile()
     openUnderAlias(m_workFile);
     // A seek while the selection plays reopens the device: the selection's
     // fades and level go on with it.
-    if (m_state.PlayingSelection)
+    if (m_playingSelection)
         sendEnvelope();
 }
 
@@ -107,8 +125,12 @@ void PlaybackController::learnLength()
 
 void PlaybackController::playFromMs(qint64 milliSeconds)
 {
-    m_sound.send(QStringLiteral("play sound from ") + QString::number(milliSeconds));
-    m_sounding = true;
+    QString command = QStringLiteral("play sound from ") + QString::number(milliSeconds);
+    const qint64 end = m_selection.endMs();
+    if (m_playingSelection && end > 0 && milliSeconds < end)
+        command += QStringLiteral(" to ") + QString::number(end);
+    m_sound.send(command);
+    setSounding(true);
 }
 
 void PlaybackController::setLooping(bool on)
@@ -121,12 +143,12 @@ void PlaybackController::setLooping(bool on)
 
 void PlaybackController::sendEnvelope()
 {
-    const FadeLevel &fades = m_state.Fades;
+    const FadeLevel &fades = m_fades;
     if (fades.isNeutral())
         return;
-    const qint64 begin = m_state.SelBeginMs;
+    const qint64 begin = m_selection.beginMs();
     // With no end chosen the selection runs to the end of the file.
-    const qint64 end = m_state.SelEndMs > 0 ? m_state.SelEndMs : std::max(begin, m_model.lengthMs());
+    const qint64 end = m_selection.endMs() > 0 ? m_selection.endMs() : std::max(begin, m_model.lengthMs());
     // Until the stretch's level is measured it plays as it is.
     const double gainDb =
         fades.normalise ? m_gains.gainDb(m_workFile, {begin, end, fades.fadeInMs, fades.fadeOutMs})
@@ -143,10 +165,10 @@ void PlaybackController::sendEnvelope()
 void PlaybackController::play()
 {
     exclusive([this] {
-        if (m_state.Paused) {
+        if (m_paused) {
             // Play after Pause resumes; Paused stays set until Stop.
             m_sound.send(QStringLiteral("resume sound"));
-            m_sounding = true;
+            setSounding(true);
             return;
         }
         doStop();
@@ -155,7 +177,7 @@ void PlaybackController::play()
             return;
         openWorkFile();
         m_sound.send(QStringLiteral("play sound"));
-        m_sounding = true;
+        setSounding(true);
     });
 }
 
@@ -166,82 +188,32 @@ void PlaybackController::stop()
 
 void PlaybackController::doStop()
 {
-    m_state.PlayingSelection = False16;
-    m_sounding = false;
+    setTransport(m_paused, false, false);
     stopAndClose();
-    m_state.Paused = False16;
+    setTransport(false, false, false);
     m_model.setText(TimelineModel::Label::lblTime, Zero);
-    m_state.PlayRatio = 0.0f;
+    m_positionMs = 0;
 }
 
 void PlaybackController::pause()
 {
     exclusive([this] {
-        m_state.Paused = True16;
-        m_sounding = false;
+        setTransport(true, m_playingSelection, false);
         m_sound.send(QStringLiteral("pause sound"));
-    });
-}
-
-qint64 PlaybackController::pointerSecondsMs() const
-{
-    return roundSecondsHalfEven(double(m_model.T()) * double(m_state.PlayRatio)) * 1000;
-}
-
-qint64 PlaybackController::pointerMs() const
-{
-    return roundSecondsHalfEven(double(m_model.lengthMs()) * double(m_state.PlayRatio));
-}
-
-void PlaybackController::setBeginAtPointer()
-{
-    exclusive([this] {
-        using Image = TimelineModel::Image;
-        const qint64 p = pointerSecondsMs();
-        if (m_state.SelEndMs > 0 && p >= m_state.SelEndMs)
-            return;
-        m_state.SelBeginMs = p;
-        // The handle takes the pointer images where they stand, which is 0
-        // after a selection has ended even though PlayRatio kept its value.
-        m_model.setLeft(Image::imgSelectBottom1, m_model.left(Image::imgBottomPoint));
-        m_model.setVisible(Image::imgSelectBottom1, true);
-        m_model.setLeft(Image::imgSelectLine1, m_model.left(Image::imgLine));
-        m_model.setVisible(Image::imgSelectLine1, true);
-        m_model.setLeft(Image::imgSelectTop1, m_model.left(Image::imgTopPoint));
-        m_model.setVisible(Image::imgSelectTop1, true);
-        m_model.publishBegin(m_state);
-    });
-}
-
-void PlaybackController::setEndAtPointer()
-{
-    exclusive([this] {
-        using Image = TimelineModel::Image;
-        const qint64 p = pointerSecondsMs();
-        if (p < m_state.SelBeginMs)
-            return;
-        m_state.SelEndMs = p;
-        m_model.setLeft(Image::imgSelectBottom2, m_model.left(Image::imgBottomPoint));
-        m_model.setVisible(Image::imgSelectBottom2, true);
-        m_model.setLeft(Image::imgSelectLine2, m_model.left(Image::imgLine));
-        m_model.setVisible(Image::imgSelectLine2, true);
-        m_model.setLeft(Image::imgSelectTop2, m_model.left(Image::imgTopPoint));
-        m_model.setVisible(Image::imgSelectTop2, true);
-        m_model.publishEnd(m_state);
     });
 }
 
 void PlaybackController::playSelection()
 {
     exclusive([this] {
-        if (m_state.SelBeginMs == 0 && m_state.SelEndMs == 0)
+        if (m_selection.beginMs() == 0 && m_selection.endMs() == 0)
             return;
         stopAndClose();
         if (!QFileInfo::exists(m_workFile))
             return;
-        m_state.PlayingSelection = True16;
+        setTransport(m_paused, true, m_sounding);
         openWorkFile();
-        playFromMs(m_state.SelBeginMs);
+        playFromMs(m_selection.beginMs());
     });
 }
 
@@ -263,44 +235,43 @@ void PlaybackController::Timer2_Timer()
     using Image = TimelineModel::Image;
 
     // The chime under the alias counts as no device.
-    const float length = m_chimeHolds
-                             ? 0.0f
-                             : float(replyNumber(m_sound.send(QStringLiteral("status sound length"))));
-    if (length == 0.0f) {
-        m_sounding = false;
+    const qint64 length =
+        m_chimeHolds ? 0 : replyNumber(m_sound.send(QStringLiteral("status sound length")));
+    if (length == 0) {
+        setSounding(false);
         m_model.placeSet(TimelineModel::MarkerSet::Pointer, 0);
     } else {
-        m_model.setFullTime(static_cast<qint32>(std::floor(length / 1000.0f)));
-        m_model.setLengthMs(static_cast<qint64>(length));
-        const float position = float(replyNumber(m_sound.send(QStringLiteral("status sound position"))));
-        m_state.PlayRatio = position / length;
+        m_model.setFullTime(static_cast<qint32>(length / 1000));
+        m_model.setLengthMs(length);
+        const qint64 position = replyNumber(m_sound.send(QStringLiteral("status sound position")));
+        m_positionMs = position;
 
-        const int L = m_model.pointerLeft(m_state.PlayRatio);
+        const int L = m_model.pointerLeft(position);
         m_model.setLeft(Image::imgTopPoint, L);
         m_model.setLeft(Image::imgBottomPoint, L);
         m_model.setLeft(Image::imgLine, L + m_model.geometry().LineOffset());
 
-        const double played = double(m_state.PlayRatio) * m_model.T();
+        const double played = double(position) * double(m_model.T()) / double(length);
         m_model.setText(TimelineModel::Label::lblTime, FormatTime(static_cast<qint32>(roundSecondsHalfEven(played))));
 
-        // The selection ends where the device really stands: T is whole
-        // seconds, and its ratio would let a selection run on past its end.
-        if (position >= float(m_state.SelEndMs) && m_state.SelEndMs != 0 && m_state.PlayingSelection) {
+        // The device has stopped itself on the selection's last frame and
+        // stands there: what is left is to say so, or to go round again.
+        const qint64 end = m_selection.endMs();
+        if (position >= end && end != 0 && m_playingSelection) {
             if (m_looping) {
-                playFromMs(m_state.SelBeginMs);
+                playFromMs(m_selection.beginMs());
             } else {
                 stopAndClose();
-                m_sounding = false;
-                m_state.Paused = False16;
+                setTransport(false, false, false);
                 m_model.setText(TimelineModel::Label::lblTime, Zero);
-                m_state.PlayingSelection = False16;
             }
         }
         if (position >= length)
-            m_sounding = false;
+            setSounding(false);
     }
 
     while (!m_pending.isEmpty())
         m_pending.takeFirst()();
     m_busy = false;
+    drainIdle();
 }

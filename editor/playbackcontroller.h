@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codercommand.h"
 #include "stretchgain.h"
 
 #include <QList>
@@ -8,13 +9,15 @@
 #include <QTimer>
 #include <functional>
 
-struct EditorState;
+class Selection;
 class SoundCommands;
 class TimelineModel;
 
 // The transport row and the 100 ms poll that follows the sound device. It
 // speaks to the device only through command strings and shows everything
-// through the timeline model.
+// through the timeline model. It owns the transport state (Paused,
+// PlayingSelection and the polled position, in whole milliseconds) and
+// announces each change through transportChanged().
 //
 // Letting pending events run after each stop/close pair can re-enter the
 // controller (a click, a poll tick). Operations therefore run one at a time:
@@ -26,20 +29,18 @@ class PlaybackController : public QObject
 {
     Q_OBJECT
 public:
+    // The transport buttons 0 to 6.
     enum Transport { Play = 0, Stop = 1, Pause = 2, SetBegin = 3, SetEnd = 4, PlaySelection = 5, Save = 6 };
 
     // workFile is the working WAV of this instance.
-    PlaybackController(EditorState &state, TimelineModel &model, SoundCommands &sound,
+    PlaybackController(const Selection &selection, TimelineModel &model, SoundCommands &sound,
                        const QString &workFile, QObject *parent = nullptr);
-
-    // The transport buttons 0 to 6.
-    void imgCtrlButton_Click(int index);
 
     void play();
     void stop();
     void pause();
-    void setBeginAtPointer();
-    void setEndAtPointer();
+    // Plays from SelBegin; the device itself stops at SelEnd's frame (with no
+    // end chosen, at the end of the file).
     void playSelection();
 
     // One tick of the poll; Timer2 calls it every 100 ms.
@@ -50,13 +51,20 @@ public:
     // The pieces the pointer, the export and the decode use.
     void stopAndClose();                 // "stop sound", "close sound", pending events
     void openWorkFile();                 // open the working file under the alias, no existence check
-    void playFromMs(qint64 milliSeconds); // "play sound from MS"
+    // "play sound from MS"; while the selection plays and MS lies before its
+    // end, "to END" too, so the device stops on the selection's last frame.
+    void playFromMs(qint64 milliSeconds);
     // Opens a short sound (the chime after an export) under the alias and
     // plays it. Until the device is next closed the poll leaves the song's
     // length, the pointer and the labels alone: the chime is not the song.
     void playChime(const QString &path);
     // Runs an operation of another rule under the same one-at-a-time guard.
     void exclusive(const std::function<void()> &operation);
+    // Runs work once no operation or tick is under way: at once when none
+    // is, else right after it. A job started here never runs with the
+    // controller marked busy, so the poll goes on during it.
+    void whenIdle(const std::function<void()> &work);
+    bool isBusy() const { return m_busy; }
 
     // A decode has just written the working file: the song's length is known
     // from it at once, before anything has been played.
@@ -67,15 +75,22 @@ public:
 
     // Whether sound is meant to be coming out: after Play, Play selection or a
     // seek, until Pause, Stop, the selection's end or the end of the file.
-    // Play selection plays with the export's fades and level (EditorState's
-    // Fades), so they are heard before saving; the level of a stretch not
-    // heard before follows as soon as it is measured.
+    // Play selection plays with the export's fades and level, so they are
+    // heard before saving; the level of a stretch not heard before follows as
+    // soon as it is measured.
     bool isSounding() const { return m_sounding; }
+    // Play after Pause resumes; set by Pause, cleared by Stop.
+    bool isPaused() const { return m_paused; }
+    bool isPlayingSelection() const { return m_playingSelection; }
+    // The fades and level Play selection plays with.
+    void setPreviewFades(const FadeLevel &fades) { m_fades = fades; }
     // While looping, a selection that reaches its end plays again from its begin.
     bool isLooping() const { return m_looping; }
     void setLooping(bool on);
-    // The pointer's place to the millisecond (the buttons use whole seconds).
-    qint64 pointerMs() const;
+    // The pointer's place to the millisecond: the device's last polled
+    // position (PlayRatio is this over the length).
+    qint64 pointerMs() const { return m_positionMs; }
+    double playRatio() const;
     // Measures the level of the stretches Play selection plays.
     StretchGain &stretchGain() { return m_gains; }
 
@@ -83,18 +98,20 @@ public:
     void setEventPump(std::function<void()> pump) { m_pump = std::move(pump); }
 
 signals:
-    // The transport row's save button: the export command takes over.
-    void saveRequested();
     void loopingChanged(bool on);
+    // Paused, PlayingSelection or the sounding state changed.
+    void transportChanged();
 
 private:
     void openUnderAlias(const QString &path);
     void doStop();
     void pumpEvents();
-    qint64 pointerSecondsMs() const;
     void sendEnvelope();
+    void setTransport(bool paused, bool playingSelection, bool sounding);
+    void setSounding(bool on) { setTransport(m_paused, m_playingSelection, on); }
+    void drainIdle();
 
-    EditorState &m_state;
+    const Selection &m_selection;
     TimelineModel &m_model;
     SoundCommands &m_sound;
     QString m_workFile;
@@ -103,7 +120,12 @@ private:
     bool m_busy = false;
     bool m_chimeHolds = false; // the chime, not the working file, is open under the alias
     QList<std::function<void()>> m_pending;
+    QList<std::function<void()>> m_afterIdle;
     bool m_looping = false;
     bool m_sounding = false;
     StretchGain m_gains;
+    bool m_paused = false;
+    bool m_playingSelection = false;
+    qint64 m_positionMs = 0;
+    FadeLevel m_fades;
 };

@@ -1,11 +1,10 @@
 #include "playpointer.h"
 
-#include "editorstate.h"
 #include "formattime.h"
 #include "playbackcontroller.h"
 
-PlayPointer::PlayPointer(EditorState &state, TimelineModel &model, PlaybackController &controller)
-    : m_state(state), m_model(model), m_controller(controller)
+PlayPointer::PlayPointer(TimelineModel &model, PlaybackController &controller)
+    : m_model(model), m_controller(controller)
 {
 }
 
@@ -21,7 +20,7 @@ void PlayPointer::press(Image image, double X)
     m_controller.exclusive([this, X] {
         // The poll would pull the pointer from under the mouse.
         m_controller.setPollEnabled(false);
-        m_state.Dragging = True16;
+        m_dragging = true;
         m_model.setGrabX(static_cast<int>(roundSecondsHalfEven(X)));
         m_controller.stopAndClose();
     });
@@ -29,7 +28,7 @@ void PlayPointer::press(Image image, double X)
 
 void PlayPointer::move(Image image, double X)
 {
-    if (!isPointerMarker(image) || !m_state.Dragging)
+    if (!isPointerMarker(image) || !m_dragging)
         return;
     // No limits: the pointer may leave the strip; the seek then fails quietly.
     const int L = static_cast<int>(roundSecondsHalfEven(m_model.left(Image::imgBottomPoint) + X - m_model.GrabX()));
@@ -45,9 +44,9 @@ void PlayPointer::release(Image image, double)
     // Checked inside: a press that had to wait for a running operation comes
     // before its release, so the drag is never left open.
     m_controller.exclusive([this] {
-        if (!m_state.Dragging)
+        if (!m_dragging)
             return;
-        m_state.Dragging = False16;
+        m_dragging = false;
         m_controller.setPollEnabled(true);
         m_controller.openWorkFile();
         m_controller.playFromMs(m_model.timeAt(m_model.left(Image::imgBottomPoint)));

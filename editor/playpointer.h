@@ -2,7 +2,6 @@
 
 #include "timelinemodel.h"
 
-struct EditorState;
 class PlaybackController;
 
 // Seeking: dragging the play pointer by one of its marker images (the poll is
@@ -14,7 +13,7 @@ class PlayPointer
 public:
     using Image = TimelineModel::Image;
 
-    PlayPointer(EditorState &state, TimelineModel &model, PlaybackController &controller);
+    PlayPointer(TimelineModel &model, PlaybackController &controller);
 
     // X is in twips inside the pressed pointer image.
     void press(Image image, double X);
@@ -24,9 +23,10 @@ public:
     void stripPress(double X);
 
     static bool isPointerMarker(Image image);
+    bool isDragging() const { return m_dragging; }
 
 private:
-    EditorState &m_state;
     TimelineModel &m_model;
     PlaybackController &m_controller;
+    bool m_dragging = false;
 };

@@ -1,7 +1,7 @@
 #include "randomcut.h"
 
-#include "editorstate.h"
 #include "formattime.h"
+#include "selection.h"
 #include "selectionhandles.h"
 #include "timelinemodel.h"
 
@@ -15,8 +15,8 @@ constexpr double EndThrowOffset = 500.0;
 constexpr double DragX = 45.0;
 } // namespace
 
-RandomCut::RandomCut(EditorState &state, TimelineModel &model, SelectionHandles &handles)
-    : m_state(state), m_model(model), m_handles(handles)
+RandomCut::RandomCut(const Selection &selection, TimelineModel &model, SelectionHandles &handles)
+    : m_selection(selection), m_model(model), m_handles(handles)
 {
 }
 
@@ -39,17 +39,17 @@ RandomCut::Outcome RandomCut::run()
 
         const double r1 = m_draw();
         m_model.setLeft(Image::imgSelectTop2, static_cast<int>(roundSecondsHalfEven(r1 * ThrowSpan + EndThrowOffset)));
-        m_state.Dragging = True16;
+        m_handles.arm();
         m_handles.move(Image::imgSelectTop2, DragX);
         m_handles.release(Image::imgSelectTop2, DragX);
 
         const double r2 = m_draw();
         m_model.setLeft(Image::imgSelectTop1, static_cast<int>(roundSecondsHalfEven(r2 * ThrowSpan)));
-        m_state.Dragging = True16;
+        m_handles.arm();
         m_handles.move(Image::imgSelectTop1, DragX);
         m_handles.release(Image::imgSelectTop1, DragX);
 
-        if (m_state.SelEndMs - m_state.SelBeginMs > 5000)
+        if (m_selection.endMs() - m_selection.beginMs() > 5000)
             return Outcome::Chosen;
     }
     return Outcome::NoneLonger;

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-struct EditorState;
+class Selection;
 class SelectionHandles;
 class TimelineModel;
 
@@ -21,7 +21,7 @@ public:
     // Attempts before giving up: on a file of 5 seconds or less none can succeed.
     static constexpr int MaxAttempts = 200;
 
-    RandomCut(EditorState &state, TimelineModel &model, SelectionHandles &handles);
+    RandomCut(const Selection &selection, TimelineModel &model, SelectionHandles &handles);
 
     Outcome run();
 
@@ -30,7 +30,7 @@ public:
     static double clockSeededDraw();
 
 private:
-    EditorState &m_state;
+    const Selection &m_selection;
     TimelineModel &m_model;
     SelectionHandles &m_handles;
     std::function<double()> m_draw = &RandomCut::clockSeededDraw;

@@ -1,6 +1,5 @@
 #include "selectioneditor.h"
 
-#include "editorstate.h"
 #include "typedtime.h"
 
 #include <algorithm>
@@ -8,9 +7,12 @@
 using MarkerSet = TimelineModel::MarkerSet;
 using Label = TimelineModel::Label;
 
-SelectionEditor::SelectionEditor(EditorState &state, TimelineModel &model, QObject *parent)
-    : QObject(parent), m_state(state), m_model(model)
+SelectionEditor::SelectionEditor(Selection &selection, TimelineModel &model, QObject *parent)
+    : QObject(parent), m_selection(selection), m_model(model), m_committed(snapshot())
 {
+    connect(&m_selection, &Selection::changed, this, &SelectionEditor::selectionChanged);
+    // A closed file leaves nothing to go back to.
+    connect(&m_selection, &Selection::cleared, this, [this] { m_committed = snapshot(); });
 }
 
 QString SelectionEditor::message(Outcome outcome)
@@ -52,9 +54,9 @@ SelectionEditor::Outcome SelectionEditor::setTime(Handle handle, qint64 ms)
     if (ms < 0 || ms > end)
         return Outcome::OutOfRange;
     // SelEndMs 0 is "no end chosen": any begin is then welcome.
-    if (handle == Handle::Begin && m_state.SelEndMs > 0 && ms > m_state.SelEndMs)
+    if (handle == Handle::Begin && m_selection.endMs() > 0 && ms > m_selection.endMs())
         return Outcome::BeginAfterEnd;
-    if (handle == Handle::End && ms < m_state.SelBeginMs)
+    if (handle == Handle::End && ms < m_selection.beginMs())
         return Outcome::BeginAfterEnd;
     apply(handle, ms);
     return Outcome::Done;
@@ -68,23 +70,23 @@ SelectionEditor::Outcome SelectionEditor::nudge(qint64 deltaMs)
     const int W = m_model.geometry().stripWidth();
     // A marker's width, as a time on the strip as it shows.
     const qint64 gap = W > 0 ? m_model.geometry().markerWidth() * m_model.viewSpanMs() / W : 0;
-    const qint64 endNow = m_state.SelEndMs > 0 ? m_state.SelEndMs : songEnd;
+    const qint64 endNow = m_selection.endMs() > 0 ? m_selection.endMs() : songEnd;
     qint64 current = 0, low = 0, high = 0;
-    if (m_last == Handle::Begin) {
-        current = m_state.SelBeginMs;
+    if (m_selection.lastHandle() == Handle::Begin) {
+        current = m_selection.beginMs();
         high = endNow - gap;
     } else {
         current = endNow;
-        low = m_state.SelBeginMs + gap;
+        low = m_selection.beginMs() + gap;
         high = songEnd;
     }
     // A nudge never jumps the other way, even where the handles already
     // stand closer than a drag would let them.
     const qint64 target = deltaMs > 0 ? std::max(current, std::min(current + deltaMs, high))
                                       : std::min(current, std::max(current + deltaMs, low));
-    if (target == current && (m_last == Handle::Begin || m_state.SelEndMs > 0))
+    if (target == current && (m_selection.lastHandle() == Handle::Begin || m_selection.endMs() > 0))
         return Outcome::Unchanged;
-    apply(m_last, target);
+    apply(m_selection.lastHandle(), target);
     return Outcome::Done;
 }
 
@@ -93,9 +95,9 @@ SelectionEditor::Outcome SelectionEditor::setAtPointer(Handle handle, qint64 poi
     if (songEndMs() <= 0)
         return Outcome::NoSong;
     const qint64 p = std::clamp<qint64>(pointerMs, 0, songEndMs());
-    if (handle == Handle::Begin && m_state.SelEndMs > 0 && p >= m_state.SelEndMs)
+    if (handle == Handle::Begin && m_selection.endMs() > 0 && p >= m_selection.endMs())
         return Outcome::BeginAfterEnd;
-    if (handle == Handle::End && p < m_state.SelBeginMs)
+    if (handle == Handle::End && p < m_selection.beginMs())
         return Outcome::BeginAfterEnd;
     apply(handle, p);
     return Outcome::Done;
@@ -111,21 +113,17 @@ void SelectionEditor::apply(Handle handle, qint64 ms)
     m_model.setVisible(TimelineModel::upperOf(set), true);
     m_model.setVisible(TimelineModel::lineOf(set), true);
     m_model.setVisible(TimelineModel::lowerOf(set), true);
-    if (handle == Handle::Begin) {
-        m_state.SelBeginMs = ms;
-        m_model.publishBegin(m_state);
-    } else {
-        m_state.SelEndMs = ms;
-        m_model.publishEnd(m_state);
-    }
-    m_last = handle;
+    if (handle == Handle::Begin)
+        m_selection.setBegin(ms);
+    else
+        m_selection.setEnd(ms);
 }
 
 SelectionSnapshot SelectionEditor::snapshot() const
 {
     SelectionSnapshot s;
-    s.beginMs = m_state.SelBeginMs;
-    s.endMs = m_state.SelEndMs;
+    s.beginMs = m_selection.beginMs();
+    s.endMs = m_selection.endMs();
     s.beginLeft = m_model.left(TimelineModel::Image::imgSelectTop1);
     s.endLeft = m_model.left(TimelineModel::Image::imgSelectTop2);
     s.beginShown = m_model.isVisible(TimelineModel::Image::imgSelectTop1);
@@ -140,8 +138,9 @@ SelectionSnapshot SelectionEditor::snapshot() const
 
 void SelectionEditor::restore(const SelectionSnapshot &s)
 {
-    m_state.SelBeginMs = s.beginMs;
-    m_state.SelEndMs = s.endMs;
+    m_restoring = true;
+    m_selection.set(s.beginMs, s.endMs);
+    m_restoring = false;
     const bool sameView = s.viewStartMs == m_model.viewStartMs() && s.viewSpanMs == m_model.viewSpanMs();
     const qint64 endTime = s.endMs > 0 ? s.endMs : qint64(m_model.T()) * 1000;
     m_model.placeSet(MarkerSet::Begin, sameView ? s.beginLeft : m_model.leftAt(s.beginMs));
@@ -156,18 +155,25 @@ void SelectionEditor::restore(const SelectionSnapshot &s)
     m_model.setText(Label::lblSelEnd, s.endText);
     m_model.setText(Label::lblSelLength, s.lengthText);
     m_model.refreshViewRow();
+    m_committed = snapshot();
 }
 
 void SelectionEditor::record(const std::function<void()> &change)
 {
-    const SelectionSnapshot before = snapshot();
+    ++m_grouping;
     change();
-    recordSince(before);
+    --m_grouping;
+    selectionChanged();
 }
 
-void SelectionEditor::recordSince(const SelectionSnapshot &before)
+void SelectionEditor::selectionChanged()
 {
+    if (m_restoring || m_grouping > 0)
+        return;
+    const SelectionSnapshot before = m_committed;
     const SelectionSnapshot after = snapshot();
-    if (!(after == before))
-        emit edited(before, after);
+    if (after == before)
+        return;
+    m_committed = after;
+    emit edited(before, after);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "selection.h"
 #include "timelinemodel.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringView>
 #include <functional>
-
-struct EditorState;
 
 // What the user sees of the selection at one moment: its times, where its
 // two handle sets stand and whether they show, and the Sel row's texts.
@@ -32,15 +31,17 @@ struct SelectionSnapshot
 
 // Changes of the selection by time rather than by dragging: a typed time,
 // a nudge of the handle last set, a handle set at the pointer's exact place.
-// Each goes through the same publishing as a drag. It also keeps the record
-// of changes: every change made through record() (drags and the random cut
-// included) is reported once as a before and an after, which the window's
-// undo stack keeps; restore() puts either back.
+// It also keeps the record of changes: every change of the selection,
+// whatever made it, is reported once as a before and an after, which the
+// window's undo stack keeps; restore() puts either back. The record is taken
+// from the selection's own change signal, so a change that arrives late (it
+// waited for the transport) is recorded all the same; record() only groups
+// the changes of one operation (the random cut's many throws) into one.
 class SelectionEditor : public QObject
 {
     Q_OBJECT
 public:
-    enum class Handle { Begin, End };
+    using Handle = Selection::Handle;
     enum class Outcome { Done, Unchanged, Unreadable, OutOfRange, BeginAfterEnd, NoSong };
     Q_ENUM(Outcome)
 
@@ -48,7 +49,7 @@ public:
     static constexpr qint64 FineStepMs = 100;
     static constexpr qint64 CoarseStepMs = 1000;
 
-    SelectionEditor(EditorState &state, TimelineModel &model, QObject *parent = nullptr);
+    SelectionEditor(Selection &selection, TimelineModel &model, QObject *parent = nullptr);
 
     // The short message shown for a refused change; empty for Done and Unchanged.
     static QString message(Outcome outcome);
@@ -64,8 +65,8 @@ public:
     // buttons refuse (a begin at or after the end, an end before the begin).
     Outcome setAtPointer(Handle handle, qint64 pointerMs);
 
-    Handle lastHandle() const { return m_last; }
-    void setLastHandle(Handle handle) { m_last = handle; }
+    Handle lastHandle() const { return m_selection.lastHandle(); }
+    void setLastHandle(Handle handle) { m_selection.setLastHandle(handle); }
 
     // The length the selection may reach: the device's, else T.
     qint64 songEndMs() const;
@@ -73,18 +74,20 @@ public:
     SelectionSnapshot snapshot() const;
     // Puts a snapshot back without recording it.
     void restore(const SelectionSnapshot &snapshot);
-    // Runs a change and reports it once if the selection differs afterwards.
+    // Runs a change and reports what it changed once, as one step.
     void record(const std::function<void()> &change);
-    // The same for a change that began earlier (a drag from its press).
-    void recordSince(const SelectionSnapshot &before);
 
 signals:
     void edited(const SelectionSnapshot &before, const SelectionSnapshot &after);
 
 private:
     void apply(Handle handle, qint64 ms);
+    void selectionChanged();
 
-    EditorState &m_state;
+    Selection &m_selection;
     TimelineModel &m_model;
-    Handle m_last = Handle::Begin;
+    // The selection as the last step left it: the next step's before.
+    SelectionSnapshot m_committed;
+    int m_grouping = 0;
+    bool m_restoring = false;
 };

@@ -1,12 +1,12 @@
 #include "selectionhandles.h"
 
-#include "editorstate.h"
 #include "formattime.h"
+#include "selection.h"
 
 using MarkerSet = TimelineModel::MarkerSet;
 
-SelectionHandles::SelectionHandles(EditorState &state, TimelineModel &model)
-    : m_state(state), m_model(model)
+SelectionHandles::SelectionHandles(Selection &selection, TimelineModel &model)
+    : m_selection(selection), m_model(model)
 {
 }
 
@@ -19,13 +19,13 @@ void SelectionHandles::press(Image image, double X)
 {
     if (!isHandleMarker(image))
         return;
-    m_state.Dragging = True16;
+    m_dragging = true;
     m_model.setGrabX(static_cast<int>(roundSecondsHalfEven(X)));
 }
 
 void SelectionHandles::move(Image image, double X)
 {
-    if (!isHandleMarker(image) || !m_state.Dragging)
+    if (!isHandleMarker(image) || !m_dragging)
         return;
     if (TimelineModel::setOf(image) == MarkerSet::Begin)
         moveBegin(image, X);
@@ -66,15 +66,12 @@ void SelectionHandles::moveEnd(Image image, double X)
 
 void SelectionHandles::release(Image image, double)
 {
-    if (!isHandleMarker(image) || !m_state.Dragging)
+    if (!isHandleMarker(image) || !m_dragging)
         return;
-    m_state.Dragging = False16;
+    m_dragging = false;
     const qint64 ms = m_model.timeAt(m_model.left(image));
-    if (TimelineModel::setOf(image) == MarkerSet::Begin) {
-        m_state.SelBeginMs = ms;
-        m_model.publishBegin(m_state);
-    } else {
-        m_state.SelEndMs = ms;
-        m_model.publishEnd(m_state);
-    }
+    if (TimelineModel::setOf(image) == MarkerSet::Begin)
+        m_selection.setBegin(ms);
+    else
+        m_selection.setEnd(ms);
 }

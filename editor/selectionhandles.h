@@ -2,7 +2,7 @@
 
 #include "timelinemodel.h"
 
-struct EditorState;
+class Selection;
 
 // Dragging the begin and end handle sets by their marker images. The sets
 // never cross (a marker width apart at least) and never leave 0..W; on
@@ -13,7 +13,7 @@ class SelectionHandles
 public:
     using Image = TimelineModel::Image;
 
-    SelectionHandles(EditorState &state, TimelineModel &model);
+    SelectionHandles(Selection &selection, TimelineModel &model);
 
     // X is in twips inside the pressed image.
     void press(Image image, double X);
@@ -22,10 +22,17 @@ public:
 
     static bool isHandleMarker(Image image);
 
+    // A handle set is pressed and not yet released.
+    bool isDragging() const { return m_dragging; }
+    // Takes the next move and release as a drag from the last grab point
+    // (the random cut's throws).
+    void arm() { m_dragging = true; }
+
 private:
     void moveBegin(Image image, double X);
     void moveEnd(Image image, double X);
 
-    EditorState &m_state;
+    Selection &m_selection;
     TimelineModel &m_model;
+    bool m_dragging = false;
 };

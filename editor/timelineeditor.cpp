@@ -1,31 +1,29 @@
 #include "timelineeditor.h"
 
-#include "editorstate.h"
+#include <memory>
 
-TimelineEditor::TimelineEditor(EditorState &state, SoundCommands &sound, const QString &workFile,
-                               int twipsPerPixelX, QObject *parent)
+TimelineEditor::TimelineEditor(SoundCommands &sound, const QString &workFile, int twipsPerPixelX,
+                               QObject *parent)
     : QObject(parent),
-      m_state(state),
       m_model(twipsPerPixelX),
-      m_controller(state, m_model, sound, workFile),
-      m_handles(state, m_model),
-      m_pointer(state, m_model, m_controller),
-      m_randomCut(state, m_model, m_handles),
-      m_selection(state, m_model),
-      m_zoom(state, m_model)
+      m_controller(m_selectionState, m_model, sound, workFile),
+      m_handles(m_selectionState, m_model),
+      m_pointer(m_model, m_controller),
+      m_randomCut(m_selectionState, m_model, m_handles),
+      m_selection(m_selectionState, m_model),
+      m_zoom(m_selectionState, m_model, m_controller)
 {
+    m_model.follow(m_selectionState);
     connect(&m_model, &TimelineModel::viewChanged, this, [this] { m_zoom.relayout(); });
     connect(&m_pyramid, &PyramidBuilder::ready, this, &TimelineEditor::pyramidReady);
 }
 
 void TimelineEditor::imagePress(TimelineModel::Image image, double X)
 {
-    if (PlayPointer::isPointerMarker(image)) {
+    if (PlayPointer::isPointerMarker(image))
         m_pointer.press(image, X);
-    } else if (SelectionHandles::isHandleMarker(image)) {
-        m_dragStart = m_selection.snapshot();
+    else if (SelectionHandles::isHandleMarker(image))
         m_handles.press(image, X);
-    }
 }
 
 void TimelineEditor::imageMove(TimelineModel::Image image, double X)
@@ -38,18 +36,11 @@ void TimelineEditor::imageMove(TimelineModel::Image image, double X)
 
 void TimelineEditor::imageRelease(TimelineModel::Image image, double X)
 {
-    if (PlayPointer::isPointerMarker(image)) {
+    // A release that sets a time is recorded for undo by the selection's change.
+    if (PlayPointer::isPointerMarker(image))
         m_pointer.release(image, X);
-    } else if (SelectionHandles::isHandleMarker(image)) {
+    else if (SelectionHandles::isHandleMarker(image))
         m_handles.release(image, X);
-        if (m_dragStart && !m_state.Dragging) {
-            m_selection.setLastHandle(TimelineModel::setOf(image) == TimelineModel::MarkerSet::Begin
-                                          ? SelectionEditor::Handle::Begin
-                                          : SelectionEditor::Handle::End);
-            m_selection.recordSince(*m_dragStart);
-            m_dragStart.reset();
-        }
-    }
 }
 
 void TimelineEditor::stripPress(double X)
@@ -57,15 +48,10 @@ void TimelineEditor::stripPress(double X)
     m_pointer.stripPress(X);
 }
 
-void TimelineEditor::imgCtrlButton_Click(int index)
+void TimelineEditor::closeFile()
 {
-    if (index != PlaybackController::SetBegin && index != PlaybackController::SetEnd) {
-        m_controller.imgCtrlButton_Click(index);
-        return;
-    }
-    m_selection.record([&] { m_controller.imgCtrlButton_Click(index); });
-    m_selection.setLastHandle(index == PlaybackController::SetBegin ? SelectionEditor::Handle::Begin
-                                                                    : SelectionEditor::Handle::End);
+    m_model.resetForClose();
+    m_selectionState.clear();
 }
 
 RandomCut::Outcome TimelineEditor::runRandomCut()
@@ -79,23 +65,23 @@ RandomCut::Outcome TimelineEditor::runRandomCut()
 
 SelectionEditor::Outcome TimelineEditor::setAtPointer(SelectionEditor::Handle handle)
 {
-    SelectionEditor::Outcome outcome = SelectionEditor::Outcome::Unchanged;
-    m_selection.record([&] { outcome = m_selection.setAtPointer(handle, m_controller.pointerMs()); });
-    return outcome;
+    // The pointer is known once a running transport operation is over; a
+    // set that has to wait reports Unchanged now and is recorded when it lands.
+    auto outcome = std::make_shared<SelectionEditor::Outcome>(SelectionEditor::Outcome::Unchanged);
+    m_controller.exclusive([this, handle, outcome] {
+        *outcome = m_selection.setAtPointer(handle, m_controller.pointerMs());
+    });
+    return *outcome;
 }
 
 SelectionEditor::Outcome TimelineEditor::nudge(qint64 deltaMs)
 {
-    SelectionEditor::Outcome outcome = SelectionEditor::Outcome::Unchanged;
-    m_selection.record([&] { outcome = m_selection.nudge(deltaMs); });
-    return outcome;
+    return m_selection.nudge(deltaMs);
 }
 
 SelectionEditor::Outcome TimelineEditor::typeTime(SelectionEditor::Handle handle, const QString &text)
 {
-    SelectionEditor::Outcome outcome = SelectionEditor::Outcome::Unchanged;
-    m_selection.record([&] { outcome = m_selection.typeTime(handle, text); });
-    return outcome;
+    return m_selection.typeTime(handle, text);
 }
 
 PeakPyramid *TimelineEditor::pyramid()

@@ -4,28 +4,28 @@
 #include "playpointer.h"
 #include "pyramidbuilder.h"
 #include "randomcut.h"
+#include "selection.h"
 #include "selectioneditor.h"
 #include "selectionhandles.h"
 #include "timelinemodel.h"
 #include "timelinezoom.h"
 
 #include <QObject>
-#include <optional>
 
-struct EditorState;
 class SoundCommands;
 
 // The editor's rules wired together, as the main window holds them: the
-// model the widgets observe, the playback controller with its poll, the
-// handles, the play pointer and the random cut.
+// selection, the model the widgets observe, the playback controller with its
+// poll, the handles, the play pointer and the random cut.
 class TimelineEditor : public QObject
 {
     Q_OBJECT
 public:
-    TimelineEditor(EditorState &state, SoundCommands &sound, const QString &workFile,
+    TimelineEditor(SoundCommands &sound, const QString &workFile,
                    int twipsPerPixelX = TimelineGeometry::DesignTwipsPerPixel, QObject *parent = nullptr);
 
-    EditorState &state() { return m_state; }
+    Selection &selectionState() { return m_selectionState; }
+    const Selection &selectionState() const { return m_selectionState; }
     TimelineModel &model() { return m_model; }
     PlaybackController &controller() { return m_controller; }
     SelectionHandles &handles() { return m_handles; }
@@ -44,12 +44,15 @@ public:
     void imageMove(TimelineModel::Image image, double X);
     void imageRelease(TimelineModel::Image image, double X);
     void stripPress(double X);
+    // A marker image (a handle set or the play pointer) is pressed.
+    bool isDragging() const { return m_handles.isDragging() || m_pointer.isDragging(); }
 
-    // The transport buttons; setting an end at the pointer is recorded for undo.
-    void imgCtrlButton_Click(int index);
+    // The file was closed: no selection, no length, the pointer at 0.
+    void closeFile();
     // The random cut over the whole song, recorded as one change.
     RandomCut::Outcome runRandomCut();
-    // The keys "[" and "]": an end at the pointer's exact millisecond.
+    // "[" and "]" and the transport's set buttons alike: an end at the
+    // pointer's exact millisecond, once the transport operation under way is over.
     SelectionEditor::Outcome setAtPointer(SelectionEditor::Handle handle);
     // Left and Right, with Shift for whole seconds.
     SelectionEditor::Outcome nudge(qint64 deltaMs);
@@ -59,7 +62,7 @@ signals:
     void pyramidReady();
 
 private:
-    EditorState &m_state;
+    Selection m_selectionState;
     TimelineModel m_model;
     PlaybackController m_controller;
     SelectionHandles m_handles;
@@ -68,6 +71,4 @@ private:
     SelectionEditor m_selection;
     TimelineZoom m_zoom;
     PyramidBuilder m_pyramid;
-    // The selection as it was when a handle was pressed.
-    std::optional<SelectionSnapshot> m_dragStart;
 };

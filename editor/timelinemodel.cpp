@@ -1,7 +1,7 @@
 #include "timelinemodel.h"
 
-#include "editorstate.h"
 #include "formattime.h"
+#include "selection.h"
 
 #include <algorithm>
 
@@ -127,26 +127,34 @@ void TimelineModel::setFullTime(qint32 seconds)
     emit fullTimeChanged(seconds);
 }
 
-void TimelineModel::publishBegin(const EditorState &state)
+void TimelineModel::follow(const Selection &selection)
 {
-    setText(Label::lblSelBegin, formatTimeMs(state.SelBeginMs));
+    connect(&selection, &Selection::beginChanged, this,
+            [this, &selection] { publishBegin(selection.beginMs(), selection.endMs()); });
+    connect(&selection, &Selection::endChanged, this,
+            [this, &selection] { publishEnd(selection.beginMs(), selection.endMs()); });
+}
+
+void TimelineModel::publishBegin(qint64 beginMs, qint64 endMs)
+{
+    setText(Label::lblSelBegin, formatTimeMs(beginMs));
     if (!isZoomed())
         setText(Label::lblViewBegin, text(Label::lblSelBegin));
     // With no end chosen yet a length would be meaningless: the length labels
     // keep what they show.
-    if (state.SelEndMs - state.SelBeginMs > 0)
-        setText(Label::lblSelLength, formatTimeMs(state.SelEndMs - state.SelBeginMs));
+    if (endMs - beginMs > 0)
+        setText(Label::lblSelLength, formatTimeMs(endMs - beginMs));
     if (!isZoomed())
         setText(Label::lblViewLength, text(Label::lblSelLength));
 }
 
-void TimelineModel::publishEnd(const EditorState &state)
+void TimelineModel::publishEnd(qint64 beginMs, qint64 endMs)
 {
-    setText(Label::lblSelEnd, formatTimeMs(state.SelEndMs));
+    setText(Label::lblSelEnd, formatTimeMs(endMs));
     if (!isZoomed())
         setText(Label::lblViewEnd, text(Label::lblSelEnd));
     // An end before the begin cannot be set; a negative length is never shown.
-    setText(Label::lblSelLength, formatTimeMs(std::max<qint64>(0, state.SelEndMs - state.SelBeginMs)));
+    setText(Label::lblSelLength, formatTimeMs(std::max<qint64>(0, endMs - beginMs)));
     if (!isZoomed())
         setText(Label::lblViewLength, text(Label::lblSelLength));
 }
@@ -198,11 +206,14 @@ int TimelineModel::leftAt(qint64 ms) const
         roundSecondsHalfEven(double(m_geometry.stripWidth()) * double(ms - viewStartMs()) / double(span)));
 }
 
-int TimelineModel::pointerLeft(float ratio) const
+int TimelineModel::pointerLeft(qint64 positionMs) const
 {
-    if (!isZoomed())
-        return static_cast<int>(roundSecondsHalfEven(double(m_geometry.stripWidth()) * double(ratio)));
-    return leftAt(static_cast<qint64>(roundSecondsHalfEven(double(ratio) * double(m_lengthMs))));
+    if (isZoomed())
+        return leftAt(positionMs);
+    if (m_lengthMs <= 0)
+        return 0;
+    return static_cast<int>(
+        roundSecondsHalfEven(double(m_geometry.stripWidth()) * double(positionMs) / double(m_lengthMs)));
 }
 
 void TimelineModel::placeAtStart()
@@ -218,10 +229,8 @@ void TimelineModel::placeAtStart()
         setText(static_cast<Label>(i), Zero);
 }
 
-void TimelineModel::resetForClose(EditorState &state)
+void TimelineModel::resetForClose()
 {
-    state.SelBeginMs = 0;
-    state.SelEndMs = 0;
     // The next song's length is its own; until then nothing is open.
     setFullTime(0);
     m_lengthMs = 0;

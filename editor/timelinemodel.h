@@ -6,8 +6,8 @@
 #include <QString>
 #include <array>
 
-struct EditorState;
 class PlaybackController;
+class Selection;
 
 // What the strip and the label grid show: the nine marker images (their Left
 // in twips inside the strip and whether they are visible), the seven time
@@ -89,24 +89,25 @@ public:
     qint64 timeAt(double L) const;
     // The Left of a marker standing at a time, on the strip as it shows.
     int leftAt(qint64 ms) const;
-    // The play pointer's Left for a device position ratio: W x ratio at the
-    // whole song.
-    int pointerLeft(float ratio) const;
+    // The play pointer's Left for a device position: W x position / length
+    // at the whole song.
+    int pointerLeft(qint64 positionMs) const;
 
     // X inside the pressed image at the last real press, shared by all nine images.
     int GrabX() const { return m_grabX; }
     void setGrabX(int x) { m_grabX = x; }
 
-    // Labels follow a changed SelBegin / SelEnd.
-    void publishBegin(const EditorState &state);
-    void publishEnd(const EditorState &state);
+    // The Sel row (and, at the whole song, the View row) follows the
+    // selection's changes from now on.
+    void follow(const Selection &selection);
 
     // Start of the program: begin set at 0, end set at W, handles hidden,
     // pointer at 0, labels "00:00:00".
     void placeAtStart();
     // The open file was closed: selection cleared, pointer at 0, handles
-    // hidden where they stand, labels "00:00:00", no length. PlayRatio stays.
-    void resetForClose(EditorState &state);
+    // hidden where they stand, labels "00:00:00", no length. The selection
+    // is cleared by its owner.
+    void resetForClose();
 
 signals:
     void imageChanged(TimelineModel::Image image);
@@ -118,6 +119,8 @@ private:
     friend class PlaybackController;
     void setFullTime(qint32 seconds);
     void setLengthMs(qint64 ms) { m_lengthMs = ms; }
+    void publishBegin(qint64 beginMs, qint64 endMs);
+    void publishEnd(qint64 beginMs, qint64 endMs);
 
     struct ImageState {
         int left = 0;

@@ -1,6 +1,7 @@
 #include "timelinezoom.h"
 
-#include "editorstate.h"
+#include "playbackcontroller.h"
+#include "selection.h"
 #include "formattime.h"
 #include "timelinemodel.h"
 
@@ -9,7 +10,8 @@
 
 using MarkerSet = TimelineModel::MarkerSet;
 
-TimelineZoom::TimelineZoom(EditorState &state, TimelineModel &model) : m_state(state), m_model(model)
+TimelineZoom::TimelineZoom(const Selection &selection, TimelineModel &model, const PlaybackController &controller)
+    : m_selection(selection), m_model(model), m_controller(controller)
 {
 }
 
@@ -20,9 +22,9 @@ qint64 TimelineZoom::wholeMs() const
 
 qint64 TimelineZoom::anchorMs() const
 {
-    if (m_state.SelEndMs > 0)
-        return (m_state.SelBeginMs + m_state.SelEndMs) / 2;
-    return roundSecondsHalfEven(double(m_state.PlayRatio) * double(m_model.lengthMs()));
+    if (m_selection.endMs() > 0)
+        return (m_selection.beginMs() + m_selection.endMs()) / 2;
+    return m_controller.pointerMs();
 }
 
 bool TimelineZoom::zoomAround(qint64 anchor, double fraction, int steps)
@@ -61,8 +63,8 @@ bool TimelineZoom::scroll(int steps)
 
 void TimelineZoom::relayout()
 {
-    m_model.placeSet(MarkerSet::Pointer, m_model.pointerLeft(m_state.PlayRatio));
-    m_model.placeSet(MarkerSet::Begin, m_model.leftAt(m_state.SelBeginMs));
+    m_model.placeSet(MarkerSet::Pointer, m_model.pointerLeft(m_controller.pointerMs()));
+    m_model.placeSet(MarkerSet::Begin, m_model.leftAt(m_selection.beginMs()));
     // With no end chosen the end set stands at the end of the strip's song.
-    m_model.placeSet(MarkerSet::End, m_model.leftAt(m_state.SelEndMs > 0 ? m_state.SelEndMs : wholeMs()));
+    m_model.placeSet(MarkerSet::End, m_model.leftAt(m_selection.endMs() > 0 ? m_selection.endMs() : wholeMs()));
 }

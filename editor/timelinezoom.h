@@ -2,7 +2,8 @@
 
 #include <QtGlobal>
 
-struct EditorState;
+class PlaybackController;
+class Selection;
 class TimelineModel;
 
 // Zooming and scrolling the strip. Each step halves or doubles the visible
@@ -16,7 +17,7 @@ public:
     static constexpr double StepFactor = 2.0;
     static constexpr int ScrollDivisions = 10;
 
-    TimelineZoom(EditorState &state, TimelineModel &model);
+    TimelineZoom(const Selection &selection, TimelineModel &model, const PlaybackController &controller);
 
     bool zoomIn() { return zoomAround(anchorMs(), 0.5, 1); }
     bool zoomOut() { return zoomAround(anchorMs(), 0.5, -1); }
@@ -34,6 +35,7 @@ public:
 private:
     qint64 wholeMs() const;
 
-    EditorState &m_state;
+    const Selection &m_selection;
     TimelineModel &m_model;
+    const PlaybackController &m_controller;
 };

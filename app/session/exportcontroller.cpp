@@ -3,7 +3,6 @@
 #include "codercommand.h"
 #include "consolerunner.h"
 #include "desktopopener.h"
-#include "editorstate.h"
 #include "filerequester.h"
 #include "formattime.h"
 #include "opencontroller.h"
@@ -11,6 +10,7 @@
 #include "phonelimits.h"
 #include "playbackcontroller.h"
 #include "savedfile.h"
+#include "selection.h"
 #include "setupfile.h"
 #include "userprompt.h"
 #include "wavheader.h"
@@ -23,12 +23,12 @@
 
 #include <algorithm>
 
-ExportController::ExportController(EditorState &state, ConsoleRunner &objDOS1,
+ExportController::ExportController(const Selection &selection, ConsoleRunner &objDOS1,
                                    FileRequester &files, UserPrompt &prompt,
                                    PlaybackController &playback, DesktopOpener &desktop,
                                    const QString &appFolder, const QString &workFile,
                                    QObject *parent)
-    : QObject(parent), m_state(state), m_objDOS1(objDOS1), m_files(files),
+    : QObject(parent), m_selection(selection), m_objDOS1(objDOS1), m_files(files),
       m_prompt(prompt), m_playback(playback), m_desktop(desktop), m_appFolder(appFolder),
       m_workFile(workFile)
 {
@@ -62,11 +62,19 @@ void ExportController::cancel()
         m_objDOS1.cancel();
 }
 
-void ExportController::save()
+void ExportController::setJob(Job job)
+{
+    if (m_job == job)
+        return;
+    m_job = job;
+    emit jobChanged(job);
+}
+
+void ExportController::save(const SetupValues &settings)
 {
     if (m_exporting)
         return;
-    Stretch stretch{m_state.SelBeginMs, m_state.SelEndMs - m_state.SelBeginMs};
+    Stretch stretch{m_selection.beginMs(), m_selection.endMs() - m_selection.beginMs()};
     if (stretch.lengthMs <= 0)
         return;
 
@@ -102,9 +110,9 @@ void ExportController::save()
             PhoneLimits::exportedLength(target, stretch.lengthMs, m_prompt.show(question));
     }
 
-    m_playback.stopAndClose();
+    m_playback.exclusive([this] { m_playback.stopAndClose(); });
 
-    const FadeLevel fades = m_state.Fades;
+    const FadeLevel fades{settings.fadeInMs, settings.fadeOutMs, settings.normalise};
     // A first look at the format, so an unknown one is told before any job.
     if (!CoderCommand::exportOptionsFor(target)) {
         tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
@@ -122,7 +130,7 @@ void ExportController::save()
         return;
     }
 
-    emit commandsEnabledChanged(false);
+    setJob(fades.normalise ? Job::Measuring : Job::Exporting);
     emit exportPanelVisibleChanged(true);
     const int seconds = int((stretch.lengthMs + 999) / 1000);
     m_exporting = true;
@@ -141,6 +149,7 @@ void ExportController::save()
             return;
         }
         gain = CoderCommand::normalisingGain(*peak);
+        setJob(Job::Exporting);
     }
     const auto command = CoderCommand::exportRingtone(
         m_appFolder, m_workFile, stretch, coderTarget,
@@ -150,10 +159,7 @@ void ExportController::save()
     m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();
     QString problem;
     if (!m_setupPath.isEmpty() &&
-        !SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder,
-                                    {m_state.OpenFolderChoice, m_state.RingSoundChoice,
-                                     fades.fadeInMs, fades.fadeOutMs, fades.normalise},
-                                    &problem) &&
+        !SetupFile::writeSaveFolder(m_setupPath, m_lastSaveFolder, settings, &problem) &&
         !problem.isEmpty())
         emit settingsNotSaved(problem);
 
@@ -174,12 +180,12 @@ void ExportController::save()
     }
     emit saved(savedText(target, *back));
 
-    if (m_state.OpenFolderChoice == 0)
+    if (settings.openFolderChoice == 0)
         m_desktop.showFile(QFileInfo(m_txtSave).absoluteFilePath());
-    if (m_state.RingSoundChoice == 0) {
+    if (settings.ringSoundChoice == 0) {
         const QString chime = QDir(m_appFolder).filePath(QStringLiteral("sound.wav"));
         if (QFileInfo(chime).isFile())
-            m_playback.playChime(chime);
+            m_playback.exclusive([this, chime] { m_playback.playChime(chime); });
     }
 }
 
@@ -263,7 +269,7 @@ void ExportController::objDOS1_CommandOver()
 void ExportController::restore()
 {
     emit exportPanelVisibleChanged(false);
-    emit commandsEnabledChanged(true);
+    setJob(Job::None);
 }
 
 void ExportController::tell(const QString &text)

@@ -2,6 +2,7 @@
 
 #include "codercommand.h"
 #include "coderprogress.h"
+#include "setupfile.h"
 
 #include <QObject>
 #include <QString>
@@ -10,8 +11,8 @@ class ConsoleRunner;
 class DesktopOpener;
 class FileRequester;
 class PlaybackController;
+class Selection;
 class UserPrompt;
-struct EditorState;
 struct SavedFile;
 
 // The Save command: cuts the selected stretch of the working file into a
@@ -28,17 +29,24 @@ class ExportController : public QObject
 public:
     static constexpr int BarFullTwips = 4215;
 
-    ExportController(EditorState &state, ConsoleRunner &objDOS1, FileRequester &files,
+    // What runs: nothing, the normaliser's measure, or the export itself.
+    enum class Job { None, Measuring, Exporting };
+    Q_ENUM(Job)
+
+    ExportController(const Selection &selection, ConsoleRunner &objDOS1, FileRequester &files,
                      UserPrompt &prompt, PlaybackController &playback, DesktopOpener &desktop,
                      const QString &appFolder, const QString &workFile,
                      QObject *parent = nullptr);
 
-    // imgButton_Click(1).
-    void save();
+    // imgButton_Click(1), with the settings as they are now: the fades and
+    // level, whether to show the folder and play the chime.
+    void save(const SetupValues &settings);
     // Stops a running export; the target keeps what it held before.
     void cancel();
 
     bool isExporting() const { return m_exporting; }
+    // From the first job of a Save to the window given back.
+    Job job() const { return m_job; }
     // The file being edited, which a ringtone may not replace.
     void setSourcePath(const QString &path) { m_sourcePath = path; }
     // txtSave: the target of the current or last export.
@@ -58,9 +66,8 @@ public:
     static QString savedText(const QString &target, const SavedFile &saved);
 
 signals:
-    // The toolbar, the transport row and the menu titles; the window's own
-    // close and minimise images stay usable.
-    void commandsEnabledChanged(bool enabled);
+    // job() changed: the commands follow it.
+    void jobChanged(ExportController::Job job);
     void exportPanelVisibleChanged(bool visible);                  // picPro
     void exportProgressChanged(int widthTwips, const QString &text); // imgPro, lblPro
     // The export was read back and is what was asked for.
@@ -72,6 +79,7 @@ private:
     void objDOS1_ReceiveOutputs(const QString &CommandOutputs);
     void objDOS1_CommandOver();
     void restore();
+    void setJob(Job job);
     // Runs one coder job to its end; false (with the user told, and the
     // window given back) when it did not succeed.
     bool runJob(const CoderCommand &command, int seconds, bool measuring);
@@ -86,7 +94,7 @@ private:
     // file ends sooner (its length is whole seconds only to the timeline).
     double expectedSeconds(const Stretch &stretch) const;
 
-    EditorState &m_state;
+    const Selection &m_selection;
     ConsoleRunner &m_objDOS1;
     FileRequester &m_files;
     UserPrompt &m_prompt;
@@ -102,4 +110,5 @@ private:
     bool m_exporting = false;
     bool m_over = false;
     bool m_measuring = false;
+    Job m_job = Job::None;
 };

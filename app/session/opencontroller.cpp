@@ -2,7 +2,6 @@
 
 #include "codercommand.h"
 #include "consolerunner.h"
-#include "editorstate.h"
 #include "filerequester.h"
 #include "paths.h"
 #include "userprompt.h"
@@ -44,15 +43,31 @@ QString coderReason(const QString &output)
     return QString();
 }
 
-OpenController::OpenController(EditorState &state, ConsoleRunner &objDOS, FileRequester &files,
+OpenController::OpenController(ConsoleRunner &objDOS, FileRequester &files,
                                UserPrompt &prompt, const QString &appFolder,
                                const QString &workFile, QObject *parent)
-    : QObject(parent), m_state(state), m_objDOS(objDOS), m_files(files),
+    : QObject(parent), m_objDOS(objDOS), m_files(files),
       m_prompt(prompt), m_appFolder(appFolder), m_workFile(workFile)
 {
     connect(&m_objDOS, &ConsoleRunner::ReceiveOutputs, this,
             &OpenController::objDOS_ReceiveOutputs);
     connect(&m_objDOS, &ConsoleRunner::CommandOver, this, &OpenController::objDOS_CommandOver);
+}
+
+void OpenController::setFileOpen(bool open)
+{
+    if (m_fileOpen == open)
+        return;
+    m_fileOpen = open;
+    emit fileOpenChanged(open);
+}
+
+void OpenController::setDecoding(bool decoding)
+{
+    if (m_decoding == decoding)
+        return;
+    m_decoding = decoding;
+    emit decodingChanged(decoding);
 }
 
 QString OpenController::dialogTitle()
@@ -71,7 +86,7 @@ void OpenController::open()
 {
     if (m_decoding)
         return;
-    if (m_state.FileOpened) {
+    if (m_fileOpen) {
         // Closing only resets the window; the next Open chooses the file.
         closeOpenFile();
         return;
@@ -97,7 +112,7 @@ void OpenController::openPath(const QByteArray &localPath)
 {
     if (m_decoding || localPath.isEmpty())
         return;
-    if (m_state.FileOpened && !closeOpenFile())
+    if (m_fileOpen && !closeOpenFile())
         return;
     emit stopPlaybackRequested();
     decode(localPath);
@@ -128,7 +143,7 @@ void OpenController::cancel()
 
 bool OpenController::closeOpenFile()
 {
-    if (!m_state.FileOpened)
+    if (!m_fileOpen)
         return true;
     UserPrompt::Message message;
     message.text = tr("当前的音频文件将被关闭,确认吗?");
@@ -137,12 +152,12 @@ bool OpenController::closeOpenFile()
     message.buttons = UserPrompt::Buttons::OkCancel;
     if (!m_prompt.show(message))
         return false;
+    // A song that played on behind a hidden strip would be a song still open.
+    emit stopPlaybackRequested();
     emit stripVisibleChanged(false);
-    m_state.SelBeginMs = 0;
-    m_state.SelEndMs = 0;
     emit timelineResetRequested();
     emit decodeProgressChanged(1, QStringLiteral("0%"));
-    m_state.FileOpened = 0;
+    setFileOpen(false);
     m_sourcePath.clear();
     return true;
 }
@@ -170,21 +185,20 @@ void OpenController::decode(const QByteArray &localPath)
     const qint64 previous = inodeOf(m_workFile);
     emit decodeProgressChanged(1, QStringLiteral("0%"));
     emit decodePanelVisibleChanged(true);
-    m_state.JobKind = QStringLiteral("open file");
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
-    m_decoding = true;
     m_over = false;
+    setDecoding(true);
     m_objDOS.setCommand(command);
     const QString output = m_objDOS.ExecuteCommand();
-    m_decoding = false;
     if (!link.isEmpty())
         QFile::remove(link);
+    setDecoding(false);
 
     if (!m_over) {
         // The coder never started; the runner has said so.
         emit decodePanelVisibleChanged(false);
         emit stripVisibleChanged(false);
-        m_state.FileOpened = 0;
+        setFileOpen(false);
         restoreFileName();
         return;
     }
@@ -206,7 +220,7 @@ void OpenController::decode(const QByteArray &localPath)
         return;
     }
     m_sourcePath = path;
-    m_state.FileOpened = -1;
+    setFileOpen(true);
     const auto full = m_progress.full();
     emit decodeProgressChanged(full.widthTwips, full.text);
     emit stripVisibleChanged(true);
@@ -245,7 +259,7 @@ void OpenController::fail(const QString &reason)
     QFile::remove(m_workFile);
     emit decodePanelVisibleChanged(false);
     emit stripVisibleChanged(false);
-    m_state.FileOpened = 0;
+    setFileOpen(false);
     m_sourcePath.clear();
     restoreFileName();
     if (reason.isEmpty())

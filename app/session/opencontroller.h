@@ -11,11 +11,11 @@
 class ConsoleRunner;
 class FileRequester;
 class UserPrompt;
-struct EditorState;
 
 // The Open command: asks for a media file and has the coder decode it into the
 // working file while a bar shows the progress; with a file open it first asks
-// to close it and only resets the window.
+// to close it, stops the sound and resets the window. It owns whether a file
+// is open (FileOpened).
 //
 // Unlike a bare run of the coder, a decode that fails (the coder says so, or
 // leaves no usable working file) is reported with the coder's reason and
@@ -27,7 +27,7 @@ class OpenController : public QObject
 public:
     static constexpr int BarFullTwips = 5415;
 
-    OpenController(EditorState &state, ConsoleRunner &objDOS, FileRequester &files,
+    OpenController(ConsoleRunner &objDOS, FileRequester &files,
                    UserPrompt &prompt, const QString &appFolder, const QString &workFile,
                    QObject *parent = nullptr);
 
@@ -42,6 +42,8 @@ public:
     void cancel();
 
     bool isDecoding() const { return m_decoding; }
+    // A decoded file is open in the working file.
+    bool hasFile() const { return m_fileOpen; }
     // The file the working file was decoded from; empty with no file open.
     QString sourcePath() const { return m_sourcePath; }
     int CoderDuration() const { return m_progress.coderDuration(); }
@@ -50,6 +52,8 @@ public:
     static QString dialogFilter();
 
 signals:
+    void fileOpenChanged(bool open);
+    void decodingChanged(bool decoding);
     // The transport row's Stop is wanted: stop and close the sound device.
     void stopPlaybackRequested();
     void fileNameChanged(const QString &text);                // lblFileName
@@ -73,8 +77,9 @@ private:
     void objDOS_CommandOver();
     void fail(const QString &reason);
     void restoreFileName();
+    void setFileOpen(bool open);
+    void setDecoding(bool decoding);
 
-    EditorState &m_state;
     ConsoleRunner &m_objDOS;
     FileRequester &m_files;
     UserPrompt &m_prompt;
@@ -85,6 +90,7 @@ private:
     QString m_fileNameBefore; // lblFileName before the decode that runs or ran last
     CoderJobProgress m_progress{CoderJobProgress::Kind::Decode, BarFullTwips};
     bool m_decoding = false;
+    bool m_fileOpen = false;
     bool m_over = false;
 };
 

@@ -20,31 +20,27 @@ RingtoneSession::RingtoneSession(Services services, QObject *parent)
 
     // The load runs in this order; a step that fails leaves its defaults and
     // the next goes on.
-    const SetupValues stored = SetupFile::read(m_services.setupPath);
-    m_state.OpenFolderChoice = stored.openFolderChoice;
-    m_state.RingSoundChoice = stored.ringSoundChoice;
-    m_state.FileOpened = m_state.Dragging = m_state.Paused = False16;
+    m_settings = SetupFile::read(m_services.setupPath);
     m_objDOS = new ConsoleRunner(this);
     m_objDOS->setObjectName(QStringLiteral("objDOS"));
     m_objDOS1 = new ConsoleRunner(this);
     m_objDOS1->setObjectName(QStringLiteral("objDOS1"));
-    m_state.PlayingSelection = False16;
-    m_state.SelBeginMs = 0;
-    m_state.SelEndMs = 0;
-    m_state.Fades = FadeLevel{stored.fadeInMs, stored.fadeOutMs, stored.normalise};
 
     // The editor's model places the begin set at 0 and the end set at the
     // strip's width as it starts.
-    m_editor = std::make_unique<TimelineEditor>(m_state, *m_services.sound, m_work.workingFile(),
+    m_editor = std::make_unique<TimelineEditor>(*m_services.sound, m_work.workingFile(),
                                                 m_services.twipsPerPixelX);
-    m_open = std::make_unique<OpenController>(m_state, *m_objDOS, *m_services.files,
+    m_editor->controller().setPreviewFades(fades());
+    m_open = std::make_unique<OpenController>(*m_objDOS, *m_services.files,
                                               *m_services.prompt, m_services.appFolder,
                                               m_work.workingFile());
     m_export = std::make_unique<ExportController>(
-        m_state, *m_objDOS1, *m_services.files, *m_services.prompt, m_editor->controller(),
+        m_editor->selectionState(), *m_objDOS1, *m_services.files, *m_services.prompt, m_editor->controller(),
         *m_services.desktop, m_services.appFolder, m_work.workingFile());
     m_export->setSetupPath(m_services.setupPath);
     connectParts();
+    installCommands();
+    updateConditions();
     // Told once the window is up, not from inside its making. Without the
     // folder every decode would fail and seem to blame the song.
     QTimer::singleShot(0, this, &RingtoneSession::checkWorkingFolder);
@@ -72,10 +68,11 @@ void RingtoneSession::connectParts()
     }
 
     OpenController *open = m_open.get();
-    connect(open, &OpenController::stopPlaybackRequested, this,
-            [this] { transport(PlaybackController::Stop); });
-    connect(open, &OpenController::timelineResetRequested, this,
-            [this] { m_editor->model().resetForClose(m_state); });
+    connect(open, &OpenController::stopPlaybackRequested, &m_editor->controller(),
+            &PlaybackController::stop);
+    connect(open, &OpenController::timelineResetRequested, m_editor.get(), &TimelineEditor::closeFile);
+    connect(open, &OpenController::decodingChanged, this, &RingtoneSession::updateConditions);
+    connect(open, &OpenController::fileOpenChanged, this, &RingtoneSession::updateConditions);
     connect(open, &OpenController::stripVisibleChanged, this, [this](bool visible) {
         if (!visible)
             emit fileClosed();
@@ -93,8 +90,8 @@ void RingtoneSession::connectParts()
             &RingtoneSession::decodeProgressChanged);
 
     ExportController *exporter = m_export.get();
-    connect(exporter, &ExportController::commandsEnabledChanged, this,
-            &RingtoneSession::commandsEnabledChanged);
+    connect(exporter, &ExportController::jobChanged, this, &RingtoneSession::updateConditions);
+    connect(&m_editor->selectionState(), &Selection::changed, this, &RingtoneSession::updateConditions);
     connect(exporter, &ExportController::exportPanelVisibleChanged, this,
             &RingtoneSession::exportPanelVisibleChanged);
     connect(exporter, &ExportController::exportProgressChanged, this,
@@ -102,10 +99,58 @@ void RingtoneSession::connectParts()
     connect(exporter, &ExportController::saved, this, &RingtoneSession::exportSaved);
     connect(exporter, &ExportController::settingsNotSaved, this,
             &RingtoneSession::settingsNotSaved);
+}
 
-    // The transport row's save button is the toolbar's save command.
-    connect(&m_editor->controller(), &PlaybackController::saveRequested, this,
-            [this] { runCommand(ToolbarCommand::Save); });
+void RingtoneSession::installCommands()
+{
+    TimelineEditor &editor = *m_editor;
+    PlaybackController &controller = editor.controller();
+    const auto on = [this](Command command, std::function<void()> handler) {
+        m_commands.setHandler(command, std::move(handler));
+    };
+    on(Command::Open, [this] { doOpen(); });
+    on(Command::Save, [this] { doSave(); });
+    on(Command::RandomCut, [this] { doRandomCut(); });
+    on(Command::TellAFriend, [this] { tellAFriend(); });
+    on(Command::Settings, [this] { emit settingsRequested(); });
+    on(Command::Help, [this] { help(); });
+    on(Command::About, [this] { emit aboutRequested(); });
+    on(Command::Feedback, [this] { feedback(); });
+    on(Command::Exit, [this] { emit exitRequested(); });
+    on(Command::Play, [&controller] { controller.play(); });
+    on(Command::Stop, [&controller] { controller.stop(); });
+    on(Command::Pause, [&controller] { controller.pause(); });
+    on(Command::SetBegin, [&editor] { editor.setAtPointer(SelectionEditor::Handle::Begin); });
+    on(Command::SetEnd, [&editor] { editor.setAtPointer(SelectionEditor::Handle::End); });
+    on(Command::PlaySelection, [&controller] { controller.playSelection(); });
+    on(Command::Loop, [&controller] { controller.setLooping(!controller.isLooping()); });
+    on(Command::ZoomIn, [&editor] { editor.zoom().zoomIn(); });
+    on(Command::ZoomOut, [&editor] { editor.zoom().zoomOut(); });
+    on(Command::ZoomWhole, [&editor] { editor.zoom().showWhole(); });
+    on(Command::NudgeBack, [&editor] { editor.nudge(-SelectionEditor::FineStepMs); });
+    on(Command::NudgeForward, [&editor] { editor.nudge(SelectionEditor::FineStepMs); });
+    on(Command::NudgeBackSecond, [&editor] { editor.nudge(-SelectionEditor::CoarseStepMs); });
+    on(Command::NudgeForwardSecond, [&editor] { editor.nudge(SelectionEditor::CoarseStepMs); });
+}
+
+void RingtoneSession::updateConditions()
+{
+    using Job = CommandConditions::Job;
+    CommandConditions c;
+    if (m_open->isDecoding())
+        c.job = Job::Decoding;
+    else if (m_export->job() == ExportController::Job::Measuring)
+        c.job = Job::Measuring;
+    else if (m_export->job() == ExportController::Job::Exporting)
+        c.job = Job::Exporting;
+    c.fileOpen = m_open->hasFile();
+    c.selectionValid = m_editor->selectionState().isValid();
+    m_commands.setConditions(c);
+}
+
+bool RingtoneSession::hasFile() const
+{
+    return m_open->hasFile();
 }
 
 bool RingtoneSession::isBusy() const
@@ -113,17 +158,23 @@ bool RingtoneSession::isBusy() const
     return m_open->isDecoding() || m_export->isExporting();
 }
 
-void RingtoneSession::runCommand(ToolbarCommand command)
+Command RingtoneSession::toolbarCommand(ToolbarCommand command)
 {
     switch (command) {
-    case ToolbarCommand::Open: open(); break;
-    case ToolbarCommand::Save: save(); break;
-    case ToolbarCommand::RandomCut: randomCut(); break;
-    case ToolbarCommand::TellAFriend: tellAFriend(); break;
-    case ToolbarCommand::Settings: emit settingsRequested(); break;
-    case ToolbarCommand::Help: help(); break;
-    case ToolbarCommand::Exit: emit exitRequested(); break;
+    case ToolbarCommand::Open: return Command::Open;
+    case ToolbarCommand::Save: return Command::Save;
+    case ToolbarCommand::RandomCut: return Command::RandomCut;
+    case ToolbarCommand::TellAFriend: return Command::TellAFriend;
+    case ToolbarCommand::Settings: return Command::Settings;
+    case ToolbarCommand::Help: return Command::Help;
+    case ToolbarCommand::Exit: return Command::Exit;
     }
+    return Command::Help;
+}
+
+void RingtoneSession::runCommand(ToolbarCommand command)
+{
+    trigger(toolbarCommand(command));
 }
 
 bool RingtoneSession::checkWorkingFolder()
@@ -139,32 +190,66 @@ bool RingtoneSession::checkWorkingFolder()
 
 void RingtoneSession::open()
 {
-    if (!m_state.FileOpened && !m_open->isDecoding() && !checkWorkingFolder())
-        return;
-    m_open->open();
-    m_export->setSourcePath(m_open->sourcePath());
-}
-
-void RingtoneSession::openPath(const QString &path)
-{
-    if (isBusy() || !checkWorkingFolder())
-        return;
-    m_open->openPath(path);
-    m_export->setSourcePath(m_open->sourcePath());
-}
-
-void RingtoneSession::openPath(const QByteArray &localPath)
-{
-    if (isBusy() || !checkWorkingFolder())
-        return;
-    m_open->openPath(localPath);
-    m_export->setSourcePath(m_open->sourcePath());
+    trigger(Command::Open);
 }
 
 void RingtoneSession::save()
 {
-    m_export->setSourcePath(m_open->sourcePath());
-    m_export->save();
+    trigger(Command::Save);
+}
+
+void RingtoneSession::randomCut()
+{
+    trigger(Command::RandomCut);
+}
+
+void RingtoneSession::doOpen()
+{
+    // A decode runs its own event loop: never inside a transport
+    // operation's, where every poll tick would be dropped until it ends.
+    m_editor->controller().whenIdle([this] {
+        // What waited may no longer run.
+        if (!m_commands.isEnabled(Command::Open))
+            return;
+        // With a song open the controller first asks to close it.
+        if (!m_open->hasFile() && !checkWorkingFolder())
+            return;
+        m_open->open();
+        m_export->setSourcePath(m_open->sourcePath());
+    });
+}
+
+template <typename Path>
+void RingtoneSession::openGiven(const Path &path)
+{
+    if (!m_commands.isEnabled(Command::Open) || !checkWorkingFolder())
+        return;
+    m_editor->controller().whenIdle([this, path] {
+        if (!m_commands.isEnabled(Command::Open))
+            return;
+        m_open->openPath(path);
+        m_export->setSourcePath(m_open->sourcePath());
+    });
+}
+
+void RingtoneSession::openPath(const QString &path)
+{
+    openGiven(path);
+}
+
+void RingtoneSession::openPath(const QByteArray &localPath)
+{
+    openGiven(localPath);
+}
+
+void RingtoneSession::doSave()
+{
+    m_editor->controller().whenIdle([this] {
+        if (!m_commands.isEnabled(Command::Save))
+            return;
+        m_export->setSourcePath(m_open->sourcePath());
+        m_export->save(m_settings);
+    });
 }
 
 void RingtoneSession::cancel()
@@ -173,7 +258,7 @@ void RingtoneSession::cancel()
     m_export->cancel();
 }
 
-void RingtoneSession::randomCut()
+void RingtoneSession::doRandomCut()
 {
     // The cut moves the handles the poll also moves: it waits its turn.
     m_editor->controller().exclusive([this] {
@@ -191,19 +276,32 @@ void RingtoneSession::warn(const QString &text)
         {text, tr("警告"), UserPrompt::Icon::Warning, UserPrompt::Buttons::Ok});
 }
 
-void RingtoneSession::transport(int index)
+Command RingtoneSession::transportCommand(int index)
 {
-    m_editor->imgCtrlButton_Click(index);
+    static constexpr Command row[] = {Command::Play, Command::Stop, Command::Pause, Command::SetBegin,
+                                      Command::SetEnd, Command::PlaySelection, Command::Save};
+    return row[std::clamp(index, 0, int(std::size(row)) - 1)];
 }
 
-void RingtoneSession::setFades(const FadeLevel &fades)
+void RingtoneSession::transport(int index)
 {
-    FadeLevel kept = fades;
+    if (index >= 0 && index <= PlaybackController::Save)
+        trigger(transportCommand(index));
+}
+
+void RingtoneSession::setFades(const FadeLevel &wanted)
+{
+    if (!m_commands.isEnabled(Command::Fades))
+        return;
+    FadeLevel kept = wanted;
     kept.fadeInMs = std::clamp(kept.fadeInMs, 0, FadeLevel::MaxFadeMs);
     kept.fadeOutMs = std::clamp(kept.fadeOutMs, 0, FadeLevel::MaxFadeMs);
-    if (kept == m_state.Fades)
+    if (kept == this->fades())
         return;
-    m_state.Fades = kept;
+    m_settings.fadeInMs = kept.fadeInMs;
+    m_settings.fadeOutMs = kept.fadeOutMs;
+    m_settings.normalise = kept.normalise;
+    m_editor->controller().setPreviewFades(kept);
     storeSettings();
     emit fadesChanged(kept);
 }
@@ -230,8 +328,8 @@ void RingtoneSession::feedback()
 
 void RingtoneSession::applySettings(const SetupValues &values)
 {
-    m_state.OpenFolderChoice = values.openFolderChoice;
-    m_state.RingSoundChoice = values.ringSoundChoice;
+    m_settings.openFolderChoice = values.openFolderChoice;
+    m_settings.ringSoundChoice = values.ringSoundChoice;
     // The dialog knows the two choices only: the fades stay as they are set
     // in the main window. A file that cannot be written leaves the choices
     // changed for this run, and the user is told.

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "commanddispatcher.h"
-#include "editorstate.h"
+#include "codercommand.h"
+#include "commandtable.h"
 #include "peakextractor.h"
 #include "setupfile.h"
 #include "toolbarcommand.h"
@@ -22,12 +23,12 @@ class SoundCommands;
 class TimelineEditor;
 class UserPrompt;
 
-// One ringtone from open to export, with no window: the editor state, the
+// One ringtone from open to export, with no window: the settings, the
 // working folder, the decode and export runners, the timeline editor, the
-// Open and Save commands and the command words. The main window calls the
-// slots for what the user does and shows what the signals say; the session
-// reaches the user only through the prompt, the file requester and the
-// desktop opener it is given.
+// command table and the command words. The main window triggers commands for
+// what the user does and shows what the signals say; the session reaches the
+// user only through the prompt, the file requester and the desktop opener it
+// is given.
 class RingtoneSession : public QObject, private CommandTarget
 {
     Q_OBJECT
@@ -48,13 +49,15 @@ public:
     explicit RingtoneSession(Services services, QObject *parent = nullptr);
     ~RingtoneSession() override;
 
-    EditorState &state() { return m_state; }
-    const EditorState &state() const { return m_state; }
-    SetupValues settings() const
-    {
-        return {m_state.OpenFolderChoice, m_state.RingSoundChoice, m_state.Fades.fadeInMs,
-                m_state.Fades.fadeOutMs, m_state.Fades.normalise};
-    }
+    // The two choices of the settings dialog and the export's fades and level.
+    SetupValues settings() const { return m_settings; }
+    FadeLevel fades() const { return {m_settings.fadeInMs, m_settings.fadeOutMs, m_settings.normalise}; }
+    // FileOpened: a decoded file is open.
+    bool hasFile() const;
+    CommandTable &commands() { return m_commands; }
+    const CommandTable &commands() const { return m_commands; }
+    // Runs a command if the command rule lets it run now.
+    bool trigger(Command command) { return m_commands.trigger(command); }
     QString setupPath() const { return m_services.setupPath; }
     QString appFolder() const { return m_services.appFolder; }
     QString workingFile() const { return m_work.workingFile(); }
@@ -70,8 +73,10 @@ public:
     bool isBusy() const;
 
 public slots:
-    // The toolbar's command table (Settings and Exit are the window's: it is told).
+    // The toolbar's buttons (Settings and Exit are the window's: it is told).
     void runCommand(ToolbarCommand command);
+    // Open, Save and the random cut as commands: each runs only when the
+    // command rule lets it.
     void open();
     // A file named on the command line or dropped on the window; ignored
     // while a job runs.
@@ -84,8 +89,10 @@ public slots:
     // leaves the target as it was.
     void cancel();
     void randomCut();
-    // The transport row's buttons 0 to 6.
+    // The transport row's buttons 0 to 6, as commands.
     void transport(int index);
+    static Command transportCommand(int index);
+    static Command toolbarCommand(ToolbarCommand command);
     // A command word written into txtAction.
     void dispatchWord(const QString &word);
     void tellAFriend();
@@ -111,8 +118,6 @@ signals:
     void fileOpened(const QList<Peak> &peaks);
     // No file is open any more: the strip goes.
     void fileClosed();
-    // The toolbar, the transport row and the menu titles.
-    void commandsEnabledChanged(bool enabled);
     void fadesChanged(const FadeLevel &fades);
     void settingsRequested();
     void aboutRequested();
@@ -121,19 +126,26 @@ signals:
 private:
     // CommandTarget
     void runToolbarCommand(ToolbarCommand command) override { runCommand(command); }
-    void showAbout() override { emit aboutRequested(); }
-    void exitProgram() override { emit exitRequested(); }
+    void showAbout() override { trigger(Command::About); }
+    void exitProgram() override { trigger(Command::Exit); }
 
     void connectParts();
+    void installCommands();
+    void updateConditions();
     void warn(const QString &text);
     // Writes the settings; a failure is told once, until a write succeeds.
     void storeSettings();
     void settingsNotSaved(const QString &problem);
     // Says so when there is no working folder; true when there is one.
     bool checkWorkingFolder();
+    void doOpen();
+    template <typename Path> void openGiven(const Path &path);
+    void doSave();
+    void doRandomCut();
 
     Services m_services;
-    EditorState m_state;
+    SetupValues m_settings;
+    CommandTable m_commands;
     WorkingFolder m_work;
     ConsoleRunner *m_objDOS = nullptr;
     ConsoleRunner *m_objDOS1 = nullptr;

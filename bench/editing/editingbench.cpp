@@ -3,7 +3,7 @@
 //   kes_benchediting [FILE]   (made when missing; default /tmp/kes-bench-hour.wav)
 #include "../common/hourdevice.h"
 #include "../common/hourwav.h"
-#include "editorstate.h"
+#include "sound/soundcommands.h"
 #include "stripwidget.h"
 #include "timelabels.h"
 #include "timelineeditor.h"
@@ -35,9 +35,8 @@ int main(int argc, char **argv)
     const QString path = HourWav::fromArguments(argc, argv);
     if (path.isEmpty())
         return 1;
-    EditorState state;
     HourDevice device;
-    TimelineEditor editor(state, device, path);
+    TimelineEditor editor(device, path);
     editor.controller().setPollEnabled(false);
     editor.controller().Timer2_Timer();
 

@@ -6,7 +6,6 @@
 //   kes_benchstalls [FILE]   (made when missing; default /tmp/kes-bench-hour.wav)
 #include "../common/hourdevice.h"
 #include "../common/hourwav.h"
-#include "editorstate.h"
 #include "peakpyramid.h"
 #include "sound/stretchpeak.h"
 #include "stripwidget.h"
@@ -45,9 +44,8 @@ int main(int argc, char **argv)
     const double peakInPlace = timed([&] { measureStretchPeakDb(path, 0, 3599000, 0, 0); });
 
     // After: the same steps through the editor.
-    EditorState state;
     HourDevice device;
-    TimelineEditor editor(state, device, path);
+    TimelineEditor editor(device, path);
     editor.controller().setPollEnabled(false);
     editor.controller().setEventPump([] {});
     editor.controller().Timer2_Timer();
@@ -65,10 +63,9 @@ int main(int argc, char **argv)
         strip.render(&canvas);
     });
 
-    state.SelBeginMs = 0;
-    state.SelEndMs = 3599000;
-    state.Fades = FadeLevel{0, 0, true};
+    editor.selectionState().set(0, 3599000);
     PlaybackController &controller = editor.controller();
+    controller.setPreviewFades(FadeLevel{0, 0, true});
     const double firstPlay = timed([&] { controller.playSelection(); });
     const double gainReady = waitFor(&controller.stretchGain(), &StretchGain::measured);
     const double againPlay = timed([&] { controller.playSelection(); });

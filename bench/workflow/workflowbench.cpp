@@ -9,7 +9,6 @@
 //    long the window could not react),
 //  - the resident memory once the file is open.
 #include "consolerunner.h"
-#include "editorstate.h"
 #include "opencontroller.h"
 #include "filerequester.h"
 #include "peakextractor.h"
@@ -125,11 +124,10 @@ int main(int argc, char **argv)
     }
 
     BenchView view;
-    EditorState state;
     SilentPrompt prompt;
     NoFiles files;
     ConsoleRunner runner;
-    OpenController open(state, runner, files, prompt, dir.path(), work);
+    OpenController open(runner, files, prompt, dir.path(), work);
     QObject::connect(&open, &OpenController::decoded,
                      [&view](const QString &workFile) { view.decoded(workFile); });
 
@@ -151,7 +149,6 @@ int main(int argc, char **argv)
             const qint64 ms = clock.elapsed();
             coderBest = coderBest < 0 ? ms : std::min(coderBest, ms);
         }
-        state.FileOpened = 0;
         QElapsedTimer tick;
         qint64 stall = 0;
         QTimer probe;
@@ -166,7 +163,7 @@ int main(int argc, char **argv)
         open.openPath(song);
         const qint64 ms = clock.elapsed();
         probe.stop();
-        if (state.FileOpened == 0 || view.columns == 0) {
+        if (!open.hasFile() || view.columns == 0) {
             std::printf("decode failed\n");
             return 1;
         }

@@ -8,7 +8,7 @@
 bool SilentClock::start(WavReader &reader)
 {
     m_remaining = reader.sampleRate()
-        ? (reader.frameCount() - reader.framePosition()) * 1000000 / reader.sampleRate()
+        ? std::max<qint64>(0, reader.stopFrame() - reader.framePosition()) * 1000000 / reader.sampleRate()
         : 0;
     m_banked = 0;
     m_clock.start();

@@ -72,6 +72,9 @@ QString SoundChannel::carryOut(const QString &command)
             else if (words.size() == 4 && isWord(verb, "play") && isWord(words[2], "from") &&
                      isDecimal(words[3]))
                 ok = playFrom(words[3].toLongLong());
+            else if (words.size() == 6 && isWord(verb, "play") && isWord(words[2], "from") &&
+                     isDecimal(words[3]) && isWord(words[4], "to") && isDecimal(words[5]))
+                ok = playFrom(words[3].toLongLong(), words[5].toLongLong());
             else if (words.size() >= 4 && isWord(verb, "setaudio") && isWord(words[2], "envelope"))
                 ok = setEnvelope(words.mid(3));
             else if (words.size() == 2 && isWord(verb, "pause"))
@@ -167,7 +170,7 @@ void SoundChannel::settle()
     if (m_mode == Mode::Playing && m_output->finished()) {
         m_output->stop();
         m_mode = Mode::Stopped;
-        m_positionMs = length();
+        m_positionMs = m_stopMs;
     }
 }
 
@@ -175,13 +178,16 @@ qint64 SoundChannel::position()
 {
     settle();
     if (m_mode == Mode::Playing || m_mode == Mode::Paused)
-        return std::min(length(), m_startMs + m_output->heardMicroSeconds() / 1000);
+        return std::min(m_stopMs, m_startMs + m_output->heardMicroSeconds() / 1000);
     return m_positionMs;
 }
 
-bool SoundChannel::startAt(qint64 milliSeconds)
+bool SoundChannel::startAt(qint64 milliSeconds, qint64 stopMs)
 {
     const qint64 end = length();
+    m_stopMs = stopMs >= 0 ? std::min(stopMs, end) : end;
+    // The stop is a frame the sink never passes: the device ends there itself.
+    m_reader->setStopFrame(stopMs >= 0 ? m_stopMs * m_reader->sampleRate() / 1000 : -1);
     if (milliSeconds >= end) {
         // Nothing left to play: open and stopped at the end.
         m_mode = Mode::Stopped;
@@ -217,9 +223,9 @@ bool SoundChannel::play()
     return false;
 }
 
-bool SoundChannel::playFrom(qint64 milliSeconds)
+bool SoundChannel::playFrom(qint64 milliSeconds, qint64 stopMs)
 {
-    if (!m_reader)
+    if (!m_reader || (stopMs >= 0 && stopMs <= milliSeconds))
         return false;
     stop();
     if (milliSeconds > length()) {
@@ -228,7 +234,7 @@ bool SoundChannel::playFrom(qint64 milliSeconds)
         m_positionMs = 0;
         return false;
     }
-    return startAt(milliSeconds);
+    return startAt(milliSeconds, stopMs);
 }
 
 bool SoundChannel::pause()

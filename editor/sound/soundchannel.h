@@ -12,14 +12,16 @@ class WavReader;
 // The string-command sound device: one PCM WAV file at a time under the alias
 // "sound". Understands exactly
 //   open PATH alias sound        (PATH may be double-quoted; it may hold blanks)
-//   play sound | play sound from MS | pause sound | resume sound
+//   play sound | play sound from MS | play sound from MS to END
+//   pause sound | resume sound
 //   stop sound | close sound | status sound length | status sound position
 //   setaudio sound envelope FROM TO FADEIN FADEOUT GAIN | setaudio sound envelope off
 // The envelope (milliseconds; GAIN in hundredths of a dB) shapes what plays
 // as an export with those fades and that gain would sound; open resets it.
 // Status replies are decimal milliseconds; every failure replies with nothing.
 // "play sound from" a place past the end fails and leaves the device stopped
-// at 0.
+// at 0. With "to END" the device plays up to END's frame and stops there by
+// itself (the position then reads END), not at the next look from outside.
 // Playback needs a running event loop to feed the sound server.
 class SoundChannel : public SoundCommands
 {
@@ -42,8 +44,9 @@ private:
     QString carryOut(const QString &command);
     bool open(const QString &path);
     bool play();
-    bool playFrom(qint64 milliSeconds);
-    bool startAt(qint64 milliSeconds);
+    // stopMs < 0: to the end of the file.
+    bool playFrom(qint64 milliSeconds, qint64 stopMs = -1);
+    bool startAt(qint64 milliSeconds, qint64 stopMs = -1);
     bool pause();
     bool setEnvelope(const QStringList &values);
     bool resume();
@@ -60,6 +63,7 @@ private:
     QString m_path;
     qint64 m_startMs = 0;    // where the current playback started
     qint64 m_positionMs = 0; // where a stopped or paused device stands
+    qint64 m_stopMs = 0;     // where the current playback stops by itself
     bool m_lastSucceeded = true;
     // The sound server's calls may run pending events, and with them a timer
     // that sends the next command before this one is done.

@@ -86,6 +86,7 @@ void WavReader::close()
     m_file.close();
     m_sampleRate = m_channels = m_bytesPerSample = 0;
     m_dataOffset = m_frameCount = m_frame = 0;
+    m_stopFrame = -1;
 }
 
 bool WavReader::parse()
@@ -126,7 +127,7 @@ void WavReader::seekFrame(qint64 frame)
 
 qint64 WavReader::readFrames(char *out, qint64 maxFrames)
 {
-    const qint64 frames = std::min(maxFrames, m_frameCount - m_frame);
+    const qint64 frames = std::min(maxFrames, stopFrame() - m_frame);
     if (frames <= 0 || !isOpen())
         return 0;
     const int frameBytes = m_channels * m_bytesPerSample;

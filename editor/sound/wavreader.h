@@ -27,6 +27,12 @@ public:
     qint64 frameCount() const { return m_frameCount; }
     qint64 lengthMilliSeconds() const;
 
+    // Where reading ends: the end of the file, or an earlier frame set by
+    // setStopFrame(). The player stops there on its own.
+    qint64 stopFrame() const { return m_stopFrame >= 0 && m_stopFrame < m_frameCount ? m_stopFrame : m_frameCount; }
+    // -1: read to the end of the file.
+    void setStopFrame(qint64 frame) { m_stopFrame = frame; }
+
     qint64 framePosition() const { return m_frame; }
     // Moves to a frame, clamped to the end.
     void seekFrame(qint64 frame);
@@ -48,6 +54,7 @@ private:
     qint64 m_dataOffset = 0;
     qint64 m_frameCount = 0;
     qint64 m_frame = 0;
+    qint64 m_stopFrame = -1;
     QByteArray m_buffer;
     Envelope m_envelope;
 };

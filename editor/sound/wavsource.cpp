@@ -2,6 +2,8 @@
 
 #include "wavreader.h"
 
+#include <algorithm>
+
 void WavSource::setReader(WavReader *reader)
 {
     m_reader = reader;
@@ -10,14 +12,14 @@ void WavSource::setReader(WavReader *reader)
 
 bool WavSource::exhausted() const
 {
-    return !m_reader || m_reader->framePosition() >= m_reader->frameCount();
+    return !m_reader || m_reader->framePosition() >= m_reader->stopFrame();
 }
 
 qint64 WavSource::bytesAvailable() const
 {
     if (!m_reader)
         return 0;
-    return (m_reader->frameCount() - m_reader->framePosition()) * m_reader->outputChannels() * 2 +
+    return std::max<qint64>(0, m_reader->stopFrame() - m_reader->framePosition()) * m_reader->outputChannels() * 2 +
            QIODevice::bytesAvailable();
 }
 

@@ -117,9 +117,18 @@ bool TimeLabels::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void TimeLabels::setEditable(bool on)
+{
+    m_editable = on;
+    if (!on)
+        closeEditor();
+}
+
 void TimeLabels::openEditor(TimelineModel::Label which)
 {
     closeEditor();
+    if (!m_editable)
+        return;
     QLabel *over = label(which);
     m_editing = which;
     m_editor = new QLineEdit(over->text(), over->parentWidget());

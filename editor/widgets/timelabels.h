@@ -40,6 +40,11 @@ public:
     // that has scaled them after construction.
     void rebase();
 
+    // Whether a double-click opens a line editor; switching it off closes
+    // the open one (typed times are a command, off while a job runs).
+    void setEditable(bool on);
+    bool isEditable() const { return m_editable; }
+
     // The open line editor, if any.
     QLineEdit *editor() const { return m_editor; }
     void openEditor(TimelineModel::Label which);
@@ -59,4 +64,5 @@ private:
     QLineEdit *m_editor = nullptr;
     TimelineModel::Label m_editing = TimelineModel::Label::lblSelBegin;
     bool m_closing = false;
+    bool m_editable = true;
 };

@@ -7,16 +7,28 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// Keeps every command sent to the sound device.
+// Keeps every command sent to the sound device. While something is open it
+// answers the poll with the length and position a test gives (none: no answer).
 class RecordingSound : public SoundCommands
 {
 public:
     QString send(const QString &command) override
     {
         commands.append(command);
+        if (command.startsWith(QStringLiteral("open ")))
+            isOpen = true;
+        else if (command == QStringLiteral("close sound"))
+            isOpen = false;
+        else if (isOpen && lengthMs > 0 && command == QStringLiteral("status sound length"))
+            return QString::number(lengthMs);
+        else if (isOpen && lengthMs > 0 && command == QStringLiteral("status sound position"))
+            return QString::number(positionMs);
         return {};
     }
     QStringList commands;
+    bool isOpen = false;
+    qint64 lengthMs = 0;
+    qint64 positionMs = 0;
     // What was sent besides the poll's status questions.
     QStringList actions() const
     {

@@ -1,6 +1,5 @@
 // The controller driving the real sound channel (on its silent clock in the
 // test environment) over a real WAV file, with the real 100 ms poll.
-#include "editorstate.h"
 #include "soundchannel.h"
 #include "timelineeditor.h"
 
@@ -57,7 +56,6 @@ private slots:
 private:
     QTemporaryDir m_dir;
     QString m_work;
-    EditorState m_state;
     std::unique_ptr<SoundChannel> m_channel;
     std::unique_ptr<TimelineEditor> m_editor;
 };
@@ -72,9 +70,8 @@ void TestControllerChannel::initTestCase()
 
 void TestControllerChannel::init()
 {
-    m_state = EditorState();
     m_channel = std::make_unique<SoundChannel>();
-    m_editor = std::make_unique<TimelineEditor>(m_state, *m_channel, m_work);
+    m_editor = std::make_unique<TimelineEditor>(*m_channel, m_work);
 }
 
 void TestControllerChannel::cleanup()
@@ -101,23 +98,23 @@ void TestControllerChannel::playPollPauseResume()
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Paused);
     controller.setPollEnabled(false); // the ticks below are driven by hand
     controller.Timer2_Timer();
-    const float held = m_state.PlayRatio;
+    const qint64 held = controller.pointerMs();
     const qint64 pausedAt = replyNumber(m_channel->send("status sound position"));
     QVERIFY(pausedAt > 0);
     for (int tick = 0; tick < 3; ++tick)
         controller.Timer2_Timer();
-    QCOMPARE(m_state.PlayRatio, held);
+    QCOMPARE(controller.pointerMs(), held);
     QCOMPARE(replyNumber(m_channel->send("status sound position")), pausedAt);
 
     controller.play();   // resumes from where it paused, not from the start
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
     QVERIFY(replyNumber(m_channel->send("status sound position")) >= pausedAt);
     controller.setPollEnabled(true);
-    QTRY_VERIFY_WITH_TIMEOUT(m_state.PlayRatio > held, 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(controller.pointerMs() > held, 1000);
 
     controller.stop();
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
-    QCOMPARE(m_state.PlayRatio, 0.0f);
+    QCOMPARE(controller.pointerMs(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(model.left(Image::imgTopPoint), 0, 1000);
     QCOMPARE(model.T(), 4);   // kept after the device closed
 }
@@ -125,13 +122,12 @@ void TestControllerChannel::playPollPauseResume()
 void TestControllerChannel::selectionEndClosesTheDevice()
 {
     QVERIFY(writeTone(m_work, 3000));
-    m_state.SelBeginMs = 1000;
-    m_state.SelEndMs = 2000;
+    m_editor->selectionState().set(1000, 2000);
     PlaybackController &controller = m_editor->controller();
     controller.setPollEnabled(false); // the test drives the ticks
     controller.playSelection();
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
-    QCOMPARE(m_state.PlayingSelection, True16);
+    QVERIFY(controller.isPlayingSelection());
     // Held still inside the selection, the device is left open by the poll.
     m_channel->send("pause sound");
     const qint64 at = replyNumber(m_channel->send("status sound position"));
@@ -139,14 +135,14 @@ void TestControllerChannel::selectionEndClosesTheDevice()
     controller.Timer2_Timer();
     QCOMPARE(m_channel->mode() == SoundChannel::Mode::NotOpen, at >= 2000);
     if (at < 2000) {
-        QCOMPARE(m_state.PlayingSelection, True16);
+        QVERIFY(controller.isPlayingSelection());
         m_channel->send("resume sound");
         // Past the selection's end, the next tick closes the device.
         QTRY_VERIFY_WITH_TIMEOUT(replyNumber(m_channel->send("status sound position")) >= 2000, 3000);
         controller.Timer2_Timer();
     }
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::NotOpen);
-    QCOMPARE(m_state.PlayingSelection, False16);
+    QVERIFY(!controller.isPlayingSelection());
     QCOMPARE(m_editor->model().text(Label::lblTime), QStringLiteral("00:00:00"));
 }
 
@@ -162,7 +158,7 @@ void TestControllerChannel::seekAndPlayToTheEnd()
     QVERIFY2(from >= 2000 && from < 2150, qPrintable(QString::number(from)));
     QTRY_COMPARE_WITH_TIMEOUT(m_channel->mode(), SoundChannel::Mode::Stopped, 2000);
     QTRY_COMPARE_WITH_TIMEOUT(m_editor->model().left(Image::imgTopPoint), 10920, 500);
-    QCOMPARE(m_state.PlayRatio, 1.0f);
+    QCOMPARE(m_editor->controller().playRatio(), 1.0);
     QCOMPARE(m_editor->model().text(Label::lblTime), QStringLiteral("00:00:03"));
 
     // Dragging the pointer past the end: the seek fails, the device stays
@@ -222,12 +218,12 @@ void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
     bool endThrow = true;
     m_editor->randomCut().setDraw([&endThrow] { return (endThrow = !endThrow) ? 0.2 : 0.5; });
     QCOMPARE(m_editor->randomCut().run(), RandomCut::Outcome::Chosen);
-    QCOMPARE(m_state.SelEndMs, qint64(10000));
-    QCOMPARE(m_state.SelBeginMs, qint64(4000));
+    QCOMPARE(m_editor->selectionState().endMs(), qint64(10000));
+    QCOMPARE(m_editor->selectionState().beginMs(), qint64(4000));
 
     // The chime after an export holds the alias; the poll leaves the song be.
     const QString shown = model.text(Label::lblTime);
-    const float ratio = m_state.PlayRatio;
+    const qint64 position = controller.pointerMs();
     controller.stopAndClose();
     controller.playChime(chime);
     QCOMPARE(m_channel->mode(), SoundChannel::Mode::Playing);
@@ -236,12 +232,12 @@ void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
     QCOMPARE(model.T(), 20);
     QCOMPARE(model.left(Image::imgTopPoint), 0);
     QCOMPARE(model.text(Label::lblTime), shown);
-    QCOMPARE(m_state.PlayRatio, ratio);
+    QCOMPARE(controller.pointerMs(), position);
     // Dragging the end handle still measures against the song.
     m_editor->imagePress(Image::imgSelectTop2, 0);
     m_editor->imageMove(Image::imgSelectTop2, 1000);
     m_editor->imageRelease(Image::imgSelectTop2, 1000);
-    QCOMPARE(m_state.SelEndMs, qint64(12000));
+    QCOMPARE(m_editor->selectionState().endMs(), qint64(12000));
     QCOMPARE(model.text(Label::lblSelLength), QStringLiteral("00:00:08"));
 
     // Once the song holds the device again, the poll follows it.
@@ -253,7 +249,7 @@ void TestControllerChannel::lengthKnownBeforePlayAndKeptAfterTheChime()
     QVERIFY(model.left(Image::imgTopPoint) >= 10920 / 2);
 
     // Closing the song forgets its length.
-    model.resetForClose(m_state);
+    m_editor->closeFile();
     QCOMPARE(model.T(), 0);
 }
 

@@ -1,10 +1,11 @@
 // The transport operations, the poll and seeking, checked by the commands
 // they send through a recording device.
-#include "editorstate.h"
 #include "formattime.h"
 #include "playbackcontroller.h"
 #include "playpointer.h"
 #include "recordingsound.h"
+#include "selection.h"
+#include "selectioneditor.h"
 #include "timelinemodel.h"
 
 #include <QFile>
@@ -29,11 +30,9 @@ private slots:
     void pollWithoutDeviceParksPointer();
     void setAtPointer_data();
     void setAtPointer();
-    void setAtPointerCopiesPointerImages();
     void playSelection_data();
     void playSelection();
     void selectionEndStopsPlayback();
-    void transportButtons();
     void strip_data();
     void strip();
     void pointerDrag();
@@ -46,8 +45,10 @@ private:
     struct Rig
     {
         explicit Rig(const QString &workFile, int twipsPerPixel = 15)
-            : model(twipsPerPixel), controller(state, model, sound, workFile), pointer(state, model, controller)
+            : model(twipsPerPixel), controller(selection, model, sound, workFile), pointer(model, controller),
+              editor(selection, model)
         {
+            model.follow(selection);
             controller.setPollEnabled(false);
             controller.setEventPump([this] { ++pumps; });
         }
@@ -58,11 +59,12 @@ private:
             sound.positionMs = positionMs;
             controller.Timer2_Timer();
         }
-        EditorState state;
+        Selection selection;
         RecordingSound sound;
         TimelineModel model;
         PlaybackController controller;
         PlayPointer pointer;
+        SelectionEditor editor;
         int pumps = 0;
     };
 
@@ -106,11 +108,11 @@ void TestPlaybackController::pauseThenPlayResumes()
 {
     Rig rig(m_workFile);
     rig.controller.pause();
-    QCOMPARE(rig.state.Paused, True16);   // even with nothing playing
+    QVERIFY(rig.controller.isPaused());   // even with nothing playing
     QCOMPARE(rig.sound.take(), QStringList{"pause sound"});
     rig.controller.play();
     QCOMPARE(rig.sound.take(), QStringList{"resume sound"});
-    QCOMPARE(rig.state.Paused, True16);
+    QVERIFY(rig.controller.isPaused());
     // Still paused as far as Play knows: it resumes again rather than restarting.
     rig.controller.play();
     QCOMPARE(rig.sound.take(), QStringList{"resume sound"});
@@ -124,17 +126,19 @@ void TestPlaybackController::stopResetsPlayState()
 {
     Rig rig(m_workFile);
     rig.controller.play();
+    rig.selection.set(10000, 60000);
+    rig.controller.playSelection();
     rig.tick(120000, 30000);
-    rig.state.Paused = True16;
-    rig.state.PlayingSelection = True16;
+    rig.controller.pause();
+    QVERIFY(rig.controller.isPaused() && rig.controller.isPlayingSelection());
     QCOMPARE(rig.model.text(Label::lblTime), "00:00:30");
     const int pointerAt = rig.model.left(Image::imgTopPoint);
     rig.sound.take();
     rig.controller.stop();
     QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound"}));
-    QCOMPARE(rig.state.Paused, False16);
-    QCOMPARE(rig.state.PlayingSelection, False16);
-    QCOMPARE(rig.state.PlayRatio, 0.0f);
+    QVERIFY(!rig.controller.isPaused());
+    QVERIFY(!rig.controller.isPlayingSelection());
+    QCOMPARE(rig.controller.pointerMs(), 0);
     QCOMPARE(rig.model.text(Label::lblTime), "00:00:00");
     QCOMPARE(rig.model.left(Image::imgTopPoint), pointerAt);   // the next tick parks it
     QCOMPARE(rig.model.T(), 120);                              // T outlives the device
@@ -175,7 +179,8 @@ void TestPlaybackController::pollFollowsTheDevice()
     QFETCH(int, pointerL);
     QCOMPARE(rig.model.left(Image::imgLine), pointerL + rig.model.geometry().LineOffset());
     QTEST(rig.model.text(Label::lblTime), "time");
-    QCOMPARE(rig.state.PlayRatio, float(positionMs) / float(lengthMs));
+    QCOMPARE(rig.controller.pointerMs(), positionMs);
+    QCOMPARE(rig.controller.playRatio(), double(positionMs) / double(lengthMs));
 }
 
 void TestPlaybackController::pollWithoutDeviceParksPointer()
@@ -192,7 +197,7 @@ void TestPlaybackController::pollWithoutDeviceParksPointer()
     QCOMPARE(rig.model.left(Image::imgBottomPoint), 0);
     QCOMPARE(rig.model.left(Image::imgLine), 90);
     QCOMPARE(rig.model.T(), 100);
-    QCOMPARE(rig.state.PlayRatio, 0.75f);
+    QCOMPARE(rig.controller.pointerMs(), 75000);
     QCOMPARE(rig.model.text(Label::lblTime), "00:01:15");
 }
 
@@ -207,7 +212,7 @@ void TestPlaybackController::setAtPointer_data()
     QTest::newRow("begin before the end") << false << 0 << 30 << qint64(29000) << true;
     QTest::newRow("begin at the end refused") << false << 0 << 30 << qint64(30000) << false;
     QTest::newRow("begin after the end refused") << false << 0 << 30 << qint64(45000) << false;
-    QTest::newRow("begin rounds to the end: refused") << false << 0 << 30 << qint64(29600) << false;
+    QTest::newRow("begin a hair before the end: exact") << false << 0 << 30 << qint64(29600) << true;
     QTest::newRow("end after the begin") << true << 10 << 0 << qint64(40000) << true;
     QTest::newRow("end equal to the begin accepted") << true << 10 << 0 << qint64(10000) << true;
     QTest::newRow("end before the begin refused") << true << 10 << 0 << qint64(9000) << false;
@@ -223,54 +228,26 @@ void TestPlaybackController::setAtPointer()
     Rig rig(m_workFile);
     rig.sound.isOpen = true;
     rig.tick(100000, positionMs);
-    rig.state.SelBeginMs = qint64(selBegin) * 1000;
-    rig.state.SelEndMs = qint64(selEnd) * 1000;
+    rig.selection.set(qint64(selBegin) * 1000, qint64(selEnd) * 1000);
     rig.sound.take();
-    const qint32 p = qint32(qRound64(positionMs / 1000.0));
-
-    if (setEnd)
-        rig.controller.setEndAtPointer();
-    else
-        rig.controller.setBeginAtPointer();
+    const auto handle = setEnd ? SelectionEditor::Handle::End : SelectionEditor::Handle::Begin;
+    rig.editor.setAtPointer(handle, rig.controller.pointerMs());
 
     QVERIFY(rig.sound.take().isEmpty());   // no playback change
     const Image top = setEnd ? Image::imgSelectTop2 : Image::imgSelectTop1;
     const Label label = setEnd ? Label::lblSelEnd : Label::lblSelBegin;
     if (accepted) {
-        QCOMPARE(setEnd ? rig.state.SelEndMs : rig.state.SelBeginMs, qint64(p) * 1000);
-        QCOMPARE(rig.model.text(label), FormatTime(p));
+        QCOMPARE(setEnd ? rig.selection.endMs() : rig.selection.beginMs(), positionMs);
+        QCOMPARE(rig.model.text(label), formatTimeMs(positionMs));
         QVERIFY(rig.model.isVisible(top));
+        QCOMPARE(rig.model.left(top), rig.model.leftAt(positionMs));
         if (setEnd)
-            QCOMPARE(rig.model.text(Label::lblViewLength), FormatTime(p - selBegin));
+            QCOMPARE(rig.model.text(Label::lblViewLength), formatTimeMs(positionMs - selBegin * 1000));
     } else {
-        QCOMPARE(rig.state.SelBeginMs, qint64(selBegin) * 1000);
-        QCOMPARE(rig.state.SelEndMs, qint64(selEnd) * 1000);
-        QCOMPARE(rig.model.text(label), "00:00:00");
+        QCOMPARE(rig.selection.beginMs(), qint64(selBegin) * 1000);
+        QCOMPARE(rig.selection.endMs(), qint64(selEnd) * 1000);
         QVERIFY(!rig.model.isVisible(top));
     }
-}
-
-void TestPlaybackController::setAtPointerCopiesPointerImages()
-{
-    Rig rig(m_workFile);
-    rig.sound.isOpen = true;
-    rig.tick(200000, 50000);   // pointer at 2730
-    rig.controller.setBeginAtPointer();
-    QCOMPARE(rig.model.left(Image::imgSelectTop1), 2730);
-    QCOMPARE(rig.model.left(Image::imgSelectBottom1), 2730);
-    QCOMPARE(rig.model.left(Image::imgSelectLine1), 2820);
-    QVERIFY(rig.model.isVisible(Image::imgSelectLine1));
-    QVERIFY(!rig.model.isVisible(Image::imgSelectTop2));
-
-    // After playback has ended elsewhere the pointer stands at 0 while
-    // PlayRatio keeps the last position: the end takes 150 s at L = 0.
-    rig.tick(200000, 150000);
-    rig.sound.isOpen = false;
-    rig.tick(200000, 150000);
-    rig.controller.setEndAtPointer();
-    QCOMPARE(rig.state.SelEndMs, qint64(150) * 1000);
-    QCOMPARE(rig.model.left(Image::imgSelectTop2), 0);
-    QCOMPARE(rig.model.text(Label::lblSelLength), "00:01:40");
 }
 
 void TestPlaybackController::playSelection_data()
@@ -282,10 +259,10 @@ void TestPlaybackController::playSelection_data()
     QTest::addColumn<bool>("playing");
     QTest::newRow("nothing chosen") << 0 << 0 << true << QStringList() << false;
     QTest::newRow("begin and end") << 12 << 40 << true
-                                   << QStringList{"stop sound", "close sound", "OPEN", "play sound from 12000"}
+                                   << QStringList{"stop sound", "close sound", "OPEN", "play sound from 12000 to 40000"}
                                    << true;
     QTest::newRow("only an end") << 0 << 40 << true
-                                 << QStringList{"stop sound", "close sound", "OPEN", "play sound from 0"} << true;
+                                 << QStringList{"stop sound", "close sound", "OPEN", "play sound from 0 to 40000"} << true;
     QTest::newRow("only a begin plays to the end") << 7 << 0 << true
                                                    << QStringList{"stop sound", "close sound", "OPEN",
                                                                   "play sound from 7000"}
@@ -301,21 +278,19 @@ void TestPlaybackController::playSelection()
     QFETCH(QStringList, commands);
     QFETCH(bool, playing);
     Rig rig(workFileExists ? m_workFile : m_dir.filePath("gone.wav"));
-    rig.state.SelBeginMs = qint64(selBegin) * 1000;
-    rig.state.SelEndMs = qint64(selEnd) * 1000;
+    rig.selection.set(qint64(selBegin) * 1000, qint64(selEnd) * 1000);
     rig.controller.playSelection();
     commands.replaceInStrings("OPEN", openCommand());
     QCOMPARE(rig.sound.take(), commands);
-    QCOMPARE(bool(rig.state.PlayingSelection), playing);
+    QCOMPARE(rig.controller.isPlayingSelection(), playing);
 }
 
 void TestPlaybackController::selectionEndStopsPlayback()
 {
     Rig rig(m_workFile);
-    rig.state.SelBeginMs = qint64(10) * 1000;
-    rig.state.SelEndMs = qint64(30) * 1000;
+    rig.selection.set(qint64(10) * 1000, qint64(30) * 1000);
     rig.controller.playSelection();
-    rig.state.Paused = True16;
+    rig.controller.pause();
     rig.tick(120000, 29900);   // 29.9 s: not yet
     QVERIFY(rig.sound.isOpen);
     QCOMPARE(rig.model.text(Label::lblTime), "00:00:30");
@@ -323,10 +298,10 @@ void TestPlaybackController::selectionEndStopsPlayback()
     rig.tick(120000, 30000);
     QCOMPARE(rig.sound.take(), (QStringList{"status sound length", "status sound position", "stop sound",
                                             "close sound"}));
-    QCOMPARE(rig.state.PlayingSelection, False16);
-    QCOMPARE(rig.state.Paused, False16);
+    QVERIFY(!rig.controller.isPlayingSelection());
+    QVERIFY(!rig.controller.isPaused());
     QCOMPARE(rig.model.text(Label::lblTime), "00:00:00");
-    QCOMPARE(rig.state.PlayRatio, 0.25f);   // kept after the end
+    QCOMPARE(rig.controller.pointerMs(), 30000);   // kept after the end
     // The pointer stays where it was until the next tick parks it.
     QCOMPARE(rig.model.left(Image::imgTopPoint), 2730);
     rig.tick(120000, 0);
@@ -338,24 +313,6 @@ void TestPlaybackController::selectionEndStopsPlayback()
     rig.tick(120000, 60000);
     QCOMPARE(rig.sound.take().size(), 2);
     QVERIFY(rig.sound.isOpen);
-}
-
-void TestPlaybackController::transportButtons()
-{
-    Rig rig(m_workFile);
-    int saves = 0;
-    connect(&rig.controller, &PlaybackController::saveRequested, this, [&saves] { ++saves; });
-    rig.controller.imgCtrlButton_Click(2);
-    QCOMPARE(rig.sound.take(), QStringList{"pause sound"});
-    rig.controller.imgCtrlButton_Click(0);
-    QCOMPARE(rig.sound.take(), QStringList{"resume sound"});
-    rig.controller.imgCtrlButton_Click(1);
-    QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound"}));
-    rig.controller.imgCtrlButton_Click(6);
-    QCOMPARE(saves, 1);
-    QVERIFY(rig.sound.take().isEmpty());   // the save button does nothing else
-    rig.controller.imgCtrlButton_Click(7);
-    QCOMPARE(saves, 1);
 }
 
 void TestPlaybackController::strip_data()
@@ -379,16 +336,19 @@ void TestPlaybackController::strip()
         rig.sound.isOpen = true;
         rig.tick(qint64(T) * 1000, 0);
     }
-    rig.state.PlayingSelection = True16;
-    rig.state.Paused = True16;
+    // Playing a selection with no end chosen, paused.
+    rig.selection.set(1000, 0);
+    rig.controller.playSelection();
+    rig.controller.pause();
     rig.sound.take();
+    rig.pumps = 0;
     rig.controller.setPollEnabled(true);
     rig.pointer.stripPress(X);
     QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound", openCommand(), playFrom}));
     QCOMPARE(rig.pumps, 1);
     // A seek touches neither the play flags nor the poll.
-    QCOMPARE(rig.state.PlayingSelection, True16);
-    QCOMPARE(rig.state.Paused, True16);
+    QVERIFY(rig.controller.isPlayingSelection());
+    QVERIFY(rig.controller.isPaused());
     QVERIFY(rig.controller.Timer2().isActive());
 }
 
@@ -402,7 +362,7 @@ void TestPlaybackController::pointerDrag()
 
     rig.pointer.press(Image::imgBottomPoint, 100);
     QVERIFY(!rig.controller.Timer2().isActive());
-    QCOMPARE(rig.state.Dragging, True16);
+    QVERIFY(rig.pointer.isDragging());
     QCOMPARE(rig.sound.take(), (QStringList{"stop sound", "close sound"}));
 
     // Either image moves all three; no limits at the strip's ends.
@@ -416,7 +376,7 @@ void TestPlaybackController::pointerDrag()
     QCOMPARE(rig.model.left(Image::imgTopPoint), 5460);
 
     rig.pointer.release(Image::imgTopPoint, 0);
-    QCOMPARE(rig.state.Dragging, False16);
+    QVERIFY(!rig.pointer.isDragging());
     QVERIFY(rig.controller.Timer2().isActive());
     QCOMPARE(rig.sound.take(), (QStringList{openCommand(), "play sound from 60000"}));
 
@@ -434,26 +394,24 @@ void TestPlaybackController::pointerDrag()
 void TestPlaybackController::pointerDragWhilePlayingSelection()
 {
     Rig rig(m_workFile);
-    rig.state.SelBeginMs = qint64(10) * 1000;
-    rig.state.SelEndMs = qint64(60) * 1000;
+    rig.selection.set(qint64(10) * 1000, qint64(60) * 1000);
     rig.controller.playSelection();
     rig.tick(120000, 20000);
     // Let go after the selection end: the next tick stops and closes at once.
     rig.pointer.press(Image::imgTopPoint, 0);
     rig.pointer.move(Image::imgTopPoint, 10920 / 2 + 1000 - rig.model.left(Image::imgTopPoint));
     rig.pointer.release(Image::imgTopPoint, 0);
-    QCOMPARE(rig.state.PlayingSelection, True16);
+    QVERIFY(rig.controller.isPlayingSelection());
     rig.sound.take();
     rig.tick(120000, 64000);
     QCOMPARE(rig.sound.take().mid(2), (QStringList{"stop sound", "close sound"}));
-    QCOMPARE(rig.state.PlayingSelection, False16);
+    QVERIFY(!rig.controller.isPlayingSelection());
 }
 
 void TestPlaybackController::nestedPollTickIsDropped()
 {
     Rig rig(m_workFile);
-    rig.state.SelBeginMs = qint64(1) * 1000;
-    rig.state.SelEndMs = qint64(5) * 1000;
+    rig.selection.set(qint64(1) * 1000, qint64(5) * 1000);
     rig.controller.playSelection();
     rig.sound.lengthMs = 10000;
     rig.sound.positionMs = 6000;
@@ -469,7 +427,7 @@ void TestPlaybackController::nestedPollTickIsDropped()
     QCOMPARE(nested, 1);
     QCOMPARE(rig.sound.take(), (QStringList{"status sound length", "status sound position", "stop sound",
                                             "close sound"}));
-    QCOMPARE(rig.state.PlayingSelection, False16);
+    QVERIFY(!rig.controller.isPlayingSelection());
     QCOMPARE(rig.model.text(Label::lblTime), "00:00:00");
 }
 
@@ -481,7 +439,7 @@ void TestPlaybackController::stopInsidePlayRunsAfterIt()
     rig.controller.setEventPump([&] {
         if (!clicked) {
             clicked = true;
-            rig.controller.imgCtrlButton_Click(1);
+            rig.controller.stop();
         }
     });
     rig.controller.play();
@@ -489,15 +447,14 @@ void TestPlaybackController::stopInsidePlayRunsAfterIt()
                                "play sound", "stop sound", "close sound"};
     QCOMPARE(rig.sound.take(), expected);
     QVERIFY(!rig.sound.isOpen);
-    QCOMPARE(rig.state.PlayRatio, 0.0f);
-    QCOMPARE(rig.state.Paused, False16);
+    QCOMPARE(rig.controller.pointerMs(), 0);
+    QVERIFY(!rig.controller.isPaused());
 }
 
 void TestPlaybackController::pointerClickDuringPollTick()
 {
     Rig rig(m_workFile);
-    rig.state.SelBeginMs = qint64(10) * 1000;
-    rig.state.SelEndMs = qint64(30) * 1000;
+    rig.selection.set(qint64(10) * 1000, qint64(30) * 1000);
     rig.controller.playSelection();
     rig.tick(120000, 20000);
     rig.controller.setPollEnabled(true);
@@ -517,9 +474,9 @@ void TestPlaybackController::pointerClickDuringPollTick()
     const QStringList expected{"status sound length", "status sound position", "stop sound", "close sound",
                                "stop sound", "close sound", openCommand(), "play sound from 30000"};
     QCOMPARE(rig.sound.take(), expected);
-    QCOMPARE(rig.state.Dragging, False16);
+    QVERIFY(!rig.pointer.isDragging());
     QVERIFY(rig.controller.Timer2().isActive());
-    QCOMPARE(rig.state.PlayingSelection, False16);
+    QVERIFY(!rig.controller.isPlayingSelection());
 }
 
 QTEST_GUILESS_MAIN(TestPlaybackController)

@@ -18,30 +18,6 @@
 
 namespace {
 
-QByteArray le64(quint64 v)
-{
-    char b[8];
-    qToLittleEndian(v, b);
-    return QByteArray(b, 8);
-}
-
-struct Rf64Form {
-    quint64 ds64DataSize = 0;       // 0: the true size of the samples
-    quint32 dataField = 0xFFFFFFFF; // the "data" chunk's own 32-bit size
-    quint32 ds64Size = 28;
-};
-
-QByteArray rf64Header(const WavSpec &spec, quint64 dataBytes, const Rf64Form &form)
-{
-    QByteArray ds64 = le64(0) + le64(form.ds64DataSize ? form.ds64DataSize : dataBytes) +
-                      le64(quint64(spec.frames)) + le32(0);
-    ds64.resize(qMax<int>(int(form.ds64Size), ds64.size()), '\0');
-    if (ds64.size() % 2)
-        ds64.append('\0'); // the pad byte after an odd chunk
-    return "RF64" + le32(0xFFFFFFFF) + "WAVE" + "ds64" + le32(form.ds64Size) + ds64 + fmtChunk(spec) +
-           "data" + le32(form.dataField);
-}
-
 QByteArray rf64Bytes(const WavSpec &spec, const Rf64Form &form = {})
 {
     const QByteArray data = wavSamples(spec);

@@ -1,9 +1,9 @@
 // Dragging the handle sets: limits against each other and the strip, the
 // grab point, and what a release writes; then the random cut built on them.
-#include "editorstate.h"
 #include "formattime.h"
 #include "learnduration.h"
 #include "randomcut.h"
+#include "selection.h"
 #include "selectionhandles.h"
 #include "timelinemodel.h"
 
@@ -35,9 +35,10 @@ private slots:
 
 struct Fixture
 {
-    explicit Fixture(int twipsPerPixel = 15, qint32 T = 218) : model(twipsPerPixel), handles(state, model)
+    explicit Fixture(int twipsPerPixel = 15, qint32 T = 218) : model(twipsPerPixel), handles(selection, model)
     {
-        learnDuration(state, model, T);
+        model.follow(selection);
+        learnDuration(model, T);
     }
     // A whole drag of one marker image: press at grabX, move by dx, release.
     void drag(Image image, double grabX, double dx)
@@ -46,7 +47,7 @@ struct Fixture
         handles.move(image, grabX + dx);
         handles.release(image, grabX + dx);
     }
-    EditorState state;
+    Selection selection;
     TimelineModel model;
     SelectionHandles handles;
 };
@@ -151,14 +152,14 @@ void TestSelectionHandles::noDragWithoutPress()
     QCOMPARE(f.model.text(Label::lblSelBegin), "00:00:00");
     // Lines and pointer images are not handles.
     f.handles.press(Image::imgSelectLine1, 10);
-    QVERIFY(!f.state.Dragging);
+    QVERIFY(!f.handles.isDragging());
     f.handles.press(Image::imgTopPoint, 10);
-    QVERIFY(!f.state.Dragging);
-    // A press sets the 16-bit True and a release clears it.
+    QVERIFY(!f.handles.isDragging());
+    // A press starts a drag and a release ends it.
     f.handles.press(Image::imgSelectTop1, 10);
-    QCOMPARE(f.state.Dragging, Bool16(-1));
+    QVERIFY(f.handles.isDragging());
     f.handles.release(Image::imgSelectTop1, 10);
-    QCOMPARE(f.state.Dragging, Bool16(0));
+    QVERIFY(!f.handles.isDragging());
 }
 
 void TestSelectionHandles::releaseWritesSelection_data()
@@ -181,15 +182,15 @@ void TestSelectionHandles::releaseWritesSelection()
     QFETCH(int, selEndBefore);
     QFETCH(int, beginTo);
     Fixture f(15, T);
-    f.state.SelEndMs = qint64(selEndBefore) * 1000;
+    f.selection.setEnd(qint64(selEndBefore) * 1000);
     f.drag(Image::imgSelectTop1, 0, beginTo);
     QFETCH(int, selBegin);
-    QCOMPARE(f.state.SelBeginMs, qint64(selBegin) * 1000);
+    QCOMPARE(f.selection.beginMs(), qint64(selBegin) * 1000);
     QCOMPARE(f.model.text(Label::lblSelBegin), FormatTime(selBegin));
     QCOMPARE(f.model.text(Label::lblViewBegin), FormatTime(selBegin));
     QTEST(f.model.text(Label::lblSelLength), "lengthLabel");
     QTEST(f.model.text(Label::lblViewLength), "lengthLabel");
-    QCOMPARE(f.model.text(Label::lblSelEnd), "00:00:00");
+    QCOMPARE(f.model.text(Label::lblSelEnd), FormatTime(selEndBefore));
 }
 
 void TestSelectionHandles::sameSecondGivesZeroLength()
@@ -199,15 +200,15 @@ void TestSelectionHandles::sameSecondGivesZeroLength()
     f.model.placeSet(MarkerSet::End, 5000);
     f.drag(Image::imgSelectTop1, 0, 6000);   // stops at 4805: 8.80 s -> 9
     f.drag(Image::imgSelectTop2, 0, 0);      // 5000: 9.16 s -> 9
-    QCOMPARE(f.state.SelBeginMs, qint64(9) * 1000);
-    QCOMPARE(f.state.SelEndMs, qint64(9) * 1000);
+    QCOMPARE(f.selection.beginMs(), qint64(9) * 1000);
+    QCOMPARE(f.selection.endMs(), qint64(9) * 1000);
     QCOMPARE(f.model.text(Label::lblSelLength), "00:00:00");
 }
 
 void TestSelectionHandles::randomCutExample()
 {
     Fixture f(15, 218);
-    RandomCut cut(f.state, f.model, f.handles);
+    RandomCut cut(f.selection, f.model, f.handles);
     QList<double> draws{0.5, 0.2};
     cut.setDraw([&draws] { return draws.takeFirst(); });
     QCOMPARE(cut.run(), RandomCut::Outcome::Chosen);
@@ -216,13 +217,13 @@ void TestSelectionHandles::randomCutExample()
     QCOMPARE(f.model.left(Image::imgSelectBottom2), 5545);
     QCOMPARE(f.model.left(Image::imgSelectTop1), 2045);
     QCOMPARE(f.model.left(Image::imgSelectLine1), 2135);
-    QCOMPARE(f.state.SelEndMs, qint64(111) * 1000);
-    QCOMPARE(f.state.SelBeginMs, qint64(41) * 1000);
+    QCOMPARE(f.selection.endMs(), qint64(111) * 1000);
+    QCOMPARE(f.selection.beginMs(), qint64(41) * 1000);
     QCOMPARE(f.model.text(Label::lblSelLength), "00:01:10");
     QCOMPARE(f.model.text(Label::lblViewEnd), "00:01:51");
     for (int i = 0; i < TimelineModel::ImageCount; ++i)
         QVERIFY(f.model.isVisible(static_cast<Image>(i)));
-    QVERIFY(!f.state.Dragging);
+    QVERIFY(!f.handles.isDragging());
 }
 
 void TestSelectionHandles::randomCutRetriesUntilLongEnough()
@@ -232,7 +233,7 @@ void TestSelectionHandles::randomCutRetriesUntilLongEnough()
     Fixture f(12, 100);
     f.handles.press(Image::imgSelectTop1, 20);
     f.handles.release(Image::imgSelectTop1, 20);
-    RandomCut cut(f.state, f.model, f.handles);
+    RandomCut cut(f.selection, f.model, f.handles);
     // First attempt: the begin lands past the end and stops a marker before
     // it (1 s apart); the second succeeds.
     QList<double> draws{0.1, 0.9, 0.6, 0.1};
@@ -241,8 +242,8 @@ void TestSelectionHandles::randomCutRetriesUntilLongEnough()
     QVERIFY(draws.isEmpty());
     QCOMPARE(f.model.left(Image::imgSelectTop2), 6525);   // 6500 + 45 - 20
     QCOMPARE(f.model.left(Image::imgSelectTop1), 1025);
-    QCOMPARE(f.state.SelEndMs, qint64(75) * 1000);
-    QCOMPARE(f.state.SelBeginMs, qint64(12) * 1000);
+    QCOMPARE(f.selection.endMs(), qint64(75) * 1000);
+    QCOMPARE(f.selection.beginMs(), qint64(12) * 1000);
     QCOMPARE(f.model.GrabX(), 20);
 }
 
@@ -257,19 +258,19 @@ void TestSelectionHandles::randomCutGivesUpOnShortFiles()
 {
     QFETCH(int, T);
     Fixture f(15, T);
-    RandomCut cut(f.state, f.model, f.handles);
+    RandomCut cut(f.selection, f.model, f.handles);
     int drawn = 0;
     cut.setDraw([&drawn] { return (drawn++ % 7) / 7.0; });
     QCOMPARE(cut.run(), RandomCut::Outcome::NoneLonger);
     QCOMPARE(drawn, 2 * RandomCut::MaxAttempts);
-    QVERIFY(f.state.SelEndMs - f.state.SelBeginMs <= 5000);
-    QVERIFY(!f.state.Dragging);
+    QVERIFY(f.selection.endMs() - f.selection.beginMs() <= 5000);
+    QVERIFY(!f.handles.isDragging());
 }
 
 void TestSelectionHandles::randomCutNeedsPlayedFile()
 {
     Fixture f(15, 0);
-    RandomCut cut(f.state, f.model, f.handles);
+    RandomCut cut(f.selection, f.model, f.handles);
     int drawn = 0;
     cut.setDraw([&drawn] { ++drawn; return 0.5; });
     QCOMPARE(cut.run(), RandomCut::Outcome::NotPlayed);

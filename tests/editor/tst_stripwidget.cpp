@@ -1,6 +1,5 @@
 // The strip on screen: mouse presses reach the topmost visible image, a set
 // moves as one, the bare strip seeks, and the pictures and labels follow.
-#include "editorstate.h"
 #include "markerimage.h"
 #include "peakpyramid.h"
 #include "recordingsound.h"
@@ -57,7 +56,6 @@ private:
     }
 
     QTemporaryDir m_dir;
-    EditorState m_state;
     RecordingSound m_sound;
     std::unique_ptr<QWidget> m_window;
     TimelineEditor *m_editor = nullptr;
@@ -68,11 +66,10 @@ void TestStripWidget::init()
 {
     const QString work = m_dir.filePath("open.wav");
     QFile(work).open(QIODevice::WriteOnly);
-    m_state = EditorState();
     m_sound = RecordingSound();
     m_window = std::make_unique<QWidget>();
     m_window->resize(1000, 565);
-    m_editor = new TimelineEditor(m_state, m_sound, work, 15, m_window.get());
+    m_editor = new TimelineEditor(m_sound, work, 15, m_window.get());
     m_editor->controller().setPollEnabled(false);
     m_editor->controller().setEventPump([] {});
     m_strip = new StripWidget(*m_editor, m_window.get());
@@ -114,21 +111,21 @@ void TestStripWidget::dragMovesTheWholeSet()
 
     const QPoint from = markerCentre(image);
     press(from);
-    QCOMPARE(m_state.Dragging, True16);
+    QVERIFY(m_editor->isDragging());
     moveTo(from + QPoint(dxPixels / 2, 0));
     moveTo(from + QPoint(dxPixels, 3));   // vertical drift does not matter
     release(from + QPoint(dxPixels, 3));
 
-    QCOMPARE(m_state.Dragging, False16);
+    QVERIFY(!m_editor->isDragging());
     QCOMPARE(model.left(TimelineModel::upperOf(set)), endL);
     QCOMPARE(m_strip->imageWidget(TimelineModel::upperOf(set))->x(), endL / 15);
     QCOMPARE(m_strip->imageWidget(TimelineModel::lowerOf(set))->x(), endL / 15);
     QCOMPARE(m_strip->imageWidget(TimelineModel::lineOf(set))->x(), endL / 15 + 6);
     const qint32 seconds = qint32(std::nearbyint(218.0 * endL / 10920));
     if (set == MarkerSet::Begin)
-        QCOMPARE(m_state.SelBeginMs, qint64(seconds) * 1000);
+        QCOMPARE(m_editor->selectionState().beginMs(), qint64(seconds) * 1000);
     else
-        QCOMPARE(m_state.SelEndMs, qint64(seconds) * 1000);
+        QCOMPARE(m_editor->selectionState().endMs(), qint64(seconds) * 1000);
     QVERIFY(m_sound.commands.isEmpty());   // dragging a handle never touches playback
 }
 
@@ -168,8 +165,8 @@ void TestStripWidget::stackingDecidesWhoTakesThePress()
         // Pressed and released in place: the set taking the press writes its
         // own end of the selection; a pointer press seeks.
         const QStringList commands = m_sound.take();
-        QCOMPARE(m_state.SelBeginMs, qint64(taker == "begin" ? 27 : 0) * 1000);
-        QCOMPARE(m_state.SelEndMs, qint64(taker == "end" ? 27 : 0) * 1000);
+        QCOMPARE(m_editor->selectionState().beginMs(), qint64(taker == "begin" ? 27 : 0) * 1000);
+        QCOMPARE(m_editor->selectionState().endMs(), qint64(taker == "end" ? 27 : 0) * 1000);
         QCOMPARE(commands.isEmpty(), taker != "pointer");
     }
 }
@@ -213,7 +210,7 @@ void TestStripWidget::pointerDragSeeks()
     press(onLine);
     release(onLine);
     QVERIFY(m_sound.take().isEmpty());
-    QCOMPARE(m_state.Dragging, False16);
+    QVERIFY(!m_editor->isDragging());
 }
 
 void TestStripWidget::labelsFollowTheModel()
@@ -227,9 +224,7 @@ void TestStripWidget::labelsFollowTheModel()
         QCOMPARE(label->pos(), TimeLabels::designGeometry(which).topLeft());
         QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance("00:00:00"));
     }
-    m_state.SelBeginMs = qint64(5) * 1000;
-    m_state.SelEndMs = qint64(3725) * 1000;
-    m_editor->model().publishEnd(m_state);
+    m_editor->selectionState().set(qint64(5) * 1000, qint64(3725) * 1000);
     QCOMPARE(labels.label(Label::lblSelEnd)->text(), "01:02:05");
     QCOMPARE(labels.label(Label::lblViewLength)->text(), "01:02:00");
     QCOMPARE(labels.label(Label::lblViewLength)->palette().color(QPalette::WindowText), QColor(11, 77, 109));

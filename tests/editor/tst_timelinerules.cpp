@@ -1,6 +1,6 @@
 // The time text, rounding to whole seconds, the strip's geometry and the way
 // the label grid follows the selection.
-#include "editorstate.h"
+#include "selection.h"
 #include "formattime.h"
 #include "timelinegeometry.h"
 #include "timelinemodel.h"
@@ -128,13 +128,16 @@ void TestTimelineRules::publishing()
     for (Label label : {Label::lblSelBegin, Label::lblSelEnd, Label::lblSelLength, Label::lblViewBegin,
                         Label::lblViewEnd, Label::lblViewLength})
         model.setText(label, "11:11:11");
-    EditorState state;
-    state.SelBeginMs = qint64(selBegin) * 1000;
-    state.SelEndMs = qint64(selEnd) * 1000;
+    Selection selection;
     if (endChanged)
-        model.publishEnd(state);
+        selection.setBegin(qint64(selBegin) * 1000);
     else
-        model.publishBegin(state);
+        selection.setEnd(qint64(selEnd) * 1000);
+    model.follow(selection);
+    if (endChanged)
+        selection.setEnd(qint64(selEnd) * 1000);
+    else
+        selection.setBegin(qint64(selBegin) * 1000);
     QTEST(model.text(Label::lblSelBegin), "begin");
     QTEST(model.text(Label::lblSelEnd), "end");
     QTEST(model.text(Label::lblSelLength), "length");
@@ -147,11 +150,11 @@ void TestTimelineRules::publishing()
 void TestTimelineRules::publishingOrder()
 {
     TimelineModel model;
-    EditorState state;
-    state.SelBeginMs = qint64(10) * 1000;
-    state.SelEndMs = qint64(70) * 1000;
+    Selection selection;
+    selection.setBegin(qint64(10) * 1000);
+    model.follow(selection);
     QSignalSpy spy(&model, &TimelineModel::labelChanged);
-    model.publishEnd(state);
+    selection.setEnd(qint64(70) * 1000);
     QList<Label> order;
     for (const auto &args : spy)
         order.append(args.at(0).value<Label>());
@@ -159,8 +162,7 @@ void TestTimelineRules::publishingOrder()
     QCOMPARE(order, expected);
 
     spy.clear();
-    state.SelBeginMs = qint64(20) * 1000;
-    model.publishBegin(state);
+    selection.setBegin(qint64(20) * 1000);
     order.clear();
     for (const auto &args : spy)
         order.append(args.at(0).value<Label>());
@@ -184,20 +186,15 @@ void TestTimelineRules::startAndClose()
     QVERIFY(model.isVisible(Image::imgTopPoint));
     QCOMPARE(model.T(), 0);
 
-    EditorState state;
-    state.SelBeginMs = qint64(4) * 1000;
-    state.SelEndMs = qint64(9) * 1000;
-    state.PlayRatio = 0.5f;
+    Selection selection;
+    model.follow(selection);
+    selection.set(qint64(4) * 1000, qint64(9) * 1000);
     model.setVisible(Image::imgSelectTop1, true);
     model.placeSet(TimelineModel::MarkerSet::Begin, 1000);
     model.placeSet(TimelineModel::MarkerSet::Pointer, 3000);
     model.setText(Label::lblTime, "00:00:07");
-    model.publishEnd(state);
 
-    model.resetForClose(state);
-    QCOMPARE(state.SelBeginMs, qint64(0) * 1000);
-    QCOMPARE(state.SelEndMs, qint64(0) * 1000);
-    QCOMPARE(state.PlayRatio, 0.5f);   // untouched by a close
+    model.resetForClose();
     QCOMPARE(model.left(Image::imgTopPoint), 0);
     QCOMPARE(model.left(Image::imgLine), 72);
     QVERIFY(!model.isVisible(Image::imgSelectTop1));

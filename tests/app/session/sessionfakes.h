@@ -62,8 +62,13 @@ public:
     }
     void watch(ExportController &exporter)
     {
-        connect(&exporter, &ExportController::commandsEnabledChanged, this,
-                [this](bool on) { log << (on ? "commands on" : "commands off"); });
+        // The window is told once when the first job starts and once when it is given back.
+        connect(&exporter, &ExportController::jobChanged, this, [this](ExportController::Job job) {
+            const bool busy = job != ExportController::Job::None;
+            if (busy != m_exportBusy)
+                log << (busy ? "commands off" : "commands on");
+            m_exportBusy = busy;
+        });
         connect(&exporter, &ExportController::exportPanelVisibleChanged, this,
                 [this](bool on) { log << (on ? "pro on" : "pro off"); });
         connect(&exporter, &ExportController::exportProgressChanged, this,
@@ -86,8 +91,11 @@ public:
         connect(&session, &RingtoneSession::fileOpened, this,
                 [this](const QList<Peak> &peaks) { log << QStringLiteral("opened %1").arg(peaks.size()); });
         connect(&session, &RingtoneSession::fileClosed, this, [this] { log << "closed"; });
-        connect(&session, &RingtoneSession::commandsEnabledChanged, this,
-                [this](bool on) { log << (on ? "commands on" : "commands off"); });
+        // Open is off exactly while a job runs.
+        connect(&session.commands(), &CommandTable::enabledChanged, this, [this](Command command, bool on) {
+            if (command == Command::Open)
+                log << (on ? "commands on" : "commands off");
+        });
         connect(&session, &RingtoneSession::settingsRequested, this, [this] { log << "settings"; });
         connect(&session, &RingtoneSession::aboutRequested, this, [this] { log << "about"; });
         connect(&session, &RingtoneSession::exitRequested, this, [this] { log << "exit"; });
@@ -107,6 +115,7 @@ public:
     std::function<void()> onProgress;
 
 private:
+    bool m_exportBusy = false;
     void progress(const char *what, int width, const QString &text)
     {
         log << QStringLiteral("%1 %2 %3").arg(QLatin1String(what)).arg(width).arg(text);

@@ -1,6 +1,6 @@
 #include "consolerunner.h"
 #include "desktopopener.h"
-#include "editorstate.h"
+#include "selection.h"
 #include "playbackcontroller.h"
 #include "sessionfakes.h"
 #include "setupfile.h"
@@ -49,8 +49,7 @@ private:
     struct Rig {
         explicit Rig(bool withCoder = true) : folder(withCoder)
         {
-            state.SelBeginMs = 10000;
-            state.SelEndMs = 40000;
+            selection.set(10000, 40000);
             QFile work(folder.workFile());
             if (work.open(QIODevice::WriteOnly))
                 work.write(QByteArray(2000, 'w'));
@@ -61,15 +60,16 @@ private:
         QString target(const QString &name) const { return folder.path() + "/" + name; }
         ProgramFolder folder;
         WindowLog view;
-        EditorState state;
+        Selection selection;
+        SetupValues settings;
         ScriptedPrompt prompt;
         ScriptedFiles files;
         SoundLog sound;
         TimelineModel model;
-        PlaybackController playback{state, model, sound, folder.workFile()};
+        PlaybackController playback{selection, model, sound, folder.workFile()};
         RecordingDesktopOpener desktop;
         ConsoleRunner runner;
-        ExportController exporter{state,    runner,  files,         prompt,
+        ExportController exporter{selection, runner,  files,         prompt,
                                   playback, desktop, folder.path(), folder.workFile()};
     };
 };
@@ -93,10 +93,9 @@ void TestExportController::emptySelectionDoesNothing()
     QFETCH(int, begin);
     QFETCH(int, end);
     Rig rig;
-    rig.state.SelBeginMs = qint64(begin) * 1000;
-    rig.state.SelEndMs = qint64(end) * 1000;
+    rig.selection.set(qint64(begin) * 1000, qint64(end) * 1000);
     rig.files.answers << rig.target("a.mp3");
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QVERIFY(rig.files.asked.isEmpty());
     QVERIFY(rig.sound.sent.isEmpty());
     QVERIFY(rig.prompt.shown().isEmpty());
@@ -116,7 +115,7 @@ void TestExportController::dialogCancelled()
     QFETCH(std::optional<QString>, answer);
     Rig rig;
     rig.files.answers << answer;
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QCOMPARE(rig.files.asked,
              QStringList{"save|" + QStringLiteral("另存为") + "|" +
                          QStringLiteral("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|"
@@ -145,7 +144,7 @@ void TestExportController::formats()
     QFETCH(QStringList, options);
     Rig rig;
     rig.files.answers << "  " + rig.target(name) + " ";
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     const QList<QStringList> runs = rig.folder.runs();
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs[0], QStringList({"-i", rig.folder.workFile(), "-ss", "10", "-t", "30"}) + options +
@@ -171,7 +170,7 @@ void TestExportController::unknownFormatRestoresAtOnce()
     QFETCH(QString, name);
     Rig rig;
     rig.files.answers << rig.target(name);
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QCOMPARE(rig.prompt.shown().size(), 1);
     QVERIFY(rig.prompt.shown().first().text.contains(".m4r"));
     // The window was never taken away, and no job ran.
@@ -202,8 +201,8 @@ void TestExportController::afterExport()
     QFETCH(bool, folderOpened);
     QFETCH(bool, chimed);
     Rig rig;
-    rig.state.OpenFolderChoice = qint16(openFolder);
-    rig.state.RingSoundChoice = qint16(ringSound);
+    rig.settings.openFolderChoice = qint16(openFolder);
+    rig.settings.ringSoundChoice = qint16(ringSound);
     const QString chime = rig.folder.path() + "/sound.wav";
     if (chimePresent) {
         QFile file(chime);
@@ -211,7 +210,7 @@ void TestExportController::afterExport()
     }
     QDir(rig.folder.path()).mkpath("tones dir");
     rig.files.answers << rig.target("tones dir/ring.mp3");
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QVERIFY(QFileInfo::exists(rig.target("tones dir/ring.mp3")));
     QVERIFY(rig.prompt.shown().isEmpty());
 
@@ -244,7 +243,7 @@ void TestExportController::failedExport()
     QVERIFY(chime.open(QIODevice::WriteOnly));
     qputenv("KESMARIN_FAKE_CODER", mode);
     rig.files.answers << rig.target("ring.mp3");
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QCOMPARE(rig.prompt.shown().size(), 1);
     QVERIFY2(rig.prompt.shown().first().text.contains(reason),
              qPrintable(rig.prompt.shown().first().text));
@@ -259,7 +258,7 @@ void TestExportController::coderMissing()
 {
     Rig rig(false);
     rig.files.answers << rig.target("ring.mp3");
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     // The runner says why; the session shows it.
     QVERIFY(rig.prompt.shown().isEmpty());
     QCOMPARE(rig.runner.startFailure(), QStringLiteral("没有找到文件或命令"));
@@ -267,7 +266,7 @@ void TestExportController::coderMissing()
     QVERIFY(rig.desktop.opened().isEmpty());
     // A second try is possible: the window is not stuck.
     rig.files.answers << std::nullopt;
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QCOMPARE(rig.files.asked.size(), 2);
 }
 
@@ -295,7 +294,7 @@ void TestExportController::protectedTargets()
         QVERIFY(QFile::link(source, target));
     }
     rig.files.answers << target;
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QCOMPARE(rig.prompt.shown().size(), 1);
     QVERIFY(rig.folder.runs().isEmpty());
     QVERIFY(!rig.view.log.contains("commands off"));
@@ -306,10 +305,9 @@ void TestExportController::protectedTargets()
 void TestExportController::progressFollowsTheStretch()
 {
     Rig rig;
-    rig.state.SelBeginMs = 0;
-    rig.state.SelEndMs = 20000; // the fake reports 10 s of 10: half of the stretch
+    rig.selection.set(0, 20000); // the fake reports 10 s of 10: half of the stretch
     rig.files.answers << rig.target("ring.wav");
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     // However the output was cut into reads, its last position shows, then
     // the full bar of a job that succeeded.
     const QStringList bars = rig.view.filtered("pro ");
@@ -350,7 +348,7 @@ void TestExportController::saveFolder()
     if (song)
         rig.exporter.setSourcePath(where("music") + "/song.mp3");
     rig.files.answers << (answer.contains('/') ? rig.folder.path() + "/" + answer : answer);
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QCOMPARE(rig.files.folders.value(0), where(start));
     QVERIFY(rig.files.folders.value(0) != rig.folder.path()); // never the program's folder
     QVERIFY(rig.prompt.shown().isEmpty());
@@ -358,11 +356,11 @@ void TestExportController::saveFolder()
     QCOMPARE(SetupFile::readSaveFolder(setup), where(saved));
 
     // The next run starts where this one saved.
-    ExportController next(rig.state, rig.runner, rig.files, rig.prompt, rig.playback, rig.desktop,
+    ExportController next(rig.selection, rig.runner, rig.files, rig.prompt, rig.playback, rig.desktop,
                           rig.folder.path(), rig.folder.workFile());
     next.setSetupPath(setup);
     rig.files.answers << std::nullopt;
-    next.save();
+    next.save(rig.settings);
     QCOMPARE(rig.files.folders.value(1), where(saved));
 }
 
@@ -376,7 +374,7 @@ void TestExportController::saveFolderNotKept()
     rig.exporter.setSetupPath(setup);
     QSignalSpy notSaved(&rig.exporter, &ExportController::settingsNotSaved);
     rig.files.answers << rig.folder.path() + "/ring.mp3";
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QVERIFY(QFileInfo::exists(rig.folder.path() + "/ring.mp3"));
     QCOMPARE(notSaved.count(), 1);
     QVERIFY(notSaved[0][0].toString().contains(setup));
@@ -407,11 +405,10 @@ void TestExportController::iphoneQuestion()
     QFETCH(bool, asked);
     QFETCH(QString, length);
     Rig rig;
-    rig.state.SelBeginMs = qint64(begin) * 1000;
-    rig.state.SelEndMs = qint64(end) * 1000;
+    rig.selection.set(qint64(begin) * 1000, qint64(end) * 1000);
     rig.prompt.queueAnswer(answer);
     rig.files.answers << rig.target(name);
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
 
     QCOMPARE(rig.prompt.shown().size(), asked ? 1 : 0);
     if (asked) {
@@ -437,7 +434,7 @@ void TestExportController::cancelledExport()
     connect(&rig.exporter, &ExportController::exportProgressChanged, &rig.exporter,
             &ExportController::cancel);
     rig.files.answers << rig.target("ring.mp3");
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
 
     QVERIFY(!QFileInfo::exists(rig.target("ring.mp3")));
     QVERIFY(rig.prompt.shown().isEmpty());
@@ -446,7 +443,7 @@ void TestExportController::cancelledExport()
     QCOMPARE(rig.sound.sent, (QStringList{"stop sound", "close sound"}));
     // The program goes on: the next Save asks again.
     rig.files.answers << std::nullopt;
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QCOMPARE(rig.files.asked.size(), 2);
 }
 
@@ -469,7 +466,7 @@ void TestExportController::folderNotInUtf8()
     QCOMPARE(::mkdir(local, 0700), 0);
     const auto removeAll = qScopeGuard([&] { ::unlink(local + '/' + name); ::rmdir(local); }); // Qt cannot
     rig.files.answers << QFile::decodeName(local + '/' + name); // what the save dialog gives
-    rig.exporter.save();
+    rig.exporter.save(rig.settings);
     QCOMPARE(::access(local + '/' + name, F_OK) == 0, saved);
     QCOMPARE(rig.prompt.shown().size(), saved ? 0 : 1);
     QCOMPARE(rig.folder.runs().size(), saved ? 1 : 0);

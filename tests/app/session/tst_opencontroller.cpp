@@ -1,5 +1,4 @@
 #include "consolerunner.h"
-#include "editorstate.h"
 #include "sessionfakes.h"
 
 #include <QFileInfo>
@@ -30,11 +29,10 @@ private:
         explicit Rig(bool withCoder = true) : folder(withCoder) { view.watch(open); }
         ProgramFolder folder;
         WindowLog view;
-        EditorState state;
         ScriptedPrompt prompt;
         ScriptedFiles files;
         ConsoleRunner runner;
-        OpenController open{state, runner, files, prompt, folder.path(), folder.workFile()};
+        OpenController open{runner, files, prompt, folder.path(), folder.workFile()};
     };
 };
 
@@ -62,7 +60,7 @@ void TestOpenController::dialogCancelled()
                                           OpenController::dialogFilter()});
     QVERIFY(OpenController::dialogFilter().startsWith("MP3 Files(*.mp3)|*.mp3|WMA Files"));
     QVERIFY(OpenController::dialogFilter().endsWith("|All Files(*.*)|*.*"));
-    QCOMPARE(rig.state.FileOpened, 0);
+    QVERIFY(!rig.open.hasFile());
     QVERIFY(rig.folder.runs().isEmpty());
 }
 
@@ -73,8 +71,7 @@ void TestOpenController::decodes()
     rig.files.answers << source;
     rig.open.open();
 
-    QCOMPARE(rig.state.FileOpened, -1);
-    QCOMPARE(rig.state.JobKind, QStringLiteral("open file"));
+    QVERIFY(rig.open.hasFile());
     QCOMPARE(rig.open.sourcePath(), source);
     QVERIFY(rig.prompt.shown().isEmpty());
     const QStringList log = rig.view.log;
@@ -112,7 +109,7 @@ void TestOpenController::pathsReachTheCoderWhole()
     const QList<QStringList> runs = rig.folder.runs();
     QCOMPARE(runs.size(), 1);
     QCOMPARE(runs[0], (QStringList{"-i", source, "-y", "-vn", rig.folder.workFile()}));
-    QCOMPARE(rig.state.FileOpened, -1);
+    QVERIFY(rig.open.hasFile());
 }
 
 void TestOpenController::failedDecode_data()
@@ -143,7 +140,7 @@ void TestOpenController::failedDecode()
     const auto message = rig.prompt.shown().first();
     QVERIFY2(message.text.contains(reason), qPrintable(message.text));
     QCOMPARE(message.icon, UserPrompt::Icon::Critical);
-    QCOMPARE(rig.state.FileOpened, 0);
+    QVERIFY(!rig.open.hasFile());
     QVERIFY(rig.open.sourcePath().isEmpty());
     QVERIFY(!QFileInfo::exists(rig.folder.workFile()));
     QVERIFY(rig.view.log.contains("strip off"));
@@ -164,7 +161,7 @@ void TestOpenController::coderMissing()
     // with no file.
     QVERIFY(rig.prompt.shown().isEmpty());
     QCOMPARE(rig.runner.startFailure(), QStringLiteral("没有找到文件或命令"));
-    QCOMPARE(rig.state.FileOpened, 0);
+    QVERIFY(!rig.open.hasFile());
     const QStringList log = rig.view.log;
     QVERIFY(log.lastIndexOf("panel off") > log.indexOf("panel on"));
     QVERIFY(!log.contains("strip on"));
@@ -187,9 +184,7 @@ void TestOpenController::closeOpenFile()
     Rig rig;
     rig.files.answers << rig.folder.path() + "/a.mp3";
     rig.open.open();
-    QCOMPARE(rig.state.FileOpened, -1);
-    rig.state.SelBeginMs = 10000;
-    rig.state.SelEndMs = 40000;
+    QVERIFY(rig.open.hasFile());
     rig.view.log.clear();
 
     rig.prompt.queueAnswer(confirm);
@@ -200,20 +195,16 @@ void TestOpenController::closeOpenFile()
     QCOMPARE(message.title, QStringLiteral("关闭当前文件"));
     QCOMPARE(message.buttons, UserPrompt::Buttons::OkCancel);
     QCOMPARE(message.icon, UserPrompt::Icon::NoIcon);
-    // Closing never shows the file dialog and sends nothing to the device.
+    // Closing never shows the file dialog; it stops the sound first.
     QCOMPARE(rig.files.asked.size(), 1);
     if (confirm) {
-        QCOMPARE(rig.view.log, (QStringList{"strip off", "reset", "bar 1 0%"}));
-        QCOMPARE(rig.state.FileOpened, 0);
-        QCOMPARE(rig.state.SelBeginMs, qint64(0));
-        QCOMPARE(rig.state.SelEndMs, qint64(0));
+        QCOMPARE(rig.view.log, (QStringList{"stop", "strip off", "reset", "bar 1 0%"}));
+        QVERIFY(!rig.open.hasFile());
         // The working file stays until the next decode replaces it.
         QVERIFY(QFileInfo::exists(rig.folder.workFile()));
     } else {
         QVERIFY(rig.view.log.isEmpty());
-        QCOMPARE(rig.state.FileOpened, -1);
-        QCOMPARE(rig.state.SelBeginMs, qint64(10000));
-        QCOMPARE(rig.state.SelEndMs, qint64(40000));
+        QVERIFY(rig.open.hasFile());
     }
 }
 
@@ -234,14 +225,14 @@ void TestOpenController::openRefusedWhileDecoding()
     QVERIFY(tried);
     QCOMPARE(rig.files.asked.size(), 1);
     QCOMPARE(rig.folder.runs().size(), 1);
-    QCOMPARE(rig.state.FileOpened, -1);
+    QVERIFY(rig.open.hasFile());
 }
 
 void TestOpenController::openPathAsksToCloseFirst()
 {
     Rig rig;
     rig.open.openPath(rig.folder.path() + "/a.mp3");
-    QCOMPARE(rig.state.FileOpened, -1);
+    QVERIFY(rig.open.hasFile());
     QVERIFY(rig.files.asked.isEmpty());
 
     rig.prompt.queueAnswer(false);
@@ -253,7 +244,7 @@ void TestOpenController::openPathAsksToCloseFirst()
     rig.open.openPath(rig.folder.path() + "/b.mp3");
     QCOMPARE(rig.folder.runs().size(), 2);
     QCOMPARE(rig.open.sourcePath(), rig.folder.path() + "/b.mp3");
-    QCOMPARE(rig.state.FileOpened, -1);
+    QVERIFY(rig.open.hasFile());
 }
 
 void TestOpenController::cancelledDecode()
@@ -273,7 +264,7 @@ void TestOpenController::cancelledDecode()
     rig.open.open();
 
     // As after a failed open, without a message: no file, no working file.
-    QCOMPARE(rig.state.FileOpened, 0);
+    QVERIFY(!rig.open.hasFile());
     QVERIFY(!QFileInfo::exists(rig.folder.workFile()));
     QVERIFY(rig.prompt.shown().isEmpty());
     QVERIFY(rig.view.log.contains("strip off"));

@@ -307,7 +307,7 @@ void TestSoundChannel::malformedCommandsFail_data()
     QTest::newRow("from without number") << "play sound from";
     QTest::newRow("negative offset") << "play sound from -5";
     QTest::newRow("offset with letters") << "play sound from 12x";
-    QTest::newRow("play to") << "play sound from 0 to 100";
+    QTest::newRow("play to where it starts") << "play sound from 100 to 100";
     QTest::newRow("status mode") << "status sound mode";
     QTest::newRow("seek") << "seek sound to start";
     QTest::newRow("open without path") << "open  alias sound";

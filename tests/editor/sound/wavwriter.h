@@ -94,6 +94,41 @@ inline QByteArray wavBytes(const WavSpec &spec, const QByteArray &extraChunks = 
     return "RIFF" + le32(quint32(body.size())) + body;
 }
 
+// The 64-bit form's header, for dataBytes of samples that follow it.
+inline QByteArray le64(quint64 v)
+{
+    char b[8];
+    qToLittleEndian(v, b);
+    return QByteArray(b, 8);
+}
+
+struct Rf64Form {
+    quint64 ds64DataSize = 0;       // 0: the true size of the samples
+    quint32 dataField = 0xFFFFFFFF; // the "data" chunk's own 32-bit size
+    quint32 ds64Size = 28;
+};
+
+inline QByteArray rf64Header(const WavSpec &spec, quint64 dataBytes, const Rf64Form &form)
+{
+    QByteArray ds64 = le64(0) + le64(form.ds64DataSize ? form.ds64DataSize : dataBytes) +
+                      le64(quint64(spec.frames)) + le32(0);
+    ds64.resize(qMax<int>(int(form.ds64Size), ds64.size()), '\0');
+    if (ds64.size() % 2)
+        ds64.append('\0'); // the pad byte after an odd chunk
+    return "RF64" + le32(0xFFFFFFFF) + "WAVE" + "ds64" + le32(form.ds64Size) + ds64 + fmtChunk(spec) +
+           "data" + le32(form.dataField);
+}
+
+// A silent RF64 file of spec.frames frames: a hole in the file, so hours
+// cost no disk.
+inline bool writeSilentRf64(const QString &path, const WavSpec &spec)
+{
+    const qint64 dataBytes = spec.frames * spec.channels * spec.bits / 8;
+    const QByteArray header = rf64Header(spec, quint64(dataBytes), {});
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(header) == header.size() && f.resize(header.size() + dataBytes);
+}
+
 inline bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -1,0 +1,86 @@
+#include "commandtable.h"
+
+CommandTable::CommandTable(QObject *parent) : QObject(parent)
+{
+    for (int i = 0; i < CommandCount; ++i)
+        m_enabled[size_t(i)] = allowed(Command(i), m_conditions);
+}
+
+bool CommandTable::allowed(Command command, const CommandConditions &c)
+{
+    // A decode or an export keeps the user from starting anything else; the
+    // job's own Cancel and the window's close and minimise are no commands.
+    if (c.job != CommandConditions::Job::None)
+        return false;
+    switch (command) {
+    case Command::Open:
+    case Command::RandomCut: // with no song it says to play one first
+    case Command::TellAFriend:
+    case Command::Settings:
+    case Command::Help:
+    case Command::About:
+    case Command::Feedback:
+    case Command::Exit:
+    case Command::Fades:
+        return true;
+    case Command::Save:
+    case Command::PlaySelection:
+        return c.fileOpen && c.selectionValid;
+    case Command::Play:
+    case Command::Stop:
+    case Command::Pause:
+    case Command::SetBegin:
+    case Command::SetEnd:
+    case Command::Loop:
+    case Command::Undo:
+    case Command::Redo:
+    case Command::ZoomIn:
+    case Command::ZoomOut:
+    case Command::ZoomWhole:
+    case Command::Seek:
+    case Command::EditSelection:
+    case Command::NudgeBack:
+    case Command::NudgeForward:
+    case Command::NudgeBackSecond:
+    case Command::NudgeForwardSecond:
+        return c.fileOpen;
+    }
+    return false;
+}
+
+QString CommandTable::name(Command command)
+{
+    static const char *const names[CommandCount] = {
+        "Open", "Save", "RandomCut", "TellAFriend", "Settings", "Help", "About", "Feedback",
+        "Exit", "Fades", "Play", "Stop", "Pause", "SetBegin", "SetEnd", "PlaySelection", "Loop",
+        "Undo", "Redo", "ZoomIn", "ZoomOut", "ZoomWhole", "Seek", "EditSelection", "NudgeBack",
+        "NudgeForward", "NudgeBackSecond", "NudgeForwardSecond",
+    };
+    return QString::fromLatin1(names[int(command)]);
+}
+
+void CommandTable::setConditions(const CommandConditions &conditions)
+{
+    m_conditions = conditions;
+    for (int i = 0; i < CommandCount; ++i) {
+        const bool on = allowed(Command(i), conditions);
+        if (m_enabled[size_t(i)] == on)
+            continue;
+        m_enabled[size_t(i)] = on;
+        emit enabledChanged(Command(i), on);
+    }
+}
+
+void CommandTable::setHandler(Command command, std::function<void()> handler)
+{
+    m_handlers[size_t(command)] = std::move(handler);
+}
+
+bool CommandTable::trigger(Command command)
+{
+    const auto &handler = m_handlers[size_t(command)];
+    if (!isEnabled(command) || !handler)
+        return false;
+    handler();
+    return true;
+}
