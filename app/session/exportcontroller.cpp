@@ -1,6 +1,7 @@
 #include "exportcontroller.h"
 
 #include "codercommand.h"
+#include "coderfailure.h"
 #include "consolerunner.h"
 #include "desktopopener.h"
 #include "editorstate.h"
@@ -70,8 +71,10 @@ void ExportController::save()
         return;
 
     const QString folder = saveFolder();
-    const auto chosen =
-        m_files.askSave(dialogTitle(), dialogFilter(), QStringLiteral("ringtone.mp3"), folder);
+    const QString song = QFileInfo(m_sourcePath).completeBaseName();
+    const auto chosen = m_files.askSave(
+        dialogTitle(), dialogFilter(),
+        (song.isEmpty() ? tr("铃声") : tr("%1 铃声").arg(song)) + QStringLiteral(".mp3"), folder);
     if (!chosen)
         return;
     QString target = chosen->trimmed();
@@ -90,15 +93,20 @@ void ExportController::save()
 
     if (PhoneLimits::asksToShorten(target, stretch.lengthMs)) {
         UserPrompt::Message question;
-        question.text = tr("iPhone 只播放铃声的前 %1 秒,选中的这段有 %2 秒。\n"
-                           "只保存前 %1 秒吗?选“否”保存整段。")
+        question.text = tr("iPhone 只播放铃声的前 %1 秒，选中的这段有 %2 秒。\n"
+                           "只保存前 %1 秒，还是保存整段？")
                             .arg(PhoneLimits::IphoneSeconds)
                             .arg(QString::number(double(stretch.lengthMs) / 1000.0));
         question.title = dialogTitle();
         question.icon = UserPrompt::Icon::Question;
         question.buttons = UserPrompt::Buttons::YesNo;
-        stretch.lengthMs =
-            PhoneLimits::exportedLength(target, stretch.lengthMs, m_prompt.show(question));
+        question.yesText = tr("只保存前 %1 秒").arg(PhoneLimits::IphoneSeconds);
+        question.noText = tr("保存整段");
+        const UserPrompt::Answer answer = m_prompt.choose(question);
+        if (answer == UserPrompt::Answer::Cancel)
+            return;
+        stretch.lengthMs = PhoneLimits::exportedLength(target, stretch.lengthMs,
+                                                       answer == UserPrompt::Answer::Yes);
     }
 
     m_playback.stopAndClose();
@@ -190,7 +198,7 @@ bool ExportController::runJob(const CoderCommand &command, int seconds, bool mea
                              : coderReason(m_objDOS1.Outputs());
         if (reason.isEmpty())
             reason = tr("转码程序意外结束。");
-        tell(tr("铃声没有保存成功。\n") + reason);
+        tell(CoderFailure::plainText(CoderFailure::Job::Export, reason), reason);
         return false;
     }
     if (!measuring)
@@ -250,10 +258,11 @@ void ExportController::restore()
     emit commandsEnabledChanged(true);
 }
 
-void ExportController::tell(const QString &text)
+void ExportController::tell(const QString &text, const QString &details)
 {
     UserPrompt::Message message;
     message.text = text;
+    message.details = details;
     message.title = dialogTitle();
     message.icon = UserPrompt::Icon::Warning;
     m_prompt.show(message);

@@ -73,7 +73,7 @@ private:
     // Runs one coder job to its end; false (with the user told, and the
     // window given back) when it did not succeed.
     bool runJob(const CoderCommand &command, int seconds, bool measuring);
-    void tell(const QString &text);
+    void tell(const QString &text, const QString &details = {});
     bool isProtected(const QString &target) const;
     // Seconds the export should last: the stretch, or less where the working
     // file ends sooner (its length is whole seconds only to the timeline).

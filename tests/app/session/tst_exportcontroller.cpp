@@ -107,12 +107,13 @@ void TestExportController::dialogCancelled()
     QFETCH(std::optional<QString>, answer);
     Rig rig;
     rig.files.answers << answer;
+    rig.exporter.setSourcePath(QStringLiteral("/music/My Song.live.flac"));
     rig.exporter.save();
     QCOMPARE(rig.files.asked,
              QStringList{"save|" + QStringLiteral("另存为") + "|" +
                          QStringLiteral("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|"
                                         "*.wav|AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r|OGG 文件(*.ogg)|*.ogg") +
-                         "|ringtone.mp3"});
+                         "|My Song.live 铃声.mp3"});
     QVERIFY(rig.sound.sent.isEmpty());
     QVERIFY(rig.view.log.isEmpty());
     QVERIFY(rig.folder.runs().isEmpty());
