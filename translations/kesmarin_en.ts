@@ -262,7 +262,7 @@ Save only the first %1 s, or save it all?</translation>
     <name>FileDialog</name>
     <message>
         <source>%1 已存在。
-要替换它吗?</source>
+要替换它吗？</source>
         <translation>%1 already exists.
 Do you want to replace it?</translation>
     </message>
