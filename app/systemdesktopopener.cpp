@@ -5,14 +5,9 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 
-SystemDesktopOpener::SystemDesktopOpener(UserPrompt &prompt, Handler handler)
-    : m_prompt(prompt), m_handler(handler ? std::move(handler) : Handler(&QDesktopServices::openUrl))
-{
-}
-
 bool SystemDesktopOpener::openUrl(const QUrl &url)
 {
-    if (m_handler(url))
+    if (QDesktopServices::openUrl(url))
         return true;
     UserPrompt::Message message;
     message.text = failureText(url);

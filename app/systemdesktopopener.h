@@ -5,8 +5,6 @@
 
 #include <QCoreApplication>
 
-#include <functional>
-
 class UserPrompt;
 
 // The desktop's own handler for folders, pages and mail links; a saved file
@@ -18,10 +16,7 @@ class SystemDesktopOpener : public DesktopOpener
     Q_DECLARE_TR_FUNCTIONS(SystemDesktopOpener)
 
 public:
-    using Handler = std::function<bool(const QUrl &)>;
-
-    // `handler` stands in for the desktop's (QDesktopServices::openUrl).
-    explicit SystemDesktopOpener(UserPrompt &prompt, Handler handler = {});
+    explicit SystemDesktopOpener(UserPrompt &prompt) : m_prompt(prompt) {}
 
     bool openUrl(const QUrl &url) override;
     void showFile(const QString &path) override;
@@ -31,6 +26,5 @@ public:
 
 private:
     UserPrompt &m_prompt;
-    Handler m_handler;
     FileRevealer m_revealer{[this](const QUrl &folder) { return openUrl(folder); }};
 };

@@ -163,7 +163,7 @@
         <translation>Save As</translation>
     </message>
     <message>
-        <source>不能把铃声保存到正在编辑的文件上,请换一个文件名。
+        <source>不能把铃声保存到正在编辑的文件上，请换一个文件名。
 </source>
         <translation>The ringtone cannot be saved over the file being edited. Please choose another name.
 </translation>
@@ -191,7 +191,7 @@
         <translation>Saved %1 · %2 · %3 %4</translation>
     </message>
     <message>
-        <source>不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。
+        <source>不支持这种铃声格式，请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。
 </source>
         <translation>This ringtone format is not supported. Please end the name with .mp3, .wma, .wav, .amr, .m4r or .ogg.
 </translation>
@@ -203,7 +203,7 @@
 </translation>
     </message>
     <message>
-        <source>写出的文件长 %1 秒,应当是 %2 秒。
+        <source>写出的文件长 %1 秒，应当是 %2 秒。
 </source>
         <translation>The written file lasts %1 s; it should last %2 s.
 </translation>

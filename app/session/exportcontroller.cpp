@@ -87,7 +87,7 @@ void ExportController::save()
     m_txtSave = target;
 
     if (isProtected(target)) {
-        tell(tr("不能把铃声保存到正在编辑的文件上,请换一个文件名。\n") + target);
+        tell(tr("不能把铃声保存到正在编辑的文件上，请换一个文件名。\n") + target);
         return;
     }
 
@@ -114,7 +114,7 @@ void ExportController::save()
     const FadeLevel fades = m_state.Fades;
     // A first look at the format, so an unknown one is told before any job.
     if (!CoderCommand::exportOptionsFor(target)) {
-        tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
+        tell(tr("不支持这种铃声格式，请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
              target);
         return;
     }
@@ -158,7 +158,7 @@ void ExportController::save()
     }
     if (!back->lasts(expected)) {
         tell(tr("铃声没有保存成功。\n") +
-             tr("写出的文件长 %1 秒,应当是 %2 秒。\n")
+             tr("写出的文件长 %1 秒，应当是 %2 秒。\n")
                  .arg(back->seconds(), 0, 'f', 2)
                  .arg(expected, 0, 'f', 2) +
              target);
