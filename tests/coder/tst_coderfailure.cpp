@@ -36,7 +36,6 @@ void TestCoderFailure::plainWords_data()
     QTest::newRow("not readable") << Job::Open << "coder: /m/a.mp3: Permission denied" << "读取这个文件的权限";
     QTest::newRow("folder") << Job::Open << "coder: /m/a.mp3: is a folder" << "不是一个普通文件";
     QTest::newRow("FIFO") << Job::Open << "coder: /m/a.mp3: is a pipe (FIFO), not a file" << "不是一个普通文件";
-    QTest::newRow("device") << Job::Open << "coder: /dev/zero: is a device, not a file" << "不是一个普通文件";
     QTest::newRow("playlist")
         << Job::Open << "coder: /m/a.mp3: is a playlist or a list of other files (hls), not a sound file"
         << "播放列表";
@@ -97,7 +96,6 @@ void TestCoderFailure::plainWords()
     QFETCH(QString, says);
     const QString text = CoderFailure::plainText(job, line);
     QVERIFY2(text.contains(says), qPrintable(text));
-    // The coder's own words stay in the details.
     QVERIFY2(!text.contains(QLatin1String("coder:")) && !text.contains(line), qPrintable(text));
     if (job == Job::Export)
         QVERIFY(text.startsWith(QStringLiteral("铃声没有保存成功。\n")));

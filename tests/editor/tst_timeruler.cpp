@@ -42,11 +42,9 @@ void TestTimeRuler::steps_data()
     QTest::newRow("3:00 song, narrow") << 0LL << 180 * S << 100 << 7 << 5 * M;
     QTest::newRow("zoomed 15.8-60.8 s") << 15800LL << 60800LL << 728 << 7 << 5 * S;
     QTest::newRow("one hour") << 0LL << H << 728 << 7 << 5 * M;
-    QTest::newRow("1.5 h, twice as wide") << 0LL << 90 * M << 1456 << 7 << 5 * M;
     QTest::newRow("24 hours") << 0LL << 24 * H << 728 << 7 << 6 * H;
     QTest::newRow("two seconds") << 10 * S << 12 * S << 728 << 7 << 500LL;
     QTest::newRow("twenty milliseconds") << M << M + 20 << 728 << 7 << 5LL;
-    QTest::newRow("one millisecond") << 0LL << 1LL << 728 << 7 << 1LL;
     QTest::newRow("too narrow for a label: a bare tick") << 0LL << 60 * S << 5 << 7 << 10 * M;
     QTest::newRow("empty view") << 5 * S << 5 * S << 728 << 7 << 0LL;
 }
@@ -89,9 +87,7 @@ void TestTimeRuler::labels_data()
     QTest::addColumn<qint64>("viewEnd");
     QTest::addColumn<QString>("label");
     QTest::newRow("minutes") << 65 * S << S << 200 * S << "1:05";
-    QTest::newRow("ten minutes") << 10 * M << M << H - 1 << "10:00";
     QTest::newRow("an hour's view") << H + 5 * S << 5 * S << 2 * H << "1:00:05";
-    QTest::newRow("24 h") << 23 * H << H << 24 * H << "23:00:00";
     QTest::newRow("tenths") << 10500LL << 500LL << 12 * S << "0:10.5";
     QTest::newRow("hundredths") << 1250LL << 50LL << 2 * S << "0:01.25";
     QTest::newRow("thousandths") << 61001LL << 1LL << 62 * S << "1:01.001";

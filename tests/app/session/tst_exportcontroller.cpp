@@ -398,7 +398,6 @@ void TestExportController::iphoneQuestion()
         QCOMPARE(question.buttons, UserPrompt::Buttons::YesNo);
         QVERIFY2(question.text.contains("40") && question.text.contains("41"),
                  qPrintable(question.text));
-        // The buttons say what they do.
         QCOMPARE(question.yesText, QStringLiteral("只保存前 40 秒"));
         QCOMPARE(question.noText, QStringLiteral("保存整段"));
     }
