@@ -159,7 +159,7 @@ void frmMain::createSession()
     }
     DesktopOpener *desktop = m_environment.desktop;
     if (!desktop) {
-        m_ownDesktop = std::make_unique<SystemDesktopOpener>();
+        m_ownDesktop = std::make_unique<SystemDesktopOpener>(*m_environment.prompt);
         desktop = m_ownDesktop.get();
     }
 

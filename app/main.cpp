@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 #include <memory>
 
@@ -26,12 +25,8 @@ int main(int argc, char *argv[])
 
     // A Chinese desktop reads the program's own texts and pictures; every
     // other language reads English ones.
-    const QString language = Language::choose(QLocale::system().uiLanguages());
-    Language::setCurrent(language);
+    const QString language = Language::start(QLocale::system().uiLanguages());
     Art::setLanguage(language);
-    QTranslator translator;
-    if (Language::load(translator, language))
-        QCoreApplication::installTranslator(&translator);
     // The program ends only through the main window's confirmed exit.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,20 +1,45 @@
 #include "messageboxprompt.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 MessageBoxPrompt::MessageBoxPrompt(QWidget *parent) : m_parent(parent) {}
 
+namespace {
+QMessageBox::Icon boxIcon(UserPrompt::Icon icon)
+{
+    switch (icon) {
+    case UserPrompt::Icon::Information: return QMessageBox::Information;
+    case UserPrompt::Icon::Warning:
+    case UserPrompt::Icon::Exclamation: return QMessageBox::Warning;
+    case UserPrompt::Icon::Critical: return QMessageBox::Critical;
+    case UserPrompt::Icon::Question: return QMessageBox::Question;
+    case UserPrompt::Icon::NoIcon: return QMessageBox::NoIcon;
+    }
+    return QMessageBox::Information;
+}
+
+void setButtonText(QMessageBox &box, QMessageBox::StandardButton which, const QString &text)
+{
+    if (QAbstractButton *button = box.button(which); button && !text.isEmpty())
+        button->setText(text);
+}
+} // namespace
+
+int MessageBoxPrompt::exec(const Message &message, QMessageBox::StandardButtons buttons,
+                           QMessageBox::StandardButton escape)
+{
+    QMessageBox box(boxIcon(message.icon), message.title, message.text, buttons, m_parent);
+    box.setObjectName(QStringLiteral("promptBox"));
+    box.setEscapeButton(escape);
+    box.setDetailedText(message.details);
+    setButtonText(box, QMessageBox::Yes, message.yesText);
+    setButtonText(box, QMessageBox::No, message.noText);
+    return box.exec();
+}
+
 bool MessageBoxPrompt::show(const Message &message)
 {
-    QMessageBox::Icon icon = QMessageBox::Information;
-    switch (message.icon) {
-    case Icon::Information: icon = QMessageBox::Information; break;
-    case Icon::Warning:
-    case Icon::Exclamation: icon = QMessageBox::Warning; break;
-    case Icon::Critical: icon = QMessageBox::Critical; break;
-    case Icon::Question: icon = QMessageBox::Question; break;
-    case Icon::NoIcon: icon = QMessageBox::NoIcon; break;
-    }
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton escape = QMessageBox::Ok;
     switch (message.buttons) {
@@ -28,9 +53,16 @@ bool MessageBoxPrompt::show(const Message &message)
         escape = QMessageBox::No;
         break;
     }
-    QMessageBox box(icon, message.title, message.text, buttons, m_parent);
-    box.setObjectName(QStringLiteral("promptBox"));
-    box.setEscapeButton(escape);
-    const int answer = box.exec();
+    const int answer = exec(message, buttons, escape);
     return answer == QMessageBox::Ok || answer == QMessageBox::Yes;
+}
+
+UserPrompt::Answer MessageBoxPrompt::choose(const Message &message)
+{
+    switch (exec(message, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                 QMessageBox::Cancel)) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
 }

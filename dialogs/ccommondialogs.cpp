@@ -143,13 +143,22 @@ bool CCommonDialogs::ShowSave()
     QWidget *owner = boundOwner("ShowSave: Init was not called");
 
     const bool blank = m_filter.trimmed().isEmpty();
+    const FileTypeList types(blank ? QStringLiteral("*.*|*.*") : m_filter);
     FileDialog dialog(owner, QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setFileTypes(FileTypeList(blank ? QStringLiteral("*.*|*.*") : m_filter));
+    dialog.setFileTypes(types);
     dialog.setWindowTitle(tr("保存"));
     dialog.setDirectory(Path());
+    const QStringList filters = types.nameFilters();
+    if (m_filterIndex >= 1 && m_filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(m_filterIndex - 1));
+    if (!m_suggestedName.isEmpty())
+        dialog.selectFile(m_suggestedName);
 
-    return runFileDialog(dialog);
+    if (!runFileDialog(dialog))
+        return false;
+    m_filterIndex = types.indexOfNameFilter(dialog.selectedNameFilter()) + 1;
+    return true;
 }
 
 bool CCommonDialogs::ShowFolder()

@@ -50,6 +50,15 @@ public:
     void setFilter(const QString &value) { m_filter = value; }
     QString FileName() const;
     void setFileName(const QString &value) { m_fileName = value; }
+    // The save dialog's file type, counted from 1: the one selected when it
+    // opens (0 or beyond the list: the first), then the one it was confirmed
+    // on. The open dialog always starts on the first.
+    int FilterIndex() const { return m_filterIndex; }
+    void setFilterIndex(int value) { m_filterIndex = value; }
+    // The name the save dialog's name box starts with; empty leaves it empty
+    // (FileName is never used for it).
+    QString SuggestedName() const { return m_suggestedName; }
+    void setSuggestedName(const QString &value) { m_suggestedName = value; }
 
     // Binds the window every dialog is modal over.
     void Init(QWidget *owner) { m_owner = owner; }
@@ -93,4 +102,6 @@ private:
     bool m_fontUnderline = false;
 
     QString m_applicationFolder;
+    int m_filterIndex = 0;
+    QString m_suggestedName;
 };

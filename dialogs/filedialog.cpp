@@ -44,7 +44,7 @@ void FileDialog::accept()
 bool FileDialog::confirmReplace(const QString &fileName)
 {
     QMessageBox box(QMessageBox::Warning, windowTitle(),
-                    tr("%1 已存在。\n要替换它吗?").arg(fileName),
+                    tr("%1 已存在。\n要替换它吗？").arg(fileName),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(QMessageBox::No);
     box.setWindowModality(Qt::WindowModal);

@@ -20,6 +20,121 @@
     </message>
 </context>
 <context>
+    <name>CoderFailure</name>
+    <message>
+        <source>打开被中断了。请再打开一次。</source>
+        <translation>Opening was interrupted. Open the file again.</translation>
+    </message>
+    <message>
+        <source>磁盘空间不够：打开这首歌需要大约 %1，只剩 %2。请腾出空间后再试。</source>
+        <translation>There is not enough room on the disk: opening this song needs about %1, and only %2 are free. Free some space and try again.</translation>
+    </message>
+    <message>
+        <source>磁盘空间不够，放不下这首歌的声音。请腾出空间后再试。</source>
+        <translation>There is not enough room on the disk for this song&apos;s sound. Free some space and try again.</translation>
+    </message>
+    <message>
+        <source>找不到这个文件。它可能已被移动、改名或删除。请重新选择。</source>
+        <translation>Kesmarin cannot find this file. It may have been moved, renamed or deleted. Choose it again.</translation>
+    </message>
+    <message>
+        <source>Kesmarin 没有读取这个文件的权限。请检查它的权限，或把它复制到你自己的文件夹后再打开。</source>
+        <translation>Kesmarin is not allowed to read this file. Check its permissions, or copy it into a folder of your own and open the copy.</translation>
+    </message>
+    <message>
+        <source>这不是一个普通文件（而是文件夹、管道或设备）。请选择一个音频或视频文件。</source>
+        <translation>This is not an ordinary file (it is a folder, a pipe or a device). Choose an audio or video file.</translation>
+    </message>
+    <message>
+        <source>这是一个播放列表或文件清单，不是声音文件。请打开它所列的歌曲本身。</source>
+        <translation>This is a playlist or a list of other files, not a sound file. Open the song itself.</translation>
+    </message>
+    <message>
+        <source>这个文件是空的，里面什么也没有。请选择另一个文件。</source>
+        <translation>This file is empty. Choose another file.</translation>
+    </message>
+    <message>
+        <source>内存不够。请关闭一些程序后再试。</source>
+        <translation>There is not enough memory. Close some programs and try again.</translation>
+    </message>
+    <message>
+        <source>读取这个文件时出错。它所在的磁盘或网络位置可能有问题，请把它复制到本机后再打开。</source>
+        <translation>The file could not be read to the end. Its disk or network place may have a problem: copy it to this computer and open the copy.</translation>
+    </message>
+    <message>
+        <source>这个文件里没有 Kesmarin 能读的声音。它可能已损坏，或者不是音频或视频文件。</source>
+        <translation>This file has no sound Kesmarin can read. It may be damaged, or not an audio or video file.</translation>
+    </message>
+    <message>
+        <source>Kesmarin 无法打开这个文件。详细信息里有原因；请试试另一个文件。</source>
+        <translation>Kesmarin could not open this file. The details say why; try another file.</translation>
+    </message>
+    <message>
+        <source>保存被中断了。请再保存一次。</source>
+        <translation>Saving was interrupted. Save again.</translation>
+    </message>
+    <message>
+        <source>保存的文件读回来时和写入的不一致，所以没有留下它。请再试一次，或换一种格式。</source>
+        <translation>The saved file did not read back as what was written, so it was not kept. Try again, or choose another format.</translation>
+    </message>
+    <message>
+        <source>磁盘空间不够：需要大约 %1，只剩 %2。请腾出空间，或保存到另一个磁盘。</source>
+        <translation>There is not enough room on the disk: it needs about %1, and only %2 are free. Free some space, or save on another disk.</translation>
+    </message>
+    <message>
+        <source>磁盘空间不够。请腾出空间，或保存到另一个磁盘。</source>
+        <translation>There is not enough room on the disk. Free some space, or save on another disk.</translation>
+    </message>
+    <message>
+        <source>要保存到的文件夹不存在。请选择另一个文件夹。</source>
+        <translation>The folder to save in does not exist. Choose another folder.</translation>
+    </message>
+    <message>
+        <source>Kesmarin 不能在这个文件夹里写文件。请保存到你有写入权限的文件夹。</source>
+        <translation>Kesmarin is not allowed to write in this folder. Save in a folder you can write to.</translation>
+    </message>
+    <message>
+        <source>这个名字已经被一个文件夹占用。请换一个文件名。</source>
+        <translation>A folder already has this name. Choose another name.</translation>
+    </message>
+    <message>
+        <source>这个名字已经被一个设备或管道占用。请换一个文件名。</source>
+        <translation>A device or a pipe already has this name. Choose another name.</translation>
+    </message>
+    <message>
+        <source>选中的这一段在歌曲结束之后。请重新选择。</source>
+        <translation>The selection starts after the end of the song. Select again.</translation>
+    </message>
+    <message>
+        <source>不能保存到正在编辑的文件上。请换一个文件名。</source>
+        <translation>The ringtone cannot replace the song being edited. Choose another name.</translation>
+    </message>
+    <message>
+        <source>不支持这种铃声格式。请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。</source>
+        <translation>Kesmarin cannot save in this format. End the name with .mp3, .wma, .wav, .amr, .m4r or .ogg.</translation>
+    </message>
+    <message>
+        <source>无法把这一段编码成这种格式。请换一种铃声格式再试。</source>
+        <translation>The stretch could not be encoded in this format. Try another ringtone format.</translation>
+    </message>
+    <message>
+        <source>写入铃声文件时出错。请检查磁盘，或保存到另一个文件夹。</source>
+        <translation>Writing the ringtone failed. Check the disk, or save in another folder.</translation>
+    </message>
+    <message>
+        <source>歌曲的工作副本读不出来了。请重新打开歌曲，再保存。</source>
+        <translation>Kesmarin&apos;s working copy of the song cannot be read any more. Open the song again, then save.</translation>
+    </message>
+    <message>
+        <source>详细信息里有原因；请再试一次，或换一种格式。</source>
+        <translation>The details say why; try again, or choose another format.</translation>
+    </message>
+    <message>
+        <source>铃声没有保存成功。</source>
+        <translation>The ringtone was not saved.</translation>
+    </message>
+</context>
+<context>
     <name>ConsoleRunner</name>
     <message>
         <source>命令行为空</source>
@@ -35,6 +150,13 @@
     </message>
 </context>
 <context>
+    <name>DialogsFileRequester</name>
+    <message>
+        <source>Kesmarin 能打开的全部类型</source>
+        <translation>Every type Kesmarin opens</translation>
+    </message>
+</context>
+<context>
     <name>ExportController</name>
     <message>
         <source>文件名不是 UTF-8 编码,请换一个文件名。
@@ -47,7 +169,7 @@
         <translation>Save As</translation>
     </message>
     <message>
-        <source>不能把铃声保存到正在编辑的文件上,请换一个文件名。
+        <source>不能把铃声保存到正在编辑的文件上，请换一个文件名。
 </source>
         <translation>The ringtone cannot be saved over the file being edited. Please choose another name.
 </translation>
@@ -75,13 +197,7 @@
         <translation>Saved %1 · %2 · %3 %4</translation>
     </message>
     <message>
-        <source>iPhone 只播放铃声的前 %1 秒,选中的这段有 %2 秒。
-只保存前 %1 秒吗?选“否”保存整段。</source>
-        <translation>An iPhone plays only the first %1 s of a ringtone; the selection lasts %2 s.
-Save only the first %1 s? Choose No to save the whole selection.</translation>
-    </message>
-    <message>
-        <source>不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。
+        <source>不支持这种铃声格式，请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。
 </source>
         <translation>This ringtone format is not supported. Please end the name with .mp3, .wma, .wav, .amr, .m4r or .ogg.
 </translation>
@@ -93,10 +209,32 @@ Save only the first %1 s? Choose No to save the whole selection.</translation>
 </translation>
     </message>
     <message>
-        <source>写出的文件长 %1 秒,应当是 %2 秒。
+        <source>写出的文件长 %1 秒，应当是 %2 秒。
 </source>
         <translation>The written file lasts %1 s; it should last %2 s.
 </translation>
+    </message>
+    <message>
+        <source>铃声</source>
+        <translation>ringtone</translation>
+    </message>
+    <message>
+        <source>%1 铃声</source>
+        <translation>%1 ringtone</translation>
+    </message>
+    <message>
+        <source>iPhone 只播放铃声的前 %1 秒，选中的这段有 %2 秒。
+只保存前 %1 秒，还是保存整段？</source>
+        <translation>An iPhone plays only the first %1 s of a ringtone; the selection lasts %2 s.
+Save only the first %1 s, or save it all?</translation>
+    </message>
+    <message>
+        <source>只保存前 %1 秒</source>
+        <translation>Save the first %1 s</translation>
+    </message>
+    <message>
+        <source>保存整段</source>
+        <translation>Save it all</translation>
     </message>
 </context>
 <context>
@@ -130,7 +268,7 @@ Save only the first %1 s? Choose No to save the whole selection.</translation>
     <name>FileDialog</name>
     <message>
         <source>%1 已存在。
-要替换它吗?</source>
+要替换它吗？</source>
         <translation>%1 already exists.
 Do you want to replace it?</translation>
     </message>
@@ -320,6 +458,39 @@ Do you want to replace it?</translation>
     <message>
         <source>End</source>
         <translation>End</translation>
+    </message>
+</context>
+<context>
+    <name>SystemDesktopOpener</name>
+    <message>
+        <source>没有找到写邮件的程序，所以无法给 %1 写信。
+请在你的邮件程序里直接写信到这个地址。</source>
+        <translation>No mail program was found, so Kesmarin cannot write to %1.
+Write to this address from your own mail program.</translation>
+    </message>
+    <message>
+        <source>没有找到文件管理器，所以无法打开这个文件夹：
+%1
+请在文件管理器里打开它。</source>
+        <translation>No file manager was found to open this folder:
+%1
+Open it in your file manager.</translation>
+    </message>
+    <message>
+        <source>没有找到浏览器，所以无法打开这个文件：
+%1
+请用浏览器打开它。</source>
+        <translation>No browser was found to open this file:
+%1
+Open it in your browser.</translation>
+    </message>
+    <message>
+        <source>没有找到浏览器，所以无法打开这个网址：
+%1
+请把它复制到浏览器里打开。</source>
+        <translation>No browser was found to open this address:
+%1
+Copy it into your browser.</translation>
     </message>
 </context>
 <context>

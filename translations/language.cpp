@@ -1,6 +1,8 @@
 #include "language.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 namespace Language {
@@ -36,6 +38,39 @@ bool load(QTranslator &translator, const QString &language)
     if (language.isEmpty())
         return false;
     return translator.load(QStringLiteral(":/i18n/kesmarin_") + language + QStringLiteral(".qm"));
+}
+
+bool loadQt(QTranslator &translator, const QString &language, const QStringList &uiLanguages)
+{
+    // English sessions keep Qt's built-in English, whatever the desktop's
+    // language, so a button never speaks another language than the window.
+    if (!language.isEmpty())
+        return false;
+    const QString first = uiLanguages.isEmpty() ? QString() : uiLanguages.first();
+    const bool traditional = first.contains(QLatin1String("Hant"), Qt::CaseInsensitive)
+                          || first.contains(QLatin1String("TW"), Qt::CaseInsensitive)
+                          || first.contains(QLatin1String("HK"), Qt::CaseInsensitive)
+                          || first.contains(QLatin1String("MO"), Qt::CaseInsensitive);
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (traditional && translator.load(QStringLiteral("qt_zh_TW"), folder))
+        return true;
+    return translator.load(QStringLiteral("qt_zh_CN"), folder);
+}
+
+QString start(const QStringList &uiLanguages)
+{
+    // Installed for the program's whole run.
+    static QTranslator own;
+    static QTranslator qt;
+    QCoreApplication::removeTranslator(&own);
+    QCoreApplication::removeTranslator(&qt);
+    const QString language = choose(uiLanguages);
+    setCurrent(language);
+    if (load(own, language))
+        QCoreApplication::installTranslator(&own);
+    if (loadQt(qt, language, uiLanguages))
+        QCoreApplication::installTranslator(&qt);
+    return language;
 }
 
 QString helpPage(const QString &helpDir, const QString &language)

@@ -24,6 +24,17 @@ QString current();
 // program's own language or a translation that is not there.
 bool load(QTranslator &translator, const QString &language);
 
+// Qt's own texts (the buttons of message boxes, the file dialog) for a
+// session in `language` on a desktop whose languages are `uiLanguages`:
+// Chinese ones for a Chinese session, Qt's built-in English otherwise. False
+// when there is nothing to load or the translation is not installed.
+bool loadQt(QTranslator &translator, const QString &language, const QStringList &uiLanguages);
+
+// Chooses the language for `uiLanguages`, makes it current and installs the
+// program's and Qt's translations for it (in place of any installed by an
+// earlier call). Returns the language.
+QString start(const QStringList &uiLanguages);
+
 // The help page of `language` below the help folder `helpDir`: its own
 // index.html, or the language's page in <language>/ when there is one.
 QString helpPage(const QString &helpDir, const QString &language);

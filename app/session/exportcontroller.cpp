@@ -1,6 +1,7 @@
 #include "exportcontroller.h"
 
 #include "codercommand.h"
+#include "coderfailure.h"
 #include "consolerunner.h"
 #include "desktopopener.h"
 #include "filerequester.h"
@@ -79,8 +80,10 @@ void ExportController::save(const SetupValues &settings)
         return;
 
     const QString folder = saveFolder();
-    const auto chosen =
-        m_files.askSave(dialogTitle(), dialogFilter(), QStringLiteral("ringtone.mp3"), folder);
+    const QString song = QFileInfo(m_sourcePath).completeBaseName();
+    const auto chosen = m_files.askSave(
+        dialogTitle(), dialogFilter(),
+        (song.isEmpty() ? tr("铃声") : tr("%1 铃声").arg(song)) + QStringLiteral(".mp3"), folder);
     if (!chosen)
         return;
     QString target = chosen->trimmed();
@@ -93,21 +96,26 @@ void ExportController::save(const SetupValues &settings)
     m_txtSave = target;
 
     if (isProtected(target)) {
-        tell(tr("不能把铃声保存到正在编辑的文件上,请换一个文件名。\n") + target);
+        tell(tr("不能把铃声保存到正在编辑的文件上，请换一个文件名。\n") + target);
         return;
     }
 
     if (PhoneLimits::asksToShorten(target, stretch.lengthMs)) {
         UserPrompt::Message question;
-        question.text = tr("iPhone 只播放铃声的前 %1 秒,选中的这段有 %2 秒。\n"
-                           "只保存前 %1 秒吗?选“否”保存整段。")
+        question.text = tr("iPhone 只播放铃声的前 %1 秒，选中的这段有 %2 秒。\n"
+                           "只保存前 %1 秒，还是保存整段？")
                             .arg(PhoneLimits::IphoneSeconds)
                             .arg(QString::number(double(stretch.lengthMs) / 1000.0));
         question.title = dialogTitle();
         question.icon = UserPrompt::Icon::Question;
         question.buttons = UserPrompt::Buttons::YesNo;
-        stretch.lengthMs =
-            PhoneLimits::exportedLength(target, stretch.lengthMs, m_prompt.show(question));
+        question.yesText = tr("只保存前 %1 秒").arg(PhoneLimits::IphoneSeconds);
+        question.noText = tr("保存整段");
+        const UserPrompt::Answer answer = m_prompt.choose(question);
+        if (answer == UserPrompt::Answer::Cancel)
+            return;
+        stretch.lengthMs = PhoneLimits::exportedLength(target, stretch.lengthMs,
+                                                       answer == UserPrompt::Answer::Yes);
     }
 
     m_playback.exclusive([this] { m_playback.stopAndClose(); });
@@ -115,7 +123,7 @@ void ExportController::save(const SetupValues &settings)
     const FadeLevel fades{settings.fadeInMs, settings.fadeOutMs, settings.normalise};
     // A first look at the format, so an unknown one is told before any job.
     if (!CoderCommand::exportOptionsFor(target)) {
-        tell(tr("不支持这种铃声格式,请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
+        tell(tr("不支持这种铃声格式，请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
              target);
         return;
     }
@@ -172,7 +180,7 @@ void ExportController::save(const SetupValues &settings)
     }
     if (!back->lasts(expected)) {
         tell(tr("铃声没有保存成功。\n") +
-             tr("写出的文件长 %1 秒,应当是 %2 秒。\n")
+             tr("写出的文件长 %1 秒，应当是 %2 秒。\n")
                  .arg(back->seconds(), 0, 'f', 2)
                  .arg(expected, 0, 'f', 2) +
              target);
@@ -212,7 +220,7 @@ bool ExportController::runJob(const CoderCommand &command, int seconds, bool mea
                              : coderReason(m_objDOS1.Outputs());
         if (reason.isEmpty())
             reason = tr("转码程序意外结束。");
-        tell(tr("铃声没有保存成功。\n") + reason);
+        tell(CoderFailure::plainText(CoderFailure::Job::Export, reason), reason);
         return false;
     }
     if (!measuring)
@@ -272,10 +280,11 @@ void ExportController::restore()
     setJob(Job::None);
 }
 
-void ExportController::tell(const QString &text)
+void ExportController::tell(const QString &text, const QString &details)
 {
     UserPrompt::Message message;
     message.text = text;
+    message.details = details;
     message.title = dialogTitle();
     message.icon = UserPrompt::Icon::Warning;
     m_prompt.show(message);

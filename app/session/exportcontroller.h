@@ -83,7 +83,7 @@ private:
     // Runs one coder job to its end; false (with the user told, and the
     // window given back) when it did not succeed.
     bool runJob(const CoderCommand &command, int seconds, bool measuring);
-    void tell(const QString &text);
+    void tell(const QString &text, const QString &details = {});
     bool isProtected(const QString &target) const;
     // The target as the coder can be handed it: a folder whose name is not
     // UTF-8 is reached through a link in our own folder, as the argument

@@ -1,6 +1,7 @@
 #include "opencontroller.h"
 
 #include "codercommand.h"
+#include "coderfailure.h"
 #include "consolerunner.h"
 #include "filerequester.h"
 #include "paths.h"
@@ -265,7 +266,8 @@ void OpenController::fail(const QString &reason)
     if (reason.isEmpty())
         return;
     UserPrompt::Message message;
-    message.text = tr("无法打开这个文件。\n") + reason;
+    message.text = CoderFailure::plainText(CoderFailure::Job::Open, reason);
+    message.details = reason;
     message.title = dialogTitle();
     message.icon = UserPrompt::Icon::Critical;
     m_prompt.show(message);

@@ -15,9 +15,18 @@ public:
         QString title = QStringLiteral("Kesmarin");
         Icon icon = Icon::Information;
         Buttons buttons = Buttons::Ok;
+        QString details = {}; // behind the box's details button: the coder's own words
+        // Yes and No saying what they do; empty keeps the usual words.
+        QString yesText = {}, noText = {};
     };
+    enum class Answer { Yes, No, Cancel };
 
     virtual ~UserPrompt() = default;
     // Shows the message modally; true when the user chose OK or Yes.
     virtual bool show(const Message &message) = 0;
+    // A Yes/No question that may also be cancelled.
+    virtual Answer choose(const Message &message)
+    {
+        return show(message) ? Answer::Yes : Answer::No;
+    }
 };

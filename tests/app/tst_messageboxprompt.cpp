@@ -1,10 +1,14 @@
 #include "apptestsupport.h"
+#include "language.h"
 #include "messageboxprompt.h"
 #include "skinimage.h"
+#include "systemdesktopopener.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -18,6 +22,8 @@ struct SeenBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     QWidget *parent = nullptr;
+    QString details;
+    QStringList buttonTexts; // in the box's own order of standard buttons
 };
 
 // Waits for the next message box, notes it and presses one of its buttons.
@@ -31,7 +37,12 @@ void answerNextBox(SeenBox &seen, QMessageBox::StandardButton press, QObject *co
             if (!box || !box->isVisible())
                 continue;
             seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                    box->parentWidget()};
+                    box->parentWidget(), box->detailedText(), {}};
+            for (const auto which : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No,
+                                     QMessageBox::Cancel}) {
+                if (QAbstractButton *button = box->button(which))
+                    seen.buttonTexts.append(button->text().remove(u'&'));
+            }
             poll->deleteLater();
             QTest::mouseClick(box->button(press), Qt::LeftButton);
             return;
@@ -49,6 +60,13 @@ private slots:
     void realBoxes();
     void realExitConfirmation_data();
     void realExitConfirmation();
+    void detailsAndChoices_data();
+    void detailsAndChoices();
+    void desktopWithoutHandler_data();
+    void desktopWithoutHandler();
+    // Last: it installs translations for the rest of the run.
+    void sessionLanguageButtons_data();
+    void sessionLanguageButtons();
 };
 
 void TestMessageBoxPrompt::realBoxes_data()
@@ -133,6 +151,85 @@ void TestMessageBoxPrompt::realExitConfirmation()
     QCOMPARE(window.isVisible(), !ok);
     QCOMPARE(fixture.ends, ok ? 1 : 0);
     QCOMPARE(QFileInfo::exists(window.workingFolder()), !ok);
+}
+
+void TestMessageBoxPrompt::detailsAndChoices_data()
+{
+    QTest::addColumn<int>("press");
+    QTest::addColumn<int>("answer");
+    using A = UserPrompt::Answer;
+    QTest::newRow("first 40 s") << int(QMessageBox::Yes) << int(A::Yes);
+    QTest::newRow("all of it") << int(QMessageBox::No) << int(A::No);
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << int(A::Cancel);
+}
+
+void TestMessageBoxPrompt::detailsAndChoices()
+{
+    QFETCH(int, press);
+    QFETCH(int, answer);
+    MessageBoxPrompt prompt;
+    UserPrompt::Message message;
+    message.text = QStringLiteral("只保存前 40 秒，还是保存整段？");
+    message.details = QStringLiteral("coder: /m/t.m4r: no audio stream");
+    message.yesText = QStringLiteral("只保存前 40 秒");
+    message.noText = QStringLiteral("保存整段");
+    SeenBox seen;
+    answerNextBox(seen, QMessageBox::StandardButton(press), this);
+    QCOMPARE(int(prompt.choose(message)), answer);
+    QCOMPARE(seen.details, message.details);
+    QCOMPARE(seen.buttonTexts.mid(0, 2), (QStringList{message.yesText, message.noText}));
+    QCOMPARE(seen.buttonTexts.size(), 3);
+}
+
+void TestMessageBoxPrompt::desktopWithoutHandler_data()
+{
+    QTest::addColumn<QUrl>("url");
+    QTest::addColumn<QString>("named");
+    const QString folder = QDir::tempPath();
+    QTest::newRow("mail link") << QUrl(QStringLiteral("mailto:friend@example.com?subject=Hi"))
+                               << "friend@example.com";
+    QTest::newRow("folder") << QUrl::fromLocalFile(folder) << folder;
+    QTest::newRow("help page") << QUrl::fromLocalFile(QStringLiteral("/opt/k/help/index.html"))
+                               << "/opt/k/help/index.html";
+    QTest::newRow("web page") << QUrl(QStringLiteral("https://kesmarin.example.com/"))
+                              << "https://kesmarin.example.com/";
+}
+
+void TestMessageBoxPrompt::desktopWithoutHandler()
+{
+    QFETCH(QUrl, url);
+    QFETCH(QString, named);
+    // The offscreen platform has no handler for anything: the desktop's own
+    // answer is "no", as on a desktop without a browser or file manager.
+    ScriptedPrompt prompt;
+    SystemDesktopOpener opener(prompt);
+    QVERIFY(!opener.openUrl(url));
+    QCOMPARE(prompt.shown().size(), 1);
+    QVERIFY2(prompt.shown().first().text.contains(named), qPrintable(prompt.shown().first().text));
+}
+
+void TestMessageBoxPrompt::sessionLanguageButtons_data()
+{
+    QTest::addColumn<QStringList>("uiLanguages");
+    QTest::addColumn<QStringList>("okCancel");
+    QTest::newRow("Chinese") << QStringList{"zh-CN"} << QStringList{"确定", "取消"};
+    QTest::newRow("Taiwan") << QStringList{"zh-TW"} << QStringList{"確定", "取消"};
+    QTest::newRow("English") << QStringList{"en-US"} << QStringList{"OK", "Cancel"};
+    QTest::newRow("German reads English") << QStringList{"de-DE"} << QStringList{"OK", "Cancel"};
+}
+
+void TestMessageBoxPrompt::sessionLanguageButtons()
+{
+    QFETCH(QStringList, uiLanguages);
+    QFETCH(QStringList, okCancel);
+    Language::start(uiLanguages);
+    MessageBoxPrompt prompt;
+    UserPrompt::Message message;
+    message.buttons = UserPrompt::Buttons::OkCancel;
+    SeenBox seen;
+    answerNextBox(seen, QMessageBox::Cancel, this);
+    QVERIFY(!prompt.show(message));
+    QCOMPARE(seen.buttonTexts, okCancel);
 }
 
 QTEST_MAIN(TestMessageBoxPrompt)

@@ -413,11 +413,12 @@ void TestWorkflow::badInput_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
-    QTest::newRow("zero-byte file") << "empty" << QStringLiteral("无法打开");
-    QTest::newRow("text named .mp3") << "text" << QStringLiteral("无法打开");
+    const QString noSound = QStringLiteral("这个文件里没有 Kesmarin 能读的声音。");
+    QTest::newRow("zero-byte file") << "empty" << QStringLiteral("这个文件是空的");
+    QTest::newRow("text named .mp3") << "text" << noSound;
     // Shorter than one frame: nothing in it decodes.
-    QTest::newRow("truncated MP3") << "truncated" << QStringLiteral("无法打开");
-    QTest::newRow("video without sound") << "video" << QStringLiteral("无法打开");
+    QTest::newRow("truncated MP3") << "truncated" << noSound;
+    QTest::newRow("video without sound") << "video" << noSound;
     QTest::newRow("missing coder") << "nocoder" << QStringLiteral("没有找到文件或命令");
 }
 

@@ -138,6 +138,7 @@ void TestDebianPackage::controlField_data()
     QTest::newRow("CJK font") << "Depends" << "\\bfonts-wqy-microhei\\b";
     QTest::newRow("xdg-open") << "Depends" << "\\bxdg-utils\\b";
     QTest::newRow("X11 platform plugin") << "Depends" << "\\bqt6-qpa-plugins\\b";
+    QTest::newRow("Qt's own Chinese texts") << "Depends" << "\\bqt6-translations-l10n\\b";
 }
 
 void TestDebianPackage::controlField()

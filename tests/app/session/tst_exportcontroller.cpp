@@ -115,12 +115,13 @@ void TestExportController::dialogCancelled()
     QFETCH(std::optional<QString>, answer);
     Rig rig;
     rig.files.answers << answer;
+    rig.exporter.setSourcePath(QStringLiteral("/music/My Song.live.flac"));
     rig.exporter.save(rig.settings);
     QCOMPARE(rig.files.asked,
              QStringList{"save|" + QStringLiteral("另存为") + "|" +
                          QStringLiteral("MP3 文件(*.mp3)|*.mp3|WMA 文件(*.wma)|*.wma|WAV 文件(*.wav)|"
                                         "*.wav|AMR 文件(*.amr)|*.amr|M4R 文件(*.m4r)|*.m4r|OGG 文件(*.ogg)|*.ogg") +
-                         "|ringtone.mp3"});
+                         "|My Song.live 铃声.mp3"});
     QVERIFY(rig.sound.sent.isEmpty());
     QVERIFY(rig.view.log.isEmpty());
     QVERIFY(rig.folder.runs().isEmpty());
@@ -245,8 +246,9 @@ void TestExportController::failedExport()
     rig.files.answers << rig.target("ring.mp3");
     rig.exporter.save(rig.settings);
     QCOMPARE(rig.prompt.shown().size(), 1);
-    QVERIFY2(rig.prompt.shown().first().text.contains(reason),
-             qPrintable(rig.prompt.shown().first().text));
+    const UserPrompt::Message told = rig.prompt.shown().first();
+    QVERIFY2((told.text + told.details).contains(reason), qPrintable(told.text));
+    QVERIFY2(!told.text.contains(QLatin1String("coder:")), qPrintable(told.text));
     QCOMPARE(rig.view.log.mid(rig.view.log.size() - 2), (QStringList{"pro off", "commands on"}));
     QVERIFY(rig.desktop.opened().isEmpty());
     QVERIFY(rig.desktop.shownFiles().isEmpty());
@@ -389,6 +391,7 @@ void TestExportController::iphoneQuestion_data()
     QTest::addColumn<bool>("answer");
     QTest::addColumn<bool>("asked");
     QTest::addColumn<QString>("length");
+    QTest::newRow("m4r of 41 s, Cancel") << "t.m4r" << 5 << 46 << false << true << "";
     QTest::newRow("m4r of 41 s, Yes") << "t.m4r" << 5 << 46 << true << true << "40";
     QTest::newRow("m4r of 41 s, No") << "t.m4r" << 5 << 46 << false << true << "41";
     QTest::newRow("m4r of exactly 40 s") << "t.m4r" << 0 << 40 << false << false << "40";
@@ -407,6 +410,8 @@ void TestExportController::iphoneQuestion()
     Rig rig;
     rig.selection.set(qint64(begin) * 1000, qint64(end) * 1000);
     rig.prompt.queueAnswer(answer);
+    if (length.isEmpty())
+        rig.prompt.cancelNextChoice();
     rig.files.answers << rig.target(name);
     rig.exporter.save(rig.settings);
 
@@ -416,6 +421,14 @@ void TestExportController::iphoneQuestion()
         QCOMPARE(question.buttons, UserPrompt::Buttons::YesNo);
         QVERIFY2(question.text.contains("40") && question.text.contains("41"),
                  qPrintable(question.text));
+        QCOMPARE(question.yesText, QStringLiteral("只保存前 40 秒"));
+        QCOMPARE(question.noText, QStringLiteral("保存整段"));
+    }
+    if (length.isEmpty()) {
+        // Cancelled: nothing runs and the device is left alone.
+        QVERIFY(rig.folder.runs().isEmpty());
+        QVERIFY(rig.sound.sent.isEmpty());
+        return;
     }
     const QList<QStringList> runs = rig.folder.runs();
     QCOMPARE(runs.size(), 1);

@@ -138,7 +138,9 @@ void TestOpenController::failedDecode()
 
     QCOMPARE(rig.prompt.shown().size(), 1);
     const auto message = rig.prompt.shown().first();
-    QVERIFY2(message.text.contains(reason), qPrintable(message.text));
+    // The coder's own account is in the details, never in the main text.
+    QVERIFY2(message.details.contains(reason), qPrintable(message.details));
+    QVERIFY2(!message.text.contains(QLatin1String("coder:")), qPrintable(message.text));
     QCOMPARE(message.icon, UserPrompt::Icon::Critical);
     QVERIFY(!rig.open.hasFile());
     QVERIFY(rig.open.sourcePath().isEmpty());

@@ -16,6 +16,16 @@ public:
         m_shown.append(message);
         return m_answers.isEmpty() ? m_defaultAnswer : m_answers.takeFirst();
     }
+    // The next three-way question is cancelled.
+    Answer choose(const Message &message) override
+    {
+        if (!m_cancelNext)
+            return UserPrompt::choose(message);
+        m_cancelNext = false;
+        m_shown.append(message);
+        return Answer::Cancel;
+    }
+    void cancelNextChoice() { m_cancelNext = true; }
     void queueAnswer(bool ok) { m_answers.append(ok); }
     void setDefaultAnswer(bool ok) { m_defaultAnswer = ok; }
     const QList<Message> &shown() const { return m_shown; }
@@ -25,6 +35,7 @@ private:
     QList<Message> m_shown;
     QList<bool> m_answers;
     bool m_defaultAnswer = true;
+    bool m_cancelNext = false;
 };
 
 // Keeps the requests instead of starting a browser.
