@@ -12,6 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace
 {
@@ -92,7 +93,8 @@ ProbeResult probeFile(const std::string &path, const std::string &shownAs)
     const AVRational perSample{1, par.sample_rate};
     const bool fine = std::int64_t(stream.time_base.num) * par.sample_rate <= stream.time_base.den;
     std::int64_t summed = 0;
-    std::int64_t skipped = 0;
+    std::int64_t skippedStart = 0;
+    std::int64_t skippedEnd = 0;
     std::int64_t first = AV_NOPTS_VALUE;
     std::int64_t end = AV_NOPTS_VALUE;
     std::int64_t longestPacket = 0;
@@ -116,8 +118,10 @@ ProbeResult probeFile(const std::string &path, const std::string &shownAs)
         std::size_t size = 0;
         if (const std::uint8_t *skip =
                 av_packet_get_side_data(r.packet, AV_PKT_DATA_SKIP_SAMPLES, &size);
-            skip && size >= 8)
-            skipped += std::int64_t(AV_RL32(skip)) + std::int64_t(AV_RL32(skip + 4));
+            skip && size >= 8) {
+            skippedStart += AV_RL32(skip);
+            skippedEnd += AV_RL32(skip + 4);
+        }
         if (!decodedOne && avcodec_send_packet(r.codec, r.packet) >= 0) {
             const int got = avcodec_receive_frame(r.codec, r.frame);
             if (got >= 0)
@@ -135,10 +139,19 @@ ProbeResult probeFile(const std::string &path, const std::string &shownAs)
         avcodec_receive_frame(r.codec, r.frame) >= 0)
         decodedOne = true;
 
-    std::int64_t samples = summed;
-    if (!fine && first != AV_NOPTS_VALUE)
-        samples = av_rescale_q(end - first, stream.time_base, perSample);
-    samples -= std::min(samples, skipped);
+    std::int64_t samples = summed - skippedEnd;
+    if (std::strcmp(r.format->iformat->name, "ogg") == 0 && stream.duration > 0 &&
+        r.format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
+        // An Ogg page ends at an exact sample position, which gives the
+        // length from the last page. The lengths the reader gives the Vorbis
+        // packets are estimates, wrong wherever a long block meets a short
+        // one (a tenth too short for music with transients), and the last
+        // packet's does not hold up where the whole stretch fits one page.
+        samples = av_rescale_q(stream.duration, stream.time_base, perSample);
+    } else if (!fine && first != AV_NOPTS_VALUE) {
+        samples = av_rescale_q(end - first, stream.time_base, perSample) - skippedEnd;
+    }
+    samples -= std::min(samples, skippedStart);
     if (!decodedOne || samples <= 0)
         throw CoderError{shownAs, "no audio could be read back"};
 
