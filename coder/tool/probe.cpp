@@ -2,6 +2,7 @@
 
 #include "audiosink.h"
 #include "codererror.h"
+#include "decodesetup.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -63,12 +64,12 @@ ProbeResult probeFile(const std::string &path, const std::string &shownAs)
     Reading r;
     if (!r.packet || !r.frame)
         throw CoderError{shownAs, "out of memory"};
-    const std::string url = "file:" + path;
-    int ret = avformat_open_input(&r.format, url.c_str(), nullptr, nullptr);
-    if (ret >= 0)
-        ret = avformat_find_stream_info(r.format, nullptr);
-    if (ret < 0)
-        throw CoderError{shownAs, "cannot read it back: " + avErrorText(ret)};
+    try {
+        r.format = openDemuxer(path);
+    } catch (const CoderError &error) {
+        throw CoderError{shownAs, "cannot read it back: " + error.reason, error.exitCode};
+    }
+    int ret = 0;
 
     const AVCodec *decoder = nullptr;
     const int index = av_find_best_stream(r.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);

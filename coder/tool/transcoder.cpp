@@ -181,12 +181,11 @@ void Transcoder::readBack(const std::string &file, int rate) const
 
 void Transcoder::checkPaths() const
 {
+    requireRegularFile(m_options.input);
     struct stat in = {};
     if (stat(m_options.input.c_str(), &in) != 0)
         throw CoderError{m_options.input, std::strerror(errno)};
-    if (S_ISDIR(in.st_mode))
-        throw CoderError{m_options.input, "is a folder"};
-    if (S_ISREG(in.st_mode) && in.st_size == 0)
+    if (in.st_size == 0)
         throw CoderError{m_options.input, "the file is empty"};
 
     struct stat out = {};
