@@ -222,9 +222,7 @@ void Transcoder::openInput()
         throw CoderError{path, "its audio has no sample rate or channels"};
 
     const int rate = m_decoder->sample_rate;
-    m_firstSample = std::llround(m_options.start * rate);
-    if (m_options.length)
-        m_endSample = m_firstSample + std::llround(*m_options.length * rate);
+    setStretch(rate);
 
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
@@ -301,6 +299,14 @@ void Transcoder::setUpConversion(const AVFrame &frame)
         throw CoderError{m_options.input, "cannot convert its audio: " + avErrorText(ret)};
 }
 
+void Transcoder::setStretch(int rate)
+{
+    m_countRate = rate;
+    m_firstSample = std::llround(m_options.start * rate);
+    if (m_options.length)
+        m_endSample = m_firstSample + std::llround(*m_options.length * rate);
+}
+
 void Transcoder::seekToStart()
 {
     // A PCM WAV is seeked by byte offset, so a late cut costs what an early
@@ -374,7 +380,13 @@ void Transcoder::takeFrame(AVFrame &frame)
     if (frame.nb_samples <= 0)
         return;
     ++m_framesDecoded;
-    const int rate = m_decoder->sample_rate;
+    const int rate = frame.sample_rate > 0 ? frame.sample_rate : m_decoder->sample_rate;
+    if (rate != m_countRate) {
+        // The stream changed its rate midway (MP3s pasted together): the
+        // place reached and the stretch are counted on at the new rate.
+        m_nextSample = av_rescale_rnd(m_nextSample, rate, m_countRate, AV_ROUND_NEAR_INF);
+        setStretch(rate);
+    }
     if (!m_haveOrigin) {
         // The first frame places the count (after a seek it is not zero);
         // from there samples are counted, which is exact where time stamps

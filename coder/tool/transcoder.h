@@ -42,6 +42,8 @@ private:
     void openInput();
     void openSink(const std::string &file);
     void setUpConversion(const AVFrame &frame);
+    // The stretch in samples at `rate`, the rate samples are counted at.
+    void setStretch(int rate);
     void seekToStart();
     bool isWorkingFileDecode() const;
     // Decodes on several threads where the input allows it; false when
@@ -76,7 +78,9 @@ private:
     std::uint8_t **m_converted = nullptr;
     int m_convertedCapacity = 0;
 
-    // The stretch in input samples, counted from the stream's start.
+    // The stretch in input samples at m_countRate, counted from the
+    // stream's start.
+    int m_countRate = 0;
     std::int64_t m_firstSample = 0;
     std::int64_t m_endSample = INT64_MAX;
     std::int64_t m_nextSample = 0;
