@@ -27,6 +27,7 @@ extern "C" {
 #include <fcntl.h>
 #include <unistd.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 namespace
 {
@@ -75,6 +76,8 @@ void Transcoder::run()
     std::fprintf(stderr, "Output #0, %s, to '%s':\n", m_format.extension.c_str(),
                  ProgressReport::echoName(m_options.output).c_str());
     openSink(output ? output->path() : std::string());
+    if (output)
+        checkRoom();
 
     seekToStart();
     if (!output || !decodeOnThreads(output->path()))
@@ -179,6 +182,59 @@ void Transcoder::readBack(const std::string &file, int rate) const
     printProbe(back);
 }
 
+namespace
+{
+
+std::string sizeText(double bytes)
+{
+    const char *units[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
+    int unit = 0;
+    while (bytes >= 1000.0 && unit < 6) {
+        bytes /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
+    return text;
+}
+
+} // namespace
+
+void Transcoder::checkRoom() const
+{
+    // Uncompressed samples are the one output that can outgrow the disk:
+    // hours of many channels at a high rate come to gigabytes from a file of
+    // a few megabytes. Its size is known before the first sample.
+    if (m_format.extension != "wav" || m_inputDuration <= 0)
+        return;
+    double seconds = static_cast<double>(m_inputDuration) / AV_TIME_BASE - m_options.start;
+    if (m_options.length)
+        seconds = std::min(seconds, *m_options.length);
+    if (seconds <= 0.0)
+        return;
+    const double bytes = seconds * m_sink->sampleRate() * m_sink->channelLayout().nb_channels *
+                         av_get_bytes_per_sample(m_sink->sampleFormat());
+
+    double free = 0.0;
+    // Test seam: a small disk cannot be had on demand, so tests name the
+    // free space here. Nothing else sets it.
+    if (const char *forced = std::getenv("KESMARIN_CODER_FREE_BYTES")) {
+        free = std::atof(forced);
+    } else {
+        const auto slash = m_options.output.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? std::string(".")
+                                   : slash == 0 ? std::string("/")
+                                                : m_options.output.substr(0, slash);
+        struct statvfs disk = {};
+        if (statvfs(folder.c_str(), &disk) != 0)
+            return; // the writes will tell
+        free = static_cast<double>(disk.f_bavail) * static_cast<double>(disk.f_frsize);
+    }
+    if (bytes > free)
+        throw CoderError{m_options.output, "needs about " + sizeText(bytes) + " but only " +
+                                               sizeText(free) + " are free on its disk"};
+}
+
 void Transcoder::checkPaths() const
 {
     requireRegularFile(m_options.input);
@@ -241,6 +297,7 @@ void Transcoder::openInput()
     std::fprintf(stderr, "Input #0, %s, from '%s':\n", m_demuxer->iformat->name,
                  ProgressReport::echoName(path).c_str());
     m_progress.duration(duration, start, m_demuxer->bit_rate);
+    m_inputDuration = duration;
     char layout[64] = {};
     av_channel_layout_describe(&m_decoder->ch_layout, layout, sizeof layout);
     std::fprintf(stderr, "  Stream #0:%d: Audio: %s, %d Hz, %s\n", m_streamIndex, codec->name, rate,

@@ -39,6 +39,8 @@ public:
 
 private:
     void checkPaths() const;
+    // Refuses an uncompressed output larger than the free space of its disk.
+    void checkRoom() const;
     void openInput();
     void openSink(const std::string &file);
     void setUpConversion(const AVFrame &frame);
@@ -88,6 +90,7 @@ private:
     bool m_seeked = false;
     bool m_reachedEnd = false;
 
+    std::int64_t m_inputDuration = -1; // microseconds; -1 unknown
     long long m_framesDecoded = 0;
     long long m_packetsSkipped = 0;
     std::int64_t m_samplesWritten = 0;
