@@ -3,6 +3,7 @@
 
 #include "codercommand.h"
 #include "mediaprobe.h"
+#include "outputformats.h"
 #include "savedfile.h"
 
 #include <QDir>
@@ -18,6 +19,9 @@
 #include <cmath>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace
@@ -84,6 +88,7 @@ private:
     QString m_tone;  // 12 s, 44100 Hz stereo, 440 Hz
     QString m_steps; // 45 s, 8000 Hz mono: 400 Hz, 800 Hz from 10 s, 400 Hz from 40 s
     QString m_ramp;  // 60 s, 8000 Hz mono: sample i holds (i mod 30000) - 15000
+    QString m_beats; // 20 s, 44100 Hz stereo: a tone with a burst of noise every half second
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString makeVideo(const QString &name, const QStringList &audioArgs);
     QString makeByCoder(const QString &name, const QStringList &options);
@@ -93,6 +98,8 @@ private slots:
 
     void exportFormats_data();
     void exportFormats();
+    void everyFormatReadsBackEveryStretch_data();
+    void everyFormatReadsBackEveryStretch();
     void amrUsesTheRequestedMode();
     void readBackCatchesTruncation_data();
     void readBackCatchesTruncation();
@@ -105,6 +112,7 @@ private slots:
     void cutStartsAtTheRightPlace_data();
     void cutStartsAtTheRightPlace();
     void stretchPastTheEndStopsAtTheEnd();
+    void cutFollowsARateChange();
     void fadesAndLevel_data();
     void fadesAndLevel();
 
@@ -113,6 +121,7 @@ private slots:
     void errors_data();
     void errors();
     void existingTargetSurvivesErrors();
+    void workingFileMustFitTheDisk();
 
     void fullDiskFailsTheJob_data();
     void fullDiskFailsTheJob();
@@ -126,6 +135,7 @@ private slots:
 
     void threadsGiveTheOneThreadBytes_data();
     void threadsGiveTheOneThreadBytes();
+    void threadThatCannotStartLeavesItToOne();
 };
 
 void TestCoder::initTestCase()
@@ -140,6 +150,13 @@ void TestCoder::initTestCase()
     m_ramp = path("ramp.wav");
     QVERIFY(writeWav(m_ramp, 8000, 1, 60 * 8000,
                      [](std::int64_t i, int) { return std::int16_t(i % 30000 - 15000); }));
+    // Sudden attacks make Vorbis and AAC switch between long and short blocks.
+    m_beats = path("beats.wav");
+    QVERIFY(writeWav(m_beats, 44100, 2, 20 * 44100, [](std::int64_t i, int c) {
+        const double tone = 6000.0 * std::sin(i * (c + 1) * 0.0627);
+        const auto noise = std::int16_t((i * 2654435761u >> 7) & 0x3fff) - 8192;
+        return std::int16_t(i % 22050 < 2205 ? tone + 2 * noise : tone);
+    }));
 }
 
 QString TestCoder::makeVideo(const QString &name, const QStringList &audioArgs)
@@ -245,6 +262,42 @@ void TestCoder::exportFormats()
              qPrintable(QString::number(back->seconds(), 'f', 4)));
     QCOMPARE(back->title.value_or(QString()), titled ? title : QString());
     QFile::remove(target);
+}
+
+void TestCoder::everyFormatReadsBackEveryStretch_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<double>("seconds");
+    const struct {
+        const char *name, *start, *length;
+        double seconds;
+    } stretches[] = {{"start", "0", "5", 5.0},        {"middle", "7.5", "5", 5.0},
+                     {"end", "15", "5", 5.0},         {"fractions", "3.25", "6.55", 6.55},
+                     {"past the end", "18.5", "5", 1.5}};
+    for (const OutputFormatRow &format : OutputFormats) {
+        const QString options = format.exportOptions ? format.exportOptions : " -y ";
+        for (const auto &s : stretches)
+            QTest::addRow("%s, %s", format.extension, s.name)
+                << QStringList{"-i", m_beats, "-ss", s.start, "-t", s.length}
+                        + options.split(' ', Qt::SkipEmptyParts)
+                        + QStringList{path(QString("stretch.") + format.extension)}
+                << s.seconds;
+    }
+}
+
+// The job itself reads its output back; a full decode must agree with it.
+void TestCoder::everyFormatReadsBackEveryStretch()
+{
+    QFETCH(QStringList, args);
+    QFETCH(double, seconds);
+    const Run run = runCoder(args);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors.right(300)));
+    const std::optional<SavedFile> back = SavedFile::fromOutput(run.output);
+    QVERIFY2(back && back->lasts(seconds), qPrintable(run.output));
+    const MediaInfo info = probeMedia(args.last());
+    QVERIFY2(std::abs(info.seconds() - seconds) <= double(back->frame) / back->rate,
+             qPrintable(QString::number(info.seconds(), 'f', 5)));
+    QFile::remove(args.last());
 }
 
 void TestCoder::amrUsesTheRequestedMode()
@@ -446,6 +499,30 @@ void TestCoder::stretchPastTheEndStopsAtTheEnd()
              qPrintable(QString::number(info.seconds())));
 }
 
+void TestCoder::cutFollowsARateChange()
+{
+    const QString ffmpeg = QStringLiteral("/usr/bin/ffmpeg");
+    if (!QFileInfo(ffmpeg).isExecutable())
+        QSKIP("/usr/bin/ffmpeg is needed to make the source");
+    // Two MP3s pasted together: 10 s of 440 Hz at 44.1 kHz, 10 s of 880 Hz at 22.05 kHz.
+    QFile joined(path("joined.mp3"));
+    QVERIFY(joined.open(QIODevice::WriteOnly));
+    for (const char *part : {"sine=f=440:r=44100:d=10", "sine=f=880:r=22050:d=10"}) {
+        QProcess make;
+        make.start(ffmpeg, {"-loglevel", "error", "-y", "-f", "lavfi", "-i", QString(part), "-write_xing",
+                            "0", path("part.mp3")});
+        QVERIFY(make.waitForFinished(60000) && make.exitCode() == 0);
+        joined.write(contents(path("part.mp3")));
+    }
+    joined.close();
+    const Run run = runCoder({"-i", joined.fileName(), "-ss", "8", "-t", "4", "-y", path("joined.wav")});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    const MediaInfo info = probeMedia(path("joined.wav"));
+    QCOMPARE(info.samples.size(), std::size_t(4 * 44100));
+    QVERIFY2(std::abs(info.frequency(0.2, 1.6) - 440.0) < 10.0, qPrintable(QString::number(info.frequency(0.2, 1.6))));
+    QVERIFY2(std::abs(info.frequency(2.3, 1.6) - 880.0) < 10.0, qPrintable(QString::number(info.frequency(2.3, 1.6))));
+}
+
 void TestCoder::fadesAndLevel_data()
 {
     QTest::addColumn<int>("fadeInMs");
@@ -590,6 +667,43 @@ void TestCoder::errors_data()
         << QStringList{"-i", path("empty.mp3"), "-y", out} << 1 << path("empty.mp3") << "empty";
     QTest::newRow("a folder as input")
         << QStringList{"-i", m_dir.path(), "-y", out} << 1 << m_dir.path() << "folder";
+    // Hostile inputs: each fails at once, without reading on or waiting.
+    const QString loop = path("loop.mp3");
+    for (const auto &[name, playlist] : {std::pair{loop, "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nloop.mp3\n"},
+                                     {path("list.mp3"), "ffconcat version 1.0\nfile 'tone.wav'\n"},
+                                     {path("sdp.mp3"), "v=0\nc=IN IP4 127.0.0.1\nm=audio 5004 RTP/AVP 0\n"}}) {
+        QFile list(name);
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write(playlist) > 0);
+        QTest::addRow("playlist %s", qPrintable(QFileInfo(name).fileName()))
+            << QStringList{"-i", name, "-y", out} << 1 << name << "playlist";
+    }
+    const QString fifo = path("fifo.mp3");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QTest::newRow("FIFO") << QStringList{"-i", fifo, "-y", out} << 1 << fifo << "pipe";
+    QTest::newRow("FIFO read back") << QStringList{"-probe", fifo} << 1 << fifo << "pipe";
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const QString socketPath = path("socket.mp3");
+    qstrncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof address.sun_path);
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QCOMPARE(::bind(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ::close(socketFd);
+    QTest::newRow("socket") << QStringList{"-i", socketPath, "-y", out} << 1 << socketPath << "socket";
+    QTest::newRow("device") << QStringList{"-i", "/dev/zero", "-y", out} << 1 << "/dev/zero" << "device";
+    // RF64 header of 8 channels at 192 kHz claiming an exabyte of samples:
+    // no disk holds its working file.
+    QByteArray huge = QByteArray::fromHex("52463634" "ffffffff" "57415645" "64733634" "1c000000");
+    for (const quint64 field : {1ull << 60, 1ull << 60, (1ull << 60) / 16})
+        huge += QByteArray(reinterpret_cast<const char *>(&field), 8);
+    huge += QByteArray::fromHex("00000000" "666d7420" "10000000" "01000800" "00ee0200" "00e02e00"
+                                "10001000" "64617461" "ffffffff")
+            + QByteArray(16000, '\0');
+    QFile hugeFile(path("huge.wav"));
+    QVERIFY(hugeFile.open(QIODevice::WriteOnly) && hugeFile.write(huge) == huge.size());
+    hugeFile.close();
+    QTest::newRow("working file larger than the disk")
+        << QStringList{"-i", hugeFile.fileName(), "-y", path("never.wav")} << 1 << path("never.wav")
+        << "are free on its disk";
     if (!silentVideo.isEmpty())
         QTest::newRow("video without sound")
             << QStringList{"-i", silentVideo, "-y", out} << 1 << silentVideo << "no audio stream";
@@ -718,6 +832,30 @@ void TestCoder::existingTargetSurvivesErrors()
     // And a good job replaces it.
     QCOMPARE(runCoder({"-i", m_tone, "-t", "1", "-y", target}).exitCode, 0);
     QCOMPARE(probeMedia(target).codec, QString("mp3"));
+}
+
+void TestCoder::workingFileMustFitTheDisk()
+{
+    // The free space as the coder sees it is set here: the whole 12 s of
+    // CD-rate stereo need 2.1 MB, a stretch of 5 s 0.9 MB.
+    const QString target = path("fits.wav");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const struct {
+        QStringList cut;
+        const char *free;
+        bool fits;
+    } cases[] = {{{}, "1500000", false}, {{}, "2200000", true}, {{"-ss", "2", "-t", "5"}, "1500000", true}};
+    for (const auto &c : cases) {
+        environment.insert("KESMARIN_CODER_FREE_BYTES", c.free);
+        const Run run = runCoder(QStringList{"-i", m_tone} + c.cut + QStringList{"-y", target}, {},
+                                 60000, environment);
+        QCOMPARE(run.exitCode, c.fits ? 0 : 1);
+        QCOMPARE(QFile::remove(target), c.fits);
+        if (!c.fits)
+            QCOMPARE(run.errorLines().last(),
+                     "coder: " + target + ": needs about 2.1 MB but only 1.5 MB are free on its disk");
+    }
+    QVERIFY(strayTemporaries(m_dir.path()).isEmpty());
 }
 
 void TestCoder::fullDiskFailsTheJob_data()
@@ -978,6 +1116,38 @@ void TestCoder::threadsGiveTheOneThreadBytes()
         }
         QCOMPARE(last, end);
     }
+}
+
+void TestCoder::threadThatCannotStartLeavesItToOne()
+{
+#ifdef __SANITIZE_ADDRESS__
+    QSKIP("AddressSanitizer cannot run within a limit on the address space");
+#endif
+    const QString one = path("one.wav");
+    const QString many = path("many.wav");
+    QCOMPARE(runCoder({"-i", m_steps, "-threads", "1", "-y", one}).exitCode, 0);
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KESMARIN_CODER_MIN_RUN_SECONDS", "0.2");
+    process.setProcessEnvironment(environment);
+    // Thread stacks of 4 GB in an address space of 6 GB: the first run's
+    // thread starts, the next cannot.
+    process.setChildProcessModifier([] {
+        rlimit limit = {};
+        getrlimit(RLIMIT_STACK, &limit);
+        limit.rlim_cur = 4ull << 30;
+        setrlimit(RLIMIT_STACK, &limit);
+        limit = {6ull << 30, 6ull << 30};
+        setrlimit(RLIMIT_AS, &limit);
+    });
+    process.start(coderPath, {"-i", m_steps, "-threads", "4", "-y", many});
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(60000));
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY2(errors.contains("decoding on one thread: a thread could not be started"),
+             qPrintable(errors.right(300)));
+    QCOMPARE(contents(many), contents(one));
 }
 
 QTEST_GUILESS_MAIN(TestCoder)
