@@ -21,9 +21,8 @@ namespace
 // lists, stream descriptions, file lists, numbered picture series). A list
 // that names itself sends them round without end, and a ringtone is made
 // from one sound file only.
-constexpr const char *indirections[] = {"hls",  "dash",   "concat", "sdp",
-                                        "rtsp", "rtp",    "sap",    "imf",
-                                        "image2", "webm_dash_manifest"};
+constexpr const char *indirections[] = {"hls", "dash", "concat", "sdp",    "rtsp",
+                                        "rtp", "sap",  "imf",    "image2", "webm_dash_manifest"};
 
 // Only local files: no reader may reach the network or another protocol.
 AVDictionary *fileOnly()
@@ -70,9 +69,8 @@ void requireRegularFile(const std::string &path)
     const char *what = S_ISDIR(info.st_mode)    ? "is a folder"
                        : S_ISFIFO(info.st_mode) ? "is a pipe (FIFO), not a file"
                        : S_ISSOCK(info.st_mode) ? "is a socket, not a file"
-                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode)
-                           ? "is a device, not a file"
-                           : "is not a regular file";
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "is a device, not a file"
+                                                                        : "is not a regular file";
     throw CoderError{path, what};
 }
 

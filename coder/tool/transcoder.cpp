@@ -19,15 +19,14 @@ extern "C" {
 
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <fcntl.h>
-#include <unistd.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace
 {
@@ -223,8 +222,8 @@ void Transcoder::checkRoom() const
     } else {
         const auto slash = m_options.output.find_last_of('/');
         const std::string folder = slash == std::string::npos ? std::string(".")
-                                   : slash == 0 ? std::string("/")
-                                                : m_options.output.substr(0, slash);
+                                   : slash == 0               ? std::string("/")
+                                                              : m_options.output.substr(0, slash);
         struct statvfs disk = {};
         if (statvfs(folder.c_str(), &disk) != 0)
             return; // the writes will tell
