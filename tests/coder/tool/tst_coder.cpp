@@ -18,7 +18,6 @@
 
 #include <cmath>
 #include <csignal>
-#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,7 +89,7 @@ private:
     QString m_tone;  // 12 s, 44100 Hz stereo, 440 Hz
     QString m_steps; // 45 s, 8000 Hz mono: 400 Hz, 800 Hz from 10 s, 400 Hz from 40 s
     QString m_ramp;  // 60 s, 8000 Hz mono: sample i holds (i mod 30000) - 15000
-    QString m_beats; // 20 s, 44100 Hz stereo: a tone with a burst of noise every half second
+    QString m_beats; // 20 s, 44100 Hz stereo: a tone and a sudden noise every half second
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString makeVideo(const QString &name, const QStringList &audioArgs);
     QString makeByCoder(const QString &name, const QStringList &options);
@@ -151,8 +150,7 @@ void TestCoder::initTestCase()
     m_ramp = path("ramp.wav");
     QVERIFY(writeWav(m_ramp, 8000, 1, 60 * 8000,
                      [](std::int64_t i, int) { return std::int16_t(i % 30000 - 15000); }));
-    // Sudden attacks make Vorbis and AAC switch between long and short blocks.
-    m_beats = path("beats.wav");
+    m_beats = path("beats.wav"); // Vorbis and AAC switch to short blocks at each attack
     QVERIFY(writeWav(m_beats, 44100, 2, 20 * 44100, [](std::int64_t i, int c) {
         const double tone = 6000.0 * std::sin(i * (c + 1) * 0.0627);
         const auto noise = std::int16_t((i * 2654435761u >> 7) & 0x3fff) - 8192;
@@ -269,22 +267,20 @@ void TestCoder::everyFormatReadsBackEveryStretch_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<double>("seconds");
-    const struct {
-        const char *name, *start, *length;
-        double seconds;
-    } stretches[] = {{"start", "0", "5", 5.0},
-                     {"middle", "7.5", "5", 5.0},
-                     {"end", "15", "5", 5.0},
-                     {"fractions", "3.25", "6.55", 6.55},
-                     {"past the end", "18.5", "5", 1.5}};
+    const std::tuple<const char *, const char *, const char *, double> stretches[] = {
+        {"start", "0", "5", 5.0},
+        {"middle", "7.5", "5", 5.0},
+        {"end", "15", "5", 5.0},
+        {"fractions", "3.25", "6.55", 6.55},
+        {"past the end", "18.5", "5", 1.5}};
     for (const OutputFormatRow &format : OutputFormats) {
         const QString options = format.exportOptions ? format.exportOptions : " -y ";
-        for (const auto &s : stretches)
-            QTest::addRow("%s, %s", format.extension, s.name)
-                << QStringList{"-i", m_beats, "-ss", s.start, "-t", s.length} +
+        for (const auto &[name, start, length, seconds] : stretches)
+            QTest::addRow("%s, %s", format.extension, name)
+                << QStringList{"-i", m_beats, "-ss", start, "-t", length} +
                        options.split(' ', Qt::SkipEmptyParts) +
                        QStringList{path(QString("stretch.") + format.extension)}
-                << s.seconds;
+                << seconds;
     }
 }
 
@@ -300,7 +296,6 @@ void TestCoder::everyFormatReadsBackEveryStretch()
     const MediaInfo info = probeMedia(args.last());
     QVERIFY2(std::abs(info.seconds() - seconds) <= double(back->frame) / back->rate,
              qPrintable(QString::number(info.seconds(), 'f', 5)));
-    QFile::remove(args.last());
 }
 
 void TestCoder::amrUsesTheRequestedMode()
@@ -661,10 +656,8 @@ void TestCoder::errors_data()
         << QStringList{"-i", path("empty.mp3"), "-y", out} << 1 << path("empty.mp3") << "empty";
     QTest::newRow("a folder as input")
         << QStringList{"-i", m_dir.path(), "-y", out} << 1 << m_dir.path() << "folder";
-    // Hostile inputs: each fails at once, without reading on or waiting.
-    const QString loop = path("loop.mp3");
     for (const auto &[name, playlist] :
-         {std::pair{loop, "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nloop.mp3\n"},
+         {std::pair{path("loop.mp3"), "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nloop.mp3\n"},
           {path("list.mp3"), "ffconcat version 1.0\nfile 'tone.wav'\n"},
           {path("sdp.mp3"), "v=0\nc=IN IP4 127.0.0.1\nm=audio 5004 RTP/AVP 0\n"}}) {
         QFile list(name);
@@ -675,7 +668,6 @@ void TestCoder::errors_data()
     const QString fifo = path("fifo.mp3");
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QTest::newRow("FIFO") << QStringList{"-i", fifo, "-y", out} << 1 << fifo << "pipe";
-    QTest::newRow("FIFO read back") << QStringList{"-probe", fifo} << 1 << fifo << "pipe";
     QTest::newRow("device") << QStringList{"-i", "/dev/zero", "-y", out} << 1 << "/dev/zero"
                             << "device";
     // An RF64 header, 8 channels at 192 kHz, claiming an exabyte of samples.
@@ -822,8 +814,7 @@ void TestCoder::existingTargetSurvivesErrors()
 
 void TestCoder::workingFileMustFitTheDisk()
 {
-    // The free space as the coder sees it, set here: the whole 12 s of
-    // CD-rate stereo need 2.1 MB, a stretch of 5 s 0.9 MB.
+    // With 1.5 MB free: the whole 12 s of CD-rate stereo need 2.1 MB, a stretch of 5 s 0.9 MB.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("KESMARIN_CODER_FREE_BYTES", "1500000");
     const QString target = path("fits.wav");
