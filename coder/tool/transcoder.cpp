@@ -214,11 +214,11 @@ void Transcoder::checkRoom() const
     const double bytes = seconds * m_sink->sampleRate() * m_sink->channelLayout().nb_channels *
                          av_get_bytes_per_sample(m_sink->sampleFormat());
 
-    double free = 0.0;
+    double available = 0.0;
     // Test seam: a small disk cannot be had on demand, so tests name the
     // free space here. Nothing else sets it.
     if (const char *forced = std::getenv("KESMARIN_CODER_FREE_BYTES")) {
-        free = std::atof(forced);
+        available = std::atof(forced);
     } else {
         const auto slash = m_options.output.find_last_of('/');
         const std::string folder = slash == std::string::npos ? std::string(".")
@@ -227,11 +227,11 @@ void Transcoder::checkRoom() const
         struct statvfs disk = {};
         if (statvfs(folder.c_str(), &disk) != 0)
             return; // the writes will tell
-        free = static_cast<double>(disk.f_bavail) * static_cast<double>(disk.f_frsize);
+        available = static_cast<double>(disk.f_bavail) * static_cast<double>(disk.f_frsize);
     }
-    if (bytes > free)
+    if (bytes > available)
         throw CoderError{m_options.output, "needs about " + sizeText(bytes) + " but only " +
-                                               sizeText(free) + " are free on its disk"};
+                                               sizeText(available) + " are free on its disk"};
 }
 
 void Transcoder::checkPaths() const
