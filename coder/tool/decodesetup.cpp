@@ -7,17 +7,92 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/avstring.h>
+}
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace
+{
+
+// Readers that open further files or addresses named inside the input (play
+// lists, stream descriptions, file lists, numbered picture series). A list
+// that names itself sends them round without end, and a ringtone is made
+// from one sound file only.
+constexpr const char *indirections[] = {"hls", "dash", "concat", "sdp",    "rtsp",
+                                        "rtp", "sap",  "imf",    "image2", "webm_dash_manifest"};
+
+// Only local files: no reader may reach the network or another protocol.
+AVDictionary *fileOnly()
+{
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    return options;
+}
+
+// The reader for the file, found as libavformat finds it, but refused before
+// it reads anything beyond the probe when it is an indirection.
+const AVInputFormat *readerFor(const std::string &path, const std::string &url,
+                               const AVIOInterruptCB &interrupt)
+{
+    AVDictionary *options = fileOnly();
+    AVIOContext *io = nullptr;
+    int ret = avio_open2(&io, url.c_str(), AVIO_FLAG_READ, &interrupt, &options);
+    av_dict_free(&options);
+    if (ret < 0)
+        throw CoderError{path, avErrorText(ret)};
+    const AVInputFormat *format = nullptr;
+    ret = av_probe_input_buffer2(io, &format, url.c_str(), nullptr, 0, 0);
+    avio_closep(&io);
+    if (ret < 0 || !format)
+        throw CoderError{path, avErrorText(ret < 0 ? ret : AVERROR_INVALIDDATA)};
+    for (const char *name : indirections) {
+        if (av_match_name(name, format->name))
+            throw CoderError{path, std::string("is a playlist or a list of other files (") +
+                                       format->name + "), not a sound file"};
+    }
+    return format;
+}
+
+} // namespace
+
+void requireRegularFile(const std::string &path)
+{
+    // stat does not open, so a pipe or a device cannot keep us waiting.
+    struct stat info = {};
+    if (stat(path.c_str(), &info) != 0)
+        throw CoderError{path, std::strerror(errno)};
+    if (S_ISREG(info.st_mode))
+        return;
+    const char *what = S_ISDIR(info.st_mode)    ? "is a folder"
+                       : S_ISFIFO(info.st_mode) ? "is a pipe (FIFO), not a file"
+                       : S_ISSOCK(info.st_mode) ? "is a socket, not a file"
+                       : S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "is a device, not a file"
+                                                                        : "is not a regular file";
+    throw CoderError{path, what};
 }
 
 AVFormatContext *openDemuxer(const std::string &path)
 {
+    requireRegularFile(path);
     AVFormatContext *demuxer = avformat_alloc_context();
     if (!demuxer)
         throw CoderError{path, "out of memory"};
     demuxer->interrupt_callback.callback = &TemporaryOutput::interruptCallback;
     // "file:" keeps libavformat from reading a protocol into a name like "a:b.mp3".
     const std::string url = "file:" + path;
-    int ret = avformat_open_input(&demuxer, url.c_str(), nullptr, nullptr);
+    const AVInputFormat *format = nullptr;
+    try {
+        format = readerFor(path, url, demuxer->interrupt_callback);
+    } catch (...) {
+        avformat_free_context(demuxer);
+        throw;
+    }
+    AVDictionary *options = fileOnly();
+    int ret = avformat_open_input(&demuxer, url.c_str(), format, &options);
+    av_dict_free(&options);
     if (ret < 0)
         throw CoderError{path, avErrorText(ret)};
     ret = avformat_find_stream_info(demuxer, nullptr);

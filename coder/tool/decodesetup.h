@@ -14,9 +14,14 @@ struct AVCodecContext;
 struct AVFormatContext;
 struct AVStream;
 
-// Opens `path` for reading as the job does everywhere: through "file:" (so a
-// name like "a:b.mp3" is no protocol), with the stop request as interrupt,
-// its streams probed. Throws CoderError naming the path.
+// Throws CoderError naming the path unless it names a regular file (not a
+// folder, pipe, socket or device); looks without opening it.
+void requireRegularFile(const std::string &path);
+
+// Opens `path` for reading as the job does everywhere: a regular file only,
+// through "file:" (so a name like "a:b.mp3" is no protocol) and no other
+// protocol, never as a playlist or a list of other files, with the stop
+// request as interrupt, its streams probed. Throws CoderError naming the path.
 AVFormatContext *openDemuxer(const std::string &path);
 
 // A decoder for `stream`, opened; a channel layout of unknown order becomes

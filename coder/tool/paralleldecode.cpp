@@ -24,6 +24,7 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <sched.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <utility>
@@ -667,9 +668,15 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
     std::vector<RunState> states(runs.size());
     std::vector<std::thread> workers;
     workers.reserve(runs.size());
-    for (std::size_t k = 0; k < runs.size(); ++k)
-        workers.emplace_back(RunDecoder(m_input, m_stream, m_codec, m_target, index, runs[k],
-                                        k == 0, shared, states[k]));
+    try {
+        for (std::size_t k = 0; k < runs.size(); ++k)
+            workers.emplace_back(RunDecoder(m_input, m_stream, m_codec, m_target, index, runs[k],
+                                            k == 0, shared, states[k]));
+    } catch (const std::system_error &error) {
+        // Out of threads or memory for their stacks: the runs already going
+        // stop, and one thread decodes it all.
+        shared.fail(std::string("a thread could not be started (") + error.what() + ")");
+    }
 
     // "time=" counts what is decoded without a gap from the start.
     const std::int64_t frameBytes = m_target.layout.nb_channels * 2;
@@ -686,7 +693,8 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
     {
         std::unique_lock<std::mutex> lock(shared.mutex);
         for (;;) {
-            const bool all = std::all_of(states.begin(), states.end(),
+            const auto started = states.begin() + static_cast<std::ptrdiff_t>(workers.size());
+            const bool all = std::all_of(states.begin(), started,
                                          [](const RunState &s) { return s.finished.load(); });
             if (all)
                 break;

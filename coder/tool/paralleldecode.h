@@ -20,8 +20,9 @@ class ProgressReport;
 // starts a few packets early so the decoder's state is rebuilt, throws those
 // samples away, and writes its own at the place the packet sample counts
 // give. Whatever does not hold on the way (a damaged packet, a count other
-// than the container said, a stream that changes shape) ends the attempt
-// with nothing claimed, and the caller decodes on one thread.
+// than the container said, a stream that changes shape, a thread that cannot
+// start) ends the attempt with nothing claimed, and the caller decodes on one
+// thread.
 class ParallelDecode
 {
 public:

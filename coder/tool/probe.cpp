@@ -2,6 +2,7 @@
 
 #include "audiosink.h"
 #include "codererror.h"
+#include "decodesetup.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,6 +13,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace
 {
@@ -62,12 +64,12 @@ ProbeResult probeFile(const std::string &path, const std::string &shownAs)
     Reading r;
     if (!r.packet || !r.frame)
         throw CoderError{shownAs, "out of memory"};
-    const std::string url = "file:" + path;
-    int ret = avformat_open_input(&r.format, url.c_str(), nullptr, nullptr);
-    if (ret >= 0)
-        ret = avformat_find_stream_info(r.format, nullptr);
-    if (ret < 0)
-        throw CoderError{shownAs, "cannot read it back: " + avErrorText(ret)};
+    try {
+        r.format = openDemuxer(path);
+    } catch (const CoderError &error) {
+        throw CoderError{shownAs, "cannot read it back: " + error.reason, error.exitCode};
+    }
+    int ret = 0;
 
     const AVCodec *decoder = nullptr;
     const int index = av_find_best_stream(r.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
@@ -92,7 +94,8 @@ ProbeResult probeFile(const std::string &path, const std::string &shownAs)
     const AVRational perSample{1, par.sample_rate};
     const bool fine = std::int64_t(stream.time_base.num) * par.sample_rate <= stream.time_base.den;
     std::int64_t summed = 0;
-    std::int64_t skipped = 0;
+    std::int64_t skippedStart = 0;
+    std::int64_t skippedEnd = 0;
     std::int64_t first = AV_NOPTS_VALUE;
     std::int64_t end = AV_NOPTS_VALUE;
     std::int64_t longestPacket = 0;
@@ -116,8 +119,10 @@ ProbeResult probeFile(const std::string &path, const std::string &shownAs)
         std::size_t size = 0;
         if (const std::uint8_t *skip =
                 av_packet_get_side_data(r.packet, AV_PKT_DATA_SKIP_SAMPLES, &size);
-            skip && size >= 8)
-            skipped += std::int64_t(AV_RL32(skip)) + std::int64_t(AV_RL32(skip + 4));
+            skip && size >= 8) {
+            skippedStart += AV_RL32(skip);
+            skippedEnd += AV_RL32(skip + 4);
+        }
         if (!decodedOne && avcodec_send_packet(r.codec, r.packet) >= 0) {
             const int got = avcodec_receive_frame(r.codec, r.frame);
             if (got >= 0)
@@ -135,10 +140,19 @@ ProbeResult probeFile(const std::string &path, const std::string &shownAs)
         avcodec_receive_frame(r.codec, r.frame) >= 0)
         decodedOne = true;
 
-    std::int64_t samples = summed;
-    if (!fine && first != AV_NOPTS_VALUE)
-        samples = av_rescale_q(end - first, stream.time_base, perSample);
-    samples -= std::min(samples, skipped);
+    std::int64_t samples = summed - skippedEnd;
+    if (std::strcmp(r.format->iformat->name, "ogg") == 0 && stream.duration > 0 &&
+        r.format->duration_estimation_method != AVFMT_DURATION_FROM_BITRATE) {
+        // An Ogg page ends at an exact sample position, which gives the
+        // length from the last page. The lengths the reader gives the Vorbis
+        // packets are estimates, wrong wherever a long block meets a short
+        // one (a tenth too short for music with transients), and the last
+        // packet's does not hold up where the whole stretch fits one page.
+        samples = av_rescale_q(stream.duration, stream.time_base, perSample);
+    } else if (!fine && first != AV_NOPTS_VALUE) {
+        samples = av_rescale_q(end - first, stream.time_base, perSample) - skippedEnd;
+    }
+    samples -= std::min(samples, skippedStart);
     if (!decodedOne || samples <= 0)
         throw CoderError{shownAs, "no audio could be read back"};
 

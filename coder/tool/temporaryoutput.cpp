@@ -3,6 +3,7 @@
 #include "codererror.h"
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -15,20 +16,23 @@
 namespace
 {
 
-volatile std::sig_atomic_t g_stopSignal = 0;
+// Set by the signal handler, read by the decoding threads too: a lock-free
+// atomic is safe in both places, where a volatile is not.
+std::atomic<int> g_stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the stop flag is set from a signal handler");
 // The temporary file's name, readable from the signal handler.
 std::array<char, 8192> g_pendingPath = {};
 
 void onStopSignal(int signal)
 {
-    if (g_stopSignal != 0) {
+    if (g_stopSignal.load() != 0) {
         // Asked twice: the job did not stop in time. unlink and _exit are
         // safe to call here.
         if (g_pendingPath[0] != '\0')
             unlink(g_pendingPath.data());
         _exit(128 + signal);
     }
-    g_stopSignal = signal;
+    g_stopSignal.store(signal);
 }
 
 void setPending(const std::string &path)
@@ -122,15 +126,15 @@ void TemporaryOutput::installSignalHandlers()
 
 bool TemporaryOutput::stopRequested()
 {
-    return g_stopSignal != 0;
+    return g_stopSignal.load() != 0;
 }
 
 int TemporaryOutput::stopSignal()
 {
-    return g_stopSignal;
+    return g_stopSignal.load();
 }
 
 int TemporaryOutput::interruptCallback(void *)
 {
-    return g_stopSignal != 0 ? 1 : 0;
+    return g_stopSignal.load() != 0 ? 1 : 0;
 }

@@ -19,14 +19,14 @@ extern "C" {
 
 #include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <fcntl.h>
-#include <unistd.h>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace
 {
@@ -75,6 +75,8 @@ void Transcoder::run()
     std::fprintf(stderr, "Output #0, %s, to '%s':\n", m_format.extension.c_str(),
                  ProgressReport::echoName(m_options.output).c_str());
     openSink(output ? output->path() : std::string());
+    if (output)
+        checkRoom();
 
     seekToStart();
     if (!output || !decodeOnThreads(output->path()))
@@ -179,14 +181,66 @@ void Transcoder::readBack(const std::string &file, int rate) const
     printProbe(back);
 }
 
+namespace
+{
+
+std::string sizeText(double bytes)
+{
+    const char *units[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};
+    int unit = 0;
+    while (bytes >= 1000.0 && unit < 6) {
+        bytes /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, unit == 0 ? "%.0f %s" : "%.1f %s", bytes, units[unit]);
+    return text;
+}
+
+} // namespace
+
+void Transcoder::checkRoom() const
+{
+    // Uncompressed samples are the one output that can outgrow the disk:
+    // hours of many channels at a high rate come to gigabytes from a file of
+    // a few megabytes. Its size is known before the first sample.
+    if (m_format.extension != "wav" || m_inputDuration <= 0)
+        return;
+    double seconds = static_cast<double>(m_inputDuration) / AV_TIME_BASE - m_options.start;
+    if (m_options.length)
+        seconds = std::min(seconds, *m_options.length);
+    if (seconds <= 0.0)
+        return;
+    const double bytes = seconds * m_sink->sampleRate() * m_sink->channelLayout().nb_channels *
+                         av_get_bytes_per_sample(m_sink->sampleFormat());
+
+    double available = 0.0;
+    // Test seam: a small disk cannot be had on demand, so tests name the
+    // free space here. Nothing else sets it.
+    if (const char *forced = std::getenv("KESMARIN_CODER_FREE_BYTES")) {
+        available = std::atof(forced);
+    } else {
+        const auto slash = m_options.output.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? std::string(".")
+                                   : slash == 0               ? std::string("/")
+                                                              : m_options.output.substr(0, slash);
+        struct statvfs disk = {};
+        if (statvfs(folder.c_str(), &disk) != 0)
+            return; // the writes will tell
+        available = static_cast<double>(disk.f_bavail) * static_cast<double>(disk.f_frsize);
+    }
+    if (bytes > available)
+        throw CoderError{m_options.output, "needs about " + sizeText(bytes) + " but only " +
+                                               sizeText(available) + " are free on its disk"};
+}
+
 void Transcoder::checkPaths() const
 {
+    requireRegularFile(m_options.input);
     struct stat in = {};
     if (stat(m_options.input.c_str(), &in) != 0)
         throw CoderError{m_options.input, std::strerror(errno)};
-    if (S_ISDIR(in.st_mode))
-        throw CoderError{m_options.input, "is a folder"};
-    if (S_ISREG(in.st_mode) && in.st_size == 0)
+    if (in.st_size == 0)
         throw CoderError{m_options.input, "the file is empty"};
 
     struct stat out = {};
@@ -223,9 +277,7 @@ void Transcoder::openInput()
         throw CoderError{path, "its audio has no sample rate or channels"};
 
     const int rate = m_decoder->sample_rate;
-    m_firstSample = std::llround(m_options.start * rate);
-    if (m_options.length)
-        m_endSample = m_firstSample + std::llround(*m_options.length * rate);
+    setStretch(rate);
 
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
@@ -244,6 +296,7 @@ void Transcoder::openInput()
     std::fprintf(stderr, "Input #0, %s, from '%s':\n", m_demuxer->iformat->name,
                  ProgressReport::echoName(path).c_str());
     m_progress.duration(duration, start, m_demuxer->bit_rate);
+    m_inputDuration = duration;
     char layout[64] = {};
     av_channel_layout_describe(&m_decoder->ch_layout, layout, sizeof layout);
     std::fprintf(stderr, "  Stream #0:%d: Audio: %s, %d Hz, %s\n", m_streamIndex, codec->name, rate,
@@ -300,6 +353,14 @@ void Transcoder::setUpConversion(const AVFrame &frame)
         ret = swr_init(m_resampler);
     if (ret < 0)
         throw CoderError{m_options.input, "cannot convert its audio: " + avErrorText(ret)};
+}
+
+void Transcoder::setStretch(int rate)
+{
+    m_countRate = rate;
+    m_firstSample = std::llround(m_options.start * rate);
+    if (m_options.length)
+        m_endSample = m_firstSample + std::llround(*m_options.length * rate);
 }
 
 void Transcoder::seekToStart()
@@ -375,7 +436,13 @@ void Transcoder::takeFrame(AVFrame &frame)
     if (frame.nb_samples <= 0)
         return;
     ++m_framesDecoded;
-    const int rate = m_decoder->sample_rate;
+    const int rate = frame.sample_rate > 0 ? frame.sample_rate : m_decoder->sample_rate;
+    if (rate != m_countRate) {
+        // The stream changed its rate midway (MP3s pasted together): the
+        // place reached and the stretch are counted on at the new rate.
+        m_nextSample = av_rescale_rnd(m_nextSample, rate, m_countRate, AV_ROUND_NEAR_INF);
+        setStretch(rate);
+    }
     if (!m_haveOrigin) {
         // The first frame places the count (after a seek it is not zero);
         // from there samples are counted, which is exact where time stamps

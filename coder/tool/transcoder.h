@@ -39,9 +39,13 @@ public:
 
 private:
     void checkPaths() const;
+    // Refuses an uncompressed output larger than the free space of its disk.
+    void checkRoom() const;
     void openInput();
     void openSink(const std::string &file);
     void setUpConversion(const AVFrame &frame);
+    // The stretch in samples at `rate`, the rate samples are counted at.
+    void setStretch(int rate);
     void seekToStart();
     bool isWorkingFileDecode() const;
     // Decodes on several threads where the input allows it; false when
@@ -76,7 +80,9 @@ private:
     std::uint8_t **m_converted = nullptr;
     int m_convertedCapacity = 0;
 
-    // The stretch in input samples, counted from the stream's start.
+    // The stretch in input samples at m_countRate, counted from the
+    // stream's start.
+    int m_countRate = 0;
     std::int64_t m_firstSample = 0;
     std::int64_t m_endSample = INT64_MAX;
     std::int64_t m_nextSample = 0;
@@ -84,6 +90,7 @@ private:
     bool m_seeked = false;
     bool m_reachedEnd = false;
 
+    std::int64_t m_inputDuration = -1; // microseconds; -1 unknown
     long long m_framesDecoded = 0;
     long long m_packetsSkipped = 0;
     std::int64_t m_samplesWritten = 0;

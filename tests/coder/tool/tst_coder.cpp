@@ -3,6 +3,7 @@
 
 #include "codercommand.h"
 #include "mediaprobe.h"
+#include "outputformats.h"
 #include "savedfile.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <cmath>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -40,9 +42,12 @@ struct Run {
 };
 
 Run runCoder(const QStringList &args, const QString &workDir = {}, int timeoutMs = 60000,
-             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+             const std::function<void()> &inChild = {})
 {
     QProcess process;
+    if (inChild)
+        process.setChildProcessModifier(inChild);
     process.setProcessEnvironment(environment);
     process.setProgram(coderPath);
     process.setArguments(args);
@@ -84,6 +89,7 @@ private:
     QString m_tone;  // 12 s, 44100 Hz stereo, 440 Hz
     QString m_steps; // 45 s, 8000 Hz mono: 400 Hz, 800 Hz from 10 s, 400 Hz from 40 s
     QString m_ramp;  // 60 s, 8000 Hz mono: sample i holds (i mod 30000) - 15000
+    QString m_beats; // 20 s, 44100 Hz stereo: a tone and a sudden noise every half second
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString makeVideo(const QString &name, const QStringList &audioArgs);
     QString makeByCoder(const QString &name, const QStringList &options);
@@ -93,6 +99,8 @@ private slots:
 
     void exportFormats_data();
     void exportFormats();
+    void everyFormatReadsBackEveryStretch_data();
+    void everyFormatReadsBackEveryStretch();
     void amrUsesTheRequestedMode();
     void readBackCatchesTruncation_data();
     void readBackCatchesTruncation();
@@ -105,6 +113,7 @@ private slots:
     void cutStartsAtTheRightPlace_data();
     void cutStartsAtTheRightPlace();
     void stretchPastTheEndStopsAtTheEnd();
+    void cutFollowsARateChange();
     void fadesAndLevel_data();
     void fadesAndLevel();
 
@@ -113,6 +122,7 @@ private slots:
     void errors_data();
     void errors();
     void existingTargetSurvivesErrors();
+    void workingFileMustFitTheDisk();
 
     void fullDiskFailsTheJob_data();
     void fullDiskFailsTheJob();
@@ -140,6 +150,12 @@ void TestCoder::initTestCase()
     m_ramp = path("ramp.wav");
     QVERIFY(writeWav(m_ramp, 8000, 1, 60 * 8000,
                      [](std::int64_t i, int) { return std::int16_t(i % 30000 - 15000); }));
+    m_beats = path("beats.wav"); // Vorbis and AAC switch to short blocks at each attack
+    QVERIFY(writeWav(m_beats, 44100, 2, 20 * 44100, [](std::int64_t i, int c) {
+        const double tone = 6000.0 * std::sin(i * (c + 1) * 0.0627);
+        const auto noise = std::int16_t((i * 2654435761u >> 7) & 0x3fff) - 8192;
+        return std::int16_t(i % 22050 < 2205 ? tone + 2 * noise : tone);
+    }));
 }
 
 QString TestCoder::makeVideo(const QString &name, const QStringList &audioArgs)
@@ -245,6 +261,41 @@ void TestCoder::exportFormats()
              qPrintable(QString::number(back->seconds(), 'f', 4)));
     QCOMPARE(back->title.value_or(QString()), titled ? title : QString());
     QFile::remove(target);
+}
+
+void TestCoder::everyFormatReadsBackEveryStretch_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<double>("seconds");
+    const std::tuple<const char *, const char *, const char *, double> stretches[] = {
+        {"start", "0", "5", 5.0},
+        {"middle", "7.5", "5", 5.0},
+        {"end", "15", "5", 5.0},
+        {"fractions", "3.25", "6.55", 6.55},
+        {"past the end", "18.5", "5", 1.5}};
+    for (const OutputFormatRow &format : OutputFormats) {
+        const QString options = format.exportOptions ? format.exportOptions : " -y ";
+        for (const auto &[name, start, length, seconds] : stretches)
+            QTest::addRow("%s, %s", format.extension, name)
+                << QStringList{"-i", m_beats, "-ss", start, "-t", length} +
+                       options.split(' ', Qt::SkipEmptyParts) +
+                       QStringList{path(QString("stretch.") + format.extension)}
+                << seconds;
+    }
+}
+
+// The job itself reads its output back; a full decode must agree with it.
+void TestCoder::everyFormatReadsBackEveryStretch()
+{
+    QFETCH(QStringList, args);
+    QFETCH(double, seconds);
+    const Run run = runCoder(args);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors.right(300)));
+    const std::optional<SavedFile> back = SavedFile::fromOutput(run.output);
+    QVERIFY2(back && back->lasts(seconds), qPrintable(run.output));
+    const MediaInfo info = probeMedia(args.last());
+    QVERIFY2(std::abs(info.seconds() - seconds) <= double(back->frame) / back->rate,
+             qPrintable(QString::number(info.seconds(), 'f', 5)));
 }
 
 void TestCoder::amrUsesTheRequestedMode()
@@ -446,6 +497,21 @@ void TestCoder::stretchPastTheEndStopsAtTheEnd()
              qPrintable(QString::number(info.seconds())));
 }
 
+void TestCoder::cutFollowsARateChange()
+{
+    // Two MP3s pasted together, at 44.1 kHz and then at 22.05 kHz.
+    const QByteArray joined = contents(makeByCoder("cd.mp3", mp3Options)) +
+                              contents(makeByCoder("half.mp3", {"-y", "-ar", "22050", "-ac", "1"}));
+    QFile file(path("joined.mp3"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(joined) > 100000);
+    file.close();
+    const Run run =
+        runCoder({"-i", file.fileName(), "-ss", "10", "-t", "4", "-y", path("joined.wav")});
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    // Within a sample or two: the place is carried over to the new rate.
+    QVERIFY(std::abs(probeMedia(path("joined.wav")).seconds() - 4.0) < 3.0 / 44100);
+}
+
 void TestCoder::fadesAndLevel_data()
 {
     QTest::addColumn<int>("fadeInMs");
@@ -590,6 +656,32 @@ void TestCoder::errors_data()
         << QStringList{"-i", path("empty.mp3"), "-y", out} << 1 << path("empty.mp3") << "empty";
     QTest::newRow("a folder as input")
         << QStringList{"-i", m_dir.path(), "-y", out} << 1 << m_dir.path() << "folder";
+    for (const auto &[name, playlist] :
+         {std::pair{path("loop.mp3"), "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nloop.mp3\n"},
+          {path("list.mp3"), "ffconcat version 1.0\nfile 'tone.wav'\n"},
+          {path("sdp.mp3"), "v=0\nc=IN IP4 127.0.0.1\nm=audio 5004 RTP/AVP 0\n"}}) {
+        QFile list(name);
+        QVERIFY(list.open(QIODevice::WriteOnly) && list.write(playlist) > 0);
+        QTest::addRow("playlist %s", qPrintable(QFileInfo(name).fileName()))
+            << QStringList{"-i", name, "-y", out} << 1 << name << "playlist";
+    }
+    const QString fifo = path("fifo.mp3");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QTest::newRow("FIFO") << QStringList{"-i", fifo, "-y", out} << 1 << fifo << "pipe";
+    QTest::newRow("device") << QStringList{"-i", "/dev/zero", "-y", out} << 1 << "/dev/zero"
+                            << "device";
+    // An RF64 header, 8 channels at 192 kHz, claiming an exabyte of samples.
+    QFile huge(path("huge.wav"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    huge.write(
+        QByteArray::fromHex("52463634ffffffff57415645647336341c000000000000000000001000000000"
+                            "00000010000000000000000100000000666d7420100000000100080000ee0200"
+                            "00e02e001000100064617461ffffffff") +
+        QByteArray(16000, 0));
+    huge.close();
+    QTest::newRow("working file larger than the disk")
+        << QStringList{"-i", huge.fileName(), "-y", path("never.wav")} << 1 << path("never.wav")
+        << "are free on its disk";
     if (!silentVideo.isEmpty())
         QTest::newRow("video without sound")
             << QStringList{"-i", silentVideo, "-y", out} << 1 << silentVideo << "no audio stream";
@@ -718,6 +810,20 @@ void TestCoder::existingTargetSurvivesErrors()
     // And a good job replaces it.
     QCOMPARE(runCoder({"-i", m_tone, "-t", "1", "-y", target}).exitCode, 0);
     QCOMPARE(probeMedia(target).codec, QString("mp3"));
+}
+
+void TestCoder::workingFileMustFitTheDisk()
+{
+    // With 1.5 MB free: the whole 12 s of CD-rate stereo need 2.1 MB, a stretch of 5 s 0.9 MB.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KESMARIN_CODER_FREE_BYTES", "1500000");
+    const QString target = path("fits.wav");
+    Run run = runCoder({"-i", m_tone, "-y", target}, {}, 60000, environment);
+    QCOMPARE(run.errorLines().last(),
+             "coder: " + target + ": needs about 2.1 MB but only 1.5 MB are free on its disk");
+    QVERIFY(!QFileInfo::exists(target) && strayTemporaries(m_dir.path()).isEmpty());
+    run = runCoder({"-i", m_tone, "-ss", "2", "-t", "5", "-y", target}, {}, 60000, environment);
+    QVERIFY2(run.exitCode == 0 && QFile::remove(target), qPrintable(run.errors));
 }
 
 void TestCoder::fullDiskFailsTheJob_data()
@@ -903,6 +1009,8 @@ void TestCoder::threadsGiveTheOneThreadBytes_data()
     QTest::newRow("wma in wmv") << "a.wmv" << QStringList{"-c:a", "wmav2"} << 0;
     // Scribbled over in the middle, frame headers and all.
     QTest::newRow("mp3 with a damaged middle") << "damaged.mp3" << lame << -1;
+    QTest::newRow("flac, threads that cannot start")
+        << "nothreads.flac" << QStringList{"-c:a", "flac"} << 0;
     // The 64-bit header counts the samples the muxer saw.
     QTest::newRow("flac to an RF64 working file") << "rf64.flac" << QStringList{"-c:a", "flac"} << 1;
 }
@@ -957,10 +1065,23 @@ void TestCoder::threadsGiveTheOneThreadBytes()
     // Runs as short as a fifth of a second put boundaries on every kind of
     // packet the stream has; two threads put one in the middle.
     environment.insert("KESMARIN_CODER_MIN_RUN_SECONDS", "0.2");
+    std::function<void()> inChild;
+    if (name.startsWith("nothreads")) {
+#ifdef __SANITIZE_ADDRESS__
+        QSKIP("AddressSanitizer cannot run within a limit on the address space");
+#endif
+        // Thread stacks of 4 GB in 6 GB of address space: the first run's
+        // thread starts, the next cannot.
+        inChild = [] {
+            const rlimit stack = {4ull << 30, RLIM_INFINITY}, space = {6ull << 30, 6ull << 30};
+            setrlimit(RLIMIT_STACK, &stack);
+            setrlimit(RLIMIT_AS, &space);
+        };
+    }
     for (const QString threads : {"2", "16"}) {
         const QString many = folder + "/many.wav";
-        const Run run =
-            runCoder({"-i", source, "-y", "-vn", "-threads", threads, many}, {}, 60000, environment);
+        const Run run = runCoder({"-i", source, "-y", "-vn", "-threads", threads, many}, {}, 60000,
+                                 environment, inChild);
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         QVERIFY2(contents(many) == expected, qPrintable(threads + " threads\n" + run.errors));
         const bool onThreads = run.errors.contains(QRegularExpression("decoding on [0-9]+ threads")) &&
