@@ -83,24 +83,6 @@ int downbeatPhase(const std::vector<Chroma> &units, const std::vector<float> &le
     return phase;
 }
 
-struct Occurrence {
-    int firstSection = 0;
-    int lastSection = 0; // inclusive
-    double levelDb = 0.0;
-};
-
-struct Group {
-    int members = 0;
-    double levelDb = 0.0;
-    double fitness = 0.0;
-    std::vector<Occurrence> occurrences;
-};
-
-double sectionSeconds(const SongAnalysis &song, const Section &section)
-{
-    return song.unitStart[section.end] - song.unitStart[section.first];
-}
-
 Suggestion stretchFrom(const SongAnalysis &song, double begin, qint64 wantedMs, qint64 capMs)
 {
     const double wanted = wantedMs / 1000.0;
@@ -222,7 +204,17 @@ SongAnalysis analyse(const Features &features)
     if (n < 8)
         return song;
 
-    const Repetition::SelfSimilarity matrix(units);
+    // Harmony over a bar rather than a beat: the melody's passing notes and
+    // the drums blur, the chords stay.
+    std::vector<Chroma> bars(units.size(), Chroma{});
+    const int span = std::max(1, BeatsPerBar / merge);
+    for (int u = 0; u < n; ++u) {
+        for (int k = u; k < std::min(n, u + span); ++k) {
+            for (int c = 0; c < 12; ++c)
+                bars[u][c] += units[k][c];
+        }
+    }
+    const Repetition::SelfSimilarity matrix(Repetition::normalised(bars));
     const int width = std::max(2, 8 / merge);
     const std::vector<float> novelty = Repetition::novelty(matrix, song.unitLevelDb, width);
     const std::vector<int> starts =
@@ -238,38 +230,7 @@ SongAnalysis analyse(const Features &features)
         song.sections.push_back(section);
     }
 
-    // Sections that sound alike form a group; alike means standing out from
-    // how alike any two moments of this piece are.
-    double mean = 0.0;
-    double deviation = 0.0;
-    matrix.background(width, mean, deviation);
-    const double threshold = std::max(mean + 1.2 * deviation, mean + 0.1);
-    const int count = static_cast<int>(song.sections.size());
-    std::vector<int> parent(count);
-    std::iota(parent.begin(), parent.end(), 0);
-    auto root = [&](int x) {
-        while (parent[x] != x)
-            x = parent[x] = parent[parent[x]];
-        return x;
-    };
-    std::vector<bool> paired(count, false);
-    for (int a = 0; a < count; ++a) {
-        const Section &sa = song.sections[a];
-        for (int b = a + 1; b < count; ++b) {
-            const Section &sb = song.sections[b];
-            const int la = sa.end - sa.first;
-            const int lb = sb.end - sb.first;
-            if (std::min(la, lb) * 3 < std::max(la, lb) * 2)
-                continue;
-            if (Repetition::passageSimilarity(units, sa.first, sb.first, std::min(la, lb)) >=
-                threshold) {
-                parent[root(b)] = root(a);
-                paired[a] = paired[b] = true;
-            }
-        }
-    }
-    for (int s = 0; s < count; ++s)
-        song.sections[s].group = paired[s] ? root(s) : -1;
+    song.repeats = Repetition::findRepeats(matrix, std::max(2, 4 * BeatsPerBar / merge));
     return song;
 }
 
@@ -287,84 +248,86 @@ std::vector<Suggestion> suggestions(const SongAnalysis &song, qint64 wantedMs, q
     wantedMs = std::min(wantedMs, capMs);
     const double guard = std::min(8.0, song.seconds / 10.0);
     const double quiet = std::max(SilenceDb, song.songLevelDb - QuietBelowSongDb);
+    const int units = static_cast<int>(song.unitLevelDb.size());
 
-    std::vector<Group> groups;
-    std::vector<int> groupOf(song.sections.size(), -1);
-    for (std::size_t s = 0; s < song.sections.size(); ++s) {
-        const Section &section = song.sections[s];
-        if (section.group < 0)
-            continue;
-        int &g = groupOf[section.group];
-        if (g < 0) {
-            g = static_cast<int>(groups.size());
-            groups.emplace_back();
-        }
-        Group &group = groups[g];
-        group.members += 1;
-        group.levelDb += std::pow(10.0, section.levelDb / 10.0);
-        // Neighbours of one group (a chorus sung twice) are one occurrence.
-        if (!group.occurrences.empty() && group.occurrences.back().lastSection + 1 == int(s))
-            group.occurrences.back().lastSection = int(s);
-        else
-            group.occurrences.push_back({int(s), int(s), section.levelDb});
-    }
-    for (Group &group : groups) {
-        group.levelDb = 10.0 * std::log10(group.levelDb / group.members);
-        double seconds = 0.0;
-        for (Occurrence &occurrence : group.occurrences) {
-            double power = 0.0;
-            for (int s = occurrence.firstSection; s <= occurrence.lastSection; ++s) {
-                power += std::pow(10.0, song.sections[s].levelDb / 10.0) *
-                         sectionSeconds(song, song.sections[s]);
-                seconds += sectionSeconds(song, song.sections[s]);
-            }
-            const double span = song.unitStart[song.sections[occurrence.lastSection].end] -
-                                song.unitStart[song.sections[occurrence.firstSection].first];
-            occurrence.levelDb = 10.0 * std::log10(power / std::max(span, 1e-3) + 1e-12);
-        }
-        const double meanSeconds = seconds / group.occurrences.size();
-        // Heard most, loudest, and long enough to be a chorus rather than a riff.
-        group.fitness = group.members * std::exp((group.levelDb - song.songLevelDb) / 3.0) *
-                        std::sqrt(std::min(1.0, meanSeconds * 1000.0 / MinimumSectionMs));
-    }
-    std::sort(groups.begin(), groups.end(),
-              [](const Group &a, const Group &b) { return a.fitness > b.fitness; });
-
-    std::vector<Suggestion> out;
-    auto offer = [&](const Group &group, const Occurrence &occurrence) {
-        const Section &first = song.sections[occurrence.firstSection];
-        const double begin = snapToGrid(song.unitStart[first.first], song.beats, song.bars);
-        if (begin < guard || occurrence.levelDb < quiet || song.seconds - begin < 5.0)
-            return false;
-        for (const Suggestion &taken : out) {
-            if (std::abs(taken.beginMs / 1000.0 - begin) < 3.0)
-                return false;
-        }
-        Suggestion suggestion = stretchFrom(song, begin, wantedMs, capMs);
-        suggestion.fitness = group.fitness;
-        suggestion.repeated = true;
-        suggestion.occurrences = group.members;
-        out.push_back(suggestion);
-        return true;
+    // How often each moment is heard elsewhere, a long and close repeat
+    // counting most.
+    auto seconds = [&](const Repetition::Repeat &repeat) {
+        return song.unitStart[std::min(units, repeat.first + repeat.length)] -
+               song.unitStart[repeat.first];
     };
-    // The loudest hearing of each group first, then the other hearings.
-    std::vector<std::vector<Occurrence>> rest(groups.size());
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        std::vector<Occurrence> order = groups[g].occurrences;
-        std::stable_sort(order.begin(), order.end(), [](const Occurrence &a, const Occurrence &b) {
-            return a.levelDb > b.levelDb + 0.5;
-        });
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            if (offer(groups[g], order[i])) {
-                order.erase(order.begin() + long(i));
-                break;
-            }
+    std::vector<float> heard(units, 0.0f);
+    for (const Repetition::Repeat &repeat : song.repeats) {
+        const float weight = float(std::min(1.0, seconds(repeat) * 1000.0 / MinimumSectionMs) *
+                                   repeat.strength);
+        for (int k = 0; k < repeat.length; ++k) {
+            heard[repeat.first + k] += weight;
+            if (repeat.copy + k < units)
+                heard[repeat.copy + k] += weight;
         }
-        rest[g] = order;
     }
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        for (const Occurrence &occurrence : rest[g])
-            offer(groups[g], occurrence);
+    // Where a passage of a chorus's length comes back, it starts; a section
+    // change near there is where it truly does.
+    std::vector<int> starts;
+    for (const Repetition::Repeat &repeat : song.repeats) {
+        if (seconds(repeat) * 1000.0 < MinimumSectionMs * 0.8)
+            continue;
+        starts.push_back(repeat.first);
+        starts.push_back(repeat.copy);
+    }
+    auto unitAt = [&](double t) {
+        const auto it = std::upper_bound(song.unitStart.begin(), song.unitStart.end(), t);
+        return std::clamp(int(it - song.unitStart.begin()) - 1, 0, std::max(0, units - 1));
+    };
+    struct Candidate {
+        double begin;
+        double fitness;
+        int occurrences;
+    };
+    std::vector<Candidate> candidates;
+    for (int start : starts) {
+        double begin = song.unitStart[start];
+        const double barLength = song.bars.size() >= 2
+                                     ? (song.bars.back() - song.bars.front()) / (song.bars.size() - 1)
+                                     : 2.0;
+        for (const Section &section : song.sections) {
+            if (std::abs(song.unitStart[section.first] - begin) <= barLength)
+                begin = song.unitStart[section.first];
+        }
+        begin = snapToGrid(begin, song.beats, song.bars);
+        if (begin < guard || song.seconds - begin < 5.0)
+            continue;
+        // Judged over the chorus's least length from its start.
+        const int first = unitAt(begin);
+        const int end = std::max(first + 1, unitAt(begin + MinimumSectionMs / 1000.0));
+        double count = 0.0;
+        double power = 0.0;
+        for (int u = first; u < end; ++u) {
+            count += heard[u];
+            power += std::pow(10.0, song.unitLevelDb[u] / 10.0);
+        }
+        const double level = powerMeanDb(power, end - first);
+        if (level < quiet)
+            continue;
+        const double room = std::min(1.0, (song.seconds - begin) * 1000.0 / wantedMs);
+        const double fitness = count / (end - first) *
+                               std::exp((level - song.songLevelDb) / 1.5) * std::sqrt(room);
+        candidates.push_back({begin, fitness, int(std::lround(count / (end - first))) + 1});
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate &a, const Candidate &b) { return a.fitness > b.fitness; });
+    std::vector<Suggestion> out;
+    for (const Candidate &candidate : candidates) {
+        const bool near = std::any_of(out.begin(), out.end(), [&](const Suggestion &taken) {
+            return std::abs(taken.beginMs / 1000.0 - candidate.begin) < 3.0;
+        });
+        if (near || candidate.fitness <= 0.0)
+            continue;
+        Suggestion suggestion = stretchFrom(song, candidate.begin, wantedMs, capMs);
+        suggestion.fitness = candidate.fitness;
+        suggestion.repeated = true;
+        suggestion.occurrences = candidate.occurrences;
+        out.push_back(suggestion);
     }
     if (out.empty() && song.seconds > 0.0)
         out.push_back(mostEventful(song, wantedMs, capMs));

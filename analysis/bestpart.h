@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audiofeatures.h"
+#include "repetition.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -19,12 +20,10 @@ struct Suggestion {
     int occurrences = 0; // how often its section is heard
 };
 
-// A section of the piece: units [first, end) and the group of sections that
-// sound alike (-1: like no other).
+// A section of the piece: units [first, end), between two changes.
 struct Section {
     int first = 0;
     int end = 0;
-    int group = -1;
     double levelDb = 0.0;
 };
 
@@ -43,6 +42,8 @@ struct SongAnalysis {
     double onsetRate = 0.0;
     double onsetOffset = 0.0;
     std::vector<Section> sections;
+    // Passages heard again, in units; at least four bars long.
+    std::vector<Repetition::Repeat> repeats;
     double songLevelDb = 0.0;     // of the parts that are not silent
 };
 
@@ -58,8 +59,8 @@ SongAnalysis analyse(const Features &features);
 // The same, streamed from a WAV file; nothing when it cannot be read.
 std::optional<SongAnalysis> analyseFile(const QString &path);
 
-// Best first: the chorus (the group heard most, loudest, at least 15 s) and
-// then the next-best sections; when nothing repeats, one stretch, the most
+// Best first: the chorus (the passage heard most, loudest, over at least
+// 15 s from its start) and then the next-best passages; when nothing repeats, one stretch, the most
 // eventful, marked as not repeated. Each lasts about wantedMs, never more
 // than maxMs, starts on a bar line or beat and ends on a beat.
 std::vector<Suggestion> suggestions(const SongAnalysis &song, qint64 wantedMs = DefaultLengthMs,

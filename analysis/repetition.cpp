@@ -153,14 +153,23 @@ std::vector<Repeat> findRepeats(const SelfSimilarity &matrix, int minLength)
     double mean = 0.0;
     double deviation = 0.0;
     matrix.background(minLength, mean, deviation);
-    // A stripe must stand out from the rest of the piece, and by more than
-    // the noise of a drone whose every moment is alike.
-    const double threshold = std::max(mean + 1.5 * deviation, mean + 0.1);
+    // A piece whose every moment is alike (a drone) has no passage that
+    // comes back more than any other.
+    if (deviation < 0.04)
+        return out;
+    // A stripe stands well out of the rest of the piece, towards identity.
+    const double threshold = mean + 0.8 * (1.0 - mean);
     for (int lag = minLength; lag < n; ++lag) {
         int start = -1;
         double sum = 0.0;
         int windows = 0;
         auto close = [&](int end) {
+            // A window holds a few units either side of the stripe: trim
+            // them, so the stripe starts where the passage does.
+            while (start >= 0 && start < end && matrix.at(start, start + lag) < threshold)
+                ++start;
+            while (start >= 0 && end > start && matrix.at(end - 1, end - 1 + lag) < threshold)
+                --end;
             if (start >= 0 && end - start >= minLength)
                 out.push_back({start, start + lag, end - start, static_cast<float>(sum / windows)});
             start = -1;
@@ -170,7 +179,10 @@ std::vector<Repeat> findRepeats(const SelfSimilarity &matrix, int minLength)
         for (int i = 0; i + lag < n; ++i) {
             // Judged over a window, so one odd unit does not break a stripe.
             const double value = matrix.along(i, i + lag, minLength);
-            if (value >= threshold) {
+            // Only the best-aligned lag of a stripe: its neighbours echo it.
+            const bool peak = value >= matrix.along(i, i + lag - 1, minLength) &&
+                              (i + lag + 1 >= n || value >= matrix.along(i, i + lag + 1, minLength));
+            if (value >= threshold && peak) {
                 if (start < 0)
                     start = i;
                 sum += value;

@@ -75,8 +75,11 @@ double timedAnalysis(const QString &path, std::vector<Suggestion> &found, qint64
     if (song && showSections) {
         std::printf("    %.1f bpm; sections:", song->bpm);
         for (const Section &section : song->sections)
-            std::printf(" %.1f[%d %.0fdB]", song->unitStart[section.first], section.group,
-                        section.levelDb);
+            std::printf(" %.1f[%.0fdB]", song->unitStart[section.first], section.levelDb);
+        std::printf("\n    repeats:");
+        for (const Repetition::Repeat &r : song->repeats)
+            std::printf(" %.1f>%.1f(%.1fs)", song->unitStart[r.first], song->unitStart[r.copy],
+                        song->unitStart[r.first + r.length] - song->unitStart[r.first]);
         std::printf("\n");
     }
     return seconds;
