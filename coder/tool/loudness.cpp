@@ -84,16 +84,27 @@ LoudnessReading measure(const CoderOptions &options)
 
 std::string normaliser(const LoudnessReading &source, double targetLufs, double ceilingDbtp)
 {
-    // loudnorm keeps to plain gain only when every measured value is given;
-    // the threshold is used for nothing else there, the range only to
-    // choose its mode, so a wide allowed range keeps the gain linear.
     char text[320];
-    std::snprintf(text, sizeof text,
-                  "loudnorm=I=%.2f:TP=%.2f:LRA=50:measured_I=%.2f:measured_TP=%.2f:"
-                  "measured_LRA=%.2f:measured_thresh=%.2f:offset=0:linear=true:print_format=none",
-                  targetLufs, std::max(-9.0, ceilingDbtp), source.integrated,
-                  std::min(source.truePeak, 99.0), std::max(source.range, 0.1),
-                  source.integrated - 10.0);
+    const double gain = targetLufs - source.integrated;
+    if (source.truePeak + gain <= ceilingDbtp) {
+        // Plain gain: loudnorm keeps to it when every measured value is
+        // given (the threshold serves nothing else there, the range only the
+        // choice of mode, so a wide allowed range keeps it linear).
+        std::snprintf(text, sizeof text,
+                      "loudnorm=I=%.2f:TP=%.2f:LRA=50:measured_I=%.2f:measured_TP=%.2f:"
+                      "measured_LRA=%.2f:measured_thresh=%.2f:offset=0:linear=true:"
+                      "print_format=none",
+                      targetLufs, std::max(MinimumCeilingDbtp, ceilingDbtp), source.integrated,
+                      std::min(source.truePeak, 99.0), std::max(source.range, 0.1),
+                      source.integrated - 10.0);
+    } else {
+        // The gain would lift the peaks over the ceiling: the same gain into
+        // a limiter, whose output grows steadily with the gain (loudnorm's
+        // own dynamic mode does not, which defeats correcting it).
+        std::snprintf(text, sizeof text,
+                      "volume=%.2fdB,alimiter=limit=%.4f:attack=1:release=50:level=false", gain,
+                      std::pow(10.0, std::max(MinimumCeilingDbtp, ceilingDbtp) / 20.0));
+    }
     return text;
 }
 
@@ -115,7 +126,7 @@ void run(const CoderOptions &options, const OutputFormat &format)
     double ceiling = CeilingDbtp - (format.codec.rfind("pcm", 0) == 0 ? 0.1 : 0.5);
     double trim = 0.0;
     LoudnessReading result;
-    constexpr int Attempts = 6;
+    constexpr int Attempts = 8;
     for (int attempt = 0; attempt < Attempts; ++attempt) {
         CoderOptions pass = options;
         pass.filters = joined(options.filters, normaliser(source, aim, ceiling));
@@ -139,12 +150,13 @@ void run(const CoderOptions &options, const OutputFormat &format)
                 break;
             aim = next;
         }
-        // Over the ceiling while already too quiet, the codec itself makes
-        // the peaks (AMR does): only less level helps.
-        if (!peakOk && result.integrated < target - ToleranceLu)
-            trim -= result.truePeak - CeilingDbtp + 0.3;
+        // Over the ceiling: the limiter is set lower, and once it is as low
+        // as it goes, the codec itself makes the peaks (AMR does) and only
+        // less level helps.
+        if (!peakOk && ceiling > MinimumCeilingDbtp)
+            ceiling = std::max(MinimumCeilingDbtp, ceiling - (result.truePeak - CeilingDbtp + 0.3));
         else if (!peakOk)
-            ceiling -= result.truePeak - CeilingDbtp + 0.3;
+            trim -= result.truePeak - CeilingDbtp + 0.3;
     }
     std::fprintf(stderr, "%s\n", result.line().c_str());
 }

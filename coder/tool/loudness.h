@@ -49,14 +49,16 @@ namespace Loudness {
 
 // The true peak an export may reach, measured on the encoded file.
 constexpr double CeilingDbtp = -1.0;
+// The lowest true-peak setting loudnorm takes.
+constexpr double MinimumCeilingDbtp = -9.0;
 // How far from the target the encoded file's loudness may land.
 constexpr double ToleranceLu = 0.3;
 
 // Reads the loudness of options' input stretch after options' filters.
 LoudnessReading measure(const CoderOptions &options);
-// The loudnorm filter of the second pass: linear gain from the first pass's
-// reading, falling back to its limiter only where the gain would push the
-// true peak over the ceiling.
+// The filter of the second pass: loudnorm's linear gain from the first
+// pass's reading, or that gain into a limiter where it would push the true
+// peak over the ceiling.
 std::string normaliser(const LoudnessReading &source, double targetLufs, double ceilingDbtp);
 // A -loudness job: measures the stretch, exports it through the normaliser,
 // measures the encoded file and, while it misses the target or the ceiling
