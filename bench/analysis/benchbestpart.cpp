@@ -1,4 +1,4 @@
-// Usage: kes_benchbestpart [SONGS] [--long] [--verbose]
+// Usage: kes_benchbestpart [SONGS] [--long] [--verbose] [--sections] [--write DIR]
 // Synthesised pop songs of known structure: the share whose suggestion starts
 // within 3 s of a chorus start (or lies at least 75 % inside choruses), for
 // the chooser and for two baselines (the first 30 s, the loudest 30 s); the
@@ -96,6 +96,16 @@ int main(int argc, char *argv[])
     showSections = args.contains(QStringLiteral("--sections"));
     QTemporaryDir dir;
     const QString wav = dir.filePath(QStringLiteral("song.wav"));
+    // --write DIR: only writes the songs (44.1 kHz stereo) for other benchmarks.
+    const qsizetype writeAt = args.indexOf(QStringLiteral("--write"));
+    if (writeAt > 0 && writeAt + 1 < args.size()) {
+        for (int i = 0; i < count; ++i) {
+            const SongSynth::Song song = SongSynth::popSong(std::uint32_t(i + 1));
+            SongSynth::writeWav(QStringLiteral("%1/song%2.wav").arg(args[writeAt + 1]).arg(i + 1),
+                                toWorkingRate(song.samples, song.sampleRate), 44100, 2);
+        }
+        return 0;
+    }
 
     int hits = 0, firstHits = 0, loudHits = 0;
     double totalTime = 0.0, worstTime = 0.0, totalSeconds = 0.0;
