@@ -1,4 +1,5 @@
 #include "art.h"
+#include "bestpartcommand.h"
 #include "frmmain.h"
 #include "frmsplash.h"
 #include "language.h"
@@ -15,6 +16,9 @@
 
 int main(int argc, char *argv[])
 {
+    // A console command that needs no window nor display.
+    if (BestPartCommand::isCommand(argc, argv))
+        return BestPartCommand::main(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kesmarin"));
     QApplication::setApplicationDisplayName(QStringLiteral("Kesmarin"));

@@ -59,7 +59,8 @@ std::optional<CoderCommand> CoderCommand::exportRingtone(const QString &appFolde
 std::optional<CoderCommand> CoderCommand::exportRingtone(const QString &appFolder,
                                                          const QString &workFile, Stretch stretch,
                                                          const QString &target,
-                                                         const QString &filterGraph)
+                                                         const QString &filterGraph,
+                                                         std::optional<double> loudness)
 {
     const std::optional<QString> found = exportOptionsFor(target);
     if (!found)
@@ -74,9 +75,14 @@ std::optional<CoderCommand> CoderCommand::exportRingtone(const QString &appFolde
                          QStringLiteral("-t"), length};
     command.arguments += options.split(u' ', Qt::SkipEmptyParts);
     QString filters;
+    if (loudness) {
+        const QString lufs = QString::number(*loudness, 'g', 4);
+        command.arguments << QStringLiteral("-loudness") << lufs;
+        filters = QStringLiteral("-loudness ") + lufs + u' ';
+    }
     if (!filterGraph.isEmpty()) {
         command.arguments << QStringLiteral("-af") << filterGraph;
-        filters = QStringLiteral("-af ") + filterGraph + u' ';
+        filters += QStringLiteral("-af ") + filterGraph + u' ';
     }
     command.arguments.append(asPathArgument(target));
     command.commandLine = command.program + QStringLiteral(" -i ") + workFile +

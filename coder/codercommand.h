@@ -54,11 +54,13 @@ struct CoderCommand {
                                                       qint64 length, const QString &target);
     // The same for a stretch in milliseconds ("-ss 10.25 -t 10.5"; whole
     // seconds are written as before), filtered by a libavfilter graph when
-    // one is given ("-af GRAPH" just before the target).
+    // one is given ("-af GRAPH" just before the target), and brought to an
+    // integrated loudness in LUFS when one is given ("-loudness -14").
     static std::optional<CoderCommand> exportRingtone(const QString &appFolder,
                                                       const QString &workFile, Stretch stretch,
                                                       const QString &target,
-                                                      const QString &filterGraph = {});
+                                                      const QString &filterGraph = {},
+                                                      std::optional<double> loudness = {});
     // Measures the stretch's peak after the given filters; the job prints
     // "max_volume: X dB" and writes nothing.
     static CoderCommand measurePeak(const QString &appFolder, const QString &workFile,

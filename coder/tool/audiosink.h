@@ -37,6 +37,10 @@ public:
     virtual void finish() = 0;
     // Bytes written so far, for the progress line.
     virtual long long bytesWritten() const = 0;
+    // The rate of the file and the samples it got out of `taken` handed in
+    // (a filter in front may resample).
+    virtual int fileRate() const { return sampleRate(); }
+    virtual long long fileSamples(long long taken) const { return taken; }
 
     // A sink whose file holds the samples as they are (16-bit interleaved
     // PCM) lets other writers place them: rawStart() gives the byte offset

@@ -149,6 +149,14 @@ CoderOptions parseCoderOptions(const std::vector<std::string> &args)
             if (text.empty() || text.size() > 4096)
                 usage("-af", "empty or overlong filter graph");
             options.filters = text;
+        } else if (arg == "-loudness") {
+            const std::string &text = valueOf(i);
+            // "-14": a negative plain decimal, as loudness targets are.
+            const auto value = text.size() > 1 && text[0] == '-' ? parseSeconds(text.substr(1))
+                                                                 : std::nullopt;
+            if (!value || *value < 5.0 || *value > 70.0)
+                usage("-loudness " + text, "not a loudness target (-70 to -5 LUFS)");
+            options.loudness = -*value;
         } else if (arg == "-f") {
             const std::string &text = valueOf(i);
             // The output format follows the target's extension; only the

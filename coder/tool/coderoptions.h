@@ -6,9 +6,10 @@
 
 // The command line the program understands:
 //   coder -i INPUT [-y] [-vn] [-ss SECONDS] [-t SECONDS] [-ab RATE] [-ar HZ]
-//         [-ac N] [-acodec NAME] [-threads N] [-af FILTERGRAPH] [--] OUTPUT
-//   coder -i INPUT [-ss SECONDS] [-t SECONDS] [-af FILTERGRAPH] -f null -
-// The second form writes nothing and prints the stretch's peak.
+//         [-ac N] [-acodec NAME] [-threads N] [-af FILTERGRAPH] [-loudness LUFS] [--] OUTPUT
+//   coder -i INPUT [-ss SECONDS] [-t SECONDS] [-af FILTERGRAPH] [-loudness LUFS] -f null -
+// The second form writes nothing and prints the stretch's peak (with
+// -loudness, its loudness and true peak).
 struct CoderOptions {
     std::string input;
     std::string output;
@@ -20,6 +21,7 @@ struct CoderOptions {
     std::optional<int> channels;
     std::optional<std::string> codec;
     std::string filters;           // a libavfilter graph; empty = none
+    std::optional<double> loudness; // integrated loudness wanted, LUFS
     bool nullOutput = false;       // "-f null -": measure only
     int threads = 0; // decoding threads; 0 = one per processor
 };

@@ -31,6 +31,8 @@ public:
     void write(const AVFrame *frame) override;
     void finish() override;
     long long bytesWritten() const override { return m_inner->bytesWritten(); }
+    int fileRate() const override { return m_inner->fileRate(); }
+    long long fileSamples(long long) const override { return m_inner->fileSamples(m_outSamples); }
 
 private:
     void open(const AVChannelLayout &sourceLayout);

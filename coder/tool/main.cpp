@@ -2,11 +2,14 @@
 //   coder -i SOURCE -y -vn WORKDIR/open.wav
 //   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [format options] [-af GRAPH] TARGET
 //   coder -i WORKDIR/open.wav -ss BEGIN -t LENGTH [-af GRAPH] -f null -    (prints the peak)
+//   ... -loudness LUFS TARGET    brings the export to that loudness, true peak at most -1 dBTP
+//   ... -loudness LUFS -f null - (prints the loudness and true peak)
 //   coder -probe FILE     reads a written file back and prints what it holds
 // Standard input is never read. Errors: one line "coder: <path>: <reason>".
 
 #include "codererror.h"
 #include "coderoptions.h"
+#include "loudness.h"
 #include "outputformat.h"
 #include "probe.h"
 #include "progressreport.h"
@@ -44,7 +47,10 @@ int main(int argc, char *argv[])
                                                  ? "no extension to choose the output format by"
                                                  : "unknown output format \"." + ext + "\""};
         }
-        Transcoder(options, *format).run();
+        if (options.loudness)
+            Loudness::run(options, *format);
+        else
+            Transcoder(options, *format).run();
         return 0;
     } catch (const CoderError &error) {
         // A stop can surface as any failure (libavformat gives up its I/O).

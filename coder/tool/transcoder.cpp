@@ -42,8 +42,8 @@ bool isPcm(AVCodecID id)
 
 } // namespace
 
-Transcoder::Transcoder(const CoderOptions &options, const OutputFormat &format)
-    : m_options(options), m_format(format)
+Transcoder::Transcoder(const CoderOptions &options, const OutputFormat &format, MeterFactory meter)
+    : m_options(options), m_format(format), m_meter(std::move(meter))
 {
 }
 
@@ -99,14 +99,15 @@ void Transcoder::run()
         std::fprintf(stderr, "skipped %lld damaged packet(s)\n", m_packetsSkipped);
     m_progress.final(static_cast<double>(m_samplesWritten) / m_sink->sampleRate(),
                      m_sink->bytesWritten());
-    const int rate = m_sink->sampleRate();
+    const int rate = m_sink->fileRate();
+    const long long samples = m_sink->fileSamples(m_samplesWritten);
     m_sink.reset();
     if (output) {
         // An export is read back before it may replace the old file; the
         // working file is not (nothing reads the block, and it may be hours
         // long), and it need not survive a crash of the system.
         if (!isWorkingFileDecode())
-            readBack(output->path(), rate);
+            readBack(output->path(), rate, samples);
         output->commit(!isWorkingFileDecode());
     }
 }
@@ -165,18 +166,18 @@ bool Transcoder::decodeOnThreads(const std::string &file)
     return true;
 }
 
-void Transcoder::readBack(const std::string &file, int rate) const
+void Transcoder::readBack(const std::string &file, int rate, long long samples) const
 {
     // Before the rename: a file that does not read back as what was written
     // must not replace the old one.
     const ProbeResult back = probeFile(file, m_options.output);
     checkStop();
     if (back.rate != rate ||
-        std::llabs(back.samples - m_samplesWritten) > std::max<std::int64_t>(back.frame, 1))
+        std::llabs(back.samples - samples) > std::max<std::int64_t>(back.frame, 1))
         throw CoderError{m_options.output,
                          "reads back as " + std::to_string(back.samples) + " samples at " +
                              std::to_string(back.rate) + " Hz, but " +
-                             std::to_string(m_samplesWritten) + " at " + std::to_string(rate) +
+                             std::to_string(samples) + " at " + std::to_string(rate) +
                              " Hz were written"};
     printProbe(back);
 }
@@ -305,7 +306,9 @@ void Transcoder::openInput()
 
 void Transcoder::openSink(const std::string &file)
 {
-    if (m_options.nullOutput)
+    if (m_options.nullOutput && m_meter)
+        m_sink = m_meter(m_decoder->sample_rate, m_decoder->ch_layout);
+    else if (m_options.nullOutput)
         m_sink = std::make_unique<PeakMeterSink>(m_decoder->sample_rate, m_decoder->ch_layout);
     else if (m_format.amrNb)
         m_sink = std::make_unique<AmrNbSink>(file, m_options.output, m_options);

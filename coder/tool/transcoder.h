@@ -5,6 +5,7 @@
 #include "progressreport.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,7 +31,12 @@ class AudioSink;
 class Transcoder
 {
 public:
-    Transcoder(const CoderOptions &options, const OutputFormat &format);
+    // Makes the sink of a measuring run ("-f null") from the source's rate
+    // and layout; without one the run meters the peak.
+    using MeterFactory =
+        std::function<std::unique_ptr<AudioSink>(int rate, const AVChannelLayout &layout)>;
+
+    Transcoder(const CoderOptions &options, const OutputFormat &format, MeterFactory meter = {});
     ~Transcoder();
     Transcoder(const Transcoder &) = delete;
     Transcoder &operator=(const Transcoder &) = delete;
@@ -57,10 +63,11 @@ private:
     void convert(const std::vector<const std::uint8_t *> &planes, int count);
     void writeFrames(bool last);
     void checkStop() const;
-    void readBack(const std::string &file, int rate) const;
+    void readBack(const std::string &file, int rate, long long samples) const;
 
     CoderOptions m_options;
     OutputFormat m_format;
+    MeterFactory m_meter;
     ProgressReport m_progress;
 
     AVFormatContext *m_demuxer = nullptr;

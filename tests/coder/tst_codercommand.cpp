@@ -42,21 +42,27 @@ void TestCoderCommand::stretchAndFilters_data()
     QTest::addColumn<int>("fadeOut");
     QTest::addColumn<double>("gain");   // NaN: none
     QTest::addColumn<QString>("display");   // after the program
+    QTest::addColumn<double>("loudness");   // NaN: none
 
     const double none = qQNaN();
     QTest::newRow("whole seconds as ever") << 10000LL << 30000LL << 0 << 0 << none
-                                           << " -i /w/open.wav -ss 10 -t 30 -y \"/r/a.wav\"";
+                                           << " -i /w/open.wav -ss 10 -t 30 -y \"/r/a.wav\"" << none;
     QTest::newRow("fractions") << 10250LL << 10500LL << 0 << 0 << none
-                               << " -i /w/open.wav -ss 10.25 -t 10.5 -y \"/r/a.wav\"";
+                               << " -i /w/open.wav -ss 10.25 -t 10.5 -y \"/r/a.wav\"" << none;
     QTest::newRow("one millisecond") << 1LL << 1001LL << 0 << 0 << none
-                                     << " -i /w/open.wav -ss 0.001 -t 1.001 -y \"/r/a.wav\"";
+                                     << " -i /w/open.wav -ss 0.001 -t 1.001 -y \"/r/a.wav\"" << none;
     QTest::newRow("fades") << 0LL << 20000LL << 1500 << 2000 << none
                            << " -i /w/open.wav -ss 0 -t 20 -y -af afade=t=in:d=1.5,"
-                              "afade=t=out:st=18:d=2 \"/r/a.wav\"";
+                              "afade=t=out:st=18:d=2 \"/r/a.wav\"" << none;
     QTest::newRow("fades cut to the stretch, and a gain") << 0LL << 3000LL << 10000 << 0 << 4.5
-                           << " -i /w/open.wav -ss 0 -t 3 -y -af afade=t=in:d=3,volume=4.50dB \"/r/a.wav\"";
+                           << " -i /w/open.wav -ss 0 -t 3 -y -af afade=t=in:d=3,volume=4.50dB \"/r/a.wav\"" << none;
     QTest::newRow("gain alone, downwards") << 0LL << 3000LL << 0 << 0 << -0.25
-                           << " -i /w/open.wav -ss 0 -t 3 -y -af volume=-0.25dB \"/r/a.wav\"";
+                           << " -i /w/open.wav -ss 0 -t 3 -y -af volume=-0.25dB \"/r/a.wav\"" << none;
+    QTest::newRow("a loudness target before the fades") << 0LL << 20000LL << 1500 << 0 << none
+                           << " -i /w/open.wav -ss 0 -t 20 -y -loudness -14 -af afade=t=in:d=1.5 \"/r/a.wav\""
+                           << -14.0;
+    QTest::newRow("a fractional loudness target alone") << 0LL << 3000LL << 0 << 0 << none
+                           << " -i /w/open.wav -ss 0 -t 3 -y -loudness -16.5 \"/r/a.wav\"" << -16.5;
 }
 
 void TestCoderCommand::stretchAndFilters()
@@ -67,10 +73,12 @@ void TestCoderCommand::stretchAndFilters()
     QFETCH(int, fadeOut);
     QFETCH(double, gain);
     QFETCH(QString, display);
+    QFETCH(double, loudness);
 
     const std::optional<double> gainDb = qIsNaN(gain) ? std::nullopt : std::optional<double>(gain);
     const QString graph = CoderCommand::filterGraph(FadeLevel{fadeIn, fadeOut, false}, lengthMs, gainDb);
-    const auto c = CoderCommand::exportRingtone("/k", "/w/open.wav", Stretch{beginMs, lengthMs}, "/r/a.wav", graph);
+    const auto c = CoderCommand::exportRingtone("/k", "/w/open.wav", Stretch{beginMs, lengthMs}, "/r/a.wav", graph,
+                                                qIsNaN(loudness) ? std::nullopt : std::optional<double>(loudness));
     QVERIFY(c);
     QCOMPARE(c->commandLine, "/k/data/coder" + display);
     // The graph is one argument, right before the target.

@@ -1,0 +1,371 @@
+#include "bestpart.h"
+
+#include "beattracker.h"
+#include "repetition.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace BestPart {
+
+namespace {
+
+// Below this a stretch counts as silence, whatever the rest of the song does.
+constexpr double SilenceDb = -60.0;
+// A section this far under the song's level is a pause, not a candidate.
+constexpr double QuietBelowSongDb = 20.0;
+constexpr int BeatsPerBar = 4;
+
+double powerMeanDb(double powerSum, int count)
+{
+    return count > 0 ? 10.0 * std::log10(powerSum / count + 1e-12) : SilenceDb * 2;
+}
+
+// Units from beats, merged `merge` at a time, with their chroma and level.
+void buildUnits(const Features &features, SongAnalysis &song, int merge)
+{
+    song.unitStart.clear();
+    for (std::size_t i = 0; i < song.beats.size(); i += merge)
+        song.unitStart.push_back(song.beats[i]);
+    if (song.unitStart.empty() || song.unitStart.front() > 0.0)
+        song.unitStart.insert(song.unitStart.begin(), 0.0);
+    song.unitStart.push_back(std::max(song.unitStart.back() + 1e-3, features.seconds));
+    const std::size_t units = song.unitStart.size() - 1;
+    song.unitChroma.assign(units, Chroma{});
+    std::vector<double> power(units, 0.0);
+    std::vector<int> counts(units, 0);
+    std::size_t unit = 0;
+    for (std::size_t k = 0; k < features.chroma.size(); ++k) {
+        const double t = features.chromaTime(k);
+        while (unit + 1 < units && song.unitStart[unit + 1] <= t)
+            ++unit;
+        for (int c = 0; c < 12; ++c)
+            song.unitChroma[unit][c] += features.chroma[k][c];
+        power[unit] += std::pow(10.0, features.levelDb[k] / 10.0);
+        ++counts[unit];
+    }
+    song.unitLevelDb.assign(units, static_cast<float>(SilenceDb * 2));
+    for (std::size_t u = 0; u < units; ++u) {
+        if (counts[u] == 0 && !features.chroma.empty()) {
+            // A beat shorter than a frame takes the frame nearest its middle.
+            const double middle = (song.unitStart[u] + song.unitStart[u + 1]) / 2;
+            const auto k = std::min<std::size_t>(
+                features.chroma.size() - 1,
+                static_cast<std::size_t>(std::max(0.0, middle * features.chromaRate - 1.0)));
+            song.unitChroma[u] = features.chroma[k];
+            power[u] = std::pow(10.0, features.levelDb[k] / 10.0);
+            counts[u] = 1;
+        }
+        song.unitLevelDb[u] = static_cast<float>(powerMeanDb(power[u], counts[u]));
+    }
+}
+
+// The beat of the bar that starts bars: where the harmony changes most.
+int downbeatPhase(const std::vector<Chroma> &units, const std::vector<float> &levelDb)
+{
+    double best = -1.0;
+    int phase = 0;
+    for (int p = 0; p < BeatsPerBar; ++p) {
+        double sum = 0.0;
+        int count = 0;
+        for (std::size_t i = std::max(1, p); i < units.size(); i += BeatsPerBar, ++count) {
+            float dot = 0.0f;
+            for (int c = 0; c < 12; ++c)
+                dot += units[i - 1][c] * units[i][c];
+            sum += 1.0 - dot + std::max(0.0f, levelDb[i] - levelDb[i - 1]) / 12.0;
+        }
+        if (count > 0 && sum / count > best) {
+            best = sum / count;
+            phase = p;
+        }
+    }
+    return phase;
+}
+
+Suggestion stretchFrom(const SongAnalysis &song, double begin, qint64 wantedMs, qint64 capMs)
+{
+    const double wanted = wantedMs / 1000.0;
+    const double limit = std::min(song.seconds, begin + capMs / 1000.0);
+    double end = beatAtOrBefore(begin + wanted, limit, song.beats);
+    if (end - begin < std::min(wanted, limit - begin) / 2)
+        end = limit; // no beat to end on (or too few): the wanted length
+    Suggestion out;
+    out.beginMs = std::llround(begin * 1000.0);
+    out.endMs = std::llround(std::min(end, song.seconds) * 1000.0);
+    return out;
+}
+
+Suggestion mostEventful(const SongAnalysis &song, qint64 wantedMs, qint64 capMs)
+{
+    const double length = std::min(wantedMs / 1000.0, song.seconds);
+    const double guard = std::min(8.0, song.seconds / 10.0);
+    const double firstAllowed = song.seconds - guard >= length ? guard : 0.0;
+    // Prefix sums of onset strength and of loud-enough time.
+    const std::size_t n = song.onset.size();
+    std::vector<double> events(n + 1, 0.0);
+    for (std::size_t j = 0; j < n; ++j)
+        events[j + 1] = events[j] + song.onset[j];
+    auto eventsIn = [&](double from, double to) {
+        auto index = [&](double t) {
+            return std::clamp<long>(std::lround((t - song.onsetOffset) * song.onsetRate), 0,
+                                    long(n));
+        };
+        return events[index(to)] - events[index(from)];
+    };
+    auto levelIn = [&](double from, double to) {
+        double power = 0.0;
+        int count = 0;
+        for (std::size_t u = 0; u + 1 < song.unitStart.size(); ++u) {
+            if (song.unitStart[u] >= from && song.unitStart[u + 1] <= to) {
+                power += std::pow(10.0, song.unitLevelDb[u] / 10.0);
+                ++count;
+            }
+        }
+        return powerMeanDb(power, count);
+    };
+    std::vector<double> starts;
+    for (double t : song.beats) {
+        if (t >= firstAllowed && t + length <= song.seconds + 1e-6)
+            starts.push_back(t);
+    }
+    for (double t = firstAllowed; t + length <= song.seconds + 1e-6; t += 0.5)
+        if (song.beats.size() < 8)
+            starts.push_back(t);
+    if (starts.empty())
+        starts.push_back(std::max(0.0, song.seconds - length));
+    double best = -1e300;
+    double bestStart = starts.front();
+    // Steps of about a second keep the level sums cheap on long files.
+    const std::size_t stride = std::max<std::size_t>(1, starts.size() / 4000);
+    for (std::size_t i = 0; i < starts.size(); i += stride) {
+        const double t = starts[i];
+        const double level = levelIn(t, t + length);
+        if (level < SilenceDb || level < song.songLevelDb - QuietBelowSongDb)
+            continue;
+        const double score = eventsIn(t, t + length) + level / 10.0;
+        if (score > best) {
+            best = score;
+            bestStart = t;
+        }
+    }
+    Suggestion out = stretchFrom(song, bestStart, std::llround(length * 1000.0), capMs);
+    out.repeated = false;
+    out.occurrences = 1;
+    return out;
+}
+
+} // namespace
+
+SongAnalysis analyse(const Features &features)
+{
+    SongAnalysis song;
+    song.seconds = features.seconds;
+    song.onsetRate = features.onsetRate;
+    song.onsetOffset = features.onsetTime(0);
+    song.onset = BeatTracker::normalisedOnsets(features.onset, features.onsetRate);
+    if (features.onset.size() > 4) {
+        song.bpm = BeatTracker::tempo(features.onset, features.onsetRate);
+        song.beats = BeatTracker::beats(features.onset, features.onsetRate, song.bpm,
+                                        song.onsetOffset);
+    }
+    const int merge = std::max<int>(1, int((song.beats.size() + MaxUnits - 1) / MaxUnits));
+    buildUnits(features, song, merge);
+    const std::vector<Chroma> units = Repetition::normalised(song.unitChroma);
+    const int n = static_cast<int>(units.size());
+
+    // Bar lines: every fourth beat from the phase that changes most.
+    std::vector<int> barUnits;
+    if (merge == 1 && !song.beats.empty()) {
+        const int offset = song.unitStart.front() < song.beats.front() ? 1 : 0;
+        const int phase = downbeatPhase(units, song.unitLevelDb);
+        for (int u = phase; u < n; u += BeatsPerBar) {
+            barUnits.push_back(u);
+            if (u - offset >= 0 && std::size_t(u - offset) < song.beats.size())
+                song.bars.push_back(song.beats[u - offset]);
+        }
+    } else {
+        const int step = std::max(1, BeatsPerBar / merge);
+        for (int u = 0; u < n; u += step) {
+            barUnits.push_back(u);
+            song.bars.push_back(song.unitStart[u]);
+        }
+    }
+
+    double power = 0.0;
+    int loud = 0;
+    for (float level : song.unitLevelDb) {
+        if (level > SilenceDb) {
+            power += std::pow(10.0, level / 10.0);
+            ++loud;
+        }
+    }
+    song.songLevelDb = powerMeanDb(power, loud);
+    if (n < 8)
+        return song;
+
+    // Harmony over a bar rather than a beat: the melody's passing notes and
+    // the drums blur, the chords stay.
+    std::vector<Chroma> bars(units.size(), Chroma{});
+    const int span = std::max(1, BeatsPerBar / merge);
+    for (int u = 0; u < n; ++u) {
+        for (int k = u; k < std::min(n, u + span); ++k) {
+            for (int c = 0; c < 12; ++c)
+                bars[u][c] += units[k][c];
+        }
+    }
+    const Repetition::SelfSimilarity matrix(Repetition::normalised(bars));
+    const int width = std::max(2, 8 / merge);
+    const std::vector<float> novelty = Repetition::novelty(matrix, song.unitLevelDb, width);
+    const std::vector<int> starts =
+        Repetition::boundaries(novelty, barUnits, std::max(2, 4 * BeatsPerBar / merge));
+    for (std::size_t s = 0; s < starts.size(); ++s) {
+        Section section;
+        section.first = starts[s];
+        section.end = s + 1 < starts.size() ? starts[s + 1] : n;
+        double sectionPower = 0.0;
+        for (int u = section.first; u < section.end; ++u)
+            sectionPower += std::pow(10.0, song.unitLevelDb[u] / 10.0);
+        section.levelDb = powerMeanDb(sectionPower, section.end - section.first);
+        song.sections.push_back(section);
+    }
+
+    song.repeats = Repetition::findRepeats(matrix, std::max(2, 4 * BeatsPerBar / merge));
+    return song;
+}
+
+std::optional<SongAnalysis> analyseFile(const QString &path)
+{
+    const std::optional<Features> features = featuresOfFile(path);
+    if (!features)
+        return std::nullopt;
+    return analyse(*features);
+}
+
+std::vector<Suggestion> suggestions(const SongAnalysis &song, qint64 wantedMs, qint64 maxMs)
+{
+    const qint64 capMs = maxMs > 0 ? maxMs : std::max(wantedMs, qint64(1));
+    wantedMs = std::min(wantedMs, capMs);
+    const double guard = std::min(8.0, song.seconds / 10.0);
+    const double quiet = std::max(SilenceDb, song.songLevelDb - QuietBelowSongDb);
+    const int units = static_cast<int>(song.unitLevelDb.size());
+
+    // How often each moment is heard elsewhere, a long and close repeat
+    // counting most.
+    auto seconds = [&](const Repetition::Repeat &repeat) {
+        return song.unitStart[std::min(units, repeat.first + repeat.length)] -
+               song.unitStart[repeat.first];
+    };
+    std::vector<float> heard(units, 0.0f);
+    for (const Repetition::Repeat &repeat : song.repeats) {
+        const float weight = float(std::min(1.0, seconds(repeat) * 1000.0 / MinimumSectionMs) *
+                                   repeat.strength);
+        for (int k = 0; k < repeat.length; ++k) {
+            heard[repeat.first + k] += weight;
+            if (repeat.copy + k < units)
+                heard[repeat.copy + k] += weight;
+        }
+    }
+    // Where a passage of a chorus's length comes back, it starts; a section
+    // change near there is where it truly does.
+    std::vector<int> starts;
+    for (const Repetition::Repeat &repeat : song.repeats) {
+        if (seconds(repeat) * 1000.0 < MinimumSectionMs * 0.8)
+            continue;
+        starts.push_back(repeat.first);
+        starts.push_back(repeat.copy);
+    }
+    auto unitAt = [&](double t) {
+        const auto it = std::upper_bound(song.unitStart.begin(), song.unitStart.end(), t);
+        return std::clamp(int(it - song.unitStart.begin()) - 1, 0, std::max(0, units - 1));
+    };
+    struct Candidate {
+        double begin;
+        double fitness;
+        int occurrences;
+    };
+    std::vector<Candidate> candidates;
+    for (int start : starts) {
+        double begin = song.unitStart[start];
+        const double barLength = song.bars.size() >= 2
+                                     ? (song.bars.back() - song.bars.front()) / (song.bars.size() - 1)
+                                     : 2.0;
+        for (const Section &section : song.sections) {
+            if (std::abs(song.unitStart[section.first] - begin) <= barLength)
+                begin = song.unitStart[section.first];
+        }
+        begin = snapToGrid(begin, song.beats, song.bars);
+        if (begin < guard || song.seconds - begin < 5.0)
+            continue;
+        // Judged over the chorus's least length from its start.
+        const int first = unitAt(begin);
+        const int end = std::max(first + 1, unitAt(begin + MinimumSectionMs / 1000.0));
+        double count = 0.0;
+        double power = 0.0;
+        for (int u = first; u < end; ++u) {
+            count += heard[u];
+            power += std::pow(10.0, song.unitLevelDb[u] / 10.0);
+        }
+        const double level = powerMeanDb(power, end - first);
+        if (level < quiet)
+            continue;
+        const double room = std::min(1.0, (song.seconds - begin) * 1000.0 / wantedMs);
+        const double fitness = count / (end - first) *
+                               std::exp((level - song.songLevelDb) / 1.5) * std::sqrt(room);
+        candidates.push_back({begin, fitness, int(std::lround(count / (end - first))) + 1});
+    }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate &a, const Candidate &b) { return a.fitness > b.fitness; });
+    std::vector<Suggestion> out;
+    for (const Candidate &candidate : candidates) {
+        const bool near = std::any_of(out.begin(), out.end(), [&](const Suggestion &taken) {
+            return std::abs(taken.beginMs / 1000.0 - candidate.begin) < 3.0;
+        });
+        if (near || candidate.fitness <= 0.0)
+            continue;
+        Suggestion suggestion = stretchFrom(song, candidate.begin, wantedMs, capMs);
+        suggestion.fitness = candidate.fitness;
+        suggestion.repeated = true;
+        suggestion.occurrences = candidate.occurrences;
+        out.push_back(suggestion);
+    }
+    if (out.empty() && song.seconds > 0.0)
+        out.push_back(mostEventful(song, wantedMs, capMs));
+    return out;
+}
+
+double snapToGrid(double t, const std::vector<double> &beats, const std::vector<double> &bars)
+{
+    auto nearest = [t](const std::vector<double> &grid) {
+        const auto it = std::lower_bound(grid.begin(), grid.end(), t);
+        double best = it != grid.end() ? *it : grid.back();
+        if (it != grid.begin() && std::abs(*(it - 1) - t) < std::abs(best - t))
+            best = *(it - 1);
+        return best;
+    };
+    if (beats.empty())
+        return t;
+    const double beat = nearest(beats);
+    if (bars.size() >= 2) {
+        const double bar = nearest(bars);
+        const double barLength = (bars.back() - bars.front()) / double(bars.size() - 1);
+        if (std::abs(bar - t) <= barLength / 2)
+            return bar;
+    }
+    return beat;
+}
+
+double beatAtOrBefore(double t, double limit, const std::vector<double> &beats)
+{
+    const double target = std::min(t, limit);
+    auto it = std::upper_bound(beats.begin(), beats.end(), limit + 1e-9);
+    // Nearest to the target among the beats not after the limit.
+    double best = -1.0;
+    for (auto at = beats.begin(); at != it; ++at) {
+        if (best < 0.0 || std::abs(*at - target) < std::abs(best - target))
+            best = *at;
+    }
+    return best < 0.0 ? target : best;
+}
+
+} // namespace BestPart
