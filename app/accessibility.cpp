@@ -206,19 +206,6 @@ public:
     QVariant maximumValue() const override { return 100; }
 };
 
-// A cell of the time grid: its row and column with the time it shows.
-class TimeCellAccessible : public QAccessibleWidget
-{
-public:
-    explicit TimeCellAccessible(QLabel *w) : QAccessibleWidget(w, QAccessible::StaticText) {}
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Name)
-            return widget()->accessibleName() + QLatin1Char(' ') + static_cast<QLabel *>(widget())->text();
-        return QAccessibleWidget::text(t);
-    }
-};
-
 class LiveStatusAccessible : public QAccessibleWidget
 {
 public:
@@ -245,8 +232,6 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return new LiveStatusAccessible(static_cast<LiveStatus *>(object));
     if (className == u"SkinnedWindow")
         return new SkinnedWindowAccessible(static_cast<QWidget *>(object));
-    if (className == u"QLabel" && object->property(TimeCell).isValid())
-        return new TimeCellAccessible(static_cast<QLabel *>(object));
     return nullptr;
 }
 
@@ -269,16 +254,17 @@ void leaveOut(QWidget *widget)
     widget->setFocusPolicy(Qt::NoFocus);
 }
 
-void markTimeCell(QWidget *label, const QString &cellName)
+// A label's interface is made with the label, so the name itself carries
+// the time; setting it tells the tools.
+void markTimeCell(QLabel *label, const QString &cellName)
 {
-    label->setProperty(TimeCell, true);
-    label->setAccessibleName(cellName);
+    label->setProperty(TimeCell, cellName);
+    timeCellChanged(label);
 }
 
-void timeCellChanged(QWidget *label)
+void timeCellChanged(QLabel *label)
 {
-    QAccessibleEvent event(label, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&event);
+    label->setAccessibleName(label->property(TimeCell).toString() + QLatin1Char(' ') + label->text());
 }
 
 void timelineChanged(QWidget *strip)

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QLabel;
+
 // What assistive tools (Orca through AT-SPI) see of the program's own
 // controls: the skin's image buttons and StyledButton as buttons with a press
 // action, the strip as one slider whose value is the play position, the
@@ -20,8 +22,8 @@ void leaveOut(QWidget *widget);
 
 // Names a time label by its place in the grid; the tools read the name with
 // the time it shows, and hear when it changes.
-void markTimeCell(QWidget *label, const QString &cellName);
-void timeCellChanged(QWidget *label);
+void markTimeCell(QLabel *label, const QString &cellName);
+void timeCellChanged(QLabel *label);
 
 // The strip's play position or selection changed.
 void timelineChanged(QWidget *strip);

@@ -3,7 +3,7 @@
 screen reader sees: every visible control that can be pressed has a name in
 the session's language, a real role and an action; pressing Open through its
 action brings up the file dialog. Run inside a private D-Bus session."""
-import os, re, subprocess, sys, tempfile, time
+import os, re, shutil, subprocess, sys, tempfile, time
 
 SKIP = 77
 if not os.environ.get("DISPLAY") or not os.environ.get("DBUS_SESSION_BUS_ADDRESS"):
@@ -53,6 +53,74 @@ def main_window(app):
     return None
 
 
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
+
+
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "20", text], check=True)
+
+
+def named(window, role, prefix):
+    return next((n for n in walk(window) if n.getRoleName() == role and n.name.startswith(prefix)
+                 and n.getState().contains(pyatspi.STATE_SHOWING)), None)
+
+
+def focused(window):
+    return next((n for n in walk(window) if n.getState().contains(pyatspi.STATE_FOCUSED)), None)
+
+
+def tab_to(window, prefix):
+    for _ in range(60):
+        node = until("a focused control", lambda: focused(window), 10)
+        if node.name.startswith(prefix):
+            return node
+        before = node.name
+        key("Tab")
+        until("the focus to move", lambda: (focused(window) or node).name != before or None, 10)
+    sys.exit(f"FAIL: Tab never reaches {prefix!r}")
+
+
+def type_cell(window, cell, text, expect):
+    tab_to(window, cell)
+    key("Return")
+    until("the typed-time editor", lambda: named(window, "text", cell))
+    key("ctrl+a")
+    type_text(text)
+    key("Return")
+    until(f"{cell} to read {expect}", lambda: named(window, "label", f"{cell} {expect}"))
+
+
+def keyboard_road(window, home):
+    """The open dialog is up: finish opening, mark 2 s to 5 s by typed times
+    reached with Tab, save by Ctrl+S, and read the saved file back."""
+    import wave
+    song = os.path.join(home, "tone.wav")
+    with wave.open(song, "wb") as out:
+        out.setnchannels(1); out.setsampwidth(2); out.setframerate(8000)
+        out.writeframes(b"\x00\x10\x00\xf0" * 4000 * 10)
+    type_text(song)
+    key("Return")
+    strip = until("the timeline after the decode", lambda: named(window, "slider", "Timeline"), 60)
+    until("the timeline's length", lambda: strip.queryValue().maximumValue >= 9000)
+    until("the spoken open", lambda: named(window, "status bar", "Opened"))
+    type_cell(window, "Selection begin", "2", "00:00:02")
+    type_cell(window, "Selection end", "5", "00:00:05")
+    assert "00:00:02" in strip.description and "00:00:05" in strip.description, strip.description
+    target = os.path.join(home, "ring.wav")
+    key("ctrl+s")
+    until("the save dialog", lambda: any(w.getRoleName() == "dialog" and w.getState().contains(pyatspi.STATE_SHOWING)
+                                        for w in application(child.pid)))
+    key("ctrl+a")
+    type_text(target)
+    key("Return")
+    until("the saved ringtone", lambda: os.path.exists(target) and os.path.getsize(target) > 0, 60)
+    with wave.open(target) as saved:
+        seconds = saved.getnframes() / saved.getframerate()
+    assert abs(seconds - 3.0) < 0.05, f"saved {seconds} s, not 3"
+    print("keyboard road: saved", seconds, "s")
+
+
 home = tempfile.mkdtemp()
 env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1",
            LANG=lang, LANGUAGE="", LC_ALL="", LC_MESSAGES="", HOME=home,
@@ -100,10 +168,13 @@ try:
         (w for w in application(child.pid) if w is not None and w.getRoleName() in ("dialog", "file chooser")
          and w.getState().contains(pyatspi.STATE_SHOWING)), None))
     print("opened:", dialog.getRoleName(), repr(dialog.name))
+    if lang.startswith("en"):
+        keyboard_road(window, home)
 finally:
     child.terminate()
     try:
         child.wait(10)
     except subprocess.TimeoutExpired:
         child.kill()
+    shutil.rmtree(home, ignore_errors=True)
 print("PASS")
