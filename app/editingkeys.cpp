@@ -32,6 +32,7 @@ EditingKeys::EditingKeys(RingtoneSession &session, TimeLabels &labels, QWidget *
         bind(Command(i), {});
     bind(Command::Open, {QKeySequence(Qt::CTRL | Qt::Key_O)});
     bind(Command::Save, {QKeySequence(Qt::CTRL | Qt::Key_S)});
+    bind(Command::Help, {QKeySequence(Qt::Key_F1)});
     bind(Command::SetBegin, {QKeySequence(Qt::Key_BracketLeft)});
     bind(Command::SetEnd, {QKeySequence(Qt::Key_BracketRight)});
     bind(Command::NudgeBack, {QKeySequence(Qt::Key_Left)});

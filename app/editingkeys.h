@@ -15,7 +15,7 @@ class SelectionUndo;
 class TimeLabels;
 
 // The session's commands as Qt actions on the main window, with their keys:
-// Space plays and pauses, Ctrl+O opens, Ctrl+S saves, "[" and "]" set begin
+// Space plays and pauses, Ctrl+O opens, Ctrl+S saves, F1 helps, "[" and "]" set begin
 // and end at the pointer, Left and Right nudge the handle last set (Shift: a
 // second), Ctrl+Z undoes and Ctrl+Shift+Z or Ctrl+Y redoes, L loops the
 // selection, Ctrl+= / Ctrl+- / Ctrl+0 zoom. Each action is enabled exactly

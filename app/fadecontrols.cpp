@@ -6,6 +6,7 @@
 #include <QDoubleSpinBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 
 #include <cmath>
@@ -30,9 +31,9 @@ QDoubleSpinBox *secondsBox(const QString &name, const QString &tip, const QFont 
     // As wide as its longest value, so the captions keep their words in
     // every language.
     box->setFixedWidth(QFontMetrics(font).horizontalAdvance(QStringLiteral("10.00 s")) + 4);
-    // Taken by a click only, and given back when the value is in: the
+    // Taken by a click or Tab, and given back when the value is in: the
     // window's keys (Space, the arrows) belong to the song otherwise.
-    box->setFocusPolicy(Qt::ClickFocus);
+    box->setFocusPolicy(Qt::StrongFocus);
     QObject::connect(box, &QAbstractSpinBox::editingFinished, box, [box] { box->clearFocus(); });
     Looks::setTextColor(box, Looks::TextColor);
     return box;
@@ -64,7 +65,7 @@ FadeControls::FadeControls(double fontPoints, QWidget *parent) : QWidget(parent)
     chkNormalise->setToolTip(tr("把铃声的峰值调到 -1 dBFS"));
     chkNormalise->setAccessibleName(chkNormalise->toolTip());
     chkNormalise->setFont(font);
-    chkNormalise->setFocusPolicy(Qt::NoFocus);
+    chkNormalise->installEventFilter(this);
     Looks::setTextColor(chkNormalise, Looks::TextColor);
     m_lblFadeIn->setBuddy(txtFadeIn);
     m_lblFadeOut->setBuddy(txtFadeOut);
@@ -84,6 +85,17 @@ FadeControls::FadeControls(double fontPoints, QWidget *parent) : QWidget(parent)
     connect(txtFadeIn, &QDoubleSpinBox::valueChanged, this, report);
     connect(txtFadeOut, &QDoubleSpinBox::valueChanged, this, report);
     connect(chkNormalise, &QCheckBox::toggled, this, report);
+}
+
+bool FadeControls::eventFilter(QObject *watched, QEvent *event)
+{
+    // Space ticks the focused box rather than playing the song.
+    if (watched == chkNormalise && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
+        event->accept();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 FadeLevel FadeControls::fades() const

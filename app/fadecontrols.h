@@ -26,6 +26,9 @@ public:
     QDoubleSpinBox *txtFadeOut = nullptr;
     QCheckBox *chkNormalise = nullptr;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 signals:
     void fadesEdited(const FadeLevel &fades);
 

@@ -1,5 +1,6 @@
 #include "frmmain.h"
 
+#include "accessibility.h"
 #include "art.h"
 #include "ccommondialogs.h"
 #include "consolerunner.h"
@@ -23,7 +24,9 @@
 #include "userprompt.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QDoubleSpinBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
@@ -120,6 +123,7 @@ frmMain::frmMain(Environment environment, QWidget *parent)
     setObjectName(QStringLiteral("frmMain"));
     setMouseTracking(true);
     setAcceptDrops(true);
+    Accessibility::install();
     if (!m_environment.endProgram)
         m_environment.endProgram = [] { QCoreApplication::exit(0); };
 
@@ -163,8 +167,12 @@ void frmMain::createSession()
         desktop = m_ownDesktop.get();
     }
 
+    m_announcing = std::make_unique<AnnouncingPrompt>(*m_environment.prompt, [this](const QString &text) {
+        if (lblAnnounce)
+            lblAnnounce->announce(text);
+    });
     RingtoneSession::Services services;
-    services.prompt = m_environment.prompt;
+    services.prompt = m_announcing.get();
     services.files = m_environment.files ? m_environment.files : m_files.get();
     services.desktop = desktop;
     services.sound = m_sound;
@@ -244,6 +252,7 @@ void frmMain::createControls()
         image->setToolTip(tip);
         // A screen reader names a picture button by what its tip says.
         image->setAccessibleName(tip);
+        image->setFocusPolicy(Qt::StrongFocus);
         place(image, spot.left, spot.top, spot.width, spot.height);
         return image;
     };
@@ -263,6 +272,26 @@ void frmMain::createControls()
     imgFeedback = make(QStringLiteral("imgFeedback"), FeedbackSpot, {});
     imgOpen->setCursor(SkinArt::handCursor());
     imgFeedback->setCursor(SkinArt::handCursor());
+    // Names for the tools where the skin paints the words; the lit pictures
+    // show the focus as they show the mouse.
+    static const char *const MenuTitles[] = {"File", "Tools", "设置", "关于"};
+    for (int i = 0; i < HoverRules::MenuCount; ++i) {
+        imgMenu[i]->setAccessibleName(QCoreApplication::translate("frmMenu", MenuTitles[i]));
+        imgMenu[i]->setAccessibleRole(QAccessible::ButtonMenu);
+        imgMenu[i]->setFocusPicture(imgMenuData[i]);
+    }
+    for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
+        if (imgButton[i])
+            imgButton[i]->setFocusPicture(imgButtonData[i]);
+    }
+    for (int i = 0; i < HoverRules::CtrlCount; ++i)
+        imgCtrlButton[i]->setFocusPicture(imgCtrlButtonLight[i]);
+    imgExit->setAccessibleName(tr("退出"));
+    imgExit->setFocusPicture(imgExitLight);
+    imgMin->setFocusPicture(imgMinLight);
+    imgOpen->setAccessibleName(HoverRules::toolbarTip(int(ToolbarCommand::Open)));
+    imgOpen->setFocusPicture(imgGettingStartedLight);
+    imgFeedback->setAccessibleName(tr("反馈"));
 
     lblText = new QLabel(this);
     lblText->setObjectName(QStringLiteral("lblText"));
@@ -287,7 +316,23 @@ void frmMain::createControls()
     place(picOpened, StripSpot.left, StripSpot.top, StripSpot.width, StripSpot.height);
     picOpened->setArt(SkinArt::stripArt());
     picOpened->hide();
+    picOpened->setAccessibleName(tr("时间线"));
+    picOpened->setFocusPolicy(Qt::StrongFocus);
     timeLabels = new TimeLabels(editor().model(), this, m_scale.kx());
+    const QString cellNames[TimelineModel::LabelCount] = {
+        tr("播放时间"), tr("选择开始"), tr("选择结束"), tr("选择长度"),
+        tr("视图开始"), tr("视图结束"), tr("视图长度")};
+    for (int i = 0; i < TimelineModel::LabelCount; ++i)
+        Accessibility::markTimeCell(timeLabels->label(TimelineModel::Label(i)), cellNames[i]);
+    for (auto cell : {TimelineModel::Label::lblSelBegin, TimelineModel::Label::lblSelEnd}) {
+        QLabel *label = timeLabels->label(cell);
+        label->setFocusPolicy(Qt::StrongFocus);
+        label->setStyleSheet(QStringLiteral("QLabel:focus { border: 1px dotted palette(text); }"));
+    }
+    connect(&editor().model(), &TimelineModel::labelChanged, this, [this](TimelineModel::Label which) {
+        Accessibility::timeCellChanged(timeLabels->label(which));
+        Accessibility::timelineChanged(picOpened);
+    });
     // Where the fonts at hand run wider than the designed ones, a time label
     // grows to the right into its cell rather than cut "00:00:00".
     for (int i = 0; i < TimelineModel::LabelCount; ++i) {
@@ -307,7 +352,9 @@ void frmMain::createControls()
     picPBBack = new ProgressPanel(DecodePanel, m_scale, this);
     imgPB = picPBBack->bar();
     lblPB = picPBBack->text();
+    picPBBack->setAccessibleName(tr("正在解码"));
     picPro = new ProgressPanel(ExportPanel, m_scale, this);
+    picPro->setAccessibleName(tr("正在保存"));
     imgPro = picPro->bar();
     lblPro = picPro->text();
 
@@ -322,6 +369,11 @@ void frmMain::createControls()
     txtAction = new QLineEdit(QStringLiteral("Text1"), this);
     txtAction->setObjectName(QStringLiteral("txtAction"));
     txtAction->hide();
+    Accessibility::leaveOut(txtAction);
+
+    lblAnnounce = new LiveStatus(this);
+    place(lblAnnounce, TextSpot.left, TextSpot.top, TextSpot.width, TextSpot.height);
+    lblAnnounce->lower();
 }
 
 void frmMain::connectHover()
@@ -414,8 +466,14 @@ void frmMain::connectSession()
     connect(session, &RingtoneSession::exportSaved, this, [this](const QString &text) {
         m_savedText = text;
         lblText->setText(text);
+        lblAnnounce->announce(text);
     });
+    const auto cancelled = [this] { lblAnnounce->announce(tr("已取消")); };
+    connect(picPBBack, &ProgressPanel::cancelClicked, this, cancelled);
+    connect(picPro, &ProgressPanel::cancelClicked, this, cancelled);
+    connect(escape, &QShortcut::activated, this, cancelled);
     connect(session, &RingtoneSession::fileOpened, this, [this](const QList<Peak> &peaks) {
+        lblAnnounce->announce(tr("已打开: %1").arg(lblFileName->text()));
         picOpened->show();
         showPeaks(peaks);
         update();
@@ -434,6 +492,83 @@ void frmMain::connectSession()
     connect(session, &RingtoneSession::fadesChanged, fraFades, &FadeControls::setFades);
     m_keys = new EditingKeys(*session, *timeLabels, this);
     bindCommands();
+    bindKeyboard();
+}
+
+QKeySequence frmMain::shortcutOf(Command command) const
+{
+    if (command == Command::Play || command == Command::Pause)
+        return m_keys->playPause()->shortcut();
+    return m_keys->action(command)->shortcut();
+}
+
+void frmMain::bindKeyboard()
+{
+    // Each command's key in its tooltip; the name the tools read stays the
+    // command alone, the key comes as the press action's binding.
+    const auto showKey = [this](SkinImage *button, Command command) {
+        const QKeySequence key = shortcutOf(command);
+        if (key.isEmpty())
+            return;
+        const QString text = key.toString(QKeySequence::NativeText);
+        button->setToolTip(tr("%1 (%2)").arg(button->accessibleName(), text));
+        button->setProperty("kesShortcut", text);
+    };
+    for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
+        if (imgButton[i])
+            showKey(imgButton[i], RingtoneSession::toolbarCommand(ToolbarCommand(i)));
+    }
+    for (int i = 0; i < HoverRules::CtrlCount; ++i)
+        showKey(imgCtrlButton[i], RingtoneSession::transportCommand(i));
+
+    // F10 opens the first menu, Alt and a title's letter its own menu.
+    static const Qt::Key Letters[HoverRules::MenuCount] = {Qt::Key_F, Qt::Key_T, Qt::Key_S, Qt::Key_A};
+    for (int i = 0; i < HoverRules::MenuCount; ++i) {
+        auto *open = new QAction(this);
+        open->setObjectName(QStringLiteral("actionMenu%1").arg(i));
+        QList<QKeySequence> keys{QKeySequence(Qt::ALT | Letters[i])};
+        if (i == 0)
+            keys.append(QKeySequence(Qt::Key_F10));
+        open->setShortcuts(keys);
+        open->setShortcutContext(Qt::WindowShortcut);
+        imgMenu[i]->setProperty("kesShortcut", keys.first().toString(QKeySequence::NativeText));
+        addAction(open);
+        connect(open, &QAction::triggered, this, [this, i] {
+            if (imgMenu[i]->isEnabled())
+                popupMenu(i);
+        });
+    }
+
+    // A press on a button whose command cannot run now is said, not silent.
+    const auto refusal = [this](SkinImage *button) {
+        connect(button, &SkinImage::refused, this, [this, button] {
+            lblAnnounce->announce(tr("现在不能: %1").arg(button->accessibleName()));
+        });
+    };
+    for (SkinImage *button : imgButton) {
+        if (button)
+            refusal(button);
+    }
+    for (SkinImage *button : imgCtrlButton)
+        refusal(button);
+    refusal(imgOpen);
+
+    // The toolbar, the transport row and its big Save, the fades, the
+    // strip and the two time cells, then the rest of the skin.
+    QList<QWidget *> order;
+    for (SkinImage *title : imgMenu)
+        order.append(title);
+    for (SkinImage *button : imgButton) {
+        if (button)
+            order.append(button);
+    }
+    for (SkinImage *button : imgCtrlButton)
+        order.append(button);
+    order << fraFades->txtFadeIn << fraFades->txtFadeOut << fraFades->chkNormalise << picOpened
+          << timeLabels->label(TimelineModel::Label::lblSelBegin)
+          << timeLabels->label(TimelineModel::Label::lblSelEnd) << imgOpen << imgFeedback << imgMin << imgExit;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
 }
 
 void frmMain::followCommand(QWidget *control, Command command)
@@ -563,6 +698,13 @@ void frmMain::popupMenu(int index)
     if (!m_menu)
         m_menu = new frmMenu([this](const QString &word) { writeCommandWord(word); }, this);
     enableMenuEntries();
+    if (!m_menu->menuOpen->text().contains(QLatin1Char('\t'))) {
+        // The keys beside the entries, as a menu shows them.
+        const std::pair<QAction *, Command> keyed[] = {
+            {m_menu->menuOpen, Command::Open}, {m_menu->menuSave, Command::Save}, {m_menu->menuHelp, Command::Help}};
+        for (const auto &[entry, command] : keyed)
+            entry->setText(entry->text() + QLatin1Char('\t') + shortcutOf(command).toString(QKeySequence::NativeText));
+    }
     SkinImage *title = imgMenu[size_t(index)];
     m_menu->popup(index, title->mapToGlobal(QPoint(0, title->height())));
 }

@@ -16,6 +16,7 @@
 #include <memory>
 
 class CCommonDialogs;
+class LiveStatus;
 class ConsoleRunner;
 class DesktopOpener;
 class EditingKeys;
@@ -115,6 +116,8 @@ public:
     QLabel *imgPro = nullptr;
     QLabel *lblPro = nullptr;
     QLabel *lblFileName = nullptr;
+    // What a screen reader is told of results: saved, failed, cancelled, refused.
+    LiveStatus *lblAnnounce = nullptr;
     // The hidden command-word box the menu entries write into.
     QLineEdit *txtAction = nullptr;
     // The session's decode and export runner.
@@ -140,6 +143,9 @@ private:
     void bindCommands();
     void followCommand(QWidget *control, Command command);
     void enableMenuEntries();
+    // Tab order, the menu keys, and each command's key in its tooltip.
+    void bindKeyboard();
+    QKeySequence shortcutOf(Command command) const;
     void showPeaks(const QList<Peak> &peaks);
     void showAbout();
     void exitProgram();
@@ -154,6 +160,7 @@ private:
     SoundCommands *m_sound = nullptr;
     std::unique_ptr<DesktopOpener> m_ownDesktop;
     std::unique_ptr<FileRequester> m_files;
+    std::unique_ptr<UserPrompt> m_announcing;
     std::unique_ptr<RingtoneSession> m_session;
     QPointer<frmMenu> m_menu;
     // What the status strip says of the last export that was read back.

@@ -63,6 +63,9 @@ frmSetting::frmSetting(const SetupValues &current, const ScreenScale &scale, QWi
         font.setPointSizeF(scale.fontPoints(font.pointSizeF()));
         list->setFont(font);
     }
+    // Named by what they choose; the skin paints their captions.
+    cmbOF->setAccessibleName(tr("保存铃声后"));
+    cmbRS->setAccessibleName(tr("保存后播放提示音"));
     select(cmbOF, m_values.openFolderChoice);
     select(cmbRS, m_values.ringSoundChoice);
 
@@ -74,6 +77,9 @@ frmSetting::frmSetting(const SetupValues &current, const ScreenScale &scale, QWi
     Image1 = new SkinImage(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setCursor(SkinArt::handCursor());
+    Image1->setAccessibleName(tr("关闭"));
+    cmdOK->setAccessibleName(tr("确定"));
+    cmbBack->setAccessibleName(tr("返回"));
     place(Image1, 5820, 180, 225, 285);
 
     connect(cmdOK, &StyledButton::Click, this, &frmSetting::cmdOK_Click);

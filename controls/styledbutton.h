@@ -43,6 +43,8 @@ public:
     static QString Version() { return QStringLiteral("3.0"); }
     // Opens a link (web address, mail link, file) with the desktop's handler.
     bool OpenLink(const QString &sLink);
+    // A press from a screen reader: clicks as the left button would.
+    void click() { leftClick(); }
 
     int Style() const { return int(m_Style); }
     void setStyle(int style);

@@ -13,6 +13,13 @@
     </message>
 </context>
 <context>
+    <name>Accessibility</name>
+    <message>
+        <source>选择 %1 到 %2, 长 %3, 全长 %4</source>
+        <translation>Selection %1 to %2, %3 long, of %4</translation>
+    </message>
+</context>
+<context>
     <name>CCommonDialogs</name>
     <message>
         <source>保存</source>
@@ -507,6 +514,66 @@ Copy it into your browser.</translation>
         <source>退出</source>
         <translation>Exit</translation>
     </message>
+    <message>
+        <source>反馈</source>
+        <translation>Feedback</translation>
+    </message>
+    <message>
+        <source>时间线</source>
+        <translation>Timeline</translation>
+    </message>
+    <message>
+        <source>播放时间</source>
+        <translation>Play time</translation>
+    </message>
+    <message>
+        <source>选择开始</source>
+        <translation>Selection begin</translation>
+    </message>
+    <message>
+        <source>选择结束</source>
+        <translation>Selection end</translation>
+    </message>
+    <message>
+        <source>选择长度</source>
+        <translation>Selection length</translation>
+    </message>
+    <message>
+        <source>视图开始</source>
+        <translation>View begin</translation>
+    </message>
+    <message>
+        <source>视图结束</source>
+        <translation>View end</translation>
+    </message>
+    <message>
+        <source>视图长度</source>
+        <translation>View length</translation>
+    </message>
+    <message>
+        <source>正在解码</source>
+        <translation>Decoding</translation>
+    </message>
+    <message>
+        <source>正在保存</source>
+        <translation>Saving</translation>
+    </message>
+    <message>
+        <source>已取消</source>
+        <translation>Cancelled</translation>
+    </message>
+    <message>
+        <source>已打开: %1</source>
+        <translation>Opened: %1</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+    <message>
+        <source>现在不能: %1</source>
+        <translation>Not now: %1</translation>
+    </message>
 </context>
 <context>
     <name>frmMenu</name>
@@ -588,6 +655,26 @@ Copy it into your browser.</translation>
     <message>
         <source>No</source>
         <translation>No</translation>
+    </message>
+    <message>
+        <source>保存铃声后</source>
+        <translation>After saving</translation>
+    </message>
+    <message>
+        <source>保存后播放提示音</source>
+        <translation>Play a chime after saving</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
     </message>
 </context>
 <context>

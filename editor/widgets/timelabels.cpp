@@ -99,6 +99,15 @@ bool TimeLabels::eventFilter(QObject *watched, QEvent *event)
                                                                        : TimelineModel::Label::lblSelBegin);
         return true;
     }
+    if (event->type() == QEvent::KeyPress && watched != m_editor) {
+        // Return or F2 on a focused cell types its time, as a double-click does.
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2) {
+            openEditor(watched == label(TimelineModel::Label::lblSelEnd) ? TimelineModel::Label::lblSelEnd
+                                                                           : TimelineModel::Label::lblSelBegin);
+            return true;
+        }
+    }
     if (watched == m_editor) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
@@ -133,7 +142,7 @@ void TimeLabels::openEditor(TimelineModel::Label which)
     m_editing = which;
     m_editor = new QLineEdit(over->text(), over->parentWidget());
     m_editor->setObjectName(QStringLiteral("txtTypedTime"));
-    m_editor->setAccessibleName(over->objectName());
+    m_editor->setAccessibleName(over->accessibleName().isEmpty() ? over->objectName() : over->accessibleName());
     m_editor->setFont(m_fonts[static_cast<int>(which)]);
     m_editor->setFrame(false);
     m_editor->setTextMargins(0, 0, 0, 0);
@@ -155,6 +164,9 @@ void TimeLabels::closeEditor()
     QLineEdit *editor = m_editor;
     m_editor = nullptr;
     editor->removeEventFilter(this);
+    // The keyboard goes back to the cell it came from.
+    if (editor->hasFocus())
+        label(m_editing)->setFocus(Qt::OtherFocusReason);
     editor->hide();
     editor->deleteLater();
     QToolTip::hideText();
