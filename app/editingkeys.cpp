@@ -6,6 +6,7 @@
 #include "timelineeditor.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QWidget>
 
 EditingKeys::EditingKeys(RingtoneSession &session, TimeLabels &labels, QWidget *window)
@@ -55,6 +56,9 @@ EditingKeys::EditingKeys(RingtoneSession &session, TimeLabels &labels, QWidget *
         m_session.trigger(m_session.editor().controller().isSounding() ? Command::Pause : Command::Play);
     });
 
+    // A disabled action's key still reaches the window: the session then
+    // says why the command is off.
+    m_window->installEventFilter(this);
     connect(&commands, &CommandTable::enabledChanged, this, &EditingKeys::follow);
     connect(&m_undo->stack(), &QUndoStack::canUndoChanged, this,
             [this] { follow(Command::Undo, m_session.commands().isEnabled(Command::Undo)); });
@@ -65,6 +69,21 @@ EditingKeys::EditingKeys(RingtoneSession &session, TimeLabels &labels, QWidget *
 }
 
 EditingKeys::~EditingKeys() = default;
+
+bool EditingKeys::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && event->type() == QEvent::KeyPress) {
+        const QKeySequence key(static_cast<QKeyEvent *>(event)->keyCombination());
+        for (int i = 0; i < CommandCount; ++i) {
+            const QAction *action = m_actions[size_t(i)];
+            if (action && !action->isEnabled() && action->shortcuts().contains(key)) {
+                m_session.trigger(Command(i));
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 QAction *EditingKeys::bind(Command command, const QList<QKeySequence> &keys)
 {

@@ -36,6 +36,9 @@ public:
     // Space: Pause while sound comes out, else Play.
     QAction *playPause() const { return m_playPause; }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QAction *bind(Command command, const QList<QKeySequence> &keys);
     void follow(Command command, bool enabled);

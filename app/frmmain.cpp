@@ -72,7 +72,7 @@ constexpr Spot MinSpot{10560, 180, 330, 330};
 constexpr Spot ExitSpot{10940, 180, 330, 330};
 constexpr Spot OpenSpot{2190, 3300, 465, 540};
 constexpr Spot FeedbackSpot{9720, 8070, 1245, 255};
-constexpr Spot TextSpot{270, 8070, 3315, 210};
+constexpr Spot TextSpot{270, 8070, 4170, 210};   // up to the file name's rule
 constexpr Spot VersionSpot{2580, 240, 1305, 210};
 constexpr Spot StripSpot{150, 1560, 11195, 5400};
 // The status strip's file-name area; the export panel covers it while it runs.
@@ -442,7 +442,8 @@ void frmMain::connectSession()
 {
     RingtoneSession *session = m_session.get();
     connect(txtAction, &QLineEdit::textChanged, session, &RingtoneSession::dispatchWord);
-    connect(session, &RingtoneSession::fileNameChanged, lblFileName, &QLabel::setText);
+    connect(session, &RingtoneSession::fileNameChanged, lblFileName,
+            [this](const QString &text) { setElidedText(lblFileName, text); });
     connect(session, &RingtoneSession::decodePanelVisibleChanged, picPBBack,
             &ProgressPanel::setShown);
     connect(session, &RingtoneSession::decodeProgressChanged, picPBBack,
@@ -463,10 +464,11 @@ void frmMain::connectSession()
     };
     connect(session, &RingtoneSession::decodePanelVisibleChanged, escape, escapeWhileBusy);
     connect(session, &RingtoneSession::exportPanelVisibleChanged, escape, escapeWhileBusy);
-    connect(session, &RingtoneSession::exportSaved, this, [this](const QString &text) {
+    connect(session, &RingtoneSession::statusTextChanged, this, [this](const QString &text) {
         m_savedText = text;
-        lblText->setText(text);
-        lblAnnounce->announce(text);
+        setElidedText(lblText, text);
+        if (!text.isEmpty())
+            lblAnnounce->announce(text);
     });
     const auto cancelled = [this] { lblAnnounce->announce(tr("已取消")); };
     connect(picPBBack, &ProgressPanel::cancelClicked, this, cancelled);
@@ -490,6 +492,9 @@ void frmMain::connectSession()
     fraFades->setFades(session->fades());
     connect(fraFades, &FadeControls::fadesEdited, session, &RingtoneSession::setFades);
     connect(session, &RingtoneSession::fadesChanged, fraFades, &FadeControls::setFades);
+    const auto showFades = [this](const FadeLevel &fades) { picOpened->setFades(fades.fadeInMs, fades.fadeOutMs); };
+    showFades(session->fades());
+    connect(session, &RingtoneSession::fadesChanged, picOpened, showFades);
     m_keys = new EditingKeys(*session, *timeLabels, this);
     bindCommands();
     bindKeyboard();
@@ -584,11 +589,15 @@ void frmMain::followCommand(QWidget *control, Command command)
 void frmMain::bindCommands()
 {
     for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
-        if (imgButton[i])
+        if (imgButton[i]) {
             followCommand(imgButton[i], RingtoneSession::toolbarCommand(ToolbarCommand(i)));
+            imgButton[i]->installEventFilter(this);
+        }
     }
-    for (int i = 0; i < HoverRules::CtrlCount; ++i)
+    for (int i = 0; i < HoverRules::CtrlCount; ++i) {
         followCommand(imgCtrlButton[i], RingtoneSession::transportCommand(i));
+        imgCtrlButton[i]->installEventFilter(this);
+    }
     // A menu title is live while any command can run, which is when Help can.
     for (SkinImage *title : imgMenu)
         followCommand(title, Command::Help);
@@ -661,7 +670,33 @@ void frmMain::showLooks()
     for (int i = 0; i < HoverRules::CtrlCount; ++i)
         show(imgCtrlButton[i], m_rules.ctrl(i), imgCtrlButtonLight[i], imgCtrlButtonPress[i]);
     // A hint wins while the mouse is on something; else the last export's line.
-    lblText->setText(m_rules.hint().isEmpty() ? m_savedText : m_rules.hint());
+    setElidedText(lblText, m_rules.hint().isEmpty() ? m_savedText : m_rules.hint());
+}
+
+void frmMain::setElidedText(QLabel *label, const QString &text)
+{
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        auto *widget = qobject_cast<QWidget *>(watched);
+        if (widget && !widget->isEnabled()) {
+            for (int i = 0; i < HoverRules::ToolbarCount; ++i) {
+                if (widget == imgButton[i])
+                    m_session->trigger(RingtoneSession::toolbarCommand(ToolbarCommand(i)));
+            }
+            for (int i = 0; i < HoverRules::CtrlCount; ++i) {
+                if (widget == imgCtrlButton[i])
+                    m_session->trigger(RingtoneSession::transportCommand(i));
+            }
+            return true;
+        }
+    }
+    return SkinnedWindow::eventFilter(watched, event);
 }
 
 void frmMain::bareMouseMove(QMouseEvent *)

@@ -127,6 +127,9 @@ public:
     std::unique_ptr<CCommonDialogs> Dialogs;
 
 protected:
+    // A press on a disabled command's button says why it is off, and never
+    // moves the window.
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void bareMouseMove(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -141,6 +144,8 @@ private:
     void connectSession();
     // Each control that triggers a command is enabled exactly when it is.
     void bindCommands();
+    // A text too long for its label loses its middle; the whole is the tip.
+    static void setElidedText(QLabel *label, const QString &text);
     void followCommand(QWidget *control, Command command);
     void enableMenuEntries();
     // Tab order, the menu keys, and each command's key in its tooltip.

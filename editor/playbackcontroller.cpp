@@ -7,6 +7,7 @@
 #include "sound/soundcommands.h"
 #include "sound/wavreader.h"
 #include "timelinemodel.h"
+#include "timerow.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -251,8 +252,8 @@ void PlaybackController::Timer2_Timer()
         m_model.setLeft(Image::imgBottomPoint, L);
         m_model.setLeft(Image::imgLine, L + m_model.geometry().LineOffset());
 
-        const double played = double(position) * double(m_model.T()) / double(length);
-        m_model.setText(TimelineModel::Label::lblTime, FormatTime(static_cast<qint32>(roundSecondsHalfEven(played))));
+        // The whole seconds the grid shows for this time, never rounded up.
+        m_model.setText(TimelineModel::Label::lblTime, TimeRow::format(std::clamp<qint64>(position, 0, length), false));
 
         // The device has stopped itself on the selection's last frame and
         // stands there: what is left is to say so, or to go round again.

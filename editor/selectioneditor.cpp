@@ -23,9 +23,9 @@ QString SelectionEditor::message(Outcome outcome)
     case Outcome::OutOfRange:
         return tr("时间必须在 00:00:00 与歌曲长度之间");
     case Outcome::BeginAfterEnd:
-        return tr("开始时间不能晚于结束时间");
+        return tr("开始时间在结束时间之后。");
     case Outcome::NoSong:
-        return tr("请先打开歌曲");
+        return tr("请先打开一首歌曲。");
     case Outcome::Done:
     case Outcome::Unchanged:
         break;
@@ -54,7 +54,8 @@ SelectionEditor::Outcome SelectionEditor::setTime(Handle handle, qint64 ms)
     if (ms < 0 || ms > end)
         return Outcome::OutOfRange;
     // SelEndMs 0 is "no end chosen": any begin is then welcome.
-    if (handle == Handle::Begin && m_selection.endMs() > 0 && ms > m_selection.endMs())
+    // A begin on the end would leave nothing to save.
+    if (handle == Handle::Begin && m_selection.endMs() > 0 && ms >= m_selection.endMs())
         return Outcome::BeginAfterEnd;
     if (handle == Handle::End && ms < m_selection.beginMs())
         return Outcome::BeginAfterEnd;

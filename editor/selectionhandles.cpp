@@ -27,10 +27,12 @@ void SelectionHandles::move(Image image, double X)
 {
     if (!isHandleMarker(image) || !m_dragging)
         return;
-    if (TimelineModel::setOf(image) == MarkerSet::Begin)
+    const MarkerSet set = TimelineModel::setOf(image);
+    if (set == MarkerSet::Begin)
         moveBegin(image, X);
     else
         moveEnd(image, X);
+    m_model.previewSel(set, m_model.timeAt(m_model.left(image)), m_selection.beginMs(), m_selection.endMs());
 }
 
 // Each marker image acts on its own Left and brings its two companions along;
@@ -74,4 +76,6 @@ void SelectionHandles::release(Image image, double)
         m_selection.setBegin(ms);
     else
         m_selection.setEnd(ms);
+    // A refused or unchanged time leaves the row to show the selection as it is.
+    m_model.publishSelRow();
 }

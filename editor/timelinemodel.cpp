@@ -2,6 +2,7 @@
 
 #include "formattime.h"
 #include "selection.h"
+#include "timerow.h"
 
 #include <algorithm>
 
@@ -124,6 +125,7 @@ void TimelineModel::setFullTime(qint32 seconds)
     if (m_fullTime == seconds)
         return;
     m_fullTime = seconds;
+    refreshViewRow();
     emit fullTimeChanged(seconds);
 }
 
@@ -137,26 +139,47 @@ void TimelineModel::follow(const Selection &selection)
 
 void TimelineModel::publishBegin(qint64 beginMs, qint64 endMs)
 {
-    setText(Label::lblSelBegin, formatTimeMs(beginMs));
-    if (!isZoomed())
-        setText(Label::lblViewBegin, text(Label::lblSelBegin));
-    // With no end chosen yet a length would be meaningless: the length labels
-    // keep what they show.
+    m_selMs[0] = beginMs;
+    // With no end chosen yet a length would be meaningless: the length keeps
+    // what it shows.
     if (endMs - beginMs > 0)
-        setText(Label::lblSelLength, formatTimeMs(endMs - beginMs));
-    if (!isZoomed())
-        setText(Label::lblViewLength, text(Label::lblSelLength));
+        m_selMs[2] = endMs - beginMs;
+    publishSelRow();
 }
 
 void TimelineModel::publishEnd(qint64 beginMs, qint64 endMs)
 {
-    setText(Label::lblSelEnd, formatTimeMs(endMs));
-    if (!isZoomed())
-        setText(Label::lblViewEnd, text(Label::lblSelEnd));
+    m_selMs[1] = endMs;
     // An end before the begin cannot be set; a negative length is never shown.
-    setText(Label::lblSelLength, formatTimeMs(std::max<qint64>(0, endMs - beginMs)));
-    if (!isZoomed())
-        setText(Label::lblViewLength, text(Label::lblSelLength));
+    m_selMs[2] = std::max<qint64>(0, endMs - beginMs);
+    publishSelRow();
+}
+
+void TimelineModel::previewSel(MarkerSet set, qint64 ms, qint64 beginMs, qint64 endMs)
+{
+    std::array<qint64, 3> row = m_selMs;
+    if (set == MarkerSet::Begin) {
+        row[0] = ms;
+        if (endMs - ms > 0)
+            row[2] = endMs - ms;
+    } else {
+        row[1] = ms;
+        row[2] = std::max<qint64>(0, ms - beginMs);
+    }
+    writeSelRow(row);
+}
+
+void TimelineModel::publishSelRow()
+{
+    writeSelRow(m_selMs);
+}
+
+void TimelineModel::writeSelRow(const std::array<qint64, 3> &ms)
+{
+    const QStringList row = TimeRow::texts({ms[0], ms[1], ms[2]});
+    setText(Label::lblSelBegin, row[0]);
+    setText(Label::lblSelEnd, row[1]);
+    setText(Label::lblSelLength, row[2]);
 }
 
 void TimelineModel::setView(qint64 startMs, qint64 spanMs)
@@ -179,15 +202,15 @@ void TimelineModel::setView(qint64 startMs, qint64 spanMs)
 
 void TimelineModel::refreshViewRow()
 {
-    if (isZoomed()) {
-        setText(Label::lblViewBegin, formatTimeMs(m_viewStartMs));
-        setText(Label::lblViewEnd, formatTimeMs(m_viewStartMs + m_viewSpanMs));
-        setText(Label::lblViewLength, formatTimeMs(m_viewSpanMs));
-    } else {
-        setText(Label::lblViewBegin, text(Label::lblSelBegin));
-        setText(Label::lblViewEnd, text(Label::lblSelEnd));
-        setText(Label::lblViewLength, text(Label::lblSelLength));
-    }
+    // Not zoomed, the view is the whole song, so its length shows as soon
+    // as it is known.
+    const qint64 whole = m_lengthMs > 0 ? m_lengthMs : qint64(m_fullTime) * 1000;
+    const qint64 start = isZoomed() ? m_viewStartMs : 0;
+    const qint64 span = isZoomed() ? m_viewSpanMs : whole;
+    const QStringList row = TimeRow::texts({start, start + span, span});
+    setText(Label::lblViewBegin, row[0]);
+    setText(Label::lblViewEnd, row[1]);
+    setText(Label::lblViewLength, row[2]);
 }
 
 qint64 TimelineModel::timeAt(double L) const
@@ -225,6 +248,7 @@ void TimelineModel::placeAtStart()
         const auto image = static_cast<Image>(i);
         setVisible(image, setOf(image) == MarkerSet::Pointer);
     }
+    m_selMs = {};
     for (int i = 0; i < LabelCount; ++i)
         setText(static_cast<Label>(i), Zero);
 }
@@ -246,6 +270,15 @@ void TimelineModel::resetForClose()
         if (setOf(image) != MarkerSet::Pointer)
             setVisible(image, false);
     }
+    m_selMs = {};
     for (int i = 1; i < LabelCount; ++i)
         setText(static_cast<Label>(i), Zero);
+}
+
+void TimelineModel::setLengthMs(qint64 ms)
+{
+    if (m_lengthMs == ms)
+        return;
+    m_lengthMs = ms;
+    refreshViewRow();
 }

@@ -79,7 +79,7 @@ public:
     qint64 viewStartMs() const { return isZoomed() ? m_viewStartMs : 0; }
     qint64 viewSpanMs() const { return isZoomed() ? m_viewSpanMs : qint64(m_fullTime) * 1000; }
     // A span of 0 (or the whole song) shows the whole song. Writes the View
-    // row: the visible range while zoomed, the Sel row's texts otherwise.
+    // row: the visible range (begin, end, length), the whole song when not zoomed.
     void setView(qint64 startMs, qint64 spanMs);
     // The View row again from the view and the Sel row.
     void refreshViewRow();
@@ -101,6 +101,12 @@ public:
     // selection's changes from now on.
     void follow(const Selection &selection);
 
+    // While a handle set is dragged the Sel row shows where it would land
+    // (`ms` for that set, the selection being beginMs..endMs); the row
+    // shows the selection itself again by publishSelRow.
+    void previewSel(MarkerSet set, qint64 ms, qint64 beginMs, qint64 endMs);
+    void publishSelRow();
+
     // Start of the program: begin set at 0, end set at W, handles hidden,
     // pointer at 0, labels "00:00:00".
     void placeAtStart();
@@ -118,9 +124,10 @@ signals:
 private:
     friend class PlaybackController;
     void setFullTime(qint32 seconds);
-    void setLengthMs(qint64 ms) { m_lengthMs = ms; }
+    void setLengthMs(qint64 ms);
     void publishBegin(qint64 beginMs, qint64 endMs);
     void publishEnd(qint64 beginMs, qint64 endMs);
+    void writeSelRow(const std::array<qint64, 3> &ms);
 
     struct ImageState {
         int left = 0;
@@ -134,6 +141,7 @@ private:
     std::array<QString, LabelCount> m_labels;
     qint32 m_fullTime = 0;
     qint64 m_lengthMs = 0;
+    std::array<qint64, 3> m_selMs{};   // the Sel row: begin, end, length
     qint64 m_viewStartMs = 0;
     qint64 m_viewSpanMs = 0;   // 0: the whole song
     int m_grabX = 0;

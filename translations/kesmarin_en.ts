@@ -243,6 +243,22 @@ Save only the first %1 s, or save it all?</translation>
         <source>保存整段</source>
         <translation>Save it all</translation>
     </message>
+    <message>
+        <source>铃声没有保存成功。</source>
+        <translation>The ringtone was not saved.</translation>
+    </message>
+    <message>
+        <source>没有保存 %1。</source>
+        <translation>%1 was not saved.</translation>
+    </message>
+    <message>
+        <source>没有保存 %1：%2</source>
+        <translation>%1 was not saved: %2</translation>
+    </message>
+    <message>
+        <source>已取消保存 %1。</source>
+        <translation>Saving %1 was cancelled.</translation>
+    </message>
 </context>
 <context>
     <name>FadeControls</name>
@@ -405,6 +421,10 @@ Do you want to replace it?</translation>
         <source>警告</source>
         <translation>Warning</translation>
     </message>
+    <message>
+        <source>请先设定结束时间。</source>
+        <translation>Set an end first.</translation>
+    </message>
 </context>
 <context>
     <name>SelectionEditor</name>
@@ -417,12 +437,12 @@ Do you want to replace it?</translation>
         <translation>The time must lie between 00:00:00 and the song&apos;s length</translation>
     </message>
     <message>
-        <source>开始时间不能晚于结束时间</source>
-        <translation>The begin cannot be after the end</translation>
+        <source>开始时间在结束时间之后。</source>
+        <translation>The begin is after the end.</translation>
     </message>
     <message>
-        <source>请先打开歌曲</source>
-        <translation>Please open a song first</translation>
+        <source>请先打开一首歌曲。</source>
+        <translation>Open a song first.</translation>
     </message>
 </context>
 <context>
@@ -465,6 +485,10 @@ Do you want to replace it?</translation>
     <message>
         <source>End</source>
         <translation>End</translation>
+    </message>
+    <message>
+        <source>循环</source>
+        <translation>Loop</translation>
     </message>
 </context>
 <context>

@@ -105,9 +105,18 @@ QString percentText(double percent)
 
 QString shortFileName(const QString &path)
 {
-    if (path.size() >= 36)
-        return path.left(32) + QStringLiteral("...");
-    return path;
+    constexpr qsizetype Longest = 35;
+    if (path.size() <= Longest)
+        return path;
+    // The file's own name stays whole; its folders give way in their middle.
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = path.left(slash + 1);
+    const QString name = path.mid(slash + 1);
+    const qsizetype room = Longest - 1 - name.size();
+    if (room < 4)
+        return QStringLiteral("…/") + name;
+    const qsizetype tail = std::min<qsizetype>(room / 2, folder.size());
+    return folder.left(room - tail) + u'…' + folder.right(tail) + name;
 }
 
 Bar bar(int t, int total, int fullTwips)

@@ -20,7 +20,9 @@ std::optional<int> parsePosition(const QString &line);
 // four characters.
 QString percentText(double percent);
 
-// A path of 36 characters or more is shown as its first 32 and "...".
+// A path of 36 characters or more is shown in 35: the file's name whole, its
+// folders cut in the middle ("/home/us…/music/song.mp3"), or "…/" and the
+// name where the name alone is that long.
 QString shortFileName(const QString &path);
 
 // Seconds rounded to the nearest whole number, halves to even.

@@ -84,3 +84,15 @@ bool CommandTable::trigger(Command command)
     handler();
     return true;
 }
+
+CommandTable::Refusal CommandTable::refusal(Command command, const CommandConditions &conditions)
+{
+    if (allowed(command, conditions))
+        return Refusal::None;
+    if (conditions.job != CommandConditions::Job::None)
+        return Refusal::Busy;
+    const CommandConditions withFile{CommandConditions::Job::None, true, conditions.selectionValid};
+    if (!conditions.fileOpen && allowed(command, withFile))
+        return Refusal::NoFile;
+    return conditions.fileOpen ? Refusal::NoSelection : Refusal::NoFile;
+}

@@ -62,6 +62,10 @@ public:
 
     // The rule.
     static bool allowed(Command command, const CommandConditions &conditions);
+    // Why `command` may not run now, read from the same rule.
+    enum class Refusal { None, Busy, NoFile, NoSelection };
+    static Refusal refusal(Command command, const CommandConditions &conditions);
+    Refusal refusal(Command command) const { return refusal(command, m_conditions); }
     static QString name(Command command);
 
     bool isEnabled(Command command) const { return m_enabled[size_t(command)]; }

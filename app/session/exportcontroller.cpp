@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QUrl>
 
@@ -55,6 +56,26 @@ QString ExportController::savedText(const QString &target, const SavedFile &save
     return tr("已保存 %1 · %2 · %3 %4")
         .arg(QFileInfo(target).fileName(), FormatTime(qint32(roundSecondsHalfEven(saved.seconds()))),
              saved.codecName(), saved.rateText());
+}
+
+QString ExportController::failedText(const QString &target, const QString &message)
+{
+    // The message's first line that is neither its heading nor the target says why.
+    const QString heading = tr("铃声没有保存成功。");
+    QString why;
+    for (const QString &line : message.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.trimmed() != heading && line.trimmed() != target) {
+            why = line.trimmed();
+            break;
+        }
+    }
+    static const QRegularExpression sentenceEnd(QStringLiteral("[。！？]|[.!?](\\s|$)"));
+    if (const QRegularExpressionMatch end = sentenceEnd.match(why); end.hasMatch())
+        why = why.left(end.capturedStart() + 1);
+    const QString name = QFileInfo(target).fileName();
+    if (why.isEmpty())
+        return name.isEmpty() ? heading : tr("没有保存 %1。").arg(name);
+    return name.isEmpty() ? why : tr("没有保存 %1：%2").arg(name, why);
 }
 
 void ExportController::cancel()
@@ -187,6 +208,7 @@ void ExportController::save(const SetupValues &settings)
         return;
     }
     emit saved(savedText(target, *back));
+    emit ended(savedText(target, *back));
 
     if (settings.openFolderChoice == 0)
         m_desktop.showFile(QFileInfo(m_txtSave).absoluteFilePath());
@@ -212,6 +234,8 @@ bool ExportController::runJob(const CoderCommand &command, int seconds, bool mea
         if (!over || measuring)
             restore();
     }
+    if (over && m_objDOS1.wasCancelled())
+        emit ended(tr("已取消保存 %1。").arg(QFileInfo(m_txtSave).fileName()));
     if (!over || m_objDOS1.wasCancelled())
         return false;   // never started (the runner has said why), or cancelled
     if (!m_objDOS1.succeeded()) {
@@ -282,6 +306,7 @@ void ExportController::restore()
 
 void ExportController::tell(const QString &text, const QString &details)
 {
+    emit ended(failedText(m_txtSave, text));
     UserPrompt::Message message;
     message.text = text;
     message.details = details;

@@ -64,6 +64,9 @@ public:
     // What the status strip says of a file read back after an export:
     // "已保存 tone.m4r · 00:00:30 · AAC 44.1 kHz".
     static QString savedText(const QString &target, const SavedFile &saved);
+    // The status strip's line for a Save that failed with `message`: the
+    // file's name and the first sentence of what went wrong.
+    static QString failedText(const QString &target, const QString &message);
 
 signals:
     // job() changed: the commands follow it.
@@ -72,6 +75,9 @@ signals:
     void exportProgressChanged(int widthTwips, const QString &text); // imgPro, lblPro
     // The export was read back and is what was asked for.
     void saved(const QString &statusText);
+    // A Save came to its end, whichever: what the status strip says of it
+    // (saved, cancelled, or not saved and why).
+    void ended(const QString &statusText);
     // The folder saved to could not be kept in setup.ini: why, for the user.
     void settingsNotSaved(const QString &problem);
 

@@ -160,6 +160,9 @@ bool OpenController::closeOpenFile()
     emit decodeProgressChanged(1, QStringLiteral("0%"));
     setFileOpen(false);
     m_sourcePath.clear();
+    // A closed song's name must not come back when the next open fails.
+    m_fileNameShown.clear();
+    emit fileNameChanged(m_fileNameShown);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "desktopopener.h"
 #include "exportcontroller.h"
 #include "opencontroller.h"
+#include "selectioneditor.h"
 #include "shelllinks.h"
 #include "timelineeditor.h"
 #include "userprompt.h"
@@ -78,6 +79,7 @@ void RingtoneSession::connectParts()
             emit fileClosed();
     });
     connect(open, &OpenController::decoded, this, [this](const QString &workFile) {
+        setStatusText({});
         m_editor->controller().learnLength();
         PeakExtractor extractor(workFile);
         emit fileOpened(extractor.open() ? extractor.extract(m_services.peakColumns)
@@ -97,6 +99,7 @@ void RingtoneSession::connectParts()
     connect(exporter, &ExportController::exportProgressChanged, this,
             &RingtoneSession::exportProgressChanged);
     connect(exporter, &ExportController::saved, this, &RingtoneSession::exportSaved);
+    connect(exporter, &ExportController::ended, this, &RingtoneSession::setStatusText);
     connect(exporter, &ExportController::settingsNotSaved, this,
             &RingtoneSession::settingsNotSaved);
 }
@@ -146,6 +149,39 @@ void RingtoneSession::updateConditions()
     c.fileOpen = m_open->hasFile();
     c.selectionValid = m_editor->selectionState().isValid();
     m_commands.setConditions(c);
+}
+
+bool RingtoneSession::trigger(Command command)
+{
+    if (m_commands.trigger(command))
+        return true;
+    if (const QString why = refusalText(command); !why.isEmpty())
+        setStatusText(why);
+    return false;
+}
+
+QString RingtoneSession::refusalText(Command command) const
+{
+    switch (m_commands.refusal(command)) {
+    case CommandTable::Refusal::NoFile:
+        return SelectionEditor::message(SelectionEditor::Outcome::NoSong);
+    case CommandTable::Refusal::NoSelection:
+        if (m_editor->selectionState().endMs() > 0)
+            return SelectionEditor::message(SelectionEditor::Outcome::BeginAfterEnd);
+        return tr("请先设定结束时间。");
+    case CommandTable::Refusal::None:
+    case CommandTable::Refusal::Busy:
+        break;
+    }
+    return {};
+}
+
+void RingtoneSession::setStatusText(const QString &text)
+{
+    if (m_statusText == text)
+        return;
+    m_statusText = text;
+    emit statusTextChanged(text);
 }
 
 bool RingtoneSession::hasFile() const

@@ -57,7 +57,12 @@ public:
     CommandTable &commands() { return m_commands; }
     const CommandTable &commands() const { return m_commands; }
     // Runs a command if the command rule lets it run now.
-    bool trigger(Command command) { return m_commands.trigger(command); }
+    // Runs `command` when it may run; otherwise the status line says why
+    // (unless a job is running, which shows itself).
+    bool trigger(Command command);
+    // The status line: the last Save's end, or why a command was refused;
+    // a new song clears it.
+    QString statusText() const { return m_statusText; }
     QString setupPath() const { return m_services.setupPath; }
     QString appFolder() const { return m_services.appFolder; }
     QString workingFile() const { return m_work.workingFile(); }
@@ -114,6 +119,7 @@ signals:
     void exportProgressChanged(int widthTwips, const QString &text);
     // An export was read back: what the status strip says of it.
     void exportSaved(const QString &statusText);
+    void statusTextChanged(const QString &text);
     // The working file holds a new file; its waveform (empty when unreadable).
     void fileOpened(const QList<Peak> &peaks);
     // No file is open any more: the strip goes.
@@ -133,6 +139,8 @@ private:
     void installCommands();
     void updateConditions();
     void warn(const QString &text);
+    void setStatusText(const QString &text);
+    QString refusalText(Command command) const;
     // Writes the settings; a failure is told once, until a write succeeds.
     void storeSettings();
     void settingsNotSaved(const QString &problem);
@@ -153,6 +161,7 @@ private:
     std::unique_ptr<OpenController> m_open;
     std::unique_ptr<ExportController> m_export;
     CommandDispatcher m_dispatcher{*this};
+    QString m_statusText;
     bool m_shutDown = false;
     bool m_settingsFailureTold = false;
 };

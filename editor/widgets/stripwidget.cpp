@@ -2,6 +2,7 @@
 
 #include "looks.h"
 #include "markerimage.h"
+#include "playbackcontroller.h"
 #include "timelineeditor.h"
 
 #include <QLabel>
@@ -18,6 +19,11 @@ constexpr int MarkerTop = 52;      // 780
 constexpr int LineTop = 58;        // 870
 constexpr int BottomTop = 342;     // 5130
 constexpr int EndLabelTop = 320;   // 4800
+constexpr int BandHeight = 284;    // the audio band under the upper markers
+// The ruler stands in the free room above the upper markers.
+constexpr int RulerBase = 48;      // the ticks stand on this row
+constexpr int TickHeight = 5;
+constexpr double RulerPoints = 7.0;
 
 int topOf(TimelineModel::Image image)
 {
@@ -73,6 +79,106 @@ StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent, double fontSca
     connect(&m_editor.model(), &TimelineModel::imageChanged, this, &StripWidget::showImage);
     connect(&m_editor.model(), &TimelineModel::viewChanged, this, &StripWidget::viewChanged);
     connect(&m_editor, &TimelineEditor::pyramidReady, this, &StripWidget::viewChanged);
+    // The shading follows the handles as they are dragged.
+    connect(&m_editor.model(), &TimelineModel::imageChanged, this, qOverload<>(&StripWidget::update));
+    connect(&m_editor.model(), &TimelineModel::fullTimeChanged, this, qOverload<>(&StripWidget::update));
+    connect(&m_editor.controller(), &PlaybackController::loopingChanged, this, qOverload<>(&StripWidget::update));
+    setFont(Looks::tahoma(RulerPoints * fontScale));
+}
+
+void StripWidget::setFades(qint32 fadeInMs, qint32 fadeOutMs)
+{
+    m_fadeInMs = std::max(fadeInMs, 0);
+    m_fadeOutMs = std::max(fadeOutMs, 0);
+    update();
+}
+
+int StripWidget::pixelsAt(int L) const
+{
+    const TimelineGeometry &geometry = m_editor.model().geometry();
+    return static_cast<int>(std::lround(geometry.toPixels(L + geometry.LineOffset())));
+}
+
+TimeRuler::Scale StripWidget::rulerScale() const
+{
+    const TimelineModel &model = m_editor.model();
+    const QFontMetrics metrics(font());
+    return TimeRuler::scale(model.viewStartMs(), model.viewStartMs() + model.viewSpanMs(), columns(),
+                            [&metrics](const QString &text) { return metrics.horizontalAdvance(text); });
+}
+
+void StripWidget::paintRuler(QPainter &p)
+{
+    const int left = pixelsAt(0);
+    const QColor ink = QColor::fromRgb(Looks::DimTextColor);
+    p.setPen(ink);
+    p.drawLine(left, RulerBase, left + columns(), RulerBase);
+    const QFontMetrics metrics(font());
+    for (const TimeRuler::Tick &tick : rulerScale().ticks) {
+        const int x = left + tick.x;
+        p.drawLine(x, RulerBase - TickHeight, x, RulerBase);
+        if (!tick.label.isEmpty())
+            p.drawText(x + 2, RulerBase - 2 - metrics.descent(), tick.label);
+    }
+}
+
+void StripWidget::paintSelection(QPainter &p)
+{
+    const TimelineModel &model = m_editor.model();
+    if (!model.isVisible(TimelineModel::Image::imgSelectLine1)
+        || !model.isVisible(TimelineModel::Image::imgSelectLine2))
+        return;
+    const int left = pixelsAt(0), right = left + columns();
+    const int begin = pixelsAt(model.left(TimelineModel::Image::imgSelectTop1));
+    const int end = pixelsAt(model.left(TimelineModel::Image::imgSelectTop2));
+    const int from = std::clamp(begin, left, right), to = std::clamp(end, left, right);
+    if (to <= from)
+        return;
+    QColor shade = StripArt::handleColour();
+    shade.setAlpha(36);
+    p.fillRect(QRect(from, LineTop, to - from, BandHeight), shade);
+    if (m_fadeInMs <= 0 && m_fadeOutMs <= 0)
+        return;
+    // Each ramp rises from the band's foot at its handle to full height
+    // where the fade ends; fades longer than the stretch meet in it.
+    const double pxPerMs = model.viewSpanMs() > 0 ? double(columns()) / double(model.viewSpanMs()) : 0.0;
+    const double width = end - begin;
+    const double in = std::min(m_fadeInMs * pxPerMs, width), out = std::min(m_fadeOutMs * pxPerMs, width);
+    const double top = LineTop + 1, foot = LineTop + BandHeight - 1;
+    QPolygonF ramps{{double(begin), foot}, {begin + in, top}, {end - out, top}, {double(end), foot}};
+    if (in + out > width) {
+        const double meet = begin + width * in / (in + out);
+        const double height = (foot - top) * std::min(1.0, (meet - begin) / std::max(in, 1.0));
+        ramps = QPolygonF{{double(begin), foot}, {meet, foot - height}, {double(end), foot}};
+    }
+    p.save();
+    p.setClipRect(QRect(from, LineTop, to - from, BandHeight));
+    p.setRenderHint(QPainter::Antialiasing);
+    QColor edge = StripArt::handleColour();
+    edge.setAlpha(170);
+    p.setPen(QPen(edge, 1.5));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(ramps);
+    p.restore();
+}
+
+void StripWidget::paintLoop(QPainter &p)
+{
+    // A lamp at the strip's top right: lit while the selection plays round.
+    const bool on = m_editor.controller().isLooping();
+    const QString text = tr("循环");
+    const QFontMetrics metrics(font());
+    const int width = metrics.horizontalAdvance(text) + 12, height = metrics.height() + 2;
+    const QRect lamp(pixelsAt(0) + columns() - width, 4, width, height);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor lit = StripArt::handleColour();
+    p.setPen(on ? lit : QColor(190, 208, 218));
+    p.setBrush(on ? lit : Qt::transparent);
+    p.drawRoundedRect(QRectF(lamp).adjusted(0.5, 0.5, -0.5, -0.5), height / 2.0, height / 2.0);
+    p.setPen(on ? QColor(Qt::white) : QColor(170, 190, 200));
+    p.drawText(lamp, Qt::AlignCenter, text);
+    p.restore();
 }
 
 const QList<Peak> &StripWidget::shownPeaks() const
@@ -201,15 +307,23 @@ void StripWidget::paintEvent(QPaintEvent *)
         p.fillRect(rect(), palette().window());
     else
         p.drawPixmap(0, 0, m_art.strip);
+    paintRuler(p);
+    paintLoop(p);
+    paintWaveform(p);
+    // Over the waveform, so the selected stretch is tinted and its ramps show.
+    paintSelection(p);
+}
+
+void StripWidget::paintWaveform(QPainter &p)
+{
     const QList<Peak> &peaks = shownPeaks();
     if (peaks.isEmpty())
         return;
     // Column c stands under the line of a marker at L = c pixels, so the
     // waveform runs from the line at time 0 to the line at time T.
-    const int offset = static_cast<int>(std::lround(m_editor.model().geometry().toPixels(
-        m_editor.model().geometry().LineOffset())));
-    const double centre = LineTop + 284 / 2.0;
-    const double half = 284 / 2.0 - 4;
+    const int offset = pixelsAt(0);
+    const double centre = LineTop + BandHeight / 2.0;
+    const double half = BandHeight / 2.0 - 4;
     p.setPen(m_waveformColour);
     for (int c = 0; c < peaks.size(); ++c) {
         const Peak &peak = peaks[c];

@@ -3,6 +3,7 @@
 #include "peakextractor.h"
 #include "stripart.h"
 #include "timelinemodel.h"
+#include "timeruler.h"
 
 #include <QList>
 #include <QWidget>
@@ -10,10 +11,13 @@
 
 class MarkerImage;
 class QLabel;
+class QPainter;
 class TimelineEditor;
 
 // The timeline strip: its picture (or a waveform when one is given), the
-// nine marker images in their stacking order, and the two end labels. It
+// time ruler of the view along its top, the selection shaded with its fades,
+// the loop's lamp, the nine marker images in their stacking order, and the
+// two end labels. It
 // shows the model and passes mouse events to the editor's rules in twips.
 class StripWidget : public QWidget
 {
@@ -36,6 +40,10 @@ public:
     // Columns of waveform: one per pixel of the marker span.
     int columns() const;
     void setWaveformColour(const QColor &colour);
+    // The export's fades, drawn as ramps at the ends of the selection.
+    void setFades(qint32 fadeInMs, qint32 fadeOutMs);
+    // Where the ruler's ticks stand and what they say, for the view shown.
+    TimeRuler::Scale rulerScale() const;
 
     MarkerImage *imageWidget(TimelineModel::Image image) const;
     QLabel *lblTimeLeft() const { return m_timeLeft; }
@@ -51,12 +59,19 @@ private:
     void showImage(TimelineModel::Image image);
     void viewChanged();
     QList<Peak> coarsePeaks() const;
+    int pixelsAt(int L) const;
+    void paintRuler(QPainter &p);
+    void paintSelection(QPainter &p);
+    void paintWaveform(QPainter &p);
+    void paintLoop(QPainter &p);
     double twips(double pixels) const;
 
     TimelineEditor &m_editor;
     StripArt m_art;
     QList<Peak> m_peaks;
     QList<Peak> m_zoomPeaks;
+    qint32 m_fadeInMs = 0;
+    qint32 m_fadeOutMs = 0;
     int m_wheelAngle = 0;   // eighths of a degree not yet turned into steps
     QColor m_waveformColour{120, 176, 200};   // lighter than the marker lines
     std::array<MarkerImage *, TimelineModel::ImageCount> m_images{};

@@ -1,6 +1,7 @@
 #include "timelabels.h"
 
 #include "looks.h"
+#include "timerow.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -16,8 +17,25 @@
 namespace {
 
 constexpr double GridPoints = 8.25;
-// Below this a fraction would no longer read well; the label then widens.
+// Below this a time would no longer read well; the label then widens.
 constexpr double SmallestPoints = 6.5;
+
+// The grid's one size: the designed one, or less until the longest time a
+// song can have fits its column.
+QFont gridFont(double fontScale)
+{
+    QFont font = Looks::tahoma(GridPoints * fontScale);
+    const int column = int(std::lround(TimeLabels::ColumnWidth * fontScale));
+    const auto fits = [&font, column] {
+        const QFontMetrics metrics(font);
+        return TimeRow::requiredWidth([&metrics](const QString &text) {
+                   return metrics.horizontalAdvance(text);
+               }) + 2 <= column;
+    };
+    while (font.pointSizeF() > SmallestPoints * fontScale && !fits())
+        font.setPointSizeF(font.pointSizeF() - 0.25 * fontScale);
+    return font;
+}
 
 
 } // namespace
@@ -44,14 +62,21 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window, double fontScale) 
         const auto which = static_cast<TimelineModel::Label>(i);
         auto *label = new QLabel(model.text(which), window);
         label->setObjectName(TimelineModel::objectName(which));
-        const QFont font = Looks::tahoma((which == TimelineModel::Label::lblTime ? 14.25 : GridPoints) * fontScale);
+        const bool clock = which == TimelineModel::Label::lblTime;
+        const QFont font = clock ? Looks::tahoma(14.25 * fontScale) : gridFont(fontScale);
         label->setFont(font);
         Looks::setTextColor(label, Looks::TextColor);
-        // Tahoma fits "00:00:00" in the designed width; a wider stand-in font
-        // gets the room it needs rather than a clipped time.
+        // The cells are controls, not the window's background: a press on
+        // one never starts the window's move (which would swallow the
+        // double-click that opens the typed-time field).
+        label->setAttribute(Qt::WA_NoMousePropagation);
+        // A grid cell spans its column, room for "23:59:59.999"; the clock
+        // gets the room its widest whole-second time needs.
         QRect geometry = designGeometry(which);
         const QFontMetrics metrics(font);
-        geometry.setWidth(std::max(geometry.width(), metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 2));
+        const int needed = clock ? metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 2
+                                 : int(std::lround(ColumnWidth * fontScale));
+        geometry.setWidth(std::max(geometry.width(), needed));
         geometry.setHeight(std::max(geometry.height(), metrics.height()));
         label->setGeometry(geometry);
         m_labels[i] = label;
@@ -65,22 +90,12 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window, double fontScale) 
 
 void TimeLabels::show(TimelineModel::Label which, const QString &text)
 {
+    // Every cell of the grid keeps one size; a text that still outgrows its
+    // cell (a song past 99 hours) widens it rather than being clipped.
     const int i = static_cast<int>(which);
     QLabel *target = m_labels[i];
-    QFont font = m_fonts[i];
-    int width = m_widths[i];
-    if (which != TimelineModel::Label::lblTime) {
-        // A fraction is set smaller until it fits its column; whole seconds
-        // keep the grid's own size.
-        const double scale = font.pointSizeF() / GridPoints;
-        const int column = std::max(width, int(std::lround(ColumnWidth * scale)));
-        while (font.pointSizeF() > SmallestPoints * scale
-               && QFontMetrics(font).horizontalAdvance(text) + 2 > column)
-            font.setPointSizeF(font.pointSizeF() - 0.25 * scale);
-        width = std::max(width, QFontMetrics(font).horizontalAdvance(text) + 2);
-    }
-    target->setFont(font);
-    target->resize(width, target->height());
+    target->setFont(m_fonts[i]);
+    target->resize(std::max(m_widths[i], QFontMetrics(m_fonts[i]).horizontalAdvance(text) + 2), target->height());
     target->setText(text);
 }
 

@@ -13,8 +13,8 @@ class QWidget;
 
 // The seven time labels under the strip (the selection grid and the play
 // time), placed on the main window at their design positions and kept in
-// step with the model. A grid text with a fraction ("00:00:10.25") is set in
-// a smaller size so it stays inside its column. Double-clicking the Sel
+// step with the model. The grid has one size, chosen so that the longest
+// time a song can have ("23:59:59.999") stays inside its column. Double-clicking the Sel
 // row's Begin or End opens a line editor in its place: Return hands the text
 // to the typed-time handler, Escape or leaving the field cancels.
 class TimeLabels : public QObject

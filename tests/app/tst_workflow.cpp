@@ -302,9 +302,9 @@ void TestWorkflow::typedTimesCutExactly()
     };
     type(TimelineModel::Label::lblSelBegin, "00:00:10.250");
     type(TimelineModel::Label::lblSelEnd, "00:00:20.750");
-    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelBegin)->text(), "00:00:10.25");
-    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelEnd)->text(), "00:00:20.75");
-    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelLength)->text(), "00:00:10.5");
+    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelBegin)->text(), "00:00:10.250");
+    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelEnd)->text(), "00:00:20.750");
+    QCOMPARE(w.timeLabels->label(TimelineModel::Label::lblSelLength)->text(), "00:00:10.500");
 
     const QString target = program.home.filePath("cut.wav");
     answerFileDialog(target);
@@ -448,7 +448,11 @@ void TestWorkflow::badInput()
 
     Program program(m_fixtures.path(), kind != "nocoder");
     frmMain &w = *program.window;
+    // A refused Save says why; the failed open leaves that line as it was.
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(w.lblText->text(), QStringLiteral("请先打开一首歌曲。"));
     QVERIFY(!program.openThroughDialog(source));
+    QCOMPARE(w.lblText->text(), QStringLiteral("请先打开一首歌曲。"));
     QCOMPARE(program.prompt.shown().size(), 1);
     QVERIFY2(program.prompt.shown().first().text.contains(message),
              qPrintable(program.prompt.shown().first().text));
@@ -523,6 +527,13 @@ void TestWorkflow::badExport()
     // The open file is untouched by the failed export.
     QVERIFY(w.session().hasFile());
     QVERIFY(QFileInfo(w.workingFile()).size() > 44);
+    // The status line names the file and why; the next song clears it.
+    QVERIFY2(w.session().statusText().startsWith(QStringLiteral("没有保存 ") + QFileInfo(target).fileName() + u'：'),
+             qPrintable(w.session().statusText()));
+    program.prompt.queueAnswer(true);
+    w.imgButton_Click(0);   // closes the song; the next Open chooses one
+    QVERIFY(program.openThroughDialog(m_song));
+    QCOMPARE(w.lblText->text(), QString());
 }
 
 void TestWorkflow::exitDuringDecode()
@@ -633,6 +644,7 @@ void TestWorkflow::cancelRunningJob()
         QVERIFY(program.desktop.shownFiles().isEmpty());
         QVERIFY(!program.sound.sent.contains("play sound"));
         QVERIFY(w.session().hasFile());
+        QCOMPARE(w.lblText->text(), QStringLiteral("已取消保存 kept ring.wma。"));
     } else {
         // As after a failed open: no song, no working file.
         QVERIFY(!w.session().hasFile());

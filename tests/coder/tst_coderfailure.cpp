@@ -36,6 +36,8 @@ void TestCoderFailure::plainWords_data()
     QTest::newRow("not readable") << Job::Open << "coder: /m/a.mp3: Permission denied" << "读取这个文件的权限";
     QTest::newRow("folder") << Job::Open << "coder: /m/a.mp3: is a folder" << "不是一个普通文件";
     QTest::newRow("FIFO") << Job::Open << "coder: /m/a.mp3: is a pipe (FIFO), not a file" << "不是一个普通文件";
+    QTest::newRow("socket") << Job::Open << "coder: /m/a.mp3: is a socket, not a file" << "不是一个普通文件";
+    QTest::newRow("device") << Job::Open << "coder: /dev/sda: is a device, not a file" << "不是一个普通文件";
     QTest::newRow("playlist")
         << Job::Open << "coder: /m/a.mp3: is a playlist or a list of other files (hls), not a sound file"
         << "播放列表";
@@ -63,6 +65,9 @@ void TestCoderFailure::plainWords_data()
     QTest::newRow("too large for free space")
         << Job::Export << "coder: /m/t.wav: needs about 2.1 GB but only 300.0 MB are free on its disk"
         << "需要大约 2.1 GB，只剩 300.0 MB";
+    QTest::newRow("small output, less room")
+        << Job::Export << "coder: /m/t.wav: needs about 2.1 MB but only 1.5 MB are free on its disk"
+        << "需要大约 2.1 MB，只剩 1.5 MB";
     QTest::newRow("encoder does not open")
         << Job::Export << "coder: /m/t.mp3: cannot open the libmp3lame encoder: Invalid argument"
         << "编码成这种格式";

@@ -7,6 +7,7 @@
 #include "selection.h"
 #include "selectioneditor.h"
 #include "timelinemodel.h"
+#include "timerow.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -156,7 +157,8 @@ void TestPlaybackController::pollFollowsTheDevice_data()
     QTest::newRow("middle") << 15 << qint64(120000) << qint64(60000) << 120 << 5460 << "00:01:00";
     QTest::newRow("end") << 15 << qint64(218000) << qint64(218000) << 218 << 10920 << "00:03:38";
     QTest::newRow("T is floored") << 15 << qint64(218999) << qint64(0) << 218 << 0 << "00:00:00";
-    QTest::newRow("play time halves to even") << 15 << qint64(20000) << qint64(2500) << 20 << 1365 << "00:00:02";
+    QTest::newRow("play time in whole seconds, never rounded up")
+        << 15 << qint64(3600000) << qint64(3412140) << 3600 << 10350 << "00:56:52";
     QTest::newRow("12 twips") << 12 << qint64(100000) << qint64(50000) << 100 << 4368 << "00:00:50";
     // A file shorter than a second: T = 0, so every time reads 0.
     QTest::newRow("0.4 s file") << 15 << qint64(400) << qint64(200) << 0 << 5460 << "00:00:00";
@@ -238,11 +240,11 @@ void TestPlaybackController::setAtPointer()
     const Label label = setEnd ? Label::lblSelEnd : Label::lblSelBegin;
     if (accepted) {
         QCOMPARE(setEnd ? rig.selection.endMs() : rig.selection.beginMs(), positionMs);
-        QCOMPARE(rig.model.text(label), formatTimeMs(positionMs));
+        QCOMPARE(rig.model.text(label), TimeRow::format(positionMs, positionMs % 1000 != 0));
         QVERIFY(rig.model.isVisible(top));
         QCOMPARE(rig.model.left(top), rig.model.leftAt(positionMs));
         if (setEnd)
-            QCOMPARE(rig.model.text(Label::lblViewLength), formatTimeMs(positionMs - selBegin * 1000));
+            QCOMPARE(rig.model.text(Label::lblSelLength), TimeRow::format(positionMs - selBegin * 1000, false));
     } else {
         QCOMPARE(rig.selection.beginMs(), qint64(selBegin) * 1000);
         QCOMPARE(rig.selection.endMs(), qint64(selEnd) * 1000);
@@ -293,7 +295,7 @@ void TestPlaybackController::selectionEndStopsPlayback()
     rig.controller.pause();
     rig.tick(120000, 29900);   // 29.9 s: not yet
     QVERIFY(rig.sound.isOpen);
-    QCOMPARE(rig.model.text(Label::lblTime), "00:00:30");
+    QCOMPARE(rig.model.text(Label::lblTime), "00:00:29");   // never ahead of the grid
     rig.sound.take();
     rig.tick(120000, 30000);
     QCOMPARE(rig.sound.take(), (QStringList{"status sound length", "status sound position", "stop sound",

@@ -6,13 +6,17 @@
 #include "sound/wavwriter.h"
 #include "stripwidget.h"
 #include "timelabels.h"
+#include "playbackcontroller.h"
 #include "timelineeditor.h"
+#include "timelinezoom.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
 
 using Image = TimelineModel::Image;
 using Label = TimelineModel::Label;
@@ -31,7 +35,9 @@ private slots:
     void bareStripSeeks_data();
     void bareStripSeeks();
     void pointerDragSeeks();
+    void labelsFollowTheModel_data();
     void labelsFollowTheModel();
+    void paintsRulerSelectionFadesAndLoop();
     void artAndWaveform();
     void zoomWaitsForThePyramid();
 
@@ -45,10 +51,10 @@ private:
     void press(const QPoint &p) { QTest::mousePress(m_window->windowHandle(), Qt::LeftButton, {}, windowPoint(p)); }
     void moveTo(const QPoint &p) { QTest::mouseMove(m_window->windowHandle(), windowPoint(p)); }
     void release(const QPoint &p) { QTest::mouseRelease(m_window->windowHandle(), Qt::LeftButton, {}, windowPoint(p)); }
-    void learnDuration(qint32 T)
+    void learnDuration(qint64 lengthMs)
     {
         m_sound.isOpen = true;
-        m_sound.lengthMs = qint64(T) * 1000;
+        m_sound.lengthMs = lengthMs;
         m_sound.positionMs = 0;
         m_editor->controller().Timer2_Timer();
         m_sound.isOpen = false;
@@ -101,7 +107,7 @@ void TestStripWidget::dragMovesTheWholeSet()
     QFETCH(int, startL);
     QFETCH(int, dxPixels);
     QFETCH(int, endL);
-    learnDuration(218);
+    learnDuration(218000);
     const auto image = static_cast<Image>(pressed);
     const MarkerSet set = TimelineModel::setOf(image);
     TimelineModel &model = m_editor->model();
@@ -147,7 +153,7 @@ void TestStripWidget::stackingDecidesWhoTakesThePress()
     QFETCH(bool, endShown);
     QFETCH(bool, beginShown);
     QFETCH(QString, taker);
-    learnDuration(100);
+    learnDuration(100000);
     TimelineModel &model = m_editor->model();
     // All three sets on the same spot.
     for (MarkerSet set : {MarkerSet::Pointer, MarkerSet::End, MarkerSet::Begin}) {
@@ -184,7 +190,7 @@ void TestStripWidget::bareStripSeeks()
 {
     QFETCH(QPoint, at);
     QFETCH(QString, command);
-    learnDuration(120);
+    learnDuration(120000);
     press(at);
     release(at);
     const QStringList expected{"stop sound", "close sound",
@@ -194,7 +200,7 @@ void TestStripWidget::bareStripSeeks()
 
 void TestStripWidget::pointerDragSeeks()
 {
-    learnDuration(120);
+    learnDuration(120000);
     m_editor->controller().setPollEnabled(true);
     const QPoint from = markerCentre(Image::imgBottomPoint);
     press(from);
@@ -213,21 +219,103 @@ void TestStripWidget::pointerDragSeeks()
     QVERIFY(!m_editor->isDragging());
 }
 
+void TestStripWidget::labelsFollowTheModel_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<qint64>("lengthMs");
+    QTest::addColumn<qint64>("beginMs");
+    QTest::addColumn<qint64>("endMs");
+    QTest::addColumn<QStringList>("selRow");
+    QTest::addColumn<QStringList>("viewRow");
+    QTest::newRow("whole seconds") << 1.0 << qint64(3725000) << qint64(5000) << qint64(3725000)
+                                   << QStringList{"00:00:05", "01:02:05", "01:02:00"}
+                                   << QStringList{"00:00:00", "01:02:05", "01:02:05"};
+    QTest::newRow("a fraction gives the row milliseconds")
+        << 1.0 << qint64(213140) << qint64(1000) << qint64(63387)
+        << QStringList{"00:00:01.000", "00:01:03.387", "00:01:02.387"}
+        << QStringList{"00:00:00.000", "00:03:33.140", "00:03:33.140"};
+    for (const double scale : {1.0, 2.0})
+        QTest::addRow("the longest song at %gx", scale)
+            << scale << qint64(86399999) << qint64(0) << qint64(86399999)
+            << QStringList{"00:00:00.000", "23:59:59.999", "23:59:59.999"}
+            << QStringList{"00:00:00.000", "23:59:59.999", "23:59:59.999"};
+}
+
 void TestStripWidget::labelsFollowTheModel()
 {
-    TimeLabels labels(m_editor->model(), m_window.get());
+    QFETCH(double, scale);
+    QFETCH(qint64, lengthMs);
+    TimeLabels labels(m_editor->model(), m_window.get(), scale);
     QCOMPARE(labels.label(Label::lblSelEnd)->objectName(), "lblSelEnd");
     QCOMPARE(labels.label(Label::lblSelEnd)->text(), "00:00:00");
-    // At their designed places, wide enough for the whole time in any font.
-    for (Label which : {Label::lblTime, Label::lblSelBegin, Label::lblViewLength}) {
+    learnDuration(lengthMs);
+    QFETCH(qint64, beginMs);
+    QFETCH(qint64, endMs);
+    m_editor->selectionState().set(beginMs, endMs);
+    const QList<Label> grid{Label::lblSelBegin, Label::lblSelEnd, Label::lblSelLength,
+                            Label::lblViewBegin, Label::lblViewEnd, Label::lblViewLength};
+    QStringList texts;
+    const int cell = int(std::lround(TimeLabels::ColumnWidth * scale));
+    for (Label which : grid) {
         const QLabel *label = labels.label(which);
-        QCOMPARE(label->pos(), TimeLabels::designGeometry(which).topLeft());
-        QVERIFY(label->width() >= label->fontMetrics().horizontalAdvance("00:00:00"));
+        texts << label->text();
+        // One size for the grid, and every text inside its cell.
+        QCOMPARE(label->font(), labels.label(Label::lblSelBegin)->font());
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) < label->width());
+        QVERIFY(label->width() <= cell);
     }
-    m_editor->selectionState().set(qint64(5) * 1000, qint64(3725) * 1000);
-    QCOMPARE(labels.label(Label::lblSelEnd)->text(), "01:02:05");
-    QCOMPARE(labels.label(Label::lblViewLength)->text(), "01:02:00");
+    QTEST(texts.mid(0, 3), "selRow");
+    QTEST(texts.mid(3), "viewRow");
     QCOMPARE(labels.label(Label::lblViewLength)->palette().color(QPalette::WindowText), QColor(11, 77, 109));
+}
+
+void TestStripWidget::paintsRulerSelectionFadesAndLoop()
+{
+    learnDuration(120000);
+    m_editor->selectionState().set(30000, 90000);
+    TimelineModel &model = m_editor->model();
+    model.placeSet(MarkerSet::Begin, model.leftAt(30000));
+    model.placeSet(MarkerSet::End, model.leftAt(90000));
+    for (MarkerSet set : {MarkerSet::Begin, MarkerSet::End}) {
+        for (Image image : {TimelineModel::upperOf(set), TimelineModel::lowerOf(set), TimelineModel::lineOf(set)})
+            model.setVisible(image, true);
+    }
+    const auto shot = [this] {
+        QImage image(m_strip->size(), QImage::Format_RGB32);
+        m_strip->render(&image);
+        return image;
+    };
+    // x of a time on the strip, and a row inside the band away from any ramp.
+    const auto xAt = [&model](qint64 ms) { return 6 + int(std::lround(model.leftAt(ms) / 15.0)); };
+    QImage plain = shot();
+    QVERIFY(plain.pixel(xAt(60000), 120) != plain.pixel(xAt(100000), 120));   // shaded between the handles
+    QCOMPARE(plain.pixel(xAt(20000), 120), plain.pixel(xAt(100000), 120));    // not outside
+
+    // The ruler: a tick on each step, none between, over the whole song and zoomed.
+    for (const bool zoomed : {false, true}) {
+        if (zoomed)
+            m_editor->zoom().zoomIn();
+        const TimeRuler::Scale ruler = m_strip->rulerScale();
+        QVERIFY(ruler.ticks.size() >= 2);
+        const QImage image = shot();
+        const int x = 6 + ruler.ticks[1].x;
+        const int between = 6 + (ruler.ticks[0].x + ruler.ticks[1].x) / 2;
+        QVERIFY(image.pixel(x, 46) != image.pixel(between, 46));
+    }
+    m_editor->zoom().showWhole();
+
+    // A 10 s fade-in: the ramp crosses the band's middle 5 s in.
+    m_strip->setFades(10000, 0);
+    const QImage faded = shot();
+    const int middle = 58 + 142;
+    bool ramp = false;
+    for (int y = middle - 4; y <= middle + 4; ++y)
+        ramp = ramp || faded.pixel(xAt(35000), y) != plain.pixel(xAt(35000), y);
+    QVERIFY(ramp);
+
+    // The loop's lamp lights.
+    m_editor->controller().setLooping(true);
+    QVERIFY(shot() != faded);
 }
 
 void TestStripWidget::artAndWaveform()

@@ -115,11 +115,13 @@ void TestCoderProgress::fileName_data()
     const QString p35 = QStringLiteral("/home/user/music/abcdefghijklmn.mp3");
     QCOMPARE(p35.size(), 35);
     QTest::newRow("35 shown whole") << QString(p35) << QString(p35);
-    QTest::newRow("36 cut to 32") << QString(p35 + "x") << QString(p35.left(32) + "...");
-    QTest::newRow("37 cut to 32") << QString(p35 + "xy") << QString(p35.left(32) + "...");
-    QTest::newRow("Chinese counts characters")
+    QTest::newRow("36: the folders give way") << QString(p35 + "x") << QStringLiteral("/home/us…/music/abcdefghijklmn.mp3x");
+    QTest::newRow("long folders, name whole")
+        << QStringLiteral("/home/user/Music/Collections/Test Song 3min.mp3")
+        << QStringLiteral("/home/us…ections/Test Song 3min.mp3");
+    QTest::newRow("Chinese name longer than the room")
         << QString(QStringLiteral("/音乐/") + QString(40, QChar(0x6b4c)))
-        << QString(QStringLiteral("/音乐/") + QString(28, QChar(0x6b4c)) + "...");
+        << QString(QStringLiteral("…/") + QString(40, QChar(0x6b4c)));
 }
 
 void TestCoderProgress::fileName()
