@@ -411,10 +411,12 @@ void frmMain::connectSession()
     };
     connect(session, &RingtoneSession::decodePanelVisibleChanged, escape, escapeWhileBusy);
     connect(session, &RingtoneSession::exportPanelVisibleChanged, escape, escapeWhileBusy);
-    connect(session, &RingtoneSession::exportSaved, this, [this](const QString &text) {
-        m_savedText = text;
-        lblText->setText(text);
-    });
+    for (auto told : {&RingtoneSession::exportSaved, &RingtoneSession::bestPartTold}) {
+        connect(session, told, this, [this](const QString &text) {
+            m_savedText = text;
+            lblText->setText(text);
+        });
+    }
     connect(session, &RingtoneSession::fileOpened, this, [this](const QList<Peak> &peaks) {
         picOpened->show();
         showPeaks(peaks);
@@ -479,6 +481,7 @@ void frmMain::enableMenuEntries()
     const std::pair<QAction *, Command> entries[] = {
         {m_menu->menuOpen, Command::Open},         {m_menu->menuSave, Command::Save},
         {m_menu->menuExit, Command::Exit},         {m_menu->menuRRC, Command::RandomCut},
+        {m_menu->menuBestPart, Command::BestPart},
         {m_menu->menuSR, Command::TellAFriend},    {m_menu->menuSettings, Command::Settings},
         {m_menu->menuA, Command::About},           {m_menu->menuHelp, Command::Help},
     };
