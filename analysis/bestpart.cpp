@@ -285,7 +285,25 @@ std::vector<Suggestion> suggestions(const SongAnalysis &song, qint64 wantedMs, q
         int occurrences;
     };
     std::vector<Candidate> candidates;
+    // A passage sung twice in a row repeats itself one length later: the
+    // second half is no start of its own, the run starts at the first.
+    auto runStart = [&](int start) {
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const Repetition::Repeat &repeat : song.repeats) {
+                if (std::abs(repeat.copy - start) <= 1 && repeat.first < start &&
+                    repeat.copy - repeat.first <= repeat.length + 1 &&
+                    seconds(repeat) * 1000.0 >= MinimumSectionMs * 0.8) {
+                    start = repeat.first;
+                    moved = true;
+                    break;
+                }
+            }
+        }
+        return start;
+    };
     for (int start : starts) {
+        start = runStart(start);
         double begin = song.unitStart[start];
         const double barLength = song.bars.size() >= 2
                                      ? (song.bars.back() - song.bars.front()) / (song.bars.size() - 1)

@@ -43,6 +43,7 @@ EditingKeys::EditingKeys(RingtoneSession &session, TimeLabels &labels, QWidget *
     bind(Command::Undo, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
     bind(Command::Redo, {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     bind(Command::Loop, {QKeySequence(Qt::Key_L)});
+    bind(Command::BestPart, {QKeySequence(Qt::Key_B)});
     bind(Command::ZoomIn, {QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
     bind(Command::ZoomOut, {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
     bind(Command::ZoomWhole, {QKeySequence(Qt::CTRL | Qt::Key_0)});

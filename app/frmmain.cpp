@@ -623,6 +623,7 @@ void frmMain::enableMenuEntries()
     const std::pair<QAction *, Command> entries[] = {
         {m_menu->menuOpen, Command::Open},         {m_menu->menuSave, Command::Save},
         {m_menu->menuExit, Command::Exit},         {m_menu->menuRRC, Command::RandomCut},
+        {m_menu->menuBestPart, Command::BestPart},
         {m_menu->menuSR, Command::TellAFriend},    {m_menu->menuSettings, Command::Settings},
         {m_menu->menuA, Command::About},           {m_menu->menuHelp, Command::Help},
     };

@@ -22,6 +22,8 @@ frmMenu::frmMenu(WordWriter writeWord, QObject *parent)
                        QStringLiteral("RRC"));
     menuSR = addEntry(menuTools, "menuSR", tr("发送铃声给朋友(&S)"),
                       QStringLiteral("SR"));
+    menuBestPart = addEntry(menuTools, "menuBestPart", tr("推荐片段(&B)"),
+                            QStringLiteral("BestPart"));
 
     menuSetting = addMenu("menuSetting", tr("设置"));
     menuSettings = addEntry(menuSetting, "menuSettings", tr("设置(&S)"),

@@ -37,6 +37,7 @@ public:
     QAction *menuS = nullptr;
     QAction *menuExit = nullptr;
     QAction *menuRRC = nullptr;
+    QAction *menuBestPart = nullptr;
     QAction *menuSR = nullptr;
     QAction *menuSettings = nullptr;
     QAction *menuA = nullptr;

@@ -104,6 +104,19 @@ SelectionEditor::Outcome SelectionEditor::setAtPointer(Handle handle, qint64 poi
     return Outcome::Done;
 }
 
+SelectionEditor::Outcome SelectionEditor::setStretch(qint64 beginMs, qint64 endMs)
+{
+    const qint64 songEnd = songEndMs();
+    if (songEnd <= 0)
+        return Outcome::NoSong;
+    endMs = std::clamp<qint64>(endMs, 0, songEnd);
+    beginMs = std::clamp<qint64>(beginMs, 0, endMs);
+    // The end first, as the random cut throws it: the begin is the handle last set.
+    apply(Handle::End, endMs);
+    apply(Handle::Begin, beginMs);
+    return Outcome::Done;
+}
+
 void SelectionEditor::apply(Handle handle, qint64 ms)
 {
     const MarkerSet set = handle == Handle::Begin ? MarkerSet::Begin : MarkerSet::End;

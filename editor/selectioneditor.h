@@ -64,6 +64,8 @@ public:
     // The handle at the pointer's millisecond; refused as the transport
     // buttons refuse (a begin at or after the end, an end before the begin).
     Outcome setAtPointer(Handle handle, qint64 pointerMs);
+    // Both handles, shown, for a stretch chosen elsewhere; kept inside the song.
+    Outcome setStretch(qint64 beginMs, qint64 endMs);
 
     Handle lastHandle() const { return m_selection.lastHandle(); }
     void setLastHandle(Handle handle) { m_selection.setLastHandle(handle); }

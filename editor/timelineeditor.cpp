@@ -63,6 +63,14 @@ RandomCut::Outcome TimelineEditor::runRandomCut()
     return outcome;
 }
 
+SelectionEditor::Outcome TimelineEditor::selectStretch(qint64 beginMs, qint64 endMs)
+{
+    m_zoom.showWhole();
+    SelectionEditor::Outcome outcome = SelectionEditor::Outcome::Unchanged;
+    m_selection.record([&] { outcome = m_selection.setStretch(beginMs, endMs); });
+    return outcome;
+}
+
 SelectionEditor::Outcome TimelineEditor::setAtPointer(SelectionEditor::Handle handle)
 {
     // The pointer is known once a running transport operation is over; a

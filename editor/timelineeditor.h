@@ -51,6 +51,8 @@ public:
     void closeFile();
     // The random cut over the whole song, recorded as one change.
     RandomCut::Outcome runRandomCut();
+    // A stretch chosen for the user, over the whole strip, recorded as one change.
+    SelectionEditor::Outcome selectStretch(qint64 beginMs, qint64 endMs);
     // "[" and "]" and the transport's set buttons alike: an end at the
     // pointer's exact millisecond, once the transport operation under way is over.
     SelectionEditor::Outcome setAtPointer(SelectionEditor::Handle handle);

@@ -418,6 +418,18 @@ Do you want to replace it?</translation>
         <translation>Could not find a stretch longer than 5 seconds</translation>
     </message>
     <message>
+        <source>推荐片段 %1/%2：%3</source>
+        <translation>Best part %1/%2: %3</translation>
+    </message>
+    <message>
+        <source>歌曲中没有重复的段落，选了最热闹的一段：%1</source>
+        <translation>Nothing in the song repeats: the most eventful stretch is selected: %1</translation>
+    </message>
+    <message>
+        <source>无法分析这首歌曲</source>
+        <translation>This song could not be analysed</translation>
+    </message>
+    <message>
         <source>警告</source>
         <translation>Warning</translation>
     </message>
@@ -624,6 +636,10 @@ Copy it into your browser.</translation>
     <message>
         <source>随机剪切铃声(&amp;R)</source>
         <translation>&amp;Random cut</translation>
+    </message>
+    <message>
+        <source>推荐片段(&amp;B)</source>
+        <translation>&amp;Best part</translation>
     </message>
     <message>
         <source>发送铃声给朋友(&amp;S)</source>

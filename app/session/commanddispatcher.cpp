@@ -10,6 +10,8 @@ void CommandDispatcher::dispatch(const QString &word)
         m_target.exitProgram();
     if (word == QStringLiteral("RRC"))
         m_target.runToolbarCommand(ToolbarCommand::RandomCut);
+    if (word == QStringLiteral("BestPart"))
+        m_target.suggestBestPart();
     if (word == QStringLiteral("SR"))
         m_target.runToolbarCommand(ToolbarCommand::TellAFriend);
     if (word == QStringLiteral("Help"))

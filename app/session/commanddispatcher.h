@@ -13,6 +13,7 @@ public:
     virtual void showAbout() = 0;
     // The exit through the menu: the window closes (and asks first).
     virtual void exitProgram() = 0;
+    virtual void suggestBestPart() = 0;
 };
 
 // Maps a command word written into txtAction onto a command. Each word is

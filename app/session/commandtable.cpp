@@ -43,6 +43,7 @@ bool CommandTable::allowed(Command command, const CommandConditions &c)
     case Command::NudgeForward:
     case Command::NudgeBackSecond:
     case Command::NudgeForwardSecond:
+    case Command::BestPart:
         return c.fileOpen;
     }
     return false;
@@ -54,7 +55,7 @@ QString CommandTable::name(Command command)
         "Open", "Save", "RandomCut", "TellAFriend", "Settings", "Help", "About", "Feedback",
         "Exit", "Fades", "Play", "Stop", "Pause", "SetBegin", "SetEnd", "PlaySelection", "Loop",
         "Undo", "Redo", "ZoomIn", "ZoomOut", "ZoomWhole", "Seek", "EditSelection", "NudgeBack",
-        "NudgeForward", "NudgeBackSecond", "NudgeForwardSecond",
+        "NudgeForward", "NudgeBackSecond", "NudgeForwardSecond", "BestPart",
     };
     return QString::fromLatin1(names[int(command)]);
 }

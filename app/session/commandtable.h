@@ -37,8 +37,9 @@ enum class Command : int {
     NudgeForward,
     NudgeBackSecond,
     NudgeForwardSecond,
+    BestPart,       // the stretch worth a ringtone, found in the song itself
 };
-inline constexpr int CommandCount = int(Command::NudgeForwardSecond) + 1;
+inline constexpr int CommandCount = int(Command::BestPart) + 1;
 
 // What the commands depend on, and nothing else.
 struct CommandConditions {

@@ -1,6 +1,8 @@
 #include "ringtonesession.h"
 
+#include "bestpartfinder.h"
 #include "consolerunner.h"
+#include "formattime.h"
 #include "desktopopener.h"
 #include "exportcontroller.h"
 #include "opencontroller.h"
@@ -39,6 +41,7 @@ RingtoneSession::RingtoneSession(Services services, QObject *parent)
         m_editor->selectionState(), *m_objDOS1, *m_services.files, *m_services.prompt, m_editor->controller(),
         *m_services.desktop, m_services.appFolder, m_work.workingFile());
     m_export->setSetupPath(m_services.setupPath);
+    m_bestPart = new BestPartFinder(this);
     connectParts();
     installCommands();
     updateConditions();
@@ -102,6 +105,11 @@ void RingtoneSession::connectParts()
     connect(exporter, &ExportController::ended, this, &RingtoneSession::setStatusText);
     connect(exporter, &ExportController::settingsNotSaved, this,
             &RingtoneSession::settingsNotSaved);
+    connect(m_bestPart, &BestPartFinder::found, this, &RingtoneSession::selectSuggestion);
+    connect(m_bestPart, &BestPartFinder::failed, this,
+            [this] { emit bestPartTold(tr("无法分析这首歌曲")); });
+    // What the best part chose is told in the status line like a job's end.
+    connect(this, &RingtoneSession::bestPartTold, this, &RingtoneSession::setStatusText);
 }
 
 void RingtoneSession::installCommands()
@@ -114,6 +122,7 @@ void RingtoneSession::installCommands()
     on(Command::Open, [this] { doOpen(); });
     on(Command::Save, [this] { doSave(); });
     on(Command::RandomCut, [this] { doRandomCut(); });
+    on(Command::BestPart, [this] { m_bestPart->ask(m_work.workingFile()); });
     on(Command::TellAFriend, [this] { tellAFriend(); });
     on(Command::Settings, [this] { emit settingsRequested(); });
     on(Command::Help, [this] { help(); });
@@ -303,6 +312,31 @@ void RingtoneSession::doRandomCut()
         case RandomCut::Outcome::NotPlayed: warn(tr("请先播放音乐")); break;
         case RandomCut::Outcome::NoneLonger: warn(tr("未能找到长于5秒的片段")); break;
         }
+    });
+}
+
+void RingtoneSession::bestPart()
+{
+    trigger(Command::BestPart);
+}
+
+void RingtoneSession::selectSuggestion(const Suggestion &suggestion, int rank, int count)
+{
+    // The analysis ran while the user went on: the song may be closed or a
+    // job may have started since.
+    if (!m_commands.isEnabled(Command::BestPart))
+        return;
+    m_editor->controller().exclusive([this, suggestion, rank, count] {
+        if (!m_commands.isEnabled(Command::BestPart))
+            return;
+        if (m_editor->selectStretch(suggestion.beginMs, suggestion.endMs) !=
+            SelectionEditor::Outcome::Done)
+            return;
+        const QString stretch = formatTimeMs(suggestion.beginMs) + QStringLiteral(" - ") +
+                                formatTimeMs(suggestion.endMs);
+        emit bestPartTold(suggestion.repeated
+                              ? tr("推荐片段 %1/%2：%3").arg(rank).arg(count).arg(stretch)
+                              : tr("歌曲中没有重复的段落，选了最热闹的一段：%1").arg(stretch));
     });
 }
 

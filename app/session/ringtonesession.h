@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bestpart.h"
 #include "commanddispatcher.h"
 #include "codercommand.h"
 #include "commandtable.h"
@@ -14,6 +15,7 @@
 
 #include <memory>
 
+class BestPartFinder;
 class ConsoleRunner;
 class DesktopOpener;
 class ExportController;
@@ -94,6 +96,9 @@ public slots:
     // leaves the target as it was.
     void cancel();
     void randomCut();
+    // Selects the stretch worth a ringtone, found in the song on a worker
+    // thread; each press after the first offers the next-best one.
+    void bestPart();
     // The transport row's buttons 0 to 6, as commands.
     void transport(int index);
     static Command transportCommand(int index);
@@ -120,6 +125,8 @@ signals:
     // An export was read back: what the status strip says of it.
     void exportSaved(const QString &statusText);
     void statusTextChanged(const QString &text);
+    // What the status strip says of a stretch the best-part command chose.
+    void bestPartTold(const QString &statusText);
     // The working file holds a new file; its waveform (empty when unreadable).
     void fileOpened(const QList<Peak> &peaks);
     // No file is open any more: the strip goes.
@@ -134,6 +141,7 @@ private:
     void runToolbarCommand(ToolbarCommand command) override { runCommand(command); }
     void showAbout() override { trigger(Command::About); }
     void exitProgram() override { trigger(Command::Exit); }
+    void suggestBestPart() override { bestPart(); }
 
     void connectParts();
     void installCommands();
@@ -150,6 +158,7 @@ private:
     template <typename Path> void openGiven(const Path &path);
     void doSave();
     void doRandomCut();
+    void selectSuggestion(const Suggestion &suggestion, int rank, int count);
 
     Services m_services;
     SetupValues m_settings;
@@ -160,6 +169,7 @@ private:
     std::unique_ptr<TimelineEditor> m_editor;
     std::unique_ptr<OpenController> m_open;
     std::unique_ptr<ExportController> m_export;
+    BestPartFinder *m_bestPart = nullptr;
     CommandDispatcher m_dispatcher{*this};
     QString m_statusText;
     bool m_shutDown = false;

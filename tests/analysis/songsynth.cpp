@@ -113,6 +113,16 @@ Song make(const std::vector<SectionPlan> &plan, double bpm, std::uint32_t seed, 
         voice.harmonics = kind == 'S' ? 6 : 3;
         voices[kind] = voice;
     }
+    // How much louder the chorus is than the verse varies as it does on
+    // records: in some songs not at all, and some verses are as busy as the
+    // chorus. Drawn apart, so the tunes stay.
+    std::mt19937 mix(seed ^ 0x9e3779b9u);
+    std::uniform_real_distribution<double> share(0.0, 1.0);
+    const double verseLevel = 0.6 + 0.5 * share(mix);
+    voices['V'].level = verseLevel;
+    voices['P'].level = std::min(1.0, verseLevel * 1.05);
+    if (share(mix) < 0.3)
+        voices['V'].drums = 3;
     // The outro plays the intro again, quietly: a repeat that is no chorus.
     voices['O'].progression = voices['I'].progression;
 

@@ -15,6 +15,7 @@ public:
     void runToolbarCommand(ToolbarCommand command) override { calls << QString::number(int(command)); }
     void showAbout() override { calls << QStringLiteral("about"); }
     void exitProgram() override { calls << QStringLiteral("exit"); }
+    void suggestBestPart() override { calls << QStringLiteral("best part"); }
     QStringList calls;
 };
 } // namespace
@@ -42,6 +43,7 @@ void TestCommands::dispatch_data()
     QTest::newRow("exit") << QStringLiteral("退出") << QStringList{"exit"};
     QTest::newRow("random cut") << "RRC" << QStringList{"2"};
     QTest::newRow("tell a friend") << "SR" << QStringList{"4"};
+    QTest::newRow("best part") << "BestPart" << QStringList{"best part"};
     QTest::newRow("help") << "Help" << QStringList{"6"};
     QTest::newRow("open") << "OpenFile" << QStringList{"0"};
     QTest::newRow("save") << "SaveRingTone" << QStringList{"1"};
@@ -75,6 +77,7 @@ void TestCommands::menuEntries_data()
     QTest::newRow("menuExit") << "menuExit" << QStringLiteral("退出(&E)") << QStringLiteral("退出");
     QTest::newRow("menuRRC") << "menuRRC" << QStringLiteral("随机剪切铃声(&R)") << "RRC";
     QTest::newRow("menuSR") << "menuSR" << QStringLiteral("发送铃声给朋友(&S)") << "SR";
+    QTest::newRow("menuBestPart") << "menuBestPart" << QStringLiteral("推荐片段(&B)") << "BestPart";
     QTest::newRow("menuSettings") << "menuSettings" << QStringLiteral("设置(&S)") << QStringLiteral("设置");
     QTest::newRow("menuA") << "menuA" << QStringLiteral("关于(&A)") << QStringLiteral("关于");
     QTest::newRow("menuHelp") << "menuHelp" << QStringLiteral("帮助(&H)") << "Help";
@@ -102,7 +105,7 @@ void TestCommands::menuLayout()
     const QStringList titles{"File", "Tools", QStringLiteral("设置"), QStringLiteral("关于")};
     const QList<QStringList> entries{
         {QStringLiteral("打开音频文件(&O)"), QStringLiteral("保存铃声(&S)"), "-", QStringLiteral("退出(&E)")},
-        {QStringLiteral("随机剪切铃声(&R)"), QStringLiteral("发送铃声给朋友(&S)")},
+        {QStringLiteral("随机剪切铃声(&R)"), QStringLiteral("发送铃声给朋友(&S)"), QStringLiteral("推荐片段(&B)")},
         {QStringLiteral("设置(&S)")},
         {QStringLiteral("关于(&A)"), QStringLiteral("帮助(&H)")}};
     for (int i = 0; i < 4; ++i) {

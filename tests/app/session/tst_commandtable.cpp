@@ -27,7 +27,7 @@ void TestCommandTable::rule_data()
     const QStringList song = always + QStringList{"Play", "Stop", "Pause", "SetBegin", "SetEnd", "Loop",
                                                   "Undo", "Redo", "ZoomIn", "ZoomOut", "ZoomWhole", "Seek",
                                                   "EditSelection", "NudgeBack", "NudgeForward",
-                                                  "NudgeBackSecond", "NudgeForwardSecond"};
+                                                  "NudgeBackSecond", "NudgeForwardSecond", "BestPart"};
     const QStringList selected = song + QStringList{"Save", "PlaySelection"};
 
     QTest::newRow("no file") << int(Job::None) << false << false << always;

@@ -1,3 +1,4 @@
+#include "../../analysis/songsynth.h"
 #include "../../editor/learnduration.h"
 #include "coderprogress.h"
 #include "consolerunner.h"
@@ -31,6 +32,8 @@ private slots:
     void coderMissingIsTold();
     void randomCutTells_data();
     void randomCutTells();
+    void bestPartSelects_data();
+    void bestPartSelects();
     void settingsAccepted_data();
     void settingsAccepted();
     void hostileSettingsFiles_data();
@@ -202,6 +205,61 @@ void TestRingtoneSession::randomCutTells()
     QCOMPARE(message.text, text);
     QCOMPARE(message.title, QStringLiteral("警告"));
     QCOMPARE(message.icon, UserPrompt::Icon::Warning);
+}
+
+void TestRingtoneSession::bestPartSelects_data()
+{
+    QTest::addColumn<bool>("song");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("a chorus, then the next best") << true << QStringLiteral("推荐片段 1/");
+    QTest::newRow("nothing repeats") << false << QStringLiteral("歌曲中没有重复的段落");
+}
+
+void TestRingtoneSession::bestPartSelects()
+{
+    QFETCH(bool, song);
+    QFETCH(QString, told);
+    Rig rig;
+    QVERIFY(!rig.session->trigger(Command::BestPart)); // no song yet
+    rig.session->openPath(rig.folder.path() + "/a song.mp3");
+    QVERIFY(rig.session->hasFile());
+    // The decode's working file, as the coder would have written it.
+    const int rate = 22050;
+    const std::vector<float> samples =
+        song ? SongSynth::popSong(3, rate).samples : SongSynth::ambient(100.0, 2, rate);
+    QVERIFY(SongSynth::writeWav(rig.session->workingFile(), samples, rate));
+    TimelineEditor &editor = rig.session->editor();
+    learnDuration(editor.model(), qint32(samples.size() / rate));
+
+    QList<std::pair<qint64, qint64>> steps; // each undo step's before
+    connect(&editor.selection(), &SelectionEditor::edited, this,
+            [&steps](const SelectionSnapshot &before, const SelectionSnapshot &) {
+                steps << std::pair{before.beginMs, before.endMs};
+            });
+    QSignalSpy status(rig.session.get(), &RingtoneSession::bestPartTold);
+    QVERIFY(rig.session->trigger(Command::BestPart));
+    QTRY_COMPARE_WITH_TIMEOUT(status.count(), 1, 60000);
+    QVERIFY2(status.at(0).at(0).toString().startsWith(told), qPrintable(status.at(0).at(0).toString()));
+    const Selection &selected = editor.selectionState();
+    const std::pair first{selected.beginMs(), selected.endMs()};
+    QVERIFY(first.second - first.first >= 5000);
+    // Both handles in one step from where they were, and both shown.
+    QCOMPARE(steps, (QList<std::pair<qint64, qint64>>{{0, 0}}));
+    QVERIFY(editor.model().isVisible(TimelineModel::Image::imgSelectTop1));
+    QVERIFY(editor.model().isVisible(TimelineModel::Image::imgSelectTop2));
+    QVERIFY(rig.prompt.shown().isEmpty());
+
+    // Again: the ranked list is kept, so the answer comes at once.
+    QVERIFY(rig.session->trigger(Command::BestPart));
+    QCOMPARE(status.count(), 2);
+    if (song) {
+        QCOMPARE(steps.size(), 2);
+        QCOMPARE(steps.last(), first);
+        QVERIFY(selected.beginMs() != first.first);
+        QVERIFY(status.at(1).at(0).toString().startsWith(QStringLiteral("推荐片段 2/")));
+    } else {
+        QCOMPARE(steps.size(), 1); // the one stretch again: nothing to undo
+    }
 }
 
 void TestRingtoneSession::settingsAccepted_data()
