@@ -25,7 +25,7 @@ constexpr double SmallestPoints = 6.5;
 QFont gridFont(double fontScale)
 {
     QFont font = Looks::tahoma(GridPoints * fontScale);
-    const int column = int(std::lround(TimeLabels::ColumnWidth * fontScale));
+    const int column = int(std::lround(TimeLabels::LastColumnRoom * fontScale));
     const auto fits = [&font, column] {
         const QFontMetrics metrics(font);
         return TimeRow::requiredWidth([&metrics](const QString &text) {

@@ -23,6 +23,9 @@ class TimeLabels : public QObject
 public:
     // The widest a grid text may grow: the pitch of the grid's columns, less a pixel.
     static constexpr int ColumnWidth = 64;
+    // The painted grid ends this far right of the Length column's start, so
+    // that column has less room than the others: the row's one font fits it.
+    static constexpr int LastColumnRoom = 52;
 
     // fontScale: the screen's kx, applied once to the designed point sizes.
     TimeLabels(TimelineModel &model, QWidget *window, double fontScale = 1.0);
