@@ -3,6 +3,7 @@
 #include "bestpart.h"
 #include "codercommand.h"
 #include "exportcontroller.h"
+#include "opencontroller.h"
 #include "formattime.h"
 #include "phonelimits.h"
 #include "savedfile.h"
@@ -39,15 +40,13 @@ bool runCoder(const CoderCommand &command, QString &output)
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-// The coder's own one-line reason, which names the file: its last "coder: ..." line.
-QString coderReason(const QString &output)
+// The coder's own one-line reason, which names the file, without its "coder: ".
+QString coderLine(const QString &output)
 {
-    const QStringList lines = output.split(u'\n', Qt::SkipEmptyParts);
-    for (auto it = lines.crbegin(); it != lines.crend(); ++it) {
-        if (it->startsWith(QStringLiteral("coder: ")))
-            return it->mid(7).trimmed();
-    }
-    return lines.isEmpty() ? QStringLiteral("the coder failed") : lines.last().trimmed();
+    const QString reason = coderReason(output);
+    if (reason.isEmpty())
+        return QStringLiteral("the coder failed");
+    return reason.startsWith(QStringLiteral("coder: ")) ? reason.mid(7) : reason;
 }
 
 } // namespace
@@ -137,7 +136,7 @@ int BestPartCommand::run(const QStringList &arguments, const QString &appFolder,
     const QString workFile = work.filePath(QStringLiteral("open.wav"));
     QString output;
     if (!runCoder(CoderCommand::decode(appFolder, workFile, options->input), output)) {
-        err << "kesmarin: " << coderReason(output) << Qt::endl;
+        err << "kesmarin: " << coderLine(output) << Qt::endl;
         return 1;
     }
     const std::optional<SongAnalysis> song = BestPart::analyseFile(workFile);
@@ -164,7 +163,7 @@ int BestPartCommand::run(const QStringList &arguments, const QString &appFolder,
     if (fades.normalise && !options->loudness) {
         const QString faded = CoderCommand::filterGraph(fades, stretch.lengthMs);
         if (!runCoder(CoderCommand::measurePeak(appFolder, workFile, stretch, faded), output)) {
-            err << "kesmarin: " << coderReason(output) << Qt::endl;
+            err << "kesmarin: " << coderLine(output) << Qt::endl;
             return 1;
         }
         if (const auto peak = CoderCommand::maxVolume(output))
@@ -174,7 +173,7 @@ int BestPartCommand::run(const QStringList &arguments, const QString &appFolder,
         appFolder, workFile, stretch, options->output,
         CoderCommand::filterGraph(fades, stretch.lengthMs, gain), options->loudness);
     if (!command || !runCoder(*command, output)) {
-        err << "kesmarin: " << coderReason(output) << Qt::endl;
+        err << "kesmarin: " << coderLine(output) << Qt::endl;
         return 1;
     }
     const std::optional<SavedFile> saved = SavedFile::fromOutput(output);
