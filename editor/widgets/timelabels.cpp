@@ -67,20 +67,23 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window, double fontScale) 
         const bool clock = which == TimelineModel::Label::lblTime;
         const QFont font = clock ? Looks::tahoma(14.25 * fontScale) : gridFont(fontScale);
         label->setFont(font);
-        // Centred under the column headings, whichever format the row has.
-        if (!clock)
-            label->setAlignment(Qt::AlignCenter);
+        // Centred under the column headings, whichever format the row has;
+        // the clock in its well.
+        label->setAlignment(Qt::AlignCenter);
         Looks::setTextColor(label, Looks::TextColor);
         // The cells are controls, not the window's background: a press on
         // one never starts the window's move (which would swallow the
         // double-click that opens the typed-time field).
         label->setAttribute(Qt::WA_NoMousePropagation);
         // A grid cell spans its column, room for "23:59:59.999"; the clock
-        // gets the room its widest whole-second time needs.
+        // gets the room its widest whole-second time needs, grown about its
+        // designed centre so it stays inside its well.
         QRect geometry = designGeometry(which);
         const QFontMetrics metrics(font);
         const int needed = clock ? metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 2
                                  : int(std::lround(ColumnWidth * fontScale));
+        if (clock && needed > geometry.width())
+            geometry.translate(-(needed - geometry.width()) / 2, 0);
         geometry.setWidth(std::max(geometry.width(), needed));
         geometry.setHeight(std::max(geometry.height(), metrics.height()));
         label->setGeometry(geometry);
