@@ -341,12 +341,9 @@ void TestStripWidget::gridStandsAtTheRulersTicks()
     learnDuration(lengthMs);
     for (int i = 0; i < zoomSteps; ++i)
         QVERIFY(m_editor->zoom().zoomIn());
-    const TimeRuler::Scale ruler = m_strip->rulerScale();
-    QVERIFY(ruler.ticks.size() >= 2);
     QImage image(m_strip->size(), QImage::Format_RGB32);
     m_strip->render(&image);
-
-    // The columns of a row that stand out from its ground (its commonest colour).
+    // The columns of a row, over the ruler's width, that stand out from its commonest colour.
     const int left = 6, right = left + m_strip->columns();
     const auto marked = [&](int y) {
         QHash<QRgb, int> counts;
@@ -354,33 +351,33 @@ void TestStripWidget::gridStandsAtTheRulersTicks()
             ++counts[image.pixel(x, y)];
         const QRgb ground = std::max_element(counts.cbegin(), counts.cend()).key();
         QList<int> columns;
-        for (int x = left; x <= right; ++x) {
+        for (int x = left; x <= right; ++x)
             if (image.pixel(x, y) != ground)
                 columns << x;
-        }
         return columns;
     };
-    // The play pointer's line, where the view shows it.
-    const MarkerImage *line = m_strip->imageWidget(Image::imgLine);
-    const int pointer = line->isVisibleTo(m_strip) ? line->x() : -1;
-    QList<int> ticks, foot;
-    for (const TimeRuler::Tick &tick : ruler.ticks) {
-        const int x = left + tick.x;
-        ticks << x;
-        const bool underEndLabel = x >= m_strip->lblTimeLeft()->x() - 2
-                                   && x <= m_strip->lblTimeLeft()->geometry().right() + 2;
-        if (!underEndLabel && x < m_strip->lblTimeRight()->x() - 2)
-            foot << x;
+    // Under the wave the ticks keep clear of "Start" and "End"; the pointer's line crosses both rows.
+    QList<int> ticks, foot, pointer;
+    for (const TimeRuler::Tick &tick : m_strip->rulerScale().ticks) {
+        ticks << left + tick.x;
+        if (ticks.last() > m_strip->lblTimeLeft()->geometry().right() + 2
+            && ticks.last() < m_strip->lblTimeRight()->x() - 2)
+            foot << ticks.last();
     }
-    const auto withPointer = [pointer](QList<int> columns) {
-        if (pointer >= 0 && !columns.contains(pointer))
-            columns << pointer;
+    QVERIFY(ticks.size() >= 2);
+    const MarkerImage *line = m_strip->imageWidget(Image::imgLine);
+    if (line->isVisibleTo(m_strip) && line->x() >= left && line->x() <= right)
+        pointer << line->x();
+    const auto with = [](QList<int> columns, const QList<int> &more) {
+        for (int x : more)
+            if (!columns.contains(x))
+                columns << x;
         std::sort(columns.begin(), columns.end());
         return columns;
     };
-    QCOMPARE(marked(47), ticks);                  // the ruler over the markers
-    QCOMPARE(marked(150), withPointer(ticks));    // the grid over the wave
-    QCOMPARE(marked(318), withPointer(foot));     // the ticks under it
+    QCOMPARE(marked(47), ticks);                 // the ruler over the markers
+    QCOMPARE(marked(150), with(ticks, pointer)); // the grid over the wave
+    QCOMPARE(marked(318), with(foot, pointer));  // the ticks under it
 }
 
 void TestStripWidget::artAndWaveform()
