@@ -167,7 +167,7 @@ public:
         if (t == QAccessible::Description && e) {
             const TimelineModel &m = e->model();
             using L = TimelineModel::Label;
-            return QCoreApplication::translate("Accessibility", "选择 %1 到 %2, 长 %3, 全长 %4")
+            return QCoreApplication::translate("Accessibility", "选择 %1 到 %2，长 %3，全长 %4")
                 .arg(m.text(L::lblSelBegin), m.text(L::lblSelEnd), m.text(L::lblSelLength), spoken(m.lengthMs()));
         }
         if (t == QAccessible::Value && e)

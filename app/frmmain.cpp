@@ -475,7 +475,7 @@ void frmMain::connectSession()
     connect(picPro, &ProgressPanel::cancelClicked, this, cancelled);
     connect(escape, &QShortcut::activated, this, cancelled);
     connect(session, &RingtoneSession::fileOpened, this, [this](const QList<Peak> &peaks) {
-        lblAnnounce->announce(tr("已打开: %1").arg(lblFileName->text()));
+        lblAnnounce->announce(tr("已打开：%1").arg(lblFileName->text()));
         picOpened->show();
         showPeaks(peaks);
         update();
@@ -547,7 +547,7 @@ void frmMain::bindKeyboard()
     // A press on a button whose command cannot run now is said, not silent.
     const auto refusal = [this](SkinImage *button) {
         connect(button, &SkinImage::refused, this, [this, button] {
-            lblAnnounce->announce(tr("现在不能: %1").arg(button->accessibleName()));
+            lblAnnounce->announce(tr("现在不能：%1").arg(button->accessibleName()));
         });
     };
     for (SkinImage *button : imgButton) {

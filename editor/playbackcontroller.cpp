@@ -240,7 +240,8 @@ void PlaybackController::Timer2_Timer()
         m_chimeHolds ? 0 : replyNumber(m_sound.send(QStringLiteral("status sound length")));
     if (length == 0) {
         setSounding(false);
-        m_model.placeSet(TimelineModel::MarkerSet::Pointer, 0);
+        // The song's start, which a zoomed view may not show.
+        m_model.placeSet(TimelineModel::MarkerSet::Pointer, m_model.pointerLeft(0));
     } else {
         m_model.setFullTime(static_cast<qint32>(length / 1000));
         m_model.setLengthMs(length);

@@ -19,7 +19,7 @@ QString SelectionEditor::message(Outcome outcome)
 {
     switch (outcome) {
     case Outcome::Unreadable:
-        return tr("请按 时:分:秒.毫秒、分:秒.毫秒 或秒数输入时间,例如 00:01:10.250");
+        return tr("请按 时:分:秒.毫秒、分:秒.毫秒 或秒数输入时间，例如 00:01:10.250");
     case Outcome::OutOfRange:
         return tr("时间必须在 00:00:00 与歌曲长度之间");
     case Outcome::BeginAfterEnd:

@@ -15,7 +15,7 @@
 <context>
     <name>Accessibility</name>
     <message>
-        <source>选择 %1 到 %2, 长 %3, 全长 %4</source>
+        <source>选择 %1 到 %2，长 %3，全长 %4</source>
         <translation>Selection %1 to %2, %3 long, of %4</translation>
     </message>
 </context>
@@ -166,7 +166,7 @@
 <context>
     <name>ExportController</name>
     <message>
-        <source>文件名不是 UTF-8 编码,请换一个文件名。
+        <source>文件名不是 UTF-8 编码，请换一个文件名。
 </source>
         <translation>The file name is not in UTF-8. Please choose another name.
 </translation>
@@ -406,7 +406,7 @@ Do you want to replace it?</translation>
 <context>
     <name>RingtoneSession</name>
     <message>
-        <source>无法创建工作文件夹: </source>
+        <source>无法创建工作文件夹：</source>
         <translation>Cannot make the working folder: </translation>
     </message>
     <message>
@@ -441,7 +441,7 @@ Do you want to replace it?</translation>
 <context>
     <name>SelectionEditor</name>
     <message>
-        <source>请按 时:分:秒.毫秒、分:秒.毫秒 或秒数输入时间,例如 00:01:10.250</source>
+        <source>请按 时:分:秒.毫秒、分:秒.毫秒 或秒数输入时间，例如 00:01:10.250</source>
         <translation>Type a time as HH:MM:SS.mmm, MM:SS.mmm or seconds, e.g. 00:01:10.250</translation>
     </message>
     <message>
@@ -467,15 +467,15 @@ Do you want to replace it?</translation>
 <context>
     <name>SetupFile</name>
     <message>
-        <source>设置没有保存:无法写入 %1。</source>
+        <source>设置没有保存：无法写入 %1。</source>
         <translation>The settings were not saved: %1 cannot be written.</translation>
     </message>
     <message>
-        <source>设置没有保存:%1 不是一个普通文件。</source>
+        <source>设置没有保存：%1 不是一个普通文件。</source>
         <translation>The settings were not saved: %1 is not a regular file.</translation>
     </message>
     <message>
-        <source>设置没有保存:%1 链接到不属于你的文件夹。</source>
+        <source>设置没有保存：%1 链接到不属于你的文件夹。</source>
         <translation>The settings were not saved: %1 links into a folder that is not yours.</translation>
     </message>
 </context>
@@ -599,7 +599,7 @@ Copy it into your browser.</translation>
         <translation>Cancelled</translation>
     </message>
     <message>
-        <source>已打开: %1</source>
+        <source>已打开：%1</source>
         <translation>Opened: %1</translation>
     </message>
     <message>
@@ -607,7 +607,7 @@ Copy it into your browser.</translation>
         <translation>%1 (%2)</translation>
     </message>
     <message>
-        <source>现在不能: %1</source>
+        <source>现在不能：%1</source>
         <translation>Not now: %1</translation>
     </message>
 </context>

@@ -155,7 +155,7 @@ void ExportController::save(const SetupValues &settings)
             QFile::remove(QFileInfo(coderTarget).path());
     });
     if (coderTarget.isEmpty()) {
-        tell(tr("铃声没有保存成功。\n") + tr("文件名不是 UTF-8 编码,请换一个文件名。\n") + target);
+        tell(tr("铃声没有保存成功。\n") + tr("文件名不是 UTF-8 编码，请换一个文件名。\n") + target);
         return;
     }
 

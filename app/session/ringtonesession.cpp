@@ -227,7 +227,7 @@ bool RingtoneSession::checkWorkingFolder()
     if (m_work.isValid())
         return true;
     UserPrompt::Message message;
-    message.text = tr("无法创建工作文件夹: ") + m_work.errorString();
+    message.text = tr("无法创建工作文件夹：") + m_work.errorString();
     message.icon = UserPrompt::Icon::Critical;
     m_services.prompt->show(message);
     return false;

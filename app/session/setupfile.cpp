@@ -190,7 +190,7 @@ QString tell(const char *text, const QString &path)
 
 QString cannotWrite(const QString &path)
 {
-    return tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:无法写入 %1。"), path);
+    return tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存：无法写入 %1。"), path);
 }
 
 // Where a write of the settings path goes: the path itself when it is a
@@ -210,7 +210,7 @@ QString writeTarget(const QString &path, QString *problem)
     if (S_ISREG(st.st_mode))
         return path;
     const auto notAFile = [&] {
-        *problem = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:%1 不是一个普通文件。"), path);
+        *problem = tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存：%1 不是一个普通文件。"), path);
         return QString();
     };
     if (!S_ISLNK(st.st_mode))
@@ -226,7 +226,7 @@ QString writeTarget(const QString &path, QString *problem)
     const QByteArray folder = slash > 0 ? resolved.left(slash) : QByteArray("/");
     if (::stat(folder.constData(), &st) != 0 || st.st_uid != ::geteuid()) {
         *problem =
-            tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存:%1 链接到不属于你的文件夹。"), path);
+            tell(QT_TRANSLATE_NOOP("SetupFile", "设置没有保存：%1 链接到不属于你的文件夹。"), path);
         return {};
     }
     // A target whose name is not UTF-8 cannot be named to QSaveFile as it is.

@@ -24,6 +24,12 @@ constexpr int BandHeight = 284;    // the audio band under the upper markers
 constexpr int RulerBase = 48;      // the ticks stand on this row
 constexpr int TickHeight = 5;
 constexpr double RulerPoints = 7.0;
+// The ruler's ticks go on as faint lines over the wave's area of the strip
+// picture and as short ticks under it, so all three agree.
+constexpr int GridTop = 63;
+constexpr int GridBottom = 316;
+constexpr int FootTickTop = 317;
+constexpr int FootTickHeight = 6;
 
 int topOf(TimelineModel::Image image)
 {
@@ -111,11 +117,22 @@ void StripWidget::paintRuler(QPainter &p)
 {
     const int left = pixelsAt(0);
     const QColor ink = QColor::fromRgb(Looks::DimTextColor);
+    const QColor gridInk(226, 236, 241), footInk(181, 205, 216);
     p.setPen(ink);
     p.drawLine(left, RulerBase, left + columns(), RulerBase);
     const QFontMetrics metrics(font());
+    // The foot ticks stay clear of the "Start" and "End" labels.
+    const QRect ends[] = {m_timeLeft->geometry().adjusted(-2, 0, 2, 0),
+                          m_timeRight->geometry().adjusted(-2, 0, 2, 0)};
     for (const TimeRuler::Tick &tick : rulerScale().ticks) {
         const int x = left + tick.x;
+        p.setPen(gridInk);
+        p.drawLine(x, GridTop, x, GridBottom);
+        p.setPen(footInk);
+        if (std::none_of(std::begin(ends), std::end(ends),
+                         [x](const QRect &end) { return x >= end.left() && x <= end.right(); }))
+            p.drawLine(x, FootTickTop, x, FootTickTop + FootTickHeight - 1);
+        p.setPen(ink);
         p.drawLine(x, RulerBase - TickHeight, x, RulerBase);
         if (!tick.label.isEmpty())
             p.drawText(x + 2, RulerBase - 2 - metrics.descent(), tick.label);

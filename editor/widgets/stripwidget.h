@@ -15,7 +15,8 @@ class QPainter;
 class TimelineEditor;
 
 // The timeline strip: its picture (or a waveform when one is given), the
-// time ruler of the view along its top, the selection shaded with its fades,
+// time ruler of the view along its top (its ticks also drawn as grid lines
+// over the wave and ticks under it), the selection shaded with its fades,
 // the loop's lamp, the nine marker images in their stacking order, and the
 // two end labels. It
 // shows the model and passes mouse events to the editor's rules in twips.

@@ -20,12 +20,17 @@ constexpr double GridPoints = 8.25;
 // Below this a time would no longer read well; the label then widens.
 constexpr double SmallestPoints = 6.5;
 
-// The grid's one size: the designed one, or less until the longest time a
-// song can have fits its column.
-QFont gridFont(double fontScale)
+} // namespace
+
+QFont TimeLabels::gridFont(double fontScale)
 {
+    // A condensed face stands in for Tahoma before the wide DejaVu Sans:
+    // "23:59:59.999" then fits a column near the designed size.
     QFont font = Looks::tahoma(GridPoints * fontScale);
-    const int column = int(std::lround(TimeLabels::LastColumnRoom * fontScale));
+    QStringList families = font.families();
+    families.insert(1, QStringLiteral("DejaVu Sans Condensed"));
+    font.setFamilies(families);
+    const int column = int(std::lround(ColumnWidth * fontScale));
     const auto fits = [&font, column] {
         const QFontMetrics metrics(font);
         return TimeRow::requiredWidth([&metrics](const QString &text) {
@@ -36,9 +41,6 @@ QFont gridFont(double fontScale)
         font.setPointSizeF(font.pointSizeF() - 0.25 * fontScale);
     return font;
 }
-
-
-} // namespace
 
 QRect TimeLabels::designGeometry(TimelineModel::Label label)
 {
@@ -65,17 +67,23 @@ TimeLabels::TimeLabels(TimelineModel &model, QWidget *window, double fontScale) 
         const bool clock = which == TimelineModel::Label::lblTime;
         const QFont font = clock ? Looks::tahoma(14.25 * fontScale) : gridFont(fontScale);
         label->setFont(font);
+        // Centred under the column headings, whichever format the row has;
+        // the clock in its well.
+        label->setAlignment(Qt::AlignCenter);
         Looks::setTextColor(label, Looks::TextColor);
         // The cells are controls, not the window's background: a press on
         // one never starts the window's move (which would swallow the
         // double-click that opens the typed-time field).
         label->setAttribute(Qt::WA_NoMousePropagation);
         // A grid cell spans its column, room for "23:59:59.999"; the clock
-        // gets the room its widest whole-second time needs.
+        // gets the room its widest whole-second time needs, grown about its
+        // designed centre so it stays inside its well.
         QRect geometry = designGeometry(which);
         const QFontMetrics metrics(font);
         const int needed = clock ? metrics.horizontalAdvance(QStringLiteral("00:00:00")) + 2
                                  : int(std::lround(ColumnWidth * fontScale));
+        if (clock && needed > geometry.width())
+            geometry.translate(-(needed - geometry.width()) / 2, 0);
         geometry.setWidth(std::max(geometry.width(), needed));
         geometry.setHeight(std::max(geometry.height(), metrics.height()));
         label->setGeometry(geometry);
@@ -161,6 +169,7 @@ void TimeLabels::openEditor(TimelineModel::Label which)
     m_editor->setFont(m_fonts[static_cast<int>(which)]);
     m_editor->setFrame(false);
     m_editor->setTextMargins(0, 0, 0, 0);
+    m_editor->setAlignment(over->alignment());
     const QRect place = over->geometry();
     const double scale = m_fonts[static_cast<int>(which)].pointSizeF() / GridPoints;
     m_editor->setGeometry(place.x() - 1, place.y() - 2, std::max(place.width(), int(std::lround(ColumnWidth * scale))),

@@ -21,11 +21,15 @@ class TimeLabels : public QObject
 {
     Q_OBJECT
 public:
-    // The widest a grid text may grow: the pitch of the grid's columns, less a pixel.
+    // The widest a grid text may grow: the pitch of the grid's columns, less
+    // a pixel. The painted grid ends one pitch right of the Length column's
+    // start, so every column has this room.
     static constexpr int ColumnWidth = 64;
-    // The painted grid ends this far right of the Length column's start, so
-    // that column has less room than the others: the row's one font fits it.
-    static constexpr int LastColumnRoom = 52;
+
+    // The grid's one font: the designed size in a narrow face, or smaller
+    // until the longest time a song can have fits a column (never below
+    // what still reads well; a text that still does not fit widens its cell).
+    static QFont gridFont(double fontScale);
 
     // fontScale: the screen's kx, applied once to the designed point sizes.
     TimeLabels(TimelineModel &model, QWidget *window, double fontScale = 1.0);

@@ -310,6 +310,10 @@ void TestSelectionEditing::zoomedView()
         QCOMPARE(model.left(Image::imgSelectLine2), model.leftAt(selEnd) + model.geometry().LineOffset());
     }
     QCOMPARE(model.left(Image::imgTopPoint), model.leftAt(1800000));
+    // Closed, the device stands at the song's start, and so does the pointer.
+    rig.sound.isOpen = false;
+    rig.editor.controller().Timer2_Timer();
+    QCOMPARE(model.left(Image::imgTopPoint), model.leftAt(0));
 }
 
 void TestSelectionEditing::zoomedDragIsExact()

@@ -11,11 +11,13 @@
 #include "timelinezoom.h"
 
 #include <QFile>
+#include <QHash>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 using Image = TimelineModel::Image;
@@ -38,6 +40,8 @@ private slots:
     void labelsFollowTheModel_data();
     void labelsFollowTheModel();
     void paintsRulerSelectionFadesAndLoop();
+    void gridStandsAtTheRulersTicks_data();
+    void gridStandsAtTheRulersTicks();
     void artAndWaveform();
     void zoomWaitsForThePyramid();
 
@@ -316,6 +320,64 @@ void TestStripWidget::paintsRulerSelectionFadesAndLoop()
     // The loop's lamp lights.
     m_editor->controller().setLooping(true);
     QVERIFY(shot() != faded);
+}
+
+void TestStripWidget::gridStandsAtTheRulersTicks_data()
+{
+    QTest::addColumn<qint64>("lengthMs");
+    QTest::addColumn<int>("zoomSteps");
+    QTest::newRow("3:33 song") << qint64(213140) << 0;
+    QTest::newRow("zoomed in") << qint64(213140) << 1;
+    QTest::newRow("zoomed in three times") << qint64(213140) << 3;
+    QTest::newRow("an hour") << qint64(3600000) << 0;
+    QTest::newRow("24 hours") << qint64(86399999) << 0;
+    QTest::newRow("ten seconds, zoomed in twice") << qint64(10000) << 2;
+}
+
+void TestStripWidget::gridStandsAtTheRulersTicks()
+{
+    QFETCH(qint64, lengthMs);
+    QFETCH(int, zoomSteps);
+    learnDuration(lengthMs);
+    for (int i = 0; i < zoomSteps; ++i)
+        QVERIFY(m_editor->zoom().zoomIn());
+    QImage image(m_strip->size(), QImage::Format_RGB32);
+    m_strip->render(&image);
+    // The columns of a row, over the ruler's width, that stand out from its commonest colour.
+    const int left = 6, right = left + m_strip->columns();
+    const auto marked = [&](int y) {
+        QHash<QRgb, int> counts;
+        for (int x = left; x <= right; ++x)
+            ++counts[image.pixel(x, y)];
+        const QRgb ground = std::max_element(counts.cbegin(), counts.cend()).key();
+        QList<int> columns;
+        for (int x = left; x <= right; ++x)
+            if (image.pixel(x, y) != ground)
+                columns << x;
+        return columns;
+    };
+    // Under the wave the ticks keep clear of "Start" and "End"; the pointer's line crosses both rows.
+    QList<int> ticks, foot, pointer;
+    for (const TimeRuler::Tick &tick : m_strip->rulerScale().ticks) {
+        ticks << left + tick.x;
+        if (ticks.last() > m_strip->lblTimeLeft()->geometry().right() + 2
+            && ticks.last() < m_strip->lblTimeRight()->x() - 2)
+            foot << ticks.last();
+    }
+    QVERIFY(ticks.size() >= 2);
+    const MarkerImage *line = m_strip->imageWidget(Image::imgLine);
+    if (line->isVisibleTo(m_strip) && line->x() >= left && line->x() <= right)
+        pointer << line->x();
+    const auto with = [](QList<int> columns, const QList<int> &more) {
+        for (int x : more)
+            if (!columns.contains(x))
+                columns << x;
+        std::sort(columns.begin(), columns.end());
+        return columns;
+    };
+    QCOMPARE(marked(47), ticks);                 // the ruler over the markers
+    QCOMPARE(marked(150), with(ticks, pointer)); // the grid over the wave
+    QCOMPARE(marked(318), with(foot, pointer));  // the ticks under it
 }
 
 void TestStripWidget::artAndWaveform()

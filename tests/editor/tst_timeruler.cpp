@@ -1,10 +1,15 @@
+#include "timelabels.h"
 #include "timerow.h"
 #include "timeruler.h"
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
 #include <QTest>
+
+#include <cmath>
 
 namespace {
 constexpr qint64 S = 1000, M = 60 * S, H = 60 * M;
@@ -26,6 +31,7 @@ private slots:
     void labels();
     void rowTexts_data();
     void rowTexts();
+    void longestTimeFits_data();
     void longestTimeFits();
 };
 
@@ -127,18 +133,53 @@ void TestTimeRuler::rowTexts()
     QCOMPARE(TimeRow::texts(times), texts);
 }
 
+void TestTimeRuler::longestTimeFits_data()
+{
+    // The screen's kx, which fonts and cells grow with, and Qt's own scaling
+    // of a 2x screen (the test also runs with QT_SCALE_FACTOR=2).
+    QTest::addColumn<double>("fontScale");
+    QTest::addColumn<qreal>("pixelRatio");
+    QTest::newRow("1x") << 1.0 << 1.0;
+    QTest::newRow("2x, scaled by Qt") << 1.0 << 2.0;
+    QTest::newRow("120 dpi") << 1.25 << 1.0;
+    QTest::newRow("192 dpi") << 2.0 << 1.0;
+}
+
 void TestTimeRuler::longestTimeFits()
 {
-    // The grid's 8.25 pt and the clock's 14.25 pt; on a 2x screen cell and
-    // text grow alike, so logical pixels decide.
-    for (const qreal points : {8.25, 14.25}) {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setPointSizeF(points);
-        const QFontMetrics metrics(font);
-        const auto measure = [&metrics](const QString &text) { return metrics.horizontalAdvance(text); };
-        const int needed = TimeRow::requiredWidth(measure);
-        for (const qint64 ms : {24 * H - 1, 11 * H + 11 * M + 11 * S + 111, 8 * H + 48 * M + 8 * S + 888})
-            QVERIFY(measure(TimeRow::format(ms, true)) <= needed);
+    QFETCH(double, fontScale);
+    QFETCH(qreal, pixelRatio);
+    TimelineModel model;
+    QWidget window;
+    TimeLabels labels(model, &window, fontScale);
+    QLabel *cell = labels.label(TimelineModel::Label::lblViewLength);
+    const QFont font = cell->font();
+    QCOMPARE(font, TimeLabels::gridFont(fontScale));
+    // Still a size that reads well.
+    QVERIFY2(font.pointSizeF() >= 7.0 * fontScale, qPrintable(QString::number(font.pointSizeF())));
+    const int room = int(std::lround(TimeLabels::ColumnWidth * fontScale));
+
+    // The longest time, and the widest digit in every place.
+    QStringList texts{QStringLiteral("23:59:59.999")};
+    for (char digit = '0'; digit <= '9'; ++digit)
+        texts << QStringLiteral("00:00:00.000").replace(u'0', QLatin1Char(digit));
+    for (const QString &text : texts) {
+        model.setText(TimelineModel::Label::lblViewLength, text);
+        QCOMPARE(cell->width(), room);
+        // The ink as the screen draws it, which at 2x is unhinted.
+        QImage image(QSize(2 * room, cell->height()) * pixelRatio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(pixelRatio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.drawText(QPointF(1, QFontMetricsF(font).ascent()), cell->text());
+        painter.end();
+        int right = 0;
+        for (int x = 0; x < image.width(); ++x)
+            for (int y = 0; y < image.height(); ++y)
+                right = image.pixel(x, y) != qRgb(255, 255, 255) ? x : right;
+        QVERIFY2(right > 0 && right / pixelRatio + 1 <= room - 1,
+                 qPrintable(QStringLiteral("%1 reaches %2 of %3").arg(text).arg(right / pixelRatio).arg(room)));
     }
 }
 

@@ -136,6 +136,7 @@ void TestDebianPackage::controlField_data()
     QTest::newRow("AMR encoder") << "Depends" << "\\blibopencore-amrnb0\\b";
     // What no binary tells.
     QTest::newRow("CJK font") << "Depends" << "\\bfonts-wqy-microhei\\b";
+    QTest::newRow("condensed font of the time grid") << "Depends" << "\\bfonts-dejavu-extra\\b";
     QTest::newRow("xdg-open") << "Depends" << "\\bxdg-utils\\b";
     QTest::newRow("X11 platform plugin") << "Depends" << "\\bqt6-qpa-plugins\\b";
     QTest::newRow("Qt's own Chinese texts") << "Depends" << "\\bqt6-translations-l10n\\b";

@@ -413,7 +413,7 @@ void TestRingtoneSession::noWorkingFolderIsTold()
     rig.session->open();
     rig.session->openPath(rig.folder.path() + "/a.mp3");
     for (const UserPrompt::Message &message : rig.prompt.shown())
-        QCOMPARE(message.text, QStringLiteral("无法创建工作文件夹: ") + inside(place));
+        QCOMPARE(message.text, QStringLiteral("无法创建工作文件夹：") + inside(place));
     QCOMPARE(rig.prompt.shown().size(), 3);
     QVERIFY(rig.files.asked.isEmpty() && rig.folder.runs().isEmpty());
     QCOMPARE(QDir(outside.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), (QStringList{"blocker", "read-only"})); // nothing made
