@@ -8,8 +8,13 @@ CommandTable::CommandTable(QObject *parent) : QObject(parent)
 
 bool CommandTable::allowed(Command command, const CommandConditions &c)
 {
-    // A decode or an export keeps the user from starting anything else; the
-    // job's own Cancel and the window's close and minimise are no commands.
+    // A decode whose file is shown lets the user play and select in it, and
+    // use what of it is decoded.
+    if (c.job == CommandConditions::Job::Decoding && c.fileOpen)
+        return allowedWhileDecoding(command, c);
+    // Otherwise a decode or an export keeps the user from starting anything
+    // else; the job's own Cancel and the window's close and minimise are no
+    // commands.
     if (c.job != CommandConditions::Job::None)
         return false;
     switch (command) {
@@ -47,6 +52,39 @@ bool CommandTable::allowed(Command command, const CommandConditions &c)
         return c.fileOpen;
     }
     return false;
+}
+
+bool CommandTable::allowedWhileDecoding(Command command, const CommandConditions &c)
+{
+    switch (command) {
+    case Command::Open: // closes the song, and the decode with it
+    case Command::Play:
+    case Command::Stop:
+    case Command::Pause:
+    case Command::SetBegin:
+    case Command::SetEnd:
+    case Command::Loop:
+    case Command::Undo:
+    case Command::Redo:
+    case Command::ZoomIn:
+    case Command::ZoomOut:
+    case Command::ZoomWhole:
+    case Command::Seek:
+    case Command::EditSelection:
+    case Command::NudgeBack:
+    case Command::NudgeForward:
+    case Command::NudgeBackSecond:
+    case Command::NudgeForwardSecond:
+        return true;
+    case Command::Save:
+    case Command::PlaySelection:
+        return c.selectionValid && c.selectionDecoded;
+    case Command::RandomCut:
+        return c.cutRoomDecoded;
+    default:
+        // The rest waits for the whole song (the best part reads all of it).
+        return false;
+    }
 }
 
 QString CommandTable::name(Command command)
@@ -90,6 +128,14 @@ CommandTable::Refusal CommandTable::refusal(Command command, const CommandCondit
 {
     if (allowed(command, conditions))
         return Refusal::None;
+    if (conditions.job == CommandConditions::Job::Decoding && conditions.fileOpen) {
+        if ((command == Command::Save || command == Command::PlaySelection) &&
+            !conditions.selectionValid)
+            return Refusal::NoSelection;
+        if (command == Command::Save || command == Command::PlaySelection ||
+            command == Command::RandomCut)
+            return Refusal::Undecoded;
+    }
     if (conditions.job != CommandConditions::Job::None)
         return Refusal::Busy;
     const CommandConditions withFile{CommandConditions::Job::None, true, conditions.selectionValid};

@@ -85,8 +85,15 @@ QString OpenController::dialogFilter()
 
 void OpenController::open()
 {
-    if (m_decoding)
+    if (m_decoding) {
+        // A song shown while it decodes is closed as any open song is, and
+        // its decode goes with it.
+        if (m_fileOpen && closeOpenFile()) {
+            m_abandoned = true;
+            m_objDOS.cancel();
+        }
         return;
+    }
     if (m_fileOpen) {
         // Closing only resets the window; the next Open chooses the file.
         closeOpenFile();
@@ -162,6 +169,7 @@ bool OpenController::closeOpenFile()
     m_sourcePath.clear();
     // A closed song's name must not come back when the next open fails.
     m_fileNameShown.clear();
+    m_fileNameBefore.clear();
     emit fileNameChanged(m_fileNameShown);
     return true;
 }
@@ -182,7 +190,7 @@ void OpenController::decode(const QByteArray &localPath)
     if (QFile::encodeName(path) != local)
         link = LinkForCoder(local, QFileInfo(m_workFile).path() + QStringLiteral("/source"));
     const CoderCommand command =
-        CoderCommand::decode(m_appFolder, m_workFile, link.isEmpty() ? path : link);
+        CoderCommand::decode(m_appFolder, m_workFile, link.isEmpty() ? path : link, true);
 
     // The last file's audio must not pass for this one's if the coder writes
     // nothing. (Deleting an hour of audio here would stall the window.)
@@ -191,6 +199,10 @@ void OpenController::decode(const QByteArray &localPath)
     emit decodePanelVisibleChanged(true);
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
     m_over = false;
+    m_growing = {};
+    m_completeFrames = -1;
+    m_abandoned = false;
+    m_sourcePath = path;
     setDecoding(true);
     m_objDOS.setCommand(command);
     const QString output = m_objDOS.ExecuteCommand();
@@ -203,6 +215,7 @@ void OpenController::decode(const QByteArray &localPath)
         emit decodePanelVisibleChanged(false);
         emit stripVisibleChanged(false);
         setFileOpen(false);
+        m_sourcePath.clear();
         restoreFileName();
         return;
     }
@@ -224,10 +237,14 @@ void OpenController::decode(const QByteArray &localPath)
         return;
     }
     m_sourcePath = path;
+    const bool shown = m_fileOpen;
     setFileOpen(true);
     const auto full = m_progress.full();
     emit decodeProgressChanged(full.widthTwips, full.text);
-    emit stripVisibleChanged(true);
+    if (!shown)
+        emit stripVisibleChanged(true);
+    if (m_growing.rate > 0)
+        emit decodeComplete(m_completeFrames);
     emit decoded(m_workFile);
 }
 
@@ -237,6 +254,44 @@ void OpenController::objDOS_ReceiveOutputs(const QString &CommandOutputs)
         return;
     if (const auto bar = m_progress.take(CommandOutputs))
         emit decodeProgressChanged(bar->widthTwips, bar->text);
+    takeReports();
+}
+
+void OpenController::takeReports()
+{
+    using Kind = CoderProgress::DecodeReport::Kind;
+    for (const CoderProgress::DecodeReport &report : m_progress.takeReports()) {
+        // A window closed while its decode ends hears nothing more of it.
+        if (!m_decoding || m_abandoned)
+            return;
+        switch (report.kind) {
+        case Kind::Growing:
+            if (m_growing.rate == 0)
+                m_growing = report;
+            break;
+        case Kind::Stretch:
+            if (m_growing.rate == 0)
+                break;
+            if (!m_fileOpen) {
+                // The header and the first block are there: show the song.
+                emit decodeStarted(m_workFile, m_growing.end, m_growing.rate,
+                                   m_growing.channels);
+                emit decodedStretch(report.first, report.end);
+                setFileOpen(true);
+                emit stripVisibleChanged(true);
+            } else {
+                emit decodedStretch(report.first, report.end);
+            }
+            break;
+        case Kind::Withdrawn:
+            if (m_fileOpen)
+                emit decodeWithdrawn();
+            break;
+        case Kind::Complete:
+            m_completeFrames = report.end;
+            break;
+        }
+    }
 }
 
 void OpenController::objDOS_CommandOver()
@@ -246,6 +301,7 @@ void OpenController::objDOS_CommandOver()
     m_over = true;
     if (const auto bar = m_progress.finish())
         emit decodeProgressChanged(bar->widthTwips, bar->text);
+    takeReports();
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
     emit decodePanelVisibleChanged(false);
 }
@@ -259,7 +315,11 @@ void OpenController::restoreFileName()
 void OpenController::fail(const QString &reason)
 {
     // Nothing stale may be played or cut: the working file goes with the
-    // failed decode.
+    // failed decode, and what was shown of it before.
+    if (m_fileOpen) {
+        emit stopPlaybackRequested();
+        emit timelineResetRequested();
+    }
     QFile::remove(m_workFile);
     emit decodePanelVisibleChanged(false);
     emit stripVisibleChanged(false);

@@ -17,6 +17,13 @@ class UserPrompt;
 // to close it, stops the sound and resets the window. It owns whether a file
 // is open (FileOpened).
 //
+// The coder writes the working file in place while the session reads it: once
+// its header and first block are on disk the file is shown (the strip, the
+// length expected from the input's duration, the transport), the decode panel
+// going on beside it, and the decoded stretches follow as the coder reports
+// them. The decode's end is the one event it always was: on success the
+// length becomes exact, on failure what was shown goes again.
+//
 // Unlike a bare run of the coder, a decode that fails (the coder says so, or
 // leaves no usable working file) is reported with the coder's reason and
 // leaves the window as with no file open, and an Open given while a decode
@@ -42,6 +49,8 @@ public:
     void cancel();
 
     bool isDecoding() const { return m_decoding; }
+    // A decode runs and its growing file is shown.
+    bool isShowingGrowing() const { return m_decoding && m_fileOpen; }
     // A decoded file is open in the working file.
     bool hasFile() const { return m_fileOpen; }
     // The file the working file was decoded from; empty with no file open.
@@ -65,6 +74,14 @@ signals:
     void timelineResetRequested();
     // The working file now holds the opened file's audio.
     void decoded(const QString &workFile);
+    // The growing working file is shown: its header and first block are on
+    // disk. decodedStretch follows for that block.
+    void decodeStarted(const QString &workFile, qint64 expectedFrames, int sampleRate,
+                       int channels);
+    void decodedStretch(qint64 firstFrame, qint64 endFrame);
+    void decodeWithdrawn();
+    // Just before decoded(): the file holds `frames` frames, its header final.
+    void decodeComplete(qint64 frames);
 
 private:
     // True when the window is free for a new file (nothing open, or the user
@@ -79,6 +96,7 @@ private:
     void restoreFileName();
     void setFileOpen(bool open);
     void setDecoding(bool decoding);
+    void takeReports();
 
     ConsoleRunner &m_objDOS;
     FileRequester &m_files;
@@ -92,6 +110,10 @@ private:
     bool m_decoding = false;
     bool m_fileOpen = false;
     bool m_over = false;
+    // The growing file as the coder announced it; rate 0 until then.
+    CoderProgress::DecodeReport m_growing;
+    qint64 m_completeFrames = -1;
+    bool m_abandoned = false; // the song was closed while it decoded
 };
 
 // The coder's own account of a failure: its "coder: ..." line, or the last

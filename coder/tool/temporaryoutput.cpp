@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -46,8 +47,33 @@ void setPending(const std::string &path)
 
 } // namespace
 
-TemporaryOutput::TemporaryOutput(const std::string &target) : m_target(target)
+TemporaryOutput::TemporaryOutput(const std::string &target, bool inPlace)
+    : m_target(target), m_inPlace(inPlace)
 {
+    if (inPlace) {
+        sigset_t stops, previous;
+        sigemptyset(&stops);
+        sigaddset(&stops, SIGTERM);
+        sigaddset(&stops, SIGINT);
+        sigaddset(&stops, SIGHUP);
+        sigprocmask(SIG_BLOCK, &stops, &previous);
+        // A new file, never one a link or another writer put there.
+        if (unlink(target.c_str()) != 0 && errno != ENOENT) {
+            const int error = errno;
+            sigprocmask(SIG_SETMASK, &previous, nullptr);
+            throw CoderError{target, std::strerror(error)};
+        }
+        m_fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int error = errno;
+        if (m_fd >= 0) {
+            m_path = target;
+            setPending(m_path);
+        }
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        if (m_fd < 0)
+            throw CoderError{target, std::strerror(error)};
+        return;
+    }
     const auto slash = target.find_last_of('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -103,7 +129,7 @@ void TemporaryOutput::commit(bool durable)
         throw CoderError{m_target, std::string("write error: ") + std::strerror(errno)};
     if (stopRequested())
         throw CoderError{m_target, "stopped by a signal", 128 + stopSignal()};
-    if (rename(m_path.c_str(), m_target.c_str()) != 0)
+    if (!m_inPlace && rename(m_path.c_str(), m_target.c_str()) != 0)
         throw CoderError{m_target, std::strerror(errno)};
     m_committed = true;
     g_pendingPath[0] = '\0';

@@ -2,6 +2,8 @@
 // here, and its outputs are probed with libavformat.
 
 #include "codercommand.h"
+#include "coderprogress.h"
+#include "decodedmap.h"
 #include "mediaprobe.h"
 #include "outputformats.h"
 #include "savedfile.h"
@@ -76,6 +78,55 @@ QByteArray contents(const QString &path)
 QStringList strayTemporaries(const QString &folder)
 {
     return QDir(folder).entryList({".*.part"}, QDir::Files | QDir::Hidden);
+}
+
+// Reads a growing decode's reports as the session does, in reads of 7
+// characters, and follows its map; says what does not hold, or nothing.
+QString checkMap(const QString &errors, qint64 fileBytes, bool prefixOnly, bool fellBack)
+{
+    using Kind = CoderProgress::DecodeReport::Kind;
+    CoderJobProgress reader(CoderJobProgress::Kind::Decode, 5415);
+    QList<CoderProgress::DecodeReport> reports;
+    for (qsizetype at = 0; at < errors.size(); at += 7) {
+        reader.take(errors.mid(at, 7));
+        reports += reader.takeReports();
+    }
+    reader.finish();
+    reports += reader.takeReports();
+    if (reports.size() < 3 || reports.first().kind != Kind::Growing ||
+        reports.last().kind != Kind::Complete)
+        return "no growing, stretches, complete";
+    const auto &growing = reports.first();
+    const qint64 frames = reports.last().end;
+    if (growing.rate != 44100 || growing.channels != 2 || growing.dataStart + frames * 4 != fileBytes ||
+        std::abs(growing.end - frames) > 4410)
+        return "the header line does not match the file";
+    DecodedMap map;
+    qint64 lastEnd = 0;
+    int withdrawn = 0;
+    bool laterRun = false;
+    for (const auto &report : reports.mid(1, reports.size() - 2)) {
+        if (report.kind == Kind::Withdrawn) {
+            ++withdrawn;
+            map.withdraw();
+            lastEnd = 0;
+            continue;
+        }
+        if (report.kind != Kind::Stretch || report.end > frames)
+            return "a stray report";
+        laterRun = laterRun || report.first > 0;
+        if (prefixOnly && (report.first != 0 || report.end <= lastEnd))
+            return "a one-thread decode reports anything but a growing prefix";
+        lastEnd = report.end;
+        map.add(report.first, report.end);
+    }
+    if (!map.contains(0, frames) || map.decodedFrames() != frames)
+        return "the stretches do not make the whole file";
+    if (withdrawn != (fellBack ? 1 : 0))
+        return "withdrawn not exactly when the decode fell back";
+    if (!prefixOnly && !fellBack && !laterRun)
+        return "the runs after the first report nothing";
+    return {};
 }
 
 } // namespace
@@ -868,14 +919,17 @@ void TestCoder::fullDiskFailsTheJob()
 void TestCoder::stoppedJobLeavesTargetUntouched_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGKILL") << int(SIGKILL);
+    QTest::addColumn<bool>("growing"); // a working file written in place
+    QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+    QTest::newRow("SIGINT") << int(SIGINT) << false;
+    QTest::newRow("SIGKILL") << int(SIGKILL) << false;
+    QTest::newRow("SIGTERM, growing") << int(SIGTERM) << true;
 }
 
 void TestCoder::stoppedJobLeavesTargetUntouched()
 {
     QFETCH(int, signal);
+    QFETCH(bool, growing);
 
     // A long input (40 minutes of 8 kHz mono), so the job is surely midway.
     const QString longInput = path("long.wav");
@@ -890,21 +944,26 @@ void TestCoder::stoppedJobLeavesTargetUntouched()
     file.write(old);
     file.close();
 
+    const QString work = folder + "/open.wav";
     QProcess process;
-    process.start(coderPath, QStringList{"-i", longInput} + mp3Options + QStringList{target});
+    process.start(coderPath, growing ? QStringList{"-i", longInput, "-y", "-vn", "-growing", work}
+                                     : QStringList{"-i", longInput} + mp3Options + QStringList{target});
     process.closeWriteChannel();
     QVERIFY(process.waitForStarted());
     QByteArray seen;
-    while (!seen.contains("time=") && process.state() == QProcess::Running) {
+    while (!seen.contains(growing ? "decoded=" : "time=") && process.state() == QProcess::Running) {
         process.waitForReadyRead(5000);
         seen += process.readAllStandardError();
     }
     QVERIFY2(process.state() == QProcess::Running, "the job ended before it could be stopped");
-    QVERIFY(!strayTemporaries(folder).isEmpty()); // it is writing beside the target
+    // It writes beside the target, or the working file in place.
+    QVERIFY(growing ? QFileInfo::exists(work) : !strayTemporaries(folder).isEmpty());
     ::kill(pid_t(process.processId()), signal);
     QVERIFY(process.waitForFinished(10000));
 
     QCOMPARE(contents(target), old);
+    // A half working file never stays under its name.
+    QVERIFY(!growing || !QFileInfo::exists(work));
     if (signal == SIGKILL) {
         // Nothing can clean up after SIGKILL; the target is still safe.
         for (const QString &stray : strayTemporaries(folder))
@@ -914,7 +973,7 @@ void TestCoder::stoppedJobLeavesTargetUntouched()
         QCOMPARE(process.exitCode(), 128 + signal);
         QVERIFY(strayTemporaries(folder).isEmpty());
         const QString rest = QString::fromUtf8(seen + process.readAllStandardError());
-        QVERIFY2(rest.contains("coder: " + target + ": "), qPrintable(rest.right(200)));
+        QVERIFY2(rest.contains("coder: " + (growing ? work : target) + ": "), qPrintable(rest.right(200)));
     }
 }
 
@@ -1057,6 +1116,12 @@ void TestCoder::threadsGiveTheOneThreadBytes()
     QVERIFY(!one.errors.contains("decoding on"));
     const QByteArray expected = contents(single);
     QVERIFY(expected.size() > 100000);
+    // Written while it is read: the same bytes, a growing prefix reported.
+    const Run growing = runCoder({"-i", source, "-y", "-vn", "-threads", "1", "-growing", single},
+                                 {}, 60000, environment);
+    QVERIFY2(growing.exitCode == 0 && contents(single) == expected, qPrintable(growing.errors));
+    const QString prefix = checkMap(growing.errors, expected.size(), true, false);
+    QVERIFY2(prefix.isEmpty(), qPrintable(prefix + "\n" + growing.errors));
     const QRegularExpression time("time=([0-9]+\\.[0-9]+) ");
     QString end;
     for (auto it = time.globalMatch(one.errors); it.hasNext();)
@@ -1080,14 +1145,18 @@ void TestCoder::threadsGiveTheOneThreadBytes()
     }
     for (const QString threads : {"2", "16"}) {
         const QString many = folder + "/many.wav";
-        const Run run = runCoder({"-i", source, "-y", "-vn", "-threads", threads, many}, {}, 60000,
-                                 environment, inChild);
+        const Run run = runCoder({"-i", source, "-y", "-vn", "-threads", threads, "-growing", many},
+                                 {}, 60000, environment, inChild);
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         QVERIFY2(contents(many) == expected, qPrintable(threads + " threads\n" + run.errors));
         const bool onThreads = run.errors.contains(QRegularExpression("decoding on [0-9]+ threads")) &&
                                !run.errors.contains("decoding on one thread");
         if (threaded >= 0)
             QVERIFY2(onThreads == bool(threaded), qPrintable(run.errors));
+        const bool fellBack = run.errors.contains(QRegularExpression("decoding on [0-9]+ threads")) &&
+                              run.errors.contains("decoding on one thread");
+        const QString map = checkMap(run.errors, expected.size(), !onThreads && !fellBack, fellBack);
+        QVERIFY2(map.isEmpty(), qPrintable(map + "\n" + run.errors));
 
         // The position only grows, also when a decode begins again on one
         // thread, and ends where one thread's ends.
