@@ -145,8 +145,11 @@ std::optional<QByteArray> OpenController::localNameOf(const QString &path)
 
 void OpenController::cancel()
 {
-    if (m_decoding)
-        m_objDOS.cancel();
+    // Whatever of the decode is still to come, the user no longer wants it.
+    if (!m_decoding)
+        return;
+    m_abandoned = true;
+    m_objDOS.cancel();
 }
 
 bool OpenController::closeOpenFile()
@@ -219,7 +222,8 @@ void OpenController::decode(const QByteArray &localPath)
         restoreFileName();
         return;
     }
-    if (m_objDOS.wasCancelled()) {
+    // A song closed while it decoded stays closed, however the decode ended.
+    if (m_objDOS.wasCancelled() || m_abandoned) {
         fail(QString());
         return;
     }
@@ -276,9 +280,9 @@ void OpenController::takeReports()
                 // The header and the first block are there: show the song.
                 emit decodeStarted(m_workFile, m_growing.end, m_growing.rate,
                                    m_growing.channels);
-                emit decodedStretch(report.first, report.end);
                 setFileOpen(true);
                 emit stripVisibleChanged(true);
+                emit decodedStretch(report.first, report.end);
             } else {
                 emit decodedStretch(report.first, report.end);
             }

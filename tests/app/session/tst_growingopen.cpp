@@ -1,0 +1,174 @@
+// Opening a song with the real coder: the song shows while it decodes, what
+// is decoded can be used, and closing it midway leaves nothing behind.
+#include "../../analysis/songsynth.h"
+#include "sessionfakes.h"
+#include "timelineeditor.h"
+
+#include <QDirIterator>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+// Our own children that run the coder, read from /proc.
+int coderChildren()
+{
+    int found = 0;
+    for (QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot); it.hasNext();) {
+        QFile stat(it.next() + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const qsizetype close = text.lastIndexOf(')');
+        const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+        if (text.contains("(coder)") && fields.size() > 1 && fields[1].toLongLong() == ::getpid())
+            ++found;
+    }
+    return found;
+}
+
+} // namespace
+
+class TestGrowingOpen : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void songShowsBeforeItsDecodeEnds();
+    void closingMidwayLeavesNothing_data();
+    void closingMidwayLeavesNothing();
+
+private:
+    struct Rig {
+        Rig()
+        {
+            QDir(program.path()).mkpath(QStringLiteral("data"));
+            QFile::link(QStringLiteral(KESMARIN_CODER), program.filePath("data/coder"));
+            RingtoneSession::Services services;
+            services.prompt = &prompt;
+            services.files = &files;
+            services.desktop = &desktop;
+            services.sound = &sound;
+            services.setupPath = home.filePath("setup.ini");
+            services.cacheBase = home.filePath("cache");
+            services.appFolder = program.path();
+            services.peakColumns = 50;
+            session = std::make_unique<RingtoneSession>(services);
+            session->editor().controller().Timer2().stop();
+            window.watch(*session);
+        }
+        QStringList leftInWorkingFolder() const
+        {
+            return QDir(session->workingFolder())
+                .entryList({"*.wav", "*.part"}, QDir::Files | QDir::Hidden);
+        }
+        QTemporaryDir home;
+        QTemporaryDir program;
+        ScriptedPrompt prompt;
+        ScriptedFiles files;
+        RecordingDesktopOpener desktop;
+        SoundLog sound;
+        WindowLog window;
+        std::unique_ptr<RingtoneSession> session;
+    };
+    QTemporaryDir m_media;
+    QString m_song; // five minutes: long enough for runs on every thread
+};
+
+void TestGrowingOpen::initTestCase()
+{
+    m_song = m_media.filePath("long song.wav");
+    QVERIFY(SongSynth::writeWav(m_song, SongSynth::ambient(300.0, 7, 22050), 22050));
+}
+
+void TestGrowingOpen::songShowsBeforeItsDecodeEnds()
+{
+    Rig rig;
+    TimelineEditor &editor = rig.session->editor();
+    const QString target = m_media.filePath("ring.wav");
+    QFile::remove(target);
+    rig.files.answers << target;
+    // At the first stretch decoded the song is shown, its length known and
+    // the decode still under way: an undecoded stretch is refused, a decoded
+    // one is saved at once.
+    bool tried = false;
+    qint64 shownLength = 0;
+    QStringList statusWhileDecoding;
+    connect(rig.session.get(), &RingtoneSession::fileOpened, this, [&] {
+        if (!shownLength)
+            shownLength = editor.model().lengthMs();
+    });
+    connect(&editor, &TimelineEditor::decodedMapChanged, this, [&] {
+        const auto decoded = editor.decodedMs();
+        if (tried || !editor.isGrowing() || decoded.isEmpty() ||
+            decoded.first().second - decoded.first().first < 50)
+            return;
+        tried = true;
+        QVERIFY(rig.session->openController().isDecoding());
+        const auto [begin, end] = decoded.first();
+        const qint64 gapBegin = begin > 0 ? 0 : end;
+        const qint64 gapEnd = begin > 0 ? begin : decoded.size() > 1 ? decoded[1].first : shownLength;
+        QVERIFY(gapEnd - gapBegin > 2);
+        QCOMPARE(editor.selectStretch(gapBegin + 1, gapEnd - 1), SelectionEditor::Outcome::Done);
+        QVERIFY(!rig.session->trigger(Command::Save));
+        statusWhileDecoding << rig.session->statusText();
+        QCOMPARE(editor.selectStretch(begin + 1, begin + 41), SelectionEditor::Outcome::Done);
+        QVERIFY(rig.session->trigger(Command::Save));
+    });
+    rig.session->openPath(m_song);
+
+    QVERIFY(tried);
+    QVERIFY(rig.session->hasFile());
+    QVERIFY(editor.decodedMap().isComplete());
+    // Shown (with no waveform yet) and measured before the end; then the whole waveform.
+    QCOMPARE(rig.window.filtered("opened"), (QStringList{"opened 0", "opened 50"}));
+    QVERIFY(rig.window.log.indexOf("opened 0") < rig.window.log.indexOf("panel off"));
+    QVERIFY(qAbs(shownLength - 300000) < 1000);
+    QCOMPARE(editor.model().lengthMs(), qint64(300000));
+    QCOMPARE(statusWhileDecoding, QStringList{"所选片段还没有解码，请稍候。"});
+    // The Save's word stays after the decode's end.
+    QVERIFY2(rig.session->statusText().startsWith("已保存 ring.wav"), qPrintable(rig.session->statusText()));
+    QVERIFY(QFileInfo(target).size() > 44);
+    QVERIFY(rig.prompt.shown().isEmpty());
+}
+
+void TestGrowingOpen::closingMidwayLeavesNothing_data()
+{
+    QTest::addColumn<bool>("asked"); // the Open command, or the window's Cancel
+    QTest::newRow("Open closes the song") << true;
+    QTest::newRow("Cancel") << false;
+}
+
+void TestGrowingOpen::closingMidwayLeavesNothing()
+{
+    QFETCH(bool, asked);
+    Rig rig;
+    bool closed = false;
+    connect(&rig.session->editor(), &TimelineEditor::decodedMapChanged, this, [&] {
+        if (closed || rig.session->editor().decodedMap().isEmpty())
+            return;
+        closed = true;
+        if (asked) {
+            rig.prompt.queueAnswer(true);
+            QVERIFY(rig.session->trigger(Command::Open));
+            QCOMPARE(rig.prompt.shown().size(), 1);
+        } else {
+            rig.session->cancel();
+        }
+    });
+    rig.session->openPath(m_song);
+    QVERIFY(closed);
+    QVERIFY(!rig.session->hasFile() && !rig.session->isBusy());
+    QVERIFY(rig.session->editor().decodedMap().isEmpty());
+    QCOMPARE(rig.window.filtered("opened"), QStringList{"opened 0"});
+    QVERIFY(rig.window.log.lastIndexOf("closed") > rig.window.log.indexOf("opened 0"));
+    QCOMPARE(coderChildren(), 0);
+    QCOMPARE(rig.leftInWorkingFolder(), QStringList{});
+    // The one message was the close question: a cancel is no failure.
+    QCOMPARE(rig.prompt.shown().size(), asked ? 1 : 0);
+}
+
+QTEST_GUILESS_MAIN(TestGrowingOpen)
+#include "tst_growingopen.moc"
