@@ -14,6 +14,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace {
 // The coder's working file starts with a 44-byte WAV header and 36 bytes kept
 // for the sizes of the 64-bit form; a working file no longer than that holds
@@ -109,7 +111,7 @@ void OpenController::open()
 
 void OpenController::openPath(const QString &path)
 {
-    if (m_decoding || path.isEmpty())
+    if ((m_decoding && !m_fileOpen) || path.isEmpty())
         return;
     // A name that cannot be read back is told before the open file is closed.
     if (const auto local = localNameOf(path))
@@ -118,10 +120,18 @@ void OpenController::openPath(const QString &path)
 
 void OpenController::openPath(const QByteArray &localPath)
 {
-    if (m_decoding || localPath.isEmpty())
+    if (localPath.isEmpty() || (m_decoding && !m_fileOpen))
         return;
     if (m_fileOpen && !closeOpenFile())
         return;
+    if (m_decoding) {
+        // The song shown while it decodes is closed; the next one starts
+        // once that decode has ended, never beside it.
+        m_abandoned = true;
+        m_pendingPath = localPath;
+        m_objDOS.cancel();
+        return;
+    }
     emit stopPlaybackRequested();
     decode(localPath);
 }
@@ -178,6 +188,16 @@ bool OpenController::closeOpenFile()
 }
 
 void OpenController::decode(const QByteArray &localPath)
+{
+    for (QByteArray next = localPath; !next.isEmpty();) {
+        decodeOne(next);
+        next = std::exchange(m_pendingPath, {});
+        if (!next.isEmpty())
+            emit stopPlaybackRequested();
+    }
+}
+
+void OpenController::decodeOne(const QByteArray &localPath)
 {
     QByteArray local = localPath;
     if (!local.startsWith('/'))

@@ -41,7 +41,8 @@ public:
     // imgButton_Click(0).
     void open();
     // Opens a file given by name (the command line, a drop): asks to close
-    // the open file first, then decodes this one without a dialog.
+    // the open file first, then decodes this one without a dialog (after the
+    // closed song's decode has ended, when it was still decoding).
     void openPath(const QString &path);
     // The same for the bytes the file system gave, which need not be UTF-8.
     void openPath(const QByteArray &localPath);
@@ -89,7 +90,9 @@ private:
     bool closeOpenFile();
     // The text of a name read back to its bytes; says so when it cannot be.
     std::optional<QByteArray> localNameOf(const QString &path);
+    // Decodes the file, then any file given while its song was closed midway.
     void decode(const QByteArray &localPath);
+    void decodeOne(const QByteArray &localPath);
     void objDOS_ReceiveOutputs(const QString &CommandOutputs);
     void objDOS_CommandOver();
     void fail(const QString &reason);
@@ -114,6 +117,7 @@ private:
     CoderProgress::DecodeReport m_growing;
     qint64 m_completeFrames = -1;
     bool m_abandoned = false; // the song was closed while it decoded
+    QByteArray m_pendingPath; // given while a closed song's decode ended
 };
 
 // The coder's own account of a failure: its "coder: ..." line, or the last

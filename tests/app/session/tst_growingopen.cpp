@@ -81,6 +81,7 @@ void TestGrowingOpen::initTestCase()
 {
     m_song = m_media.filePath("long song.wav");
     QVERIFY(SongSynth::writeWav(m_song, SongSynth::ambient(300.0, 7, 22050), 22050));
+    QVERIFY(SongSynth::writeWav(m_media.filePath("next.wav"), SongSynth::ambient(20.0, 8, 22050), 22050));
 }
 
 void TestGrowingOpen::songShowsBeforeItsDecodeEnds()
@@ -136,38 +137,49 @@ void TestGrowingOpen::songShowsBeforeItsDecodeEnds()
 
 void TestGrowingOpen::closingMidwayLeavesNothing_data()
 {
-    QTest::addColumn<bool>("asked"); // the Open command, or the window's Cancel
-    QTest::newRow("Open closes the song") << true;
-    QTest::newRow("Cancel") << false;
+    QTest::addColumn<int>("how"); // 0: the Open command, 1: the window's Cancel, 2: a dropped file
+    QTest::newRow("Open closes the song") << 0;
+    QTest::newRow("Cancel") << 1;
+    QTest::newRow("a dropped song replaces it") << 2;
 }
 
 void TestGrowingOpen::closingMidwayLeavesNothing()
 {
-    QFETCH(bool, asked);
+    QFETCH(int, how);
     Rig rig;
+    const QString next = m_media.filePath("next.wav");
     bool closed = false;
     connect(&rig.session->editor(), &TimelineEditor::decodedMapChanged, this, [&] {
         if (closed || rig.session->editor().decodedMap().isEmpty())
             return;
         closed = true;
-        if (asked) {
-            rig.prompt.queueAnswer(true);
+        rig.prompt.queueAnswer(true);
+        if (how == 0)
             QVERIFY(rig.session->trigger(Command::Open));
-            QCOMPARE(rig.prompt.shown().size(), 1);
-        } else {
+        else if (how == 1)
             rig.session->cancel();
-        }
+        else
+            rig.session->openPath(next);
     });
     rig.session->openPath(m_song);
     QVERIFY(closed);
-    QVERIFY(!rig.session->hasFile() && !rig.session->isBusy());
+    QVERIFY(!rig.session->isBusy());
+    QCOMPARE(coderChildren(), 0);
+    // The one message was the close question: a cancel is no failure.
+    QCOMPARE(rig.prompt.shown().size(), how == 1 ? 0 : 1);
+    QVERIFY(rig.window.log.indexOf("closed") > rig.window.log.indexOf("opened 0"));
+    if (how == 2) {
+        // The next song decoded after the first one's decode ended.
+        QCOMPARE(rig.session->openController().sourcePath(), next);
+        QVERIFY(rig.session->editor().decodedMap().isComplete());
+        QCOMPARE(rig.window.filtered("opened").last(), "opened 50");
+        QCOMPARE(rig.leftInWorkingFolder(), QStringList{"open.wav"});
+        return;
+    }
+    QVERIFY(!rig.session->hasFile());
     QVERIFY(rig.session->editor().decodedMap().isEmpty());
     QCOMPARE(rig.window.filtered("opened"), QStringList{"opened 0"});
-    QVERIFY(rig.window.log.lastIndexOf("closed") > rig.window.log.indexOf("opened 0"));
-    QCOMPARE(coderChildren(), 0);
     QCOMPARE(rig.leftInWorkingFolder(), QStringList{});
-    // The one message was the close question: a cancel is no failure.
-    QCOMPARE(rig.prompt.shown().size(), asked ? 1 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestGrowingOpen)
