@@ -248,7 +248,10 @@ void OpenController::decodeOne(const QByteArray &localPath)
         return;
     }
     const QFileInfo work(m_workFile);
-    const bool fresh = inodeOf(m_workFile) != -1 && inodeOf(m_workFile) != previous;
+    // A working file made afresh in place may get the old one's inode number
+    // back: the coder's word that it is whole tells it instead.
+    const bool fresh = inodeOf(m_workFile) != -1 &&
+                       (m_completeFrames >= 0 || inodeOf(m_workFile) != previous);
     if (!m_objDOS.succeeded() || !fresh || !work.isFile() || work.size() <= WavHeaderBytes) {
         QString reason;
         if (m_objDOS.exitStatus() == QProcess::CrashExit)

@@ -112,7 +112,7 @@ QString checkMap(const QString &errors, qint64 fileBytes, bool prefixOnly, bool 
             lastEnd = 0;
             continue;
         }
-        if (report.kind != Kind::Stretch || report.end > frames)
+        if (report.kind != Kind::Stretch)
             return "a stray report";
         laterRun = laterRun || report.first > 0;
         if (prefixOnly && (report.first != 0 || report.end <= lastEnd))
