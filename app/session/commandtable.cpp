@@ -10,8 +10,28 @@ bool CommandTable::allowed(Command command, const CommandConditions &c)
 {
     // A decode whose file is shown lets the user play and select in it, and
     // use what of it is decoded.
-    if (c.job == CommandConditions::Job::Decoding && c.fileOpen)
-        return allowedWhileDecoding(command, c);
+    if (c.job == CommandConditions::Job::Decoding && c.fileOpen) {
+        switch (command) {
+        case Command::Open: // closes the song, and the decode with it
+            return true;
+        case Command::Save:
+        case Command::PlaySelection:
+            return c.selectionValid && c.selectionDecoded;
+        case Command::RandomCut:
+            return c.cutRoomDecoded;
+        case Command::BestPart: // reads the whole song
+            return false;
+        default:
+            break;
+        }
+        // What needs no song (the settings, help, the links, exit) waits
+        // for the decode's end as during any job.
+        if (allowed(command, CommandConditions{}))
+            return false;
+        CommandConditions idle = c;
+        idle.job = CommandConditions::Job::None;
+        return allowed(command, idle);
+    }
     // Otherwise a decode or an export keeps the user from starting anything
     // else; the job's own Cancel and the window's close and minimise are no
     // commands.
@@ -52,39 +72,6 @@ bool CommandTable::allowed(Command command, const CommandConditions &c)
         return c.fileOpen;
     }
     return false;
-}
-
-bool CommandTable::allowedWhileDecoding(Command command, const CommandConditions &c)
-{
-    switch (command) {
-    case Command::Open: // closes the song, and the decode with it
-    case Command::Play:
-    case Command::Stop:
-    case Command::Pause:
-    case Command::SetBegin:
-    case Command::SetEnd:
-    case Command::Loop:
-    case Command::Undo:
-    case Command::Redo:
-    case Command::ZoomIn:
-    case Command::ZoomOut:
-    case Command::ZoomWhole:
-    case Command::Seek:
-    case Command::EditSelection:
-    case Command::NudgeBack:
-    case Command::NudgeForward:
-    case Command::NudgeBackSecond:
-    case Command::NudgeForwardSecond:
-        return true;
-    case Command::Save:
-    case Command::PlaySelection:
-        return c.selectionValid && c.selectionDecoded;
-    case Command::RandomCut:
-        return c.cutRoomDecoded;
-    default:
-        // The rest waits for the whole song (the best part reads all of it).
-        return false;
-    }
 }
 
 QString CommandTable::name(Command command)

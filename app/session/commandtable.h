@@ -86,8 +86,6 @@ signals:
     void enabledChanged(Command command, bool enabled);
 
 private:
-    static bool allowedWhileDecoding(Command command, const CommandConditions &conditions);
-
     CommandConditions m_conditions;
     std::array<bool, CommandCount> m_enabled{};
     std::array<std::function<void()>, CommandCount> m_handlers;
