@@ -1,35 +1,11 @@
 // Opening a song with the real coder: the song shows while it decodes, what
 // is decoded can be used, and closing it midway leaves nothing behind.
 #include "../../analysis/songsynth.h"
+#include "childprocesses.h"
 #include "sessionfakes.h"
 #include "timelineeditor.h"
 
-#include <QDirIterator>
-#include <QSignalSpy>
 #include <QTest>
-
-#include <unistd.h>
-
-namespace {
-
-// Our own children that run the coder, read from /proc.
-int coderChildren()
-{
-    int found = 0;
-    for (QDirIterator it(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot); it.hasNext();) {
-        QFile stat(it.next() + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const qsizetype close = text.lastIndexOf(')');
-        const QList<QByteArray> fields = text.mid(close + 2).split(' ');
-        if (text.contains("(coder)") && fields.size() > 1 && fields[1].toLongLong() == ::getpid())
-            ++found;
-    }
-    return found;
-}
-
-} // namespace
 
 class TestGrowingOpen : public QObject
 {
@@ -164,7 +140,7 @@ void TestGrowingOpen::closingMidwayLeavesNothing()
     rig.session->openPath(m_song);
     QVERIFY(closed);
     QVERIFY(!rig.session->isBusy());
-    QCOMPARE(coderChildren(), 0);
+    QVERIFY(coderChildren().isEmpty());
     // The one message was the close question: a cancel is no failure.
     QCOMPARE(rig.prompt.shown().size(), how == 1 ? 0 : 1);
     QVERIFY(rig.window.log.indexOf("closed") > rig.window.log.indexOf("opened 0"));
