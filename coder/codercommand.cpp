@@ -37,14 +37,18 @@ std::optional<QString> CoderCommand::exportOptionsFor(const QString &target)
 }
 
 CoderCommand CoderCommand::decode(const QString &appFolder, const QString &workFile,
-                                  const QString &source)
+                                  const QString &source, bool growing)
 {
     CoderCommand command;
     command.program = programIn(appFolder);
     command.arguments = {QStringLiteral("-i"), source, QStringLiteral("-y"),
-                         QStringLiteral("-vn"), asPathArgument(workFile)};
+                         QStringLiteral("-vn")};
+    if (growing)
+        command.arguments << QStringLiteral("-growing");
+    command.arguments << asPathArgument(workFile);
     command.commandLine = command.program + QStringLiteral(" -i \"") + source +
-                          QStringLiteral("\" -y -vn ") + workFile;
+                          QStringLiteral("\" -y -vn ") +
+                          (growing ? QStringLiteral("-growing ") : QString()) + workFile;
     command.output = workFile;
     return command;
 }

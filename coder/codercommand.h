@@ -40,9 +40,11 @@ struct CoderCommand {
     // does not offer.
     static std::optional<QString> exportOptionsFor(const QString &target);
 
-    // Decodes source into the working file.
+    // Decodes source into the working file; `growing`, in place, for
+    // readers of the file while it is written, with the decoded stretches
+    // on the coder's progress output.
     static CoderCommand decode(const QString &appFolder, const QString &workFile,
-                               const QString &source);
+                               const QString &source, bool growing = false);
     // Removes what a coder with this process id left beside `output` when it
     // was killed before it could clean up; returns how many files went.
     static int removeLeftovers(const QString &output, qint64 pid);

@@ -119,7 +119,11 @@ void PlaybackController::learnLength()
 {
     // The device reports the same length when it opens the file.
     WavReader reader;
-    const qint64 ms = reader.open(m_workFile) ? reader.lengthMilliSeconds() : 0;
+    learnLength(reader.open(m_workFile) ? reader.lengthMilliSeconds() : 0);
+}
+
+void PlaybackController::learnLength(qint64 ms)
+{
     m_model.setFullTime(static_cast<qint32>(ms / 1000));
     m_model.setLengthMs(ms);
 }

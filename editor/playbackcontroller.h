@@ -69,6 +69,8 @@ public:
     // A decode has just written the working file: the song's length is known
     // from it at once, before anything has been played.
     void learnLength();
+    // The length is known otherwise (a decode that is still writing the file).
+    void learnLength(qint64 ms);
 
     QString workFile() const { return m_workFile; }
     void setWorkFile(const QString &path) { m_workFile = path; }

@@ -5,6 +5,7 @@
 #include "selectionhandles.h"
 #include "timelinemodel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -51,6 +52,48 @@ RandomCut::Outcome RandomCut::run()
 
         if (m_selection.endMs() - m_selection.beginMs() > 5000)
             return Outcome::Chosen;
+    }
+    return Outcome::NoneLonger;
+}
+
+std::pair<qint64, qint64> RandomCut::wholeSeconds(std::pair<qint64, qint64> stretchMs)
+{
+    return {(stretchMs.first + 999) / 1000, stretchMs.second / 1000};
+}
+
+bool RandomCut::holdsCut(std::pair<qint64, qint64> stretchMs)
+{
+    const auto [first, last] = wholeSeconds(stretchMs);
+    return last - first > 5;
+}
+
+RandomCut::Outcome RandomCut::runWithin(const QList<std::pair<qint64, qint64>> &stretchesMs,
+                                        const std::function<void(qint64, qint64)> &select)
+{
+    qint64 room = 0;
+    for (const auto &stretch : stretchesMs) {
+        if (holdsCut(stretch))
+            room += wholeSeconds(stretch).second - wholeSeconds(stretch).first;
+    }
+    if (room <= 0)
+        return Outcome::NoneLonger;
+    // A stretch by its share of the room, then the end, then the begin, each
+    // uniform over what still leaves more than 5 seconds.
+    qint64 at = std::min<qint64>(static_cast<qint64>(m_draw() * double(room)), room - 1);
+    for (const auto &stretch : stretchesMs) {
+        if (!holdsCut(stretch))
+            continue;
+        const auto [first, last] = wholeSeconds(stretch);
+        if (at >= last - first) {
+            at -= last - first;
+            continue;
+        }
+        const qint64 ends = last - (first + 6) + 1;
+        const qint64 end = first + 6 + std::min<qint64>(static_cast<qint64>(m_draw() * double(ends)), ends - 1);
+        const qint64 begins = end - 6 - first + 1;
+        const qint64 begin = first + std::min<qint64>(static_cast<qint64>(m_draw() * double(begins)), begins - 1);
+        select(begin * 1000, end * 1000);
+        return Outcome::Chosen;
     }
     return Outcome::NoneLonger;
 }

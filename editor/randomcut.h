@@ -1,6 +1,10 @@
 #pragma once
 
+#include <QList>
+#include <QtGlobal>
+
 #include <functional>
+#include <utility>
 
 class Selection;
 class SelectionHandles;
@@ -24,6 +28,14 @@ public:
     RandomCut(const Selection &selection, TimelineModel &model, SelectionHandles &handles);
 
     Outcome run();
+    // The same within the given stretches in ms (the decoded ones, while a
+    // decode writes the song): a stretch of whole seconds, more than 5 of
+    // them, inside one stretch, picked by length; `select` sets it.
+    Outcome runWithin(const QList<std::pair<qint64, qint64>> &stretchesMs,
+                      const std::function<void(qint64 beginMs, qint64 endMs)> &select);
+    // The whole seconds of a stretch in ms, and whether a cut fits in them.
+    static std::pair<qint64, qint64> wholeSeconds(std::pair<qint64, qint64> stretchMs);
+    static bool holdsCut(std::pair<qint64, qint64> stretchMs);
 
     // Each draw is uniform in [0, 1); the default reseeds from the clock first.
     void setDraw(std::function<double()> draw) { m_draw = std::move(draw); }

@@ -1,5 +1,6 @@
 #include "timelineeditor.h"
 
+#include <algorithm>
 #include <memory>
 
 TimelineEditor::TimelineEditor(SoundCommands &sound, const QString &workFile, int twipsPerPixelX,
@@ -52,10 +53,93 @@ void TimelineEditor::closeFile()
 {
     m_model.resetForClose();
     m_selectionState.clear();
+    const bool had = m_decodeRate > 0 || !m_decoded.isEmpty() || m_decoded.isComplete();
+    m_decoded.reset();
+    m_decodeRate = 0;
+    m_decodeChannels = 0;
+    if (had)
+        emit decodedMapChanged(0, -1);
+}
+
+void TimelineEditor::decodeStarted(const QString &workFile, qint64 expectedFrames,
+                                   int sampleRate, int channels)
+{
+    m_decoded.reset(expectedFrames);
+    m_decodeRate = sampleRate;
+    m_decodeChannels = channels;
+    m_controller.setWorkFile(workFile);
+    if (expectedFrames > 0 && sampleRate > 0)
+        m_controller.learnLength(expectedFrames * 1000 / sampleRate);
+    emit decodedMapChanged(0, -1);
+}
+
+void TimelineEditor::decodedStretch(qint64 firstFrame, qint64 endFrame)
+{
+    if (m_decodeRate <= 0 || m_decoded.isComplete() || m_decoded.contains(firstFrame, endFrame))
+        return;
+    m_decoded.add(firstFrame, endFrame);
+    emit decodedMapChanged(firstFrame, endFrame);
+}
+
+void TimelineEditor::decodeWithdrawn()
+{
+    if (m_decoded.isEmpty())
+        return;
+    m_decoded.withdraw();
+    emit decodedMapChanged(0, -1);
+}
+
+void TimelineEditor::decodeComplete(qint64 frames)
+{
+    m_decoded.complete(frames);
+    if (m_decodeRate > 0 && frames >= 0)
+        m_controller.learnLength(frames * 1000 / m_decodeRate);
+    emit decodedMapChanged(0, -1);
+}
+
+bool TimelineEditor::isDecoded(qint64 beginMs, qint64 endMs) const
+{
+    if (!isGrowing())
+        return true;
+    // Frames that touch the stretch at all, rounded outward.
+    const qint64 first = beginMs * m_decodeRate / 1000;
+    const qint64 end = (endMs * m_decodeRate + 999) / 1000;
+    return m_decoded.contains(first, end);
+}
+
+QList<std::pair<qint64, qint64>> TimelineEditor::decodedMs() const
+{
+    QList<std::pair<qint64, qint64>> stretches;
+    if (m_decodeRate <= 0)
+        return stretches;
+    for (const DecodedMap::Run &run : m_decoded.runs()) {
+        const qint64 begin = (run.first * 1000 + m_decodeRate - 1) / m_decodeRate;
+        const qint64 end = run.end * 1000 / m_decodeRate;
+        if (end > begin)
+            stretches.append({begin, end});
+    }
+    return stretches;
+}
+
+bool TimelineEditor::hasCutRoomDecoded() const
+{
+    const auto stretches = decodedMs();
+    return std::any_of(stretches.begin(), stretches.end(), &RandomCut::holdsCut);
 }
 
 RandomCut::Outcome TimelineEditor::runRandomCut()
 {
+    if (isGrowing()) {
+        // Only what is decoded may be cut.
+        m_zoom.showWhole();
+        RandomCut::Outcome outcome = RandomCut::Outcome::NoneLonger;
+        m_selection.record([&] {
+            outcome = m_randomCut.runWithin(decodedMs(), [this](qint64 beginMs, qint64 endMs) {
+                m_selection.setStretch(beginMs, endMs);
+            });
+        });
+        return outcome;
+    }
     // The throws are laid out for the whole strip.
     m_zoom.showWhole();
     RandomCut::Outcome outcome = RandomCut::Outcome::NotPlayed;

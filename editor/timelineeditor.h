@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decodedmap.h"
 #include "playbackcontroller.h"
 #include "playpointer.h"
 #include "pyramidbuilder.h"
@@ -10,7 +11,10 @@
 #include "timelinemodel.h"
 #include "timelinezoom.h"
 
+#include <QList>
 #include <QObject>
+
+#include <utility>
 
 class SoundCommands;
 
@@ -47,9 +51,38 @@ public:
     // A marker image (a handle set or the play pointer) is pressed.
     bool isDragging() const { return m_handles.isDragging() || m_pointer.isDragging(); }
 
-    // The file was closed: no selection, no length, the pointer at 0.
+    // The file was closed: no selection, no length, the pointer at 0, no
+    // decoded map.
     void closeFile();
-    // The random cut over the whole song, recorded as one change.
+
+    // A decode writes `workFile` while it is read: its header (sizes not yet
+    // final) and first block are on disk, the length is expected from the
+    // input's duration (-1: not known). The map starts empty.
+    void decodeStarted(const QString &workFile, qint64 expectedFrames, int sampleRate,
+                       int channels);
+    // Frames [firstFrame, endFrame) of the working file hold their final samples.
+    void decodedStretch(qint64 firstFrame, qint64 endFrame);
+    // Everything claimed so far is void: the decode starts over.
+    void decodeWithdrawn();
+    // The decode ended well: the file holds `frames` frames and its header is final.
+    void decodeComplete(qint64 frames);
+    // Which frames of the working file may be read; complete once a decode
+    // ended well, empty while none ran.
+    const DecodedMap &decodedMap() const { return m_decoded; }
+    // A decode is writing the file that is shown.
+    bool isGrowing() const { return m_decodeRate > 0 && !m_decoded.isComplete(); }
+    int decodeRate() const { return m_decodeRate; }
+    int decodeChannels() const { return m_decodeChannels; }
+    // Every millisecond of [beginMs, endMs) is decoded (always, when no
+    // decode is writing the file).
+    bool isDecoded(qint64 beginMs, qint64 endMs) const;
+    // The decoded stretches in milliseconds, each cut inward to whole
+    // milliseconds.
+    QList<std::pair<qint64, qint64>> decodedMs() const;
+    // A random cut (more than 5 whole seconds) fits in what is decoded.
+    bool hasCutRoomDecoded() const;
+    // The random cut over the whole song (over what is decoded while a
+    // decode writes it), recorded as one change.
     RandomCut::Outcome runRandomCut();
     // A stretch chosen for the user, over the whole strip, recorded as one change.
     SelectionEditor::Outcome selectStretch(qint64 beginMs, qint64 endMs);
@@ -62,6 +95,9 @@ public:
 
 signals:
     void pyramidReady();
+    // The decoded map changed over [firstFrame, endFrame); 0, -1 when all of
+    // it may have (withdrawn, complete, reset).
+    void decodedMapChanged(qint64 firstFrame, qint64 endFrame);
 
 private:
     Selection m_selectionState;
@@ -73,4 +109,7 @@ private:
     SelectionEditor m_selection;
     TimelineZoom m_zoom;
     PyramidBuilder m_pyramid;
+    DecodedMap m_decoded;
+    int m_decodeRate = 0;
+    int m_decodeChannels = 0;
 };

@@ -437,6 +437,14 @@ Do you want to replace it?</translation>
         <source>请先设定结束时间。</source>
         <translation>Set an end first.</translation>
     </message>
+    <message>
+        <source>已解码的部分还不到5秒，请稍候。</source>
+        <translation>Less than 5 seconds are decoded yet; please wait.</translation>
+    </message>
+    <message>
+        <source>所选片段还没有解码，请稍候。</source>
+        <translation>The selected stretch is not decoded yet; please wait.</translation>
+    </message>
 </context>
 <context>
     <name>SelectionEditor</name>

@@ -1,5 +1,6 @@
 #include "coderprogress.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cmath>
@@ -131,6 +132,40 @@ Bar bar(int t, int total, int fullTwips)
     return {roundSeconds(f * fullTwips), percentText(f * 100)};
 }
 
+std::optional<DecodeReport> parseDecodeReport(const QString &line)
+{
+    // Anchored whole: a file name the coder echoes sits inside another line.
+    static const QRegularExpression growing(QStringLiteral(
+        "^growing rate=([1-9][0-9]{0,8}) channels=([1-9][0-9]{0,3}) data=([0-9]{1,12}) "
+        "frames=(-1|[0-9]{1,18})$"));
+    static const QRegularExpression stretch(QStringLiteral("^decoded=([0-9]{1,18})-([0-9]{1,18})$"));
+    static const QRegularExpression complete(QStringLiteral("^decoded=all ([0-9]{1,18})$"));
+    if (line == QLatin1String("decoded=withdrawn"))
+        return DecodeReport{DecodeReport::Kind::Withdrawn};
+    if (const auto m = stretch.match(line); m.hasMatch()) {
+        DecodeReport report{DecodeReport::Kind::Stretch};
+        report.first = m.captured(1).toLongLong();
+        report.end = m.captured(2).toLongLong();
+        if (report.end <= report.first)
+            return std::nullopt;
+        return report;
+    }
+    if (const auto m = growing.match(line); m.hasMatch()) {
+        DecodeReport report{DecodeReport::Kind::Growing};
+        report.rate = m.captured(1).toInt();
+        report.channels = m.captured(2).toInt();
+        report.dataStart = m.captured(3).toLongLong();
+        report.end = m.captured(4).toLongLong();
+        return report;
+    }
+    if (const auto m = complete.match(line); m.hasMatch()) {
+        DecodeReport report{DecodeReport::Kind::Complete};
+        report.end = m.captured(1).toLongLong();
+        return report;
+    }
+    return std::nullopt;
+}
+
 } // namespace CoderProgress
 
 namespace {
@@ -192,6 +227,12 @@ std::optional<CoderProgress::Bar> CoderJobProgress::readLine(const QString &line
     }
     if (line.startsWith(QLatin1String("Output #")) || line.startsWith(QLatin1String("size="))) {
         m_inInputHeader = false;
+    }
+    if (m_kind == Kind::Decode && (line.startsWith(QLatin1String("decoded=")) ||
+                                   line.startsWith(QLatin1String("growing ")))) {
+        if (const auto report = CoderProgress::parseDecodeReport(line))
+            m_reports.append(*report);
+        return std::nullopt;
     }
     if (m_inInputHeader) {
         if (m_coderDuration == 0 && startsWithAfterBlanks(line, QLatin1String("Duration: "))) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QtGlobal>
 
 #include <optional>
+#include <utility>
 
 // Turns the transcoder's console output into a progress bar width and a
 // percentage text.
@@ -38,6 +41,26 @@ struct Bar {
 // wide. total 0 (not known) or t past the end show the full bar and "100%".
 Bar bar(int t, int total, int fullTwips);
 
+// What a decode written while it is read tells of its working file, one
+// whole line each (frames are samples per channel):
+//   "growing rate=R channels=C data=D frames=N"  the header is on disk
+//   "decoded=F-E"                                frames [F, E) are final
+//   "decoded=withdrawn"                          all claimed so far is void
+//   "decoded=all N"                              the file is whole
+struct DecodeReport {
+    enum class Kind { Growing, Stretch, Withdrawn, Complete };
+    Kind kind = Kind::Stretch;
+    int rate = 0;          // Growing
+    int channels = 0;      // Growing
+    qint64 dataStart = 0;  // Growing: byte offset of frame 0
+    qint64 first = 0;      // Stretch
+    qint64 end = 0;        // Stretch; Growing: frames expected (-1 unknown); Complete: frames
+    friend bool operator==(const DecodeReport &, const DecodeReport &) = default;
+};
+
+// The report a line is, when it is exactly one of those forms.
+std::optional<DecodeReport> parseDecodeReport(const QString &line);
+
 } // namespace CoderProgress
 
 // The progress of one coder job: the duration once the coder has told it, and
@@ -70,6 +93,8 @@ public:
     CoderProgress::Bar full() const { return {m_fullTwips, QStringLiteral("100%")}; }
 
     int coderDuration() const { return m_coderDuration; }
+    // The decode reports read since the last call, in the order written.
+    QList<CoderProgress::DecodeReport> takeReports() { return std::exchange(m_reports, {}); }
 
 private:
     std::optional<CoderProgress::Bar> readLine(const QString &line);
@@ -82,4 +107,5 @@ private:
     bool m_overlong = false; // the current line outgrew any the coder writes: skip to its end
     bool m_inInputHeader = false;
     bool m_headerSeen = false;
+    QList<CoderProgress::DecodeReport> m_reports;
 };

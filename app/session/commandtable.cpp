@@ -8,8 +8,33 @@ CommandTable::CommandTable(QObject *parent) : QObject(parent)
 
 bool CommandTable::allowed(Command command, const CommandConditions &c)
 {
-    // A decode or an export keeps the user from starting anything else; the
-    // job's own Cancel and the window's close and minimise are no commands.
+    // A decode whose file is shown lets the user play and select in it, and
+    // use what of it is decoded.
+    if (c.job == CommandConditions::Job::Decoding && c.fileOpen) {
+        switch (command) {
+        case Command::Open: // closes the song, and the decode with it
+            return true;
+        case Command::Save:
+        case Command::PlaySelection:
+            return c.selectionValid && c.selectionDecoded;
+        case Command::RandomCut:
+            return c.cutRoomDecoded;
+        case Command::BestPart: // reads the whole song
+            return false;
+        default:
+            break;
+        }
+        // What needs no song (the settings, help, the links, exit) waits
+        // for the decode's end as during any job.
+        if (allowed(command, CommandConditions{}))
+            return false;
+        CommandConditions idle = c;
+        idle.job = CommandConditions::Job::None;
+        return allowed(command, idle);
+    }
+    // Otherwise a decode or an export keeps the user from starting anything
+    // else; the job's own Cancel and the window's close and minimise are no
+    // commands.
     if (c.job != CommandConditions::Job::None)
         return false;
     switch (command) {
@@ -90,6 +115,14 @@ CommandTable::Refusal CommandTable::refusal(Command command, const CommandCondit
 {
     if (allowed(command, conditions))
         return Refusal::None;
+    if (conditions.job == CommandConditions::Job::Decoding && conditions.fileOpen) {
+        if ((command == Command::Save || command == Command::PlaySelection) &&
+            !conditions.selectionValid)
+            return Refusal::NoSelection;
+        if (command == Command::Save || command == Command::PlaySelection ||
+            command == Command::RandomCut)
+            return Refusal::Undecoded;
+    }
     if (conditions.job != CommandConditions::Job::None)
         return Refusal::Busy;
     const CommandConditions withFile{CommandConditions::Job::None, true, conditions.selectionValid};

@@ -47,6 +47,10 @@ struct CommandConditions {
     Job job = Job::None;
     bool fileOpen = false;
     bool selectionValid = false; // an end after the begin
+    // While a decode writes the file that is shown: the selection lies in
+    // what is decoded, and a stretch of more than 5 s is decoded somewhere.
+    bool selectionDecoded = true;
+    bool cutRoomDecoded = true;
 
     friend bool operator==(const CommandConditions &, const CommandConditions &) = default;
 };
@@ -64,7 +68,7 @@ public:
     // The rule.
     static bool allowed(Command command, const CommandConditions &conditions);
     // Why `command` may not run now, read from the same rule.
-    enum class Refusal { None, Busy, NoFile, NoSelection };
+    enum class Refusal { None, Busy, NoFile, NoSelection, Undecoded };
     static Refusal refusal(Command command, const CommandConditions &conditions);
     Refusal refusal(Command command) const { return refusal(command, m_conditions); }
     static QString name(Command command);

@@ -14,6 +14,8 @@
 
 #include <sys/stat.h>
 
+#include <utility>
+
 namespace {
 // The coder's working file starts with a 44-byte WAV header and 36 bytes kept
 // for the sizes of the 64-bit form; a working file no longer than that holds
@@ -85,8 +87,15 @@ QString OpenController::dialogFilter()
 
 void OpenController::open()
 {
-    if (m_decoding)
+    if (m_decoding) {
+        // A song shown while it decodes is closed as any open song is, and
+        // its decode goes with it.
+        if (m_fileOpen && closeOpenFile()) {
+            m_abandoned = true;
+            m_objDOS.cancel();
+        }
         return;
+    }
     if (m_fileOpen) {
         // Closing only resets the window; the next Open chooses the file.
         closeOpenFile();
@@ -102,7 +111,7 @@ void OpenController::open()
 
 void OpenController::openPath(const QString &path)
 {
-    if (m_decoding || path.isEmpty())
+    if ((m_decoding && !m_fileOpen) || path.isEmpty())
         return;
     // A name that cannot be read back is told before the open file is closed.
     if (const auto local = localNameOf(path))
@@ -111,10 +120,18 @@ void OpenController::openPath(const QString &path)
 
 void OpenController::openPath(const QByteArray &localPath)
 {
-    if (m_decoding || localPath.isEmpty())
+    if (localPath.isEmpty() || (m_decoding && !m_fileOpen))
         return;
     if (m_fileOpen && !closeOpenFile())
         return;
+    if (m_decoding) {
+        // The song shown while it decodes is closed; the next one starts
+        // once that decode has ended, never beside it.
+        m_abandoned = true;
+        m_pendingPath = localPath;
+        m_objDOS.cancel();
+        return;
+    }
     emit stopPlaybackRequested();
     decode(localPath);
 }
@@ -138,8 +155,11 @@ std::optional<QByteArray> OpenController::localNameOf(const QString &path)
 
 void OpenController::cancel()
 {
-    if (m_decoding)
-        m_objDOS.cancel();
+    // Whatever of the decode is still to come, the user no longer wants it.
+    if (!m_decoding)
+        return;
+    m_abandoned = true;
+    m_objDOS.cancel();
 }
 
 bool OpenController::closeOpenFile()
@@ -162,11 +182,22 @@ bool OpenController::closeOpenFile()
     m_sourcePath.clear();
     // A closed song's name must not come back when the next open fails.
     m_fileNameShown.clear();
+    m_fileNameBefore.clear();
     emit fileNameChanged(m_fileNameShown);
     return true;
 }
 
 void OpenController::decode(const QByteArray &localPath)
+{
+    for (QByteArray next = localPath; !next.isEmpty();) {
+        decodeOne(next);
+        next = std::exchange(m_pendingPath, {});
+        if (!next.isEmpty())
+            emit stopPlaybackRequested();
+    }
+}
+
+void OpenController::decodeOne(const QByteArray &localPath)
 {
     QByteArray local = localPath;
     if (!local.startsWith('/'))
@@ -182,7 +213,7 @@ void OpenController::decode(const QByteArray &localPath)
     if (QFile::encodeName(path) != local)
         link = LinkForCoder(local, QFileInfo(m_workFile).path() + QStringLiteral("/source"));
     const CoderCommand command =
-        CoderCommand::decode(m_appFolder, m_workFile, link.isEmpty() ? path : link);
+        CoderCommand::decode(m_appFolder, m_workFile, link.isEmpty() ? path : link, true);
 
     // The last file's audio must not pass for this one's if the coder writes
     // nothing. (Deleting an hour of audio here would stall the window.)
@@ -191,6 +222,10 @@ void OpenController::decode(const QByteArray &localPath)
     emit decodePanelVisibleChanged(true);
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
     m_over = false;
+    m_growing = {};
+    m_completeFrames = -1;
+    m_abandoned = false;
+    m_sourcePath = path;
     setDecoding(true);
     m_objDOS.setCommand(command);
     const QString output = m_objDOS.ExecuteCommand();
@@ -203,15 +238,20 @@ void OpenController::decode(const QByteArray &localPath)
         emit decodePanelVisibleChanged(false);
         emit stripVisibleChanged(false);
         setFileOpen(false);
+        m_sourcePath.clear();
         restoreFileName();
         return;
     }
-    if (m_objDOS.wasCancelled()) {
+    // A song closed while it decoded stays closed, however the decode ended.
+    if (m_objDOS.wasCancelled() || m_abandoned) {
         fail(QString());
         return;
     }
     const QFileInfo work(m_workFile);
-    const bool fresh = inodeOf(m_workFile) != -1 && inodeOf(m_workFile) != previous;
+    // A working file made afresh in place may get the old one's inode number
+    // back: the coder's word that it is whole tells it instead.
+    const bool fresh = inodeOf(m_workFile) != -1 &&
+                       (m_completeFrames >= 0 || inodeOf(m_workFile) != previous);
     if (!m_objDOS.succeeded() || !fresh || !work.isFile() || work.size() <= WavHeaderBytes) {
         QString reason;
         if (m_objDOS.exitStatus() == QProcess::CrashExit)
@@ -224,10 +264,14 @@ void OpenController::decode(const QByteArray &localPath)
         return;
     }
     m_sourcePath = path;
+    const bool shown = m_fileOpen;
     setFileOpen(true);
     const auto full = m_progress.full();
     emit decodeProgressChanged(full.widthTwips, full.text);
-    emit stripVisibleChanged(true);
+    if (!shown)
+        emit stripVisibleChanged(true);
+    if (m_growing.rate > 0)
+        emit decodeComplete(m_completeFrames);
     emit decoded(m_workFile);
 }
 
@@ -237,6 +281,44 @@ void OpenController::objDOS_ReceiveOutputs(const QString &CommandOutputs)
         return;
     if (const auto bar = m_progress.take(CommandOutputs))
         emit decodeProgressChanged(bar->widthTwips, bar->text);
+    takeReports();
+}
+
+void OpenController::takeReports()
+{
+    using Kind = CoderProgress::DecodeReport::Kind;
+    for (const CoderProgress::DecodeReport &report : m_progress.takeReports()) {
+        // A window closed while its decode ends hears nothing more of it.
+        if (!m_decoding || m_abandoned)
+            return;
+        switch (report.kind) {
+        case Kind::Growing:
+            if (m_growing.rate == 0)
+                m_growing = report;
+            break;
+        case Kind::Stretch:
+            if (m_growing.rate == 0)
+                break;
+            if (!m_fileOpen) {
+                // The header and the first block are there: show the song.
+                emit decodeStarted(m_workFile, m_growing.end, m_growing.rate,
+                                   m_growing.channels);
+                setFileOpen(true);
+                emit stripVisibleChanged(true);
+                emit decodedStretch(report.first, report.end);
+            } else {
+                emit decodedStretch(report.first, report.end);
+            }
+            break;
+        case Kind::Withdrawn:
+            if (m_fileOpen)
+                emit decodeWithdrawn();
+            break;
+        case Kind::Complete:
+            m_completeFrames = report.end;
+            break;
+        }
+    }
 }
 
 void OpenController::objDOS_CommandOver()
@@ -246,6 +328,7 @@ void OpenController::objDOS_CommandOver()
     m_over = true;
     if (const auto bar = m_progress.finish())
         emit decodeProgressChanged(bar->widthTwips, bar->text);
+    takeReports();
     m_progress = CoderJobProgress(CoderJobProgress::Kind::Decode, BarFullTwips);
     emit decodePanelVisibleChanged(false);
 }
@@ -259,7 +342,11 @@ void OpenController::restoreFileName()
 void OpenController::fail(const QString &reason)
 {
     // Nothing stale may be played or cut: the working file goes with the
-    // failed decode.
+    // failed decode, and what was shown of it before.
+    if (m_fileOpen) {
+        emit stopPlaybackRequested();
+        emit timelineResetRequested();
+    }
     QFile::remove(m_workFile);
     emit decodePanelVisibleChanged(false);
     emit stripVisibleChanged(false);

@@ -17,6 +17,13 @@ class UserPrompt;
 // to close it, stops the sound and resets the window. It owns whether a file
 // is open (FileOpened).
 //
+// The coder writes the working file in place while the session reads it: once
+// its header and first block are on disk the file is shown (the strip, the
+// length expected from the input's duration, the transport), the decode panel
+// going on beside it, and the decoded stretches follow as the coder reports
+// them. The decode's end is the one event it always was: on success the
+// length becomes exact, on failure what was shown goes again.
+//
 // Unlike a bare run of the coder, a decode that fails (the coder says so, or
 // leaves no usable working file) is reported with the coder's reason and
 // leaves the window as with no file open, and an Open given while a decode
@@ -34,7 +41,8 @@ public:
     // imgButton_Click(0).
     void open();
     // Opens a file given by name (the command line, a drop): asks to close
-    // the open file first, then decodes this one without a dialog.
+    // the open file first, then decodes this one without a dialog (after the
+    // closed song's decode has ended, when it was still decoding).
     void openPath(const QString &path);
     // The same for the bytes the file system gave, which need not be UTF-8.
     void openPath(const QByteArray &localPath);
@@ -42,6 +50,8 @@ public:
     void cancel();
 
     bool isDecoding() const { return m_decoding; }
+    // A decode runs and its growing file is shown.
+    bool isShowingGrowing() const { return m_decoding && m_fileOpen; }
     // A decoded file is open in the working file.
     bool hasFile() const { return m_fileOpen; }
     // The file the working file was decoded from; empty with no file open.
@@ -65,6 +75,14 @@ signals:
     void timelineResetRequested();
     // The working file now holds the opened file's audio.
     void decoded(const QString &workFile);
+    // The growing working file is shown: its header and first block are on
+    // disk. decodedStretch follows for that block.
+    void decodeStarted(const QString &workFile, qint64 expectedFrames, int sampleRate,
+                       int channels);
+    void decodedStretch(qint64 firstFrame, qint64 endFrame);
+    void decodeWithdrawn();
+    // Just before decoded(): the file holds `frames` frames, its header final.
+    void decodeComplete(qint64 frames);
 
 private:
     // True when the window is free for a new file (nothing open, or the user
@@ -72,13 +90,16 @@ private:
     bool closeOpenFile();
     // The text of a name read back to its bytes; says so when it cannot be.
     std::optional<QByteArray> localNameOf(const QString &path);
+    // Decodes the file, then any file given while its song was closed midway.
     void decode(const QByteArray &localPath);
+    void decodeOne(const QByteArray &localPath);
     void objDOS_ReceiveOutputs(const QString &CommandOutputs);
     void objDOS_CommandOver();
     void fail(const QString &reason);
     void restoreFileName();
     void setFileOpen(bool open);
     void setDecoding(bool decoding);
+    void takeReports();
 
     ConsoleRunner &m_objDOS;
     FileRequester &m_files;
@@ -92,6 +113,11 @@ private:
     bool m_decoding = false;
     bool m_fileOpen = false;
     bool m_over = false;
+    // The growing file as the coder announced it; rate 0 until then.
+    CoderProgress::DecodeReport m_growing;
+    qint64 m_completeFrames = -1;
+    bool m_abandoned = false; // the song was closed while it decoded
+    QByteArray m_pendingPath; // given while a closed song's decode ended
 };
 
 // The coder's own account of a failure: its "coder: ..." line, or the last

@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 RingtoneSession::RingtoneSession(Services services, QObject *parent)
     : QObject(parent), m_services(std::move(services)), m_work(m_services.cacheBase)
@@ -78,11 +79,26 @@ void RingtoneSession::connectParts()
     connect(open, &OpenController::decodingChanged, this, &RingtoneSession::updateConditions);
     connect(open, &OpenController::fileOpenChanged, this, &RingtoneSession::updateConditions);
     connect(open, &OpenController::stripVisibleChanged, this, [this](bool visible) {
-        if (!visible)
-            emit fileClosed();
+        if (visible)
+            return;
+        m_shownGrowing = false;
+        emit fileClosed();
+    });
+    connect(open, &OpenController::decodeStarted, m_editor.get(), &TimelineEditor::decodeStarted);
+    connect(open, &OpenController::decodedStretch, m_editor.get(), &TimelineEditor::decodedStretch);
+    connect(open, &OpenController::decodeWithdrawn, m_editor.get(), &TimelineEditor::decodeWithdrawn);
+    connect(open, &OpenController::decodeComplete, m_editor.get(), &TimelineEditor::decodeComplete);
+    connect(m_editor.get(), &TimelineEditor::decodedMapChanged, this, &RingtoneSession::updateConditions);
+    connect(open, &OpenController::decodeStarted, this, [this] {
+        // The song is there to play and select while the rest decodes.
+        setStatusText({});
+        m_shownGrowing = true;
+        emit fileOpened({});
     });
     connect(open, &OpenController::decoded, this, [this](const QString &workFile) {
-        setStatusText({});
+        // What was said while it decoded (a Save's end) stays.
+        if (!std::exchange(m_shownGrowing, false))
+            setStatusText({});
         m_editor->controller().learnLength();
         PeakExtractor extractor(workFile);
         emit fileOpened(extractor.open() ? extractor.extract(m_services.peakColumns)
@@ -149,14 +165,20 @@ void RingtoneSession::updateConditions()
 {
     using Job = CommandConditions::Job;
     CommandConditions c;
-    if (m_open->isDecoding())
-        c.job = Job::Decoding;
-    else if (m_export->job() == ExportController::Job::Measuring)
+    // A Save of a decoded stretch runs inside the decode: while it does, it
+    // is the job that rules.
+    if (m_export->job() == ExportController::Job::Measuring)
         c.job = Job::Measuring;
     else if (m_export->job() == ExportController::Job::Exporting)
         c.job = Job::Exporting;
+    else if (m_open->isDecoding())
+        c.job = Job::Decoding;
     c.fileOpen = m_open->hasFile();
-    c.selectionValid = m_editor->selectionState().isValid();
+    const Selection &selection = m_editor->selectionState();
+    c.selectionValid = selection.isValid();
+    c.selectionDecoded = !c.selectionValid ||
+                         m_editor->isDecoded(selection.beginMs(), selection.endMs());
+    c.cutRoomDecoded = !m_editor->isGrowing() || m_editor->hasCutRoomDecoded();
     m_commands.setConditions(c);
 }
 
@@ -178,6 +200,10 @@ QString RingtoneSession::refusalText(Command command) const
         if (m_editor->selectionState().endMs() > 0)
             return SelectionEditor::message(SelectionEditor::Outcome::BeginAfterEnd);
         return tr("请先设定结束时间。");
+    case CommandTable::Refusal::Undecoded:
+        if (command == Command::RandomCut)
+            return tr("已解码的部分还不到5秒，请稍候。");
+        return tr("所选片段还没有解码，请稍候。");
     case CommandTable::Refusal::None:
     case CommandTable::Refusal::Busy:
         break;
@@ -299,8 +325,12 @@ void RingtoneSession::doSave()
 
 void RingtoneSession::cancel()
 {
+    // A Save that runs inside a decode is the job Escape and Cancel mean.
+    if (m_export->isExporting()) {
+        m_export->cancel();
+        return;
+    }
     m_open->cancel();
-    m_export->cancel();
 }
 
 void RingtoneSession::doRandomCut()

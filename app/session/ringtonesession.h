@@ -173,5 +173,6 @@ private:
     CommandDispatcher m_dispatcher{*this};
     QString m_statusText;
     bool m_shutDown = false;
+    bool m_shownGrowing = false; // the song was shown while it decoded
     bool m_settingsFailureTold = false;
 };

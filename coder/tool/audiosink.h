@@ -35,6 +35,8 @@ public:
     virtual void write(const AVFrame *frame) = 0;
     // Drains the encoder and completes the file; it is closed afterwards.
     virtual void finish() = 0;
+    // Puts what the sink holds on disk, for readers of a growing file.
+    virtual void flush() {}
     // Bytes written so far, for the progress line.
     virtual long long bytesWritten() const = 0;
     // The rate of the file and the samples it got out of `taken` handed in

@@ -110,6 +110,8 @@ CoderOptions parseCoderOptions(const std::vector<std::string> &args)
             haveInput = true;
         } else if (arg == "-y") {
             options.overwrite = true;
+        } else if (arg == "-growing") {
+            options.growing = true;
         } else if (arg == "-vn") {
             // Video is always dropped; the option is accepted for the callers' sake.
         } else if (arg == "-ss") {
@@ -193,5 +195,8 @@ CoderOptions parseCoderOptions(const std::vector<std::string> &args)
         usage(options.output, options.nullOutput
                                   ? "-f null writes nothing: give \"-\" as its output"
                                   : "\"-\" is only the output of -f null");
+    if (options.growing && (options.nullOutput || options.length || options.start != 0.0 ||
+                            !options.filters.empty() || options.loudness))
+        usage("-growing", "only a whole decode is written while it is read");
     return options;
 }

@@ -7,6 +7,9 @@
 // The command line the program understands:
 //   coder -i INPUT [-y] [-vn] [-ss SECONDS] [-t SECONDS] [-ab RATE] [-ar HZ]
 //         [-ac N] [-acodec NAME] [-threads N] [-af FILTERGRAPH] [-loudness LUFS] [--] OUTPUT
+//   coder -i INPUT -y -vn -growing OUTPUT.wav
+// -growing writes the WAV in place, to be read while it grows, and reports
+// which stretches of it are complete (see ProgressReport).
 //   coder -i INPUT [-ss SECONDS] [-t SECONDS] [-af FILTERGRAPH] [-loudness LUFS] -f null -
 // The second form writes nothing and prints the stretch's peak (with
 // -loudness, its loudness and true peak).
@@ -24,6 +27,7 @@ struct CoderOptions {
     std::optional<double> loudness; // integrated loudness wanted, LUFS
     bool nullOutput = false;       // "-f null -": measure only
     int threads = 0; // decoding threads; 0 = one per processor
+    bool growing = false; // written in place and read while it grows
 };
 
 // Throws CoderError (exit code ExitUsage) naming the offending argument.

@@ -345,6 +345,15 @@ void EncoderSink::finish()
         fail("write error", ret);
 }
 
+void EncoderSink::flush()
+{
+    if (!m_muxer->pb)
+        return;
+    avio_flush(m_muxer->pb);
+    if (m_muxer->pb->error < 0)
+        fail("write error", m_muxer->pb->error);
+}
+
 long long EncoderSink::bytesWritten() const
 {
     return m_muxer->pb ? avio_tell(m_muxer->pb) : m_bytes;

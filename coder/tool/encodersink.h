@@ -36,6 +36,7 @@ public:
 
     void write(const AVFrame *frame) override;
     void finish() override;
+    void flush() override;
     long long bytesWritten() const override;
     long long rawStart() override;
     void adoptRaw(int fd, std::int64_t frames) override;

@@ -591,6 +591,9 @@ std::string RunDecoder::flush()
     }
     m_state.written = written + static_cast<std::int64_t>(m_buffer.size() / frameBytes);
     m_buffer.clear();
+    // A reader of the growing file hears of a run's first block at once.
+    if (written == 0)
+        m_shared.changed.notify_all();
     return {};
 }
 
@@ -690,6 +693,18 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
         }
         return samples;
     };
+    std::vector<std::int64_t> reported(runs.size(), 0);
+    auto reportStretches = [&] {
+        if (!m_target.reportStretches)
+            return;
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            const std::int64_t written = states[k].written;
+            if (written <= reported[k])
+                continue;
+            reported[k] = written;
+            m_progress.decoded(runs[k].outStart, runs[k].outStart + written);
+        }
+    };
     {
         std::unique_lock<std::mutex> lock(shared.mutex);
         for (;;) {
@@ -704,6 +719,8 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
             const std::int64_t samples = reached();
             m_progress.position(static_cast<double>(samples) / m_target.sampleRate,
                                 m_target.dataStart + samples * frameBytes);
+            if (!shared.abort)
+                reportStretches();
             lock.lock();
             shared.changed.wait_for(lock, std::chrono::milliseconds(250));
         }
@@ -714,12 +731,16 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
     if (shared.error)
         std::rethrow_exception(shared.error);
     if (!shared.failure.empty()) {
-        // Nothing of the attempt may stay for the one-thread decode to find.
+        // Nothing of the attempt may stay for the one-thread decode to find,
+        // nor for a reader to take as decoded.
+        if (m_target.reportStretches)
+            m_progress.withdrawn();
         if (ftruncate(m_target.fd, static_cast<off_t>(m_target.dataStart)) != 0)
             throw CoderError{m_target.name, std::string("write error: ") + std::strerror(errno)};
         result.reason = shared.failure;
         return result;
     }
+    reportStretches();
     result.done = true;
     result.runs = static_cast<int>(runs.size());
     result.samples = runs.back().outStart + states.back().written;

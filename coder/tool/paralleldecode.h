@@ -22,7 +22,9 @@ class ProgressReport;
 // give. Whatever does not hold on the way (a damaged packet, a count other
 // than the container said, a stream that changes shape, a thread that cannot
 // start) ends the attempt with nothing claimed, and the caller decodes on one
-// thread.
+// thread. Where the file is read while it grows, each run's written stretch
+// is reported as it grows, and a failed attempt withdraws them before its
+// samples are cut away.
 class ParallelDecode
 {
 public:
@@ -32,6 +34,7 @@ public:
         std::int64_t dataStart = 0; // byte offset of sample 0
         int sampleRate = 0;
         AVChannelLayout layout{};   // not owned
+        bool reportStretches = false; // each run's stretch on disk, for readers
     };
     struct Result {
         bool done = false;  // false: the file holds nothing past dataStart

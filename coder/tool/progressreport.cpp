@@ -60,3 +60,28 @@ void ProgressReport::print(double seconds, long long bytes)
     std::fprintf(stderr, "size=%8lldkB time=%.2f \n", (bytes + 1023) / 1024, seconds);
     std::fflush(stderr);
 }
+
+void ProgressReport::growing(int rate, int channels, long long dataStart, long long expectedFrames)
+{
+    std::fprintf(stderr, "growing rate=%d channels=%d data=%lld frames=%lld\n", rate, channels,
+                 dataStart, expectedFrames);
+    std::fflush(stderr);
+}
+
+void ProgressReport::decoded(long long first, long long end)
+{
+    std::fprintf(stderr, "decoded=%lld-%lld\n", first, end);
+    std::fflush(stderr);
+}
+
+void ProgressReport::withdrawn()
+{
+    std::fprintf(stderr, "decoded=withdrawn\n");
+    std::fflush(stderr);
+}
+
+void ProgressReport::complete(long long frames)
+{
+    std::fprintf(stderr, "decoded=all %lld\n", frames);
+    std::fflush(stderr);
+}

@@ -8,6 +8,18 @@
 //   "  Duration: HH:MM:SS.cc, start: ..., bitrate: ..."   once, before progress
 //   "size=...kB time=12.34 "                              every quarter second
 //                                                         and once at the end
+// and, for a -growing decode, whole lines in frames (samples per channel):
+//   "growing rate=R channels=C data=D frames=N"  once: the WAV header is on
+//        disk, frame 0 starts at byte D, 16-bit interleaved; N is expected
+//        from the input's duration (-1: unknown). Until the end the header's
+//        RIFF and data sizes are placeholders: a reader takes the data to
+//        run on past the end of the file and reads only what the map says.
+//   "decoded=F-E"        frames [F, E) are on disk and final (a one-thread
+//                        decode grows its prefix; parallel runs report
+//                        their own stretches, in any order)
+//   "decoded=withdrawn"  everything reported so far is void (a parallel
+//                        attempt gave up; one thread starts over)
+//   "decoded=all N"      the file is whole: N frames, the header final
 class ProgressReport
 {
 public:
@@ -23,6 +35,11 @@ public:
     // Reports the position when enough wall time has passed since the last line.
     void position(double seconds, long long bytes);
     void final(double seconds, long long bytes);
+
+    void growing(int rate, int channels, long long dataStart, long long expectedFrames);
+    void decoded(long long first, long long end);
+    void withdrawn();
+    void complete(long long frames);
 
 private:
     void print(double seconds, long long bytes);

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -44,10 +45,49 @@ void setPending(const std::string &path)
     std::memcpy(g_pendingPath.data(), path.c_str(), path.size() + 1);
 }
 
+// Holds the stop signals back while the file's name is not yet known to the handler.
+class StopsBlocked
+{
+public:
+    StopsBlocked()
+    {
+        sigset_t stops;
+        sigemptyset(&stops);
+        sigaddset(&stops, SIGTERM);
+        sigaddset(&stops, SIGINT);
+        sigaddset(&stops, SIGHUP);
+        sigprocmask(SIG_BLOCK, &stops, &m_previous);
+    }
+    ~StopsBlocked() { sigprocmask(SIG_SETMASK, &m_previous, nullptr); }
+    StopsBlocked(const StopsBlocked &) = delete;
+    StopsBlocked &operator=(const StopsBlocked &) = delete;
+
+private:
+    sigset_t m_previous;
+};
+
 } // namespace
 
-TemporaryOutput::TemporaryOutput(const std::string &target) : m_target(target)
+TemporaryOutput::TemporaryOutput(const std::string &target, bool inPlace)
+    : m_target(target), m_inPlace(inPlace)
 {
+    if (inPlace) {
+        int error = 0;
+        {
+            const StopsBlocked blocked;
+            // A new file, never one a link or another writer put there.
+            if (unlink(target.c_str()) == 0 || errno == ENOENT)
+                m_fd = open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            error = errno;
+            if (m_fd >= 0) {
+                m_path = target;
+                setPending(m_path);
+            }
+        }
+        if (m_fd < 0)
+            throw CoderError{target, std::strerror(error)};
+        return;
+    }
     const auto slash = target.find_last_of('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -59,20 +99,16 @@ TemporaryOutput::TemporaryOutput(const std::string &target) : m_target(target)
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
 
-    // Block the stop signals while the name is not yet known to the handler.
-    sigset_t stops, previous;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGTERM);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGHUP);
-    sigprocmask(SIG_BLOCK, &stops, &previous);
-    m_fd = mkstemps(buffer.data(), 5);
-    const int error = errno;
-    if (m_fd >= 0) {
-        m_path = buffer.data();
-        setPending(m_path);
+    int error = 0;
+    {
+        const StopsBlocked blocked;
+        m_fd = mkstemps(buffer.data(), 5);
+        error = errno;
+        if (m_fd >= 0) {
+            m_path = buffer.data();
+            setPending(m_path);
+        }
     }
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (m_fd < 0)
         throw CoderError{target, std::strerror(error)};
 
@@ -103,7 +139,7 @@ void TemporaryOutput::commit(bool durable)
         throw CoderError{m_target, std::string("write error: ") + std::strerror(errno)};
     if (stopRequested())
         throw CoderError{m_target, "stopped by a signal", 128 + stopSignal()};
-    if (rename(m_path.c_str(), m_target.c_str()) != 0)
+    if (!m_inPlace && rename(m_path.c_str(), m_target.c_str()) != 0)
         throw CoderError{m_target, std::strerror(errno)};
     m_committed = true;
     g_pendingPath[0] = '\0';

@@ -7,13 +7,18 @@
 // failed, stopped or killed job never touches an existing target. After a
 // SIGKILL, which nothing can catch, the runner removes the file by the pid.
 //
+// In place (a working file that is read while it grows), the target itself is
+// made afresh, a new file under the name (readers of the old one keep what
+// they had), and removed again unless the job completes: a half file never
+// stays under the name.
+//
 // Also owns the stop request: SIGTERM, SIGINT and SIGHUP set a flag that the
 // job's loop and libavformat's I/O poll; a second signal removes the
 // temporary file from the handler and ends the process at once.
 class TemporaryOutput
 {
 public:
-    explicit TemporaryOutput(const std::string &target);
+    explicit TemporaryOutput(const std::string &target, bool inPlace = false);
     ~TemporaryOutput(); // removes the temporary file unless committed
     TemporaryOutput(const TemporaryOutput &) = delete;
     TemporaryOutput &operator=(const TemporaryOutput &) = delete;
@@ -37,4 +42,5 @@ private:
     std::string m_path;
     int m_fd = -1;
     bool m_committed = false;
+    bool m_inPlace = false;
 };

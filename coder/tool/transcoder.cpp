@@ -70,13 +70,26 @@ void Transcoder::run()
 
     // A measuring run writes no file at all.
     std::optional<TemporaryOutput> output;
+    if (m_options.growing && !isWorkingFileDecode())
+        throw CoderError{"-growing", "only a whole decode to WAV is written while it is read",
+                         ExitUsage};
     if (!m_options.nullOutput)
-        output.emplace(m_options.output);
+        output.emplace(m_options.output, m_options.growing);
     std::fprintf(stderr, "Output #0, %s, to '%s':\n", m_format.extension.c_str(),
                  ProgressReport::echoName(m_options.output).c_str());
     openSink(output ? output->path() : std::string());
     if (output)
         checkRoom();
+    if (m_options.growing) {
+        // The header goes to disk now, so the file can be opened at once.
+        m_dataStart = m_sink->rawStart();
+        if (m_dataStart < 0)
+            throw CoderError{"-growing", "only 16-bit PCM is written while it is read", ExitUsage};
+        const int rate = m_sink->sampleRate();
+        m_progress.growing(rate, m_sink->channelLayout().nb_channels, m_dataStart,
+                           m_inputDuration > 0 ? av_rescale(m_inputDuration, rate, AV_TIME_BASE)
+                                               : -1);
+    }
 
     seekToStart();
     if (!output || !decodeOnThreads(output->path()))
@@ -93,6 +106,8 @@ void Transcoder::run()
     writeFrames(true);
     if (m_samplesWritten == 0)
         throw CoderError{m_options.input, "nothing to write: the start lies past the end"};
+    if (m_dataStart >= 0)
+        reportDecoded(true);
     m_sink->finish();
     checkStop();
     if (m_packetsSkipped > 0)
@@ -109,7 +124,25 @@ void Transcoder::run()
         if (!isWorkingFileDecode())
             readBack(output->path(), rate, samples);
         output->commit(!isWorkingFileDecode());
+        if (m_dataStart >= 0)
+            m_progress.complete(samples);
     }
+}
+
+void Transcoder::reportDecoded(bool now)
+{
+    const auto clock = std::chrono::steady_clock::now();
+    if (!now && m_reportedEnd > 0 && clock - m_lastReport < std::chrono::milliseconds(100))
+        return;
+    // Counted from the bytes that reached the file, whatever the muxer still holds.
+    m_sink->flush();
+    const long long frameBytes = m_sink->channelLayout().nb_channels * 2LL;
+    const long long end = (m_sink->bytesWritten() - m_dataStart) / frameBytes;
+    m_lastReport = clock;
+    if (end <= m_reportedEnd)
+        return;
+    m_reportedEnd = end;
+    m_progress.decoded(0, end);
 }
 
 bool Transcoder::isWorkingFileDecode() const
@@ -146,6 +179,7 @@ bool Transcoder::decodeOnThreads(const std::string &file)
         target.dataStart = dataStart;
         target.sampleRate = m_sink->sampleRate();
         target.layout = m_sink->channelLayout();
+        target.reportStretches = m_dataStart >= 0;
         ParallelDecode parallel(m_options.input, *m_demuxer->streams[m_streamIndex], *m_codec,
                                 target, m_progress);
         result = parallel.run(threads, minimumRun);
@@ -523,6 +557,8 @@ void Transcoder::writeFrames(bool last)
         m_samplesWritten += count;
         m_progress.position(static_cast<double>(m_samplesWritten) / m_sink->sampleRate(),
                             m_sink->bytesWritten());
+        if (m_dataStart >= 0)
+            reportDecoded(false);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "outputformat.h"
 #include "progressreport.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,6 +64,9 @@ private:
     void convert(const std::vector<const std::uint8_t *> &planes, int count);
     void writeFrames(bool last);
     void checkStop() const;
+    // Tells readers of a growing output how far its samples reach; at most
+    // every tenth of a second unless `now`.
+    void reportDecoded(bool now);
     void readBack(const std::string &file, int rate, long long samples) const;
 
     CoderOptions m_options;
@@ -101,4 +105,8 @@ private:
     long long m_framesDecoded = 0;
     long long m_packetsSkipped = 0;
     std::int64_t m_samplesWritten = 0;
+
+    long long m_dataStart = -1; // of a growing output
+    long long m_reportedEnd = 0;
+    std::chrono::steady_clock::time_point m_lastReport{};
 };

@@ -3,6 +3,7 @@
 // real X server: open, play, mark, export to every format, and the ways an
 // open or an export can go wrong.
 #include "../dialogs/modalwatch.h"
+#include "session/childprocesses.h"
 #include "session/userseams.h"
 
 #include "consolerunner.h"
@@ -114,25 +115,6 @@ QMap<QString, QString> probe(const QString &path)
 }
 
 // A process's name, state and parent from /proc, or nothing once it is reaped.
-struct ProcStat {
-    QString name;
-    char state = 'X';
-    QString parent;
-};
-
-std::optional<ProcStat> procStat(int pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QString text = QString::fromLatin1(stat.readAll());
-    const qsizetype open = text.indexOf('('), close = text.lastIndexOf(')');
-    const QStringList rest = text.mid(close + 2).split(' ');
-    if (open < 0 || close < open || rest.size() < 2 || rest[0].isEmpty())
-        return std::nullopt;
-    return ProcStat{text.mid(open + 1, close - open - 1), rest[0].at(0).toLatin1(), rest[1]};
-}
-
 // Whether a process has stopped on SIGSTOP (true), or ended (false).
 bool isHeld(int pid)
 {
@@ -144,23 +126,6 @@ bool isHeld(int pid)
             return true;
         QThread::yieldCurrentThread(); // the stop is on its way
     }
-}
-
-// Our own coder children, zombies included.
-QList<int> coderChildren()
-{
-    QList<int> pids;
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool ok = false;
-        const int pid = entry.toInt(&ok);
-        if (!ok)
-            continue;
-        const std::optional<ProcStat> stat = procStat(pid);
-        if (stat && stat->name == QLatin1String("coder") && stat->parent == self)
-            pids << pid;
-    }
-    return pids;
 }
 
 // The folder the last file dialog showed when it opened.

@@ -12,6 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CoderProgress::parseDuration(whole);
     CoderProgress::parsePosition(whole);
     CoderProgress::shortFileName(whole);
+    // A report is only ever a whole line of one exact form, with sane numbers.
+    for (const QString &line : whole.split(u'\n')) {
+        const auto report = CoderProgress::parseDecodeReport(line);
+        if (report && (line.contains(u'\r') || report->end < -1 || report->first < 0 ||
+                       (report->kind == CoderProgress::DecodeReport::Kind::Stretch &&
+                        report->end <= report->first)))
+            __builtin_trap();
+    }
 
     // A bar never leaves its track, whatever the coder prints.
     const auto check = [](const std::optional<CoderProgress::Bar> &bar) {
@@ -28,5 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     check(decode.finish());
     check(cut.finish());
+    // An export never reports a decoded map.
+    decode.takeReports();
+    if (!cut.takeReports().isEmpty())
+        __builtin_trap();
     return 0;
 }

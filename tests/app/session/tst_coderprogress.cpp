@@ -19,6 +19,8 @@ private slots:
     void decodeJob_data();
     void decodeJob();
     void exportJob();
+    void decodeReports_data();
+    void decodeReports();
 };
 
 void TestCoderProgress::duration_data()
@@ -223,6 +225,59 @@ void TestCoderProgress::exportJob()
     QCOMPARE(progress.coderDuration(), 205);
     QCOMPARE(progress.take(progressLine("15.0")), (Bar{2108, QStringLiteral("50%")}));
     QCOMPARE(progress.take(progressLine("30.0")), (Bar{4215, QStringLiteral("100%")}));
+}
+
+void TestCoderProgress::decodeReports_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("reports"); // each as "g rate/channels/data/frames", "s F-E", "w", "a N"
+
+    const QString head = header("/m/a.mp3", "00:00:20.00") + "growing rate=44100 channels=2 data=80 frames=882000\n";
+    QTest::newRow("one thread: a growing prefix, then the end")
+        << head + "decoded=0-4096\n" + progressLine("1.00") + "decoded=0-882000\ndecoded=all 882000\n"
+        << "g 44100/2/80/882000|s 0-4096|s 0-882000|a 882000";
+    QTest::newRow("runs out of order")
+        << head + "decoding on 3 threads\ndecoded=588000-600000\ndecoded=0-40000\n"
+                  "decoded=294000-300000\ndecoded=588000-882000\n"
+        << "g 44100/2/80/882000|s 588000-600000|s 0-40000|s 294000-300000|s 588000-882000";
+    QTest::newRow("a failed attempt falls back to one thread")
+        << head + "decoded=441000-500000\ndecoded=withdrawn\ndecoding on one thread: a damaged packet\n"
+                  "decoded=0-4096\n"
+        << "g 44100/2/80/882000|s 441000-500000|w|s 0-4096";
+    QTest::newRow("length not known") << QString("growing rate=8000 channels=1 data=116 frames=-1\n")
+                                      << "g 8000/1/116/-1";
+    // Only a line that is exactly of the form counts: a name echoed in
+    // another line, a blank too many, an empty or reversed stretch do not.
+    QTest::newRow("near misses")
+        << header("/m/\ndecoded=0-5.wav", "00:00:20.00") + "decoded=0-5 \n decoded=0-5\ndecoded=5-5\n"
+               "decoded=9-3\ndecoded=0-\ndecoded=-1-5\ndecoded=all\ndecoded=withdrawn!\n"
+               "growing rate=0 channels=2 data=80 frames=10\ngrowing rate=8000 channels=1 data=80\n"
+        << "";
+}
+
+void TestCoderProgress::decodeReports()
+{
+    QFETCH(QString, output);
+    QFETCH(QString, reports);
+    using Kind = CoderProgress::DecodeReport::Kind;
+    for (int cut : {0, 1, 7, 1024}) {
+        CoderJobProgress progress(CoderJobProgress::Kind::Decode, 5415);
+        lastBar(progress, output, cut);
+        QStringList read;
+        for (const auto &r : progress.takeReports()) {
+            switch (r.kind) {
+            case Kind::Growing: read << QStringLiteral("g %1/%2/%3/%4").arg(r.rate).arg(r.channels).arg(r.dataStart).arg(r.end); break;
+            case Kind::Stretch: read << QStringLiteral("s %1-%2").arg(r.first).arg(r.end); break;
+            case Kind::Withdrawn: read << QStringLiteral("w"); break;
+            case Kind::Complete: read << QStringLiteral("a %1").arg(r.end); break;
+            }
+        }
+        QCOMPARE(read.join(u'|'), reports);
+        // An export's output is never read as a decode's map.
+        CoderJobProgress cutting(CoderJobProgress::Kind::Export, 4215, 30);
+        lastBar(cutting, output, cut);
+        QVERIFY(cutting.takeReports().isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCoderProgress)

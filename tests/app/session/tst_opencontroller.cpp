@@ -108,7 +108,7 @@ void TestOpenController::pathsReachTheCoderWhole()
     rig.open.open();
     const QList<QStringList> runs = rig.folder.runs();
     QCOMPARE(runs.size(), 1);
-    QCOMPARE(runs[0], (QStringList{"-i", source, "-y", "-vn", rig.folder.workFile()}));
+    QCOMPARE(runs[0], (QStringList{"-i", source, "-y", "-vn", "-growing", rig.folder.workFile()}));
     QVERIFY(rig.open.hasFile());
 }
 

@@ -2,6 +2,8 @@
 // here, and its outputs are probed with libavformat.
 
 #include "codercommand.h"
+#include "coderprogress.h"
+#include "decodedmap.h"
 #include "mediaprobe.h"
 #include "outputformats.h"
 #include "savedfile.h"
@@ -76,6 +78,55 @@ QByteArray contents(const QString &path)
 QStringList strayTemporaries(const QString &folder)
 {
     return QDir(folder).entryList({".*.part"}, QDir::Files | QDir::Hidden);
+}
+
+// Reads a growing decode's reports as the session does, in reads of 7
+// characters, and follows its map; says what does not hold, or nothing.
+QString checkMap(const QString &errors, qint64 fileBytes, bool prefixOnly, bool fellBack)
+{
+    using Kind = CoderProgress::DecodeReport::Kind;
+    CoderJobProgress reader(CoderJobProgress::Kind::Decode, 5415);
+    QList<CoderProgress::DecodeReport> reports;
+    for (qsizetype at = 0; at < errors.size(); at += 7) {
+        reader.take(errors.mid(at, 7));
+        reports += reader.takeReports();
+    }
+    reader.finish();
+    reports += reader.takeReports();
+    if (reports.size() < 3 || reports.first().kind != Kind::Growing ||
+        reports.last().kind != Kind::Complete)
+        return "no growing, stretches, complete";
+    const auto &growing = reports.first();
+    const qint64 frames = reports.last().end;
+    if (growing.dataStart + frames * growing.channels * 2 != fileBytes ||
+        std::abs(growing.end - frames) > frames / 20 + 4410) // the duration is an estimate
+        return "the header line does not match the file";
+    DecodedMap map;
+    qint64 lastEnd = 0;
+    int withdrawn = 0;
+    bool laterRun = false;
+    for (const auto &report : reports.mid(1, reports.size() - 2)) {
+        if (report.kind == Kind::Withdrawn) {
+            ++withdrawn;
+            map.withdraw();
+            lastEnd = 0;
+            continue;
+        }
+        if (report.kind != Kind::Stretch)
+            return "a stray report";
+        laterRun = laterRun || report.first > 0;
+        if (prefixOnly && (report.first != 0 || report.end <= lastEnd))
+            return "a one-thread decode reports anything but a growing prefix";
+        lastEnd = report.end;
+        map.add(report.first, report.end);
+    }
+    if (!map.contains(0, frames) || map.decodedFrames() != frames)
+        return "the stretches do not make the whole file";
+    if (withdrawn != (fellBack ? 1 : 0))
+        return "withdrawn not exactly when the decode fell back";
+    if (!prefixOnly && !fellBack && !laterRun)
+        return "the runs after the first report nothing";
+    return {};
 }
 
 } // namespace
@@ -833,6 +884,8 @@ void TestCoder::fullDiskFailsTheJob_data()
     QTest::newRow("wav") << "wav" << wavOptions;
     QTest::newRow("mp3") << "mp3" << mp3Options;
     QTest::newRow("amr") << "amr" << amrOptions;
+    // Written in place: a half file goes, rather than pass for the whole.
+    QTest::newRow("growing wav") << "wav" << QStringList{"-y", "-vn", "-growing"};
 }
 
 void TestCoder::fullDiskFailsTheJob()
@@ -861,7 +914,10 @@ void TestCoder::fullDiskFailsTheJob()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 1);
     QVERIFY2(errors.contains("coder: " + target + ": "), qPrintable(errors.right(300)));
-    QCOMPARE(contents(target), old);
+    if (options.contains("-growing"))
+        QVERIFY(!QFileInfo::exists(target));
+    else
+        QCOMPARE(contents(target), old);
     QVERIFY(strayTemporaries(m_dir.path()).isEmpty());
 }
 
@@ -1057,6 +1113,12 @@ void TestCoder::threadsGiveTheOneThreadBytes()
     QVERIFY(!one.errors.contains("decoding on"));
     const QByteArray expected = contents(single);
     QVERIFY(expected.size() > 100000);
+    // Written while it is read: the same bytes, a growing prefix reported.
+    const Run growing = runCoder({"-i", source, "-y", "-vn", "-threads", "1", "-growing", single},
+                                 {}, 60000, environment);
+    QVERIFY2(growing.exitCode == 0 && contents(single) == expected, qPrintable(growing.errors));
+    const QString prefix = checkMap(growing.errors, expected.size(), true, false);
+    QVERIFY2(prefix.isEmpty(), qPrintable(prefix + "\n" + growing.errors));
     const QRegularExpression time("time=([0-9]+\\.[0-9]+) ");
     QString end;
     for (auto it = time.globalMatch(one.errors); it.hasNext();)
@@ -1080,14 +1142,18 @@ void TestCoder::threadsGiveTheOneThreadBytes()
     }
     for (const QString threads : {"2", "16"}) {
         const QString many = folder + "/many.wav";
-        const Run run = runCoder({"-i", source, "-y", "-vn", "-threads", threads, many}, {}, 60000,
-                                 environment, inChild);
+        const Run run = runCoder({"-i", source, "-y", "-vn", "-threads", threads, "-growing", many},
+                                 {}, 60000, environment, inChild);
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         QVERIFY2(contents(many) == expected, qPrintable(threads + " threads\n" + run.errors));
         const bool onThreads = run.errors.contains(QRegularExpression("decoding on [0-9]+ threads")) &&
                                !run.errors.contains("decoding on one thread");
         if (threaded >= 0)
             QVERIFY2(onThreads == bool(threaded), qPrintable(run.errors));
+        const bool fellBack = run.errors.contains(QRegularExpression("decoding on [0-9]+ threads")) &&
+                              run.errors.contains("decoding on one thread");
+        const QString map = checkMap(run.errors, expected.size(), !onThreads && !fellBack, fellBack);
+        QVERIFY2(map.isEmpty(), qPrintable(map + "\n" + run.errors));
 
         // The position only grows, also when a decode begins again on one
         // thread, and ends where one thread's ends.
