@@ -267,15 +267,22 @@ void timeCellChanged(QLabel *label)
     label->setAccessibleName(label->property(TimeCell).toString() + QLatin1Char(' ') + label->text());
 }
 
+void valueChanged(QWidget *widget)
+{
+    if (!QAccessible::isActive() || !widget->isVisible())
+        return;
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
+    if (!iface || !iface->valueInterface())
+        return;
+    QAccessibleValueChangeEvent value(widget, iface->valueInterface()->currentValue());
+    QAccessible::updateAccessibility(&value);
+}
+
 void timelineChanged(QWidget *strip)
 {
     if (!QAccessible::isActive() || !strip->isVisible())
         return;
-    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(strip);
-    if (!iface || !iface->valueInterface())
-        return;
-    QAccessibleValueChangeEvent value(strip, iface->valueInterface()->currentValue());
-    QAccessible::updateAccessibility(&value);
+    valueChanged(strip);
     QAccessibleEvent description(strip, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&description);
 }

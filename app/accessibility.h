@@ -25,6 +25,8 @@ void leaveOut(QWidget *widget);
 void markTimeCell(QLabel *label, const QString &cellName);
 void timeCellChanged(QLabel *label);
 
+// A control's value changed (a progress panel's percentage).
+void valueChanged(QWidget *widget);
 // The strip's play position or selection changed.
 void timelineChanged(QWidget *strip);
 

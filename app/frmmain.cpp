@@ -286,7 +286,6 @@ void frmMain::createControls()
     }
     for (int i = 0; i < HoverRules::CtrlCount; ++i)
         imgCtrlButton[i]->setFocusPicture(imgCtrlButtonLight[i]);
-    imgExit->setAccessibleName(tr("退出"));
     imgExit->setFocusPicture(imgExitLight);
     imgMin->setFocusPicture(imgMinLight);
     imgOpen->setAccessibleName(HoverRules::toolbarTip(int(ToolbarCommand::Open)));

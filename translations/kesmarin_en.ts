@@ -354,10 +354,6 @@ Do you want to replace it?</translation>
         <source>最小化</source>
         <translation>Minimise</translation>
     </message>
-    <message>
-        <source>Exit</source>
-        <translation>Exit</translation>
-    </message>
 </context>
 <context>
     <name>OpenController</name>
