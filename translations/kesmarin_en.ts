@@ -535,6 +535,18 @@ Copy it into your browser.</translation>
 <context>
     <name>frmMain</name>
     <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>工具</source>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
         <source>关于</source>
         <translation>About</translation>
     </message>
