@@ -254,7 +254,7 @@ private:
 class LiveStatusAccessible : public QAccessibleWidget
 {
 public:
-    explicit LiveStatusAccessible(LiveStatus *w) : QAccessibleWidget(w, QAccessible::StatusBar) {}
+    explicit LiveStatusAccessible(LiveStatus *w) : QAccessibleWidget(w, QAccessible::Notification) {}
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
@@ -350,4 +350,8 @@ void LiveStatus::announce(const QString &text)
     QAccessible::updateAccessibility(&renamed);
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+    // Transparent and beneath the hint line: showing it again changes
+    // nothing on the screen.
+    hide();
+    show();
 }

@@ -70,7 +70,10 @@ def listen(event):
         return
     try:
         source = event.source
-        value = source.queryValue().currentValue if "Value" in pyatspi.listInterfaces(source) else None
+        if event.type.startswith("object:state-changed:"):
+            value = event.detail1
+        else:
+            value = source.queryValue().currentValue if "Value" in pyatspi.listInterfaces(source) else None
         heard.append((event.type, source.getRoleName(), source.name, value))
     except Exception:  # the object may be gone already
         heard.append((event.type, None, None, None))
@@ -101,10 +104,15 @@ def until(what, probe, seconds=30, soft=False):
 
 
 def spoken(text, since=0):
-    """The live status line said the text (it is renamed to what it says)."""
-    return until(f"the spoken {text!r}", lambda: next(
+    """The live status line said the text: a notification renamed to what it
+    says and shown afresh, which screen readers speak whatever has the focus."""
+    said = until(f"the spoken {text!r}", lambda: next(
         (name for kind, role, name, _ in heard[since:]
-         if kind == "object:property-change:accessible-name" and role == "status bar" and text in name), None))
+         if kind == "object:property-change:accessible-name" and role == "notification" and text in name), None))
+    until(f"the notification {text!r} shown", lambda: any(
+        kind == "object:state-changed:showing" and role == "notification" and shown
+        for kind, role, _, shown in heard[since:]))
+    return said
 
 
 def walk(node):
@@ -370,7 +378,7 @@ def road(window, home):
     save_as(os.path.join(home, "gone", "ring.wav"))
     spoken(say("not saved"), mark)
     alert = keyboard_in(until("the failure message", lambda: top_window(("alert", "dialog"))))
-    said = [name for kind, role, name, _ in heard[mark:] if role == "status bar"]
+    said = [name for kind, role, name, _ in heard[mark:] if role == "notification"]
     texts = [n.name for n in walk(alert) if n.getRoleName() == "label"]
     assert any(t and t in said for t in texts), f"the message {texts} was not said: {said}"
     key("Return")
@@ -447,5 +455,5 @@ finally:
     kinds = sorted({(kind, role) for kind, role, _, _ in heard if role})
     print("heard:", "; ".join(f"{kind} on {role}" for kind, role in kinds))
     print("said:", " | ".join(name for kind, role, name, _ in heard
-                              if kind.endswith("accessible-name") and role == "status bar"))
+                              if kind.endswith("accessible-name") and role == "notification"))
 print("PASS")
