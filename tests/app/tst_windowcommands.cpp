@@ -65,6 +65,16 @@ struct Rig {
         fixture.sound.positionMs = positionMs;
         controller().Timer2_Timer();
     }
+    // A four-minute song open and playing in the active window, where the
+    // keyboard reaches it.
+    bool playInActiveWindow(qint64 positionMs)
+    {
+        if (!openSong() || !session().trigger(Command::Play))
+            return false;
+        tick(240000, positionMs);
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
     QStringList actionsSince(qsizetype mark) const { return fixture.sound.actions().mid(mark); }
     qsizetype mark() const { return fixture.sound.actions().size(); }
     // Runs `during` once, from a timer, while `busy` holds.
@@ -319,11 +329,7 @@ void TestWindowCommands::keysLeaveAField()
     QFETCH(int, key);
     QFETCH(qint64, takenMs);
     Rig rig;
-    QVERIFY(rig.openSong());
-    QVERIFY(rig.session().trigger(Command::Play));
-    rig.tick(240000, 0);
-    rig.window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+    QVERIFY(rig.playInActiveWindow(0));
     QDoubleSpinBox *box = rig.window->fraFades->txtFadeIn;
     QLabel *cell = rig.window->timeLabels->label(TimelineModel::Label::lblSelBegin);
     QPointer<QWidget> field = box;
@@ -365,11 +371,7 @@ void TestWindowCommands::homeAndEndOnTheStrip()
     QFETCH(int, key);
     QFETCH(QString, played);
     Rig rig;
-    QVERIFY(rig.openSong());
-    QVERIFY(rig.session().trigger(Command::Play));
-    rig.tick(240000, 61000);
-    rig.window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+    QVERIFY(rig.playInActiveWindow(61000));
     rig.window->picOpened->setFocus(Qt::TabFocusReason);
     const qsizetype mark = rig.mark();
     QTest::keyClick(rig.window->picOpened, Qt::Key(key));
@@ -381,11 +383,7 @@ void TestWindowCommands::homeAndEndOnTheStrip()
 void TestWindowCommands::stripShowsItsFocus()
 {
     Rig rig;
-    QVERIFY(rig.openSong());
-    QVERIFY(rig.session().trigger(Command::Play));
-    rig.tick(240000, 61000);
-    rig.window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+    QVERIFY(rig.playInActiveWindow(61000));
     StripWidget *strip = rig.window->picOpened;
     rig.window->fraFades->chkNormalise->setFocus(Qt::TabFocusReason);
     QVERIFY(!strip->hasFocus());
