@@ -11,6 +11,8 @@
 #include <QAccessible>
 #include <QCoreApplication>
 #include <QAccessibleWidget>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
 
 namespace {
@@ -206,10 +208,53 @@ public:
     QVariant maximumValue() const override { return 100; }
 };
 
+// A list on a skin, named by what it chooses. On Linux Qt names a combo box
+// by its current item and leaves the rest to a label beside it; here the skin
+// paints that label, so the name set on the list is its name and the item
+// its value.
+class ComboAccessible : public QAccessibleWidget
+{
+public:
+    explicit ComboAccessible(QComboBox *w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Value || (t == QAccessible::Name && combo()->accessibleName().isEmpty()))
+            return combo()->currentText();
+        return QAccessibleWidget::text(t);
+    }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.expandable = true;
+        s.expanded = combo()->view()->isVisible();
+        return s;
+    }
+    // The one child is the list of items, as with Qt's own combo box.
+    int childCount() const override { return 1; }
+    QAccessibleInterface *child(int index) const override
+    {
+        return index == 0 ? QAccessible::queryAccessibleInterface(combo()->view()) : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child && child->object() == combo()->view() ? 0 : -1;
+    }
+    QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+    void doAction(const QString &name) override
+    {
+        if (name == showMenuAction() || name == pressAction())
+            QMetaObject::invokeMethod(combo(), &QComboBox::showPopup, Qt::QueuedConnection);
+    }
+
+private:
+    QComboBox *combo() const { return static_cast<QComboBox *>(widget()); }
+};
+
 class LiveStatusAccessible : public QAccessibleWidget
 {
 public:
-    explicit LiveStatusAccessible(LiveStatus *w) : QAccessibleWidget(w, QAccessible::StatusBar) {}
+    explicit LiveStatusAccessible(LiveStatus *w) : QAccessibleWidget(w, QAccessible::Notification) {}
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
@@ -230,6 +275,8 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
         return new ProgressAccessible(static_cast<ProgressPanel *>(object));
     if (className == u"LiveStatus")
         return new LiveStatusAccessible(static_cast<LiveStatus *>(object));
+    if (className == u"QComboBox" && object->parent() && object->parent()->inherits("SkinnedWindow"))
+        return new ComboAccessible(static_cast<QComboBox *>(object));
     if (className == u"SkinnedWindow")
         return new SkinnedWindowAccessible(static_cast<QWidget *>(object));
     return nullptr;
@@ -267,15 +314,22 @@ void timeCellChanged(QLabel *label)
     label->setAccessibleName(label->property(TimeCell).toString() + QLatin1Char(' ') + label->text());
 }
 
+void valueChanged(QWidget *widget)
+{
+    if (!QAccessible::isActive() || !widget->isVisible())
+        return;
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
+    if (!iface || !iface->valueInterface())
+        return;
+    QAccessibleValueChangeEvent value(widget, iface->valueInterface()->currentValue());
+    QAccessible::updateAccessibility(&value);
+}
+
 void timelineChanged(QWidget *strip)
 {
     if (!QAccessible::isActive() || !strip->isVisible())
         return;
-    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(strip);
-    if (!iface || !iface->valueInterface())
-        return;
-    QAccessibleValueChangeEvent value(strip, iface->valueInterface()->currentValue());
-    QAccessible::updateAccessibility(&value);
+    valueChanged(strip);
     QAccessibleEvent description(strip, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&description);
 }
@@ -296,4 +350,8 @@ void LiveStatus::announce(const QString &text)
     QAccessible::updateAccessibility(&renamed);
     QAccessibleEvent alert(this, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
+    // Transparent and beneath the hint line: showing it again changes
+    // nothing on the screen.
+    hide();
+    show();
 }

@@ -25,14 +25,18 @@ void leaveOut(QWidget *widget);
 void markTimeCell(QLabel *label, const QString &cellName);
 void timeCellChanged(QLabel *label);
 
+// A control's value changed (a progress panel's percentage).
+void valueChanged(QWidget *widget);
 // The strip's play position or selection changed.
 void timelineChanged(QWidget *strip);
 
 } // namespace Accessibility
 
 // A line nobody sees that tells a screen reader what just happened: a save
-// that finished, a job that failed or was cancelled, a command refused. Each
-// announcement renames it and raises an alert on it, whatever has the focus.
+// that finished, a job that failed or was cancelled, a command refused. It is
+// a notification: each announcement renames it and shows it afresh, and
+// screen readers speak a notification that shows, whatever has the focus
+// (a renamed object they speak only while it has the focus).
 class LiveStatus : public QWidget
 {
     Q_OBJECT

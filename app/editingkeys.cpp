@@ -26,7 +26,10 @@ EditingKeys::EditingKeys(RingtoneSession &session, TimeLabels &labels, QWidget *
         if (!m_session.commands().isEnabled(Command::EditSelection))
             return QString();
         const Handle handle = label == TimelineModel::Label::lblSelEnd ? Handle::End : Handle::Begin;
-        return SelectionEditor::message(m_session.editor().typeTime(handle, text));
+        const QString why = SelectionEditor::message(m_session.editor().typeTime(handle, text));
+        if (!why.isEmpty())
+            emit typedTimeRefused(why);
+        return why;
     });
 
     for (int i = 0; i < CommandCount; ++i)

@@ -36,6 +36,10 @@ public:
     // Space: Pause while sound comes out, else Play.
     QAction *playPause() const { return m_playPause; }
 
+signals:
+    // A typed time was not taken, and why.
+    void typedTimeRefused(const QString &why);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -66,6 +66,8 @@ FadeControls::FadeControls(double fontPoints, QWidget *parent) : QWidget(parent)
     chkNormalise->setAccessibleName(chkNormalise->toolTip());
     chkNormalise->setFont(font);
     chkNormalise->installEventFilter(this);
+    txtFadeIn->installEventFilter(this);
+    txtFadeOut->installEventFilter(this);
     Looks::setTextColor(chkNormalise, Looks::TextColor);
     m_lblFadeIn->setBuddy(txtFadeIn);
     m_lblFadeOut->setBuddy(txtFadeOut);
@@ -93,6 +95,15 @@ bool FadeControls::eventFilter(QObject *watched, QEvent *event)
     if (watched == chkNormalise && event->type() == QEvent::ShortcutOverride
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
         event->accept();
+        return true;
+    }
+    // Escape leaves a seconds box as it was: the typed text goes, the value
+    // it had stays. Return and Tab keep what was typed.
+    if ((watched == txtFadeIn || watched == txtFadeOut) && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        auto *box = static_cast<QDoubleSpinBox *>(watched);
+        box->setValue(box->value());
+        box->clearFocus();
         return true;
     }
     return QWidget::eventFilter(watched, event);

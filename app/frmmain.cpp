@@ -272,11 +272,12 @@ void frmMain::createControls()
     imgFeedback = make(QStringLiteral("imgFeedback"), FeedbackSpot, {});
     imgOpen->setCursor(SkinArt::handCursor());
     imgFeedback->setCursor(SkinArt::handCursor());
-    // Names for the tools where the skin paints the words; the lit pictures
-    // show the focus as they show the mouse.
-    static const char *const MenuTitles[] = {"File", "Tools", "设置", "关于"};
+    // Names for the tools where the skin paints the words, in the session's
+    // language even where the skin keeps English; the lit pictures show the
+    // focus as they show the mouse.
+    const QString menuTitles[HoverRules::MenuCount] = {tr("文件"), tr("工具"), tr("设置"), tr("关于")};
     for (int i = 0; i < HoverRules::MenuCount; ++i) {
-        imgMenu[i]->setAccessibleName(QCoreApplication::translate("frmMenu", MenuTitles[i]));
+        imgMenu[i]->setAccessibleName(menuTitles[i]);
         imgMenu[i]->setAccessibleRole(QAccessible::ButtonMenu);
         imgMenu[i]->setFocusPicture(imgMenuData[i]);
     }
@@ -286,7 +287,6 @@ void frmMain::createControls()
     }
     for (int i = 0; i < HoverRules::CtrlCount; ++i)
         imgCtrlButton[i]->setFocusPicture(imgCtrlButtonLight[i]);
-    imgExit->setAccessibleName(tr("退出"));
     imgExit->setFocusPicture(imgExitLight);
     imgMin->setFocusPicture(imgMinLight);
     imgOpen->setAccessibleName(HoverRules::toolbarTip(int(ToolbarCommand::Open)));
@@ -496,6 +496,7 @@ void frmMain::connectSession()
     showFades(session->fades());
     connect(session, &RingtoneSession::fadesChanged, picOpened, showFades);
     m_keys = new EditingKeys(*session, *timeLabels, this);
+    connect(m_keys, &EditingKeys::typedTimeRefused, lblAnnounce, &LiveStatus::announce);
     bindCommands();
     bindKeyboard();
 }

@@ -1,5 +1,6 @@
 #include "progresspanel.h"
 
+#include "accessibility.h"
 #include "looks.h"
 #include "skinart.h"
 
@@ -56,6 +57,7 @@ void ProgressPanel::setProgress(int widthTwips, const QString &text)
 {
     m_bar->resize(m_scale.pixelsX(widthTwips), m_bar->height());
     m_text->setText(text);
+    Accessibility::valueChanged(this);
 }
 
 void ProgressPanel::setShown(bool shown)

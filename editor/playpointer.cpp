@@ -55,9 +55,14 @@ void PlayPointer::release(Image image, double)
 
 void PlayPointer::stripPress(double X)
 {
-    m_controller.exclusive([this, X] {
+    seek(m_model.timeAt(X));
+}
+
+void PlayPointer::seek(qint64 milliSeconds)
+{
+    m_controller.exclusive([this, milliSeconds] {
         m_controller.stopAndClose();
         m_controller.openWorkFile();
-        m_controller.playFromMs(m_model.timeAt(X));
+        m_controller.playFromMs(milliSeconds);
     });
 }

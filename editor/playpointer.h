@@ -21,6 +21,8 @@ public:
     void release(Image image, double X);
     // X is in twips inside the strip.
     void stripPress(double X);
+    // Plays from a place in the song, as a press on the strip there does.
+    void seek(qint64 milliSeconds);
 
     static bool isPointerMarker(Image image);
     bool isDragging() const { return m_dragging; }

@@ -354,10 +354,6 @@ Do you want to replace it?</translation>
         <source>最小化</source>
         <translation>Minimise</translation>
     </message>
-    <message>
-        <source>Exit</source>
-        <translation>Exit</translation>
-    </message>
 </context>
 <context>
     <name>OpenController</name>
@@ -546,6 +542,18 @@ Copy it into your browser.</translation>
 </context>
 <context>
     <name>frmMain</name>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>工具</source>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
     <message>
         <source>关于</source>
         <translation>About</translation>

@@ -23,7 +23,7 @@ public:
     static QString toolbarTip(int index);
     static QString ctrlTip(int index);
     static QString minTip() { return tr("最小化"); }
-    static QString exitTip() { return tr("Exit"); }
+    static QString exitTip() { return tr("退出"); }
 
     void moveOverBare();
     void moveOverToolbar(int index);

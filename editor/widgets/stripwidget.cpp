@@ -5,6 +5,7 @@
 #include "playbackcontroller.h"
 #include "timelineeditor.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -329,6 +330,18 @@ void StripWidget::paintEvent(QPaintEvent *)
     paintWaveform(p);
     // Over the waveform, so the selected stretch is tinted and its ramps show.
     paintSelection(p);
+    paintFocus(p);
+}
+
+void StripWidget::paintFocus(QPainter &p)
+{
+    if (!hasFocus())
+        return;
+    // A ring in the highlight colour just inside the border, where nothing
+    // of the song is drawn.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
 }
 
 void StripWidget::paintWaveform(QPainter &p)
@@ -355,4 +368,14 @@ void StripWidget::mousePressEvent(QMouseEvent *event)
     // Presses on the marker images never reach here: they take them.
     event->accept();
     m_editor.stripPress(twips(event->position().x()));
+}
+
+void StripWidget::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Home || key == Qt::Key_End) && event->modifiers() == Qt::NoModifier) {
+        m_editor.pointer().seek(key == Qt::Key_Home ? 0 : m_editor.model().lengthMs());
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

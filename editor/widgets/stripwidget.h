@@ -53,6 +53,8 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    // Home and End play from the song's start and end.
+    void keyPressEvent(QKeyEvent *event) override;
     // The wheel scrolls a zoomed strip; with Ctrl it zooms around the mouse.
     void wheelEvent(QWheelEvent *event) override;
 
@@ -65,6 +67,7 @@ private:
     void paintSelection(QPainter &p);
     void paintWaveform(QPainter &p);
     void paintLoop(QPainter &p);
+    void paintFocus(QPainter &p);
     double twips(double pixels) const;
 
     TimelineEditor &m_editor;

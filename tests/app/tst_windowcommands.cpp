@@ -1,9 +1,11 @@
 // The main window's commands at the moments they used to go wrong: a song
 // closed while it plays, clicks during a decode or an export, a set or a Save
 // that arrives inside another operation, the end of Play selection, hours-long
-// files and the two ways to set a handle at the pointer.
+// files, the two ways to set a handle at the pointer, and the keys of the
+// fields and the strip.
 #include "apptestsupport.h"
 #include "editingkeys.h"
+#include "fadecontrols.h"
 #include "exportcontroller.h"
 #include "ringtonesession.h"
 #include "selectionundo.h"
@@ -12,9 +14,15 @@
 #include "skinimage.h"
 #include "soundchannel.h"
 #include "stripwidget.h"
+#include "timelabels.h"
 #include "timelineeditor.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QUndoStack>
@@ -56,6 +64,16 @@ struct Rig {
         fixture.sound.lengthMs = lengthMs;
         fixture.sound.positionMs = positionMs;
         controller().Timer2_Timer();
+    }
+    // A four-minute song open and playing in the active window, where the
+    // keyboard reaches it.
+    bool playInActiveWindow(qint64 positionMs)
+    {
+        if (!openSong() || !session().trigger(Command::Play))
+            return false;
+        tick(240000, positionMs);
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
     }
     QStringList actionsSince(qsizetype mark) const { return fixture.sound.actions().mid(mark); }
     qsizetype mark() const { return fixture.sound.actions().size(); }
@@ -105,6 +123,11 @@ private slots:
     void deviceEndsTheSelection();
     void buttonAndKeyGiveTheSameTime_data();
     void buttonAndKeyGiveTheSameTime();
+    void keysLeaveAField_data();
+    void keysLeaveAField();
+    void homeAndEndOnTheStrip_data();
+    void homeAndEndOnTheStrip();
+    void stripShowsItsFocus();
 };
 
 void TestWindowCommands::closeStopsTheSong()
@@ -286,6 +309,102 @@ void TestWindowCommands::buttonAndKeyGiveTheSameTime()
     QVERIFY(key->shortcuts().contains(QKeySequence(end ? Qt::Key_BracketRight : Qt::Key_BracketLeft)));
     key->trigger();
     QCOMPARE(taken(), byButton);
+}
+
+void TestWindowCommands::keysLeaveAField_data()
+{
+    QTest::addColumn<bool>("fade"); // the fade-in box, else the Sel row's Begin cell
+    QTest::addColumn<int>("key");
+    QTest::addColumn<qint64>("takenMs");
+    QTest::newRow("fade, Tab applies") << true << int(Qt::Key_Tab) << qint64(2500);
+    QTest::newRow("fade, Return applies") << true << int(Qt::Key_Return) << qint64(2500);
+    QTest::newRow("fade, Escape leaves it") << true << int(Qt::Key_Escape) << qint64(0);
+    QTest::newRow("typed time, Return applies") << false << int(Qt::Key_Return) << qint64(3000);
+    QTest::newRow("typed time, Escape leaves it") << false << int(Qt::Key_Escape) << qint64(0);
+}
+
+void TestWindowCommands::keysLeaveAField()
+{
+    QFETCH(bool, fade);
+    QFETCH(int, key);
+    QFETCH(qint64, takenMs);
+    Rig rig;
+    QVERIFY(rig.playInActiveWindow(0));
+    QDoubleSpinBox *box = rig.window->fraFades->txtFadeIn;
+    QLabel *cell = rig.window->timeLabels->label(TimelineModel::Label::lblSelBegin);
+    QPointer<QWidget> field = box;
+    if (fade) {
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, QStringLiteral("2.5"));
+    } else {
+        cell->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(cell, Qt::Key_Return);
+        field = rig.window->timeLabels->editor();
+        QVERIFY(field && field->hasFocus());
+        QTest::keyClicks(field, QStringLiteral("3"));
+    }
+    QTest::keyClick(field, Qt::Key(key));
+    // The keyboard has left the field, which shows what holds now.
+    if (fade) {
+        QVERIFY(!box->hasFocus());
+        QCOMPARE(box->text(), box->textFromValue(takenMs / 1000.0) + box->suffix());
+    } else {
+        QVERIFY(cell->hasFocus());
+        QVERIFY(!rig.window->timeLabels->editor());
+    }
+    // Nothing typed comes back later, when the focus moves on.
+    rig.window->fraFades->chkNormalise->setFocus(Qt::TabFocusReason);
+    QCOMPARE(fade ? qint64(rig.session().fades().fadeInMs) : rig.selection().beginMs(), takenMs);
+}
+
+void TestWindowCommands::homeAndEndOnTheStrip_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("played");
+    QTest::newRow("Home") << int(Qt::Key_Home) << QStringLiteral("play sound from 0");
+    QTest::newRow("End") << int(Qt::Key_End) << QStringLiteral("play sound from 240000");
+}
+
+void TestWindowCommands::homeAndEndOnTheStrip()
+{
+    QFETCH(int, key);
+    QFETCH(QString, played);
+    Rig rig;
+    QVERIFY(rig.playInActiveWindow(61000));
+    rig.window->picOpened->setFocus(Qt::TabFocusReason);
+    const qsizetype mark = rig.mark();
+    QTest::keyClick(rig.window->picOpened, Qt::Key(key));
+    const QStringList sent = rig.actionsSince(mark);
+    QVERIFY2(!sent.isEmpty() && sent.last() == played, qPrintable(sent.join(u',')));
+    QVERIFY(sent.contains(QStringLiteral("stop sound")));
+}
+
+void TestWindowCommands::stripShowsItsFocus()
+{
+    Rig rig;
+    QVERIFY(rig.playInActiveWindow(61000));
+    StripWidget *strip = rig.window->picOpened;
+    rig.window->fraFades->chkNormalise->setFocus(Qt::TabFocusReason);
+    QVERIFY(!strip->hasFocus());
+    const QImage plain = strip->grab().toImage();
+    strip->setFocus(Qt::TabFocusReason);
+    QVERIFY(strip->hasFocus());
+    const QImage focused = strip->grab().toImage();
+    // A frame just inside the edge, visible around most of it, and nothing
+    // drawn over the rest.
+    const int w = plain.width();
+    const int h = plain.height();
+    int marked = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (plain.pixel(x, y) == focused.pixel(x, y))
+                continue;
+            ++marked;
+            QVERIFY2(x <= 2 || y <= 2 || x >= w - 3 || y >= h - 3, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        }
+    }
+    QVERIFY2(marked > w + h, qPrintable(QString::number(marked)));
 }
 
 QTEST_MAIN(TestWindowCommands)
