@@ -38,7 +38,7 @@ WORDS = {
     "saving": ("Saving", "正在保存"),
     "opened": ("Opened", "已打开"),
     "play first": ("Please play the music first", "请先播放音乐"),
-    "not now": ("Not now: ", "现在不能: "),
+    "not now": ("Not now: ", "现在不能："),
     "end first": ("Set an end first.", "请先设定结束时间。"),
     "reversed": ("The begin is after the end", "开始时间在结束时间之后"),
     "saved": ("Saved ", "已保存 "),
