@@ -16,6 +16,45 @@ TimelineEditor::TimelineEditor(SoundCommands &sound, const QString &workFile, in
     m_model.follow(m_selectionState);
     connect(&m_model, &TimelineModel::viewChanged, this, [this] { m_zoom.relayout(); });
     connect(&m_pyramid, &PyramidBuilder::ready, this, &TimelineEditor::pyramidReady);
+    connect(&m_pyramid, &PyramidBuilder::grown, this, &TimelineEditor::peaksGrown);
+    // The readers of the growing file follow the map.
+    m_controller.setDecodedMap(&m_decodedMap);
+    connect(this, &TimelineEditor::decodedMapChanged, &m_controller, &PlaybackController::decodedMapChanged);
+    connect(this, &TimelineEditor::decodedMapChanged, this, [this](qint64 first, qint64 end) {
+        m_pyramid.follow(m_controller.workFile(), m_decodedMap, first, end);
+    });
+}
+
+void TimelineEditor::decodeStarted(const QString &workFile, qint64 expectedFrames, int sampleRate, int channels)
+{
+    Q_UNUSED(workFile);
+    Q_UNUSED(sampleRate);
+    Q_UNUSED(channels);
+    m_decodedMap.reset(expectedFrames);
+    emit decodedMapChanged(0, -1);
+}
+
+void TimelineEditor::decodedStretch(qint64 firstFrame, qint64 endFrame)
+{
+    m_decodedMap.add(firstFrame, endFrame);
+    emit decodedMapChanged(firstFrame, endFrame);
+}
+
+void TimelineEditor::decodeWithdrawn()
+{
+    m_decodedMap.withdraw();
+    emit decodedMapChanged(0, -1);
+}
+
+void TimelineEditor::decodeComplete(qint64 frames)
+{
+    m_decodedMap.complete(frames);
+    emit decodedMapChanged(0, -1);
+}
+
+const DecodedMap &TimelineEditor::decodedMap() const
+{
+    return m_decodedMap;
 }
 
 void TimelineEditor::imagePress(TimelineModel::Image image, double X)

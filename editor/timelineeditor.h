@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decodedmap.h"
 #include "playbackcontroller.h"
 #include "playpointer.h"
 #include "pyramidbuilder.h"
@@ -37,6 +38,9 @@ public:
     // file the first time a zoomed view asks and again only when that file
     // changes. Nothing until it is ready; pyramidReady() then follows.
     PeakPyramid *pyramid();
+    // The waveform a decode fills in while it writes the working file;
+    // nothing when no decode grows it.
+    PeakPyramid *growingPyramid() const { return m_pyramid.growing(); }
 
     // Mouse events of the nine strip images and the strip itself, X in twips;
     // each goes to the rule that owns the image.
@@ -60,8 +64,21 @@ public:
     SelectionEditor::Outcome nudge(qint64 deltaMs);
     SelectionEditor::Outcome typeTime(SelectionEditor::Handle handle, const QString &text);
 
+    // A decode writes the working file while it is shown: what it has written
+    // so far, in frames. Readers never read outside decodedMap().
+    void decodeStarted(const QString &workFile, qint64 expectedFrames, int sampleRate, int channels);
+    void decodedStretch(qint64 firstFrame, qint64 endFrame);
+    void decodeWithdrawn();
+    void decodeComplete(qint64 frames);
+    const DecodedMap &decodedMap() const;
+
 signals:
     void pyramidReady();
+    // Frames [firstFrame, endFrame) are newly decoded; 0, -1: everything changed.
+    void decodedMapChanged(qint64 firstFrame, qint64 endFrame);
+    // The waveform of frames [firstFrame, endFrame) has been read while the
+    // decode grows; 0, -1: all of it changed.
+    void peaksGrown(qint64 firstFrame, qint64 endFrame);
 
 private:
     Selection m_selectionState;
@@ -73,4 +90,5 @@ private:
     SelectionEditor m_selection;
     TimelineZoom m_zoom;
     PyramidBuilder m_pyramid;
+    DecodedMap m_decodedMap;
 };
