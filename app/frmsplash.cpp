@@ -1,5 +1,6 @@
 #include "frmsplash.h"
 
+#include "opentrace.h"
 #include "screenscale.h"
 #include "skinart.h"
 
@@ -63,8 +64,10 @@ void frmSplash::Timer1_Timer()
         hide();
         QCoreApplication::processEvents();
         QWidget *main = m_createMain ? m_createMain() : nullptr;
-        if (main)
+        if (main) {
             main->show();
+            OpenTrace::mark("window");
+        }
         emit handedOver(main);
         close();
     }

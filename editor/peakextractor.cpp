@@ -133,19 +133,28 @@ QList<Peak> PeakExtractor::extract(int width)
 
 std::vector<Peak> PeakExtractor::scanBins(qint64 binFrames, const std::atomic_bool *stop)
 {
+    if (m_frameCount == 0 && !open())
+        return {};
+    return scanStretch(0, m_frameCount, binFrames, stop);
+}
+
+std::vector<Peak> PeakExtractor::scanStretch(qint64 first, qint64 end, qint64 binFrames,
+                                             const std::atomic_bool *stop)
+{
     m_bytesRead = 0;
     std::vector<Peak> bins;
-    if (binFrames <= 0 || (m_frameCount == 0 && !open()))
+    if (binFrames <= 0 || first < 0 || end <= first || (m_channels == 0 && !open()))
         return bins;
-    bins.resize(size_t((m_frameCount + binFrames - 1) / binFrames));
-    // Large sequential reads: the whole file passes once.
+    const qint64 firstBin = first / binFrames;
+    // Every run starts as no sample at all: min and max then merge it exactly.
+    bins.assign(size_t((end - 1) / binFrames + 1 - firstBin), Peak{1.0f, -1.0f});
+    // Large sequential reads: the stretch passes once.
     ::posix_fadvise(m_file.handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const qint64 frameBytes = qint64(m_bytesPerSample) * m_channels;
-    const qint64 chunkBins = std::max<qint64>(1, (4 << 20) / (binFrames * frameBytes));
-    const qint64 chunkFrames = chunkBins * binFrames;
+    const qint64 chunkFrames = std::max<qint64>(1, (4 << 20) / (binFrames * frameBytes)) * binFrames;
     m_buffer.resize(chunkFrames * frameBytes);
-    for (qint64 frame = 0; frame < m_frameCount; frame += chunkFrames) {
-        const qint64 want = std::min(chunkFrames, m_frameCount - frame) * frameBytes;
+    for (qint64 frame = first; frame < end;) {
+        const qint64 want = std::min(chunkFrames, end - frame) * frameBytes;
         const ssize_t got = ::pread(m_file.handle(), m_buffer.data(), size_t(want), m_dataOffset + frame * frameBytes);
         if (got <= 0)
             break;
@@ -153,11 +162,14 @@ std::vector<Peak> PeakExtractor::scanBins(qint64 binFrames, const std::atomic_bo
             return {};
         m_bytesRead += got;
         const qint64 frames = got / frameBytes;
-        for (qint64 f = 0; f < frames; f += binFrames) {
-            Peak &peak = bins[size_t((frame + f) / binFrames)];
-            peak = {1.0f, -1.0f};
-            scanBuffer(m_buffer.constData() + f * frameBytes, std::min(binFrames, frames - f) * m_channels, peak);
+        for (qint64 f = 0; f < frames;) {
+            const qint64 at = frame + f;
+            const qint64 span = std::min(frames - f, binFrames - at % binFrames);
+            scanBuffer(m_buffer.constData() + f * frameBytes, span * m_channels,
+                       bins[size_t(at / binFrames - firstBin)]);
+            f += span;
         }
+        frame += frames;
     }
     return bins;
 }

@@ -42,6 +42,13 @@ public:
     // binFrames frames (the last run may be short). Empty when unreadable,
     // or as soon as stop is set (it may run on a worker thread).
     std::vector<Peak> scanBins(qint64 binFrames, const std::atomic_bool *stop = nullptr);
+    // The same for frames [first, end) alone, whatever the header says of the
+    // file's length (a growing file's header does not know it yet): bins[i]
+    // is run first / binFrames + i, and the runs cut by either end hold only
+    // their frames inside the stretch. Merged by min and max, the stretches
+    // of a file give exactly its scanBins(). Empty when unreadable or stopped.
+    std::vector<Peak> scanStretch(qint64 first, qint64 end, qint64 binFrames,
+                                  const std::atomic_bool *stop = nullptr);
 
     // At most this many frames are read for one column, in blocks of
     // blockFrames each.

@@ -18,24 +18,104 @@ bool PeakPyramid::build(const QString &wavPath, const std::atomic_bool *stop)
         return false;
     m_frames = reader.frames();
     m_sampleRate = reader.sampleRate();
-    m_levels.push_back(std::move(base));
-    while (m_levels.back().size() > 1) {
-        const std::vector<Peak> &below = m_levels.back();
-        std::vector<Peak> above((below.size() + Fan - 1) / Fan);
-        for (size_t i = 0; i < above.size(); ++i) {
-            Peak peak = below[i * Fan];
-            for (size_t j = i * Fan + 1; j < std::min(below.size(), (i + 1) * Fan); ++j) {
-                peak.min = std::min(peak.min, below[j].min);
-                peak.max = std::max(peak.max, below[j].max);
-            }
-            above[i] = peak;
-        }
-        m_levels.push_back(std::move(above));
-    }
+    shapeLevels(m_frames);
+    m_levels[0] = std::move(base);
+    mergeUp(0, qint64(m_levels[0].size()));
     m_path = wavPath;
     m_size = size;
     m_modified = modified;
     return true;
+}
+
+void PeakPyramid::shapeLevels(qint64 frames)
+{
+    m_levels.clear();
+    qint64 bins = std::max<qint64>(1, (frames + BaseFrames - 1) / BaseFrames);
+    m_levels.emplace_back(size_t(bins), Peak{1.0f, -1.0f});
+    while (bins > 1) {
+        bins = (bins + Fan - 1) / Fan;
+        m_levels.emplace_back(size_t(bins), Peak{1.0f, -1.0f});
+    }
+}
+
+void PeakPyramid::mergeUp(qint64 first, qint64 end)
+{
+    for (size_t level = 1; level < m_levels.size() && end > first; ++level) {
+        const std::vector<Peak> &below = m_levels[level - 1];
+        std::vector<Peak> &above = m_levels[level];
+        first /= Fan;
+        end = std::min<qint64>((end + Fan - 1) / Fan, qint64(above.size()));
+        for (qint64 i = first; i < end; ++i) {
+            Peak peak{1.0f, -1.0f};
+            for (size_t j = size_t(i * Fan); j < std::min(below.size(), size_t((i + 1) * Fan)); ++j) {
+                peak.min = std::min(peak.min, below[j].min);
+                peak.max = std::max(peak.max, below[j].max);
+            }
+            above[size_t(i)] = peak;
+        }
+    }
+}
+
+bool PeakPyramid::beginGrowing(const QString &wavPath, qint64 expectedFrames)
+{
+    clear();
+    PeakExtractor reader(wavPath);
+    if (!reader.open())
+        return false;
+    m_path = wavPath;
+    m_sampleRate = reader.sampleRate();
+    m_frames = std::max<qint64>(0, expectedFrames);
+    shapeLevels(m_frames);
+    m_growing = true;
+    return true;
+}
+
+PeakPyramid::Piece PeakPyramid::readPiece(const QString &wavPath, qint64 first, qint64 end,
+                                          const std::atomic_bool *stop)
+{
+    PeakExtractor reader(wavPath);
+    return {first, end, reader.scanStretch(first, end, BaseFrames, stop)};
+}
+
+void PeakPyramid::addPiece(const Piece &piece)
+{
+    if (!m_growing || piece.bins.empty())
+        return;
+    std::vector<Peak> &base = m_levels[0];
+    const qint64 firstBin = piece.first / BaseFrames;
+    const qint64 end = std::min<qint64>(firstBin + qint64(piece.bins.size()), qint64(base.size()));
+    for (qint64 b = firstBin; b < end; ++b) {
+        Peak &peak = base[size_t(b)];
+        peak.min = std::min(peak.min, piece.bins[size_t(b - firstBin)].min);
+        peak.max = std::max(peak.max, piece.bins[size_t(b - firstBin)].max);
+    }
+    mergeUp(firstBin, end);
+    m_read.add(piece.first, piece.end);
+}
+
+void PeakPyramid::withdraw()
+{
+    shapeLevels(m_frames);
+    m_read.withdraw();
+}
+
+void PeakPyramid::finishGrowing(qint64 frames)
+{
+    if (!m_growing)
+        return;
+    // A length that differs from the expected one: the runs past the end
+    // hold nothing, and the levels above are made again.
+    std::vector<Peak> base = std::move(m_levels[0]);
+    m_frames = frames;
+    shapeLevels(frames);
+    const size_t kept = std::min(base.size(), m_levels[0].size());
+    std::copy(base.begin(), base.begin() + qint64(kept), m_levels[0].begin());
+    mergeUp(0, qint64(m_levels[0].size()));
+    m_growing = false;
+    m_read.complete(frames);
+    const QFileInfo info(m_path);
+    m_size = info.size();
+    m_modified = info.lastModified();
 }
 
 bool PeakPyramid::isCurrent(const QString &wavPath) const
@@ -58,6 +138,8 @@ void PeakPyramid::clear()
     m_size = -1;
     m_frames = 0;
     m_sampleRate = 0;
+    m_growing = false;
+    m_read.reset();
 }
 
 QList<Peak> PeakPyramid::peaks(qint64 first, qint64 count, int columns)
@@ -66,7 +148,7 @@ QList<Peak> PeakPyramid::peaks(qint64 first, qint64 count, int columns)
     if (isEmpty() || columns <= 0 || count <= 0)
         return out;
     const qint64 perColumn = count / columns;
-    if (perColumn < BaseFrames) {
+    if (perColumn < BaseFrames && !m_growing) {
         // Finer than level 0: these few frames are read as they are.
         if (!m_raw) {
             m_raw = std::make_unique<PeakExtractor>(m_path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decodedmap.h"
 #include "peakextractor.h"
 
 #include <QDateTime>
@@ -32,9 +33,37 @@ public:
     void clear();
     bool isEmpty() const { return m_levels.empty(); }
 
+    // A file a decode still writes, of expectedFrames frames once written:
+    // its peaks arrive in pieces, in any order and cut anywhere, each merged
+    // into the runs it touches, so the pieces of a whole file give exactly
+    // the pyramid build() reads from it. Views finer than level 0 show level
+    // 0 enlarged until it is finished: the file is never read outside the
+    // pieces. False when the header cannot be read.
+    bool beginGrowing(const QString &wavPath, qint64 expectedFrames);
+    struct Piece {
+        qint64 first = 0;
+        qint64 end = 0;
+        std::vector<Peak> bins; // from run first / BaseFrames on
+    };
+    // Reads frames [first, end) of a file (on any thread); no bins when it
+    // cannot be read or stop was set.
+    static Piece readPiece(const QString &wavPath, qint64 first, qint64 end,
+                           const std::atomic_bool *stop = nullptr);
+    void addPiece(const Piece &piece);
+    // Everything read is dropped: the decode starts again.
+    void withdraw();
+    // The decode has ended with frames frames, all of them added: from now
+    // on the pyramid is that of the file as it is.
+    void finishGrowing(qint64 frames);
+    bool isGrowing() const { return m_growing; }
+    // The frames whose peaks it holds while growing.
+    const DecodedMap &piecesRead() const { return m_read; }
+
+    QString path() const { return m_path; }
     qint64 frames() const { return m_frames; }
     int sampleRate() const { return m_sampleRate; }
     int levels() const { return int(m_levels.size()); }
+    const std::vector<Peak> &level(int i) const { return m_levels[size_t(i)]; }
 
     // One peak per column for frames [first, first + count).
     QList<Peak> peaks(qint64 first, qint64 count, int columns);
@@ -42,6 +71,11 @@ public:
     QList<Peak> peaksMs(qint64 startMs, qint64 spanMs, int columns);
 
 private:
+    // Sizes every level for frames, each run holding no sample yet.
+    void shapeLevels(qint64 frames);
+    // Level 0's runs [first, end) changed: the levels above follow.
+    void mergeUp(qint64 first, qint64 end);
+
     QString m_path;
     qint64 m_size = -1;
     QDateTime m_modified;
@@ -50,4 +84,6 @@ private:
     std::vector<std::vector<Peak>> m_levels;
     // Opened by the first view finer than level 0, on the thread that asks.
     std::unique_ptr<PeakExtractor> m_raw;
+    bool m_growing = false;
+    DecodedMap m_read;
 };

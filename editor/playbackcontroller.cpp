@@ -1,6 +1,7 @@
 #include "playbackcontroller.h"
 
 #include "codercommand.h"
+#include "decodedmap.h"
 #include "formattime.h"
 #include "paths.h"
 #include "selection.h"
@@ -22,6 +23,7 @@ PlaybackController::PlaybackController(const Selection &selection, TimelineModel
                                        const QString &workFile, QObject *parent)
     : QObject(parent), m_selection(selection), m_model(model), m_sound(sound), m_workFile(workFile)
 {
+    m_written.file = &m_workFile;
     m_timer2.setInterval(100);
     connect(&m_timer2, &QTimer::timeout, this, &PlaybackController::Timer2_Timer);
     m_timer2.start();
@@ -32,6 +34,42 @@ PlaybackController::PlaybackController(const Selection &selection, TimelineModel
                 sendEnvelope();
         });
     });
+}
+
+PlaybackController::~PlaybackController()
+{
+    if (m_followsDecode)
+        m_sound.setWrittenFrames(nullptr);
+}
+
+bool PlaybackController::DecodedFrames::isGrowing(const QString &path) const
+{
+    return map && !map->isComplete() && (map->expectedFrames() >= 0 || !map->isEmpty())
+        && QFileInfo(path) == QFileInfo(*file);
+}
+
+qint64 PlaybackController::DecodedFrames::expectedFrames() const
+{
+    if (!map)
+        return 0;
+    if (map->expectedFrames() >= 0)
+        return map->expectedFrames();
+    return map->isEmpty() ? 0 : map->runs().last().end;
+}
+
+qint64 PlaybackController::DecodedFrames::readyUntil(qint64 frame) const
+{
+    return map ? map->readyUntil(frame) : frame;
+}
+
+void PlaybackController::decodedMapChanged()
+{
+    // Handed over only once a decode grows the file, and kept: a device
+    // opened on it meanwhile goes on asking after the decode's end.
+    if (!m_followsDecode && m_written.isGrowing(m_workFile)) {
+        m_sound.setWrittenFrames(&m_written);
+        m_followsDecode = true;
+    }
 }
 
 void PlaybackController::exclusive(const std::function<void()> &operation)
@@ -119,7 +157,10 @@ void PlaybackController::learnLength()
 {
     // The device reports the same length when it opens the file.
     WavReader reader;
-    learnLength(reader.open(m_workFile) ? reader.lengthMilliSeconds() : 0);
+    const bool opened = reader.open(m_workFile);
+    if (opened && m_written.isGrowing(m_workFile))
+        reader.setWrittenFrames(&m_written);
+    learnLength(opened ? reader.lengthMilliSeconds() : 0);
 }
 
 void PlaybackController::learnLength(qint64 ms)

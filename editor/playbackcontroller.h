@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codercommand.h"
+#include "sound/writtenframes.h"
 #include "stretchgain.h"
 
 #include <QList>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 
+class DecodedMap;
 class Selection;
 class SoundCommands;
 class TimelineModel;
@@ -35,6 +37,7 @@ public:
     // workFile is the working WAV of this instance.
     PlaybackController(const Selection &selection, TimelineModel &model, SoundCommands &sound,
                        const QString &workFile, QObject *parent = nullptr);
+    ~PlaybackController() override;
 
     void play();
     void stop();
@@ -67,10 +70,15 @@ public:
     bool isBusy() const { return m_busy; }
 
     // A decode has just written the working file: the song's length is known
-    // from it at once, before anything has been played.
+    // from it at once, before anything has been played. While the decode
+    // still writes it, the length is the one the decode expects.
     void learnLength();
     // The length is known otherwise (a decode that is still writing the file).
     void learnLength(qint64 ms);
+    // What a decode has written of the working file while it grows; the
+    // device then plays only inside it. Followed from the first change on.
+    void setDecodedMap(const DecodedMap *map) { m_written.map = map; }
+    void decodedMapChanged();
 
     QString workFile() const { return m_workFile; }
     void setWorkFile(const QString &path) { m_workFile = path; }
@@ -105,6 +113,15 @@ signals:
     void transportChanged();
 
 private:
+    // The decoded map as the sound device reads it.
+    struct DecodedFrames : WrittenFrames {
+        bool isGrowing(const QString &path) const override;
+        qint64 expectedFrames() const override;
+        qint64 readyUntil(qint64 frame) const override;
+        const DecodedMap *map = nullptr;
+        const QString *file = nullptr;
+    };
+
     void openUnderAlias(const QString &path);
     void doStop();
     void pumpEvents();
@@ -130,4 +147,6 @@ private:
     bool m_playingSelection = false;
     qint64 m_positionMs = 0;
     FadeLevel m_fades;
+    DecodedFrames m_written;
+    bool m_followsDecode = false; // the device has been handed m_written
 };

@@ -28,8 +28,19 @@ public:
     PeakPyramid *pyramid(const QString &wavPath);
     bool isBuilding() const { return m_watcher.isRunning(); }
 
+    // Follows a decode that writes wavPath while it is shown: each stretch
+    // the map newly holds ([first, end); 0, -1 for the whole map) is read on
+    // the worker once, in pieces of a bounded size, and merged. Until the
+    // decode ends, pyramid() is this growing one and no whole read starts.
+    void follow(const QString &wavPath, const DecodedMap &map, qint64 first, qint64 end);
+    // The pyramid a decode grows; nothing when none grows.
+    PeakPyramid *growing() const { return m_growing.get(); }
+
 signals:
     void ready();
+    // The peaks of frames [first, end) of the growing file are in; 0, -1:
+    // all of them changed (a new decode, a withdrawn one, the end).
+    void grown(qint64 first, qint64 end);
 
 private:
     struct Identity {
@@ -41,10 +52,26 @@ private:
     static Identity identityOf(const QString &path);
     void start(const Identity &file);
     void finished();
+    void queue(qint64 first, qint64 end);
+    void readNext();
+    void pieceRead();
+    void stopGrowing();
+
+    // At most this many frames are read and merged at once, so the strip
+    // fills in steadily even when the decode hands over long stretches.
+    static constexpr qint64 PieceFrames = qint64(1) << 20;
 
     std::shared_ptr<PeakPyramid> m_pyramid;
     QFutureWatcher<std::shared_ptr<PeakPyramid>> m_watcher;
     std::shared_ptr<std::atomic_bool> m_stop;
     Identity m_building;
     Identity m_unreadable;
+
+    std::shared_ptr<PeakPyramid> m_growing;
+    DecodedMap m_queued;             // frames asked for, read or on their way
+    QList<DecodedMap::Run> m_toRead;
+    qint64 m_finishAt = -1;          // the decode's length once it has ended well
+    QFutureWatcher<PeakPyramid::Piece> m_pieceWatcher;
+    std::shared_ptr<std::atomic_bool> m_pieceStop;
+    bool m_readingPiece = false;
 };

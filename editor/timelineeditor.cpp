@@ -17,6 +17,13 @@ TimelineEditor::TimelineEditor(SoundCommands &sound, const QString &workFile, in
     m_model.follow(m_selectionState);
     connect(&m_model, &TimelineModel::viewChanged, this, [this] { m_zoom.relayout(); });
     connect(&m_pyramid, &PyramidBuilder::ready, this, &TimelineEditor::pyramidReady);
+    connect(&m_pyramid, &PyramidBuilder::grown, this, &TimelineEditor::peaksGrown);
+    // The readers of the growing file follow the map.
+    m_controller.setDecodedMap(&m_decoded);
+    connect(this, &TimelineEditor::decodedMapChanged, &m_controller, &PlaybackController::decodedMapChanged);
+    connect(this, &TimelineEditor::decodedMapChanged, this, [this](qint64 first, qint64 end) {
+        m_pyramid.follow(m_controller.workFile(), m_decoded, first, end);
+    });
 }
 
 void TimelineEditor::imagePress(TimelineModel::Image image, double X)

@@ -41,6 +41,9 @@ public:
     // file the first time a zoomed view asks and again only when that file
     // changes. Nothing until it is ready; pyramidReady() then follows.
     PeakPyramid *pyramid();
+    // The waveform a decode fills in while it writes the working file;
+    // nothing when no decode grows it.
+    PeakPyramid *growingPyramid() const { return m_pyramid.growing(); }
 
     // Mouse events of the nine strip images and the strip itself, X in twips;
     // each goes to the rule that owns the image.
@@ -98,6 +101,9 @@ signals:
     // The decoded map changed over [firstFrame, endFrame); 0, -1 when all of
     // it may have (withdrawn, complete, reset).
     void decodedMapChanged(qint64 firstFrame, qint64 endFrame);
+    // The waveform of frames [firstFrame, endFrame) has been read while the
+    // decode grows; 0, -1: all of it changed.
+    void peaksGrown(qint64 firstFrame, qint64 endFrame);
 
 private:
     Selection m_selectionState;

@@ -7,20 +7,36 @@
 
 bool SilentClock::start(WavReader &reader)
 {
+    m_reader = &reader;
+    m_startFrame = reader.framePosition();
     m_remaining = reader.sampleRate()
         ? std::max<qint64>(0, reader.stopFrame() - reader.framePosition()) * 1000000 / reader.sampleRate()
         : 0;
-    m_banked = 0;
+    m_heard = 0;
     m_clock.start();
     m_running = true;
     return true;
 }
 
-void SilentClock::suspend()
+void SilentClock::advance() const
 {
     if (!m_running)
         return;
-    m_banked += m_clock.nsecsElapsed() / 1000;
+    const qint64 before = m_heard;
+    m_heard += m_clock.nsecsElapsed() / 1000;
+    m_clock.start();
+    if (m_reader && m_reader->sampleRate()) {
+        // Up to the end of the written run it stood in, not over a gap.
+        const qint64 rate = m_reader->sampleRate();
+        const qint64 frame = m_startFrame + before * rate / 1000000;
+        const qint64 written = frame + m_reader->readableFrom(frame) - m_startFrame;
+        m_heard = std::min(m_heard, std::max(before, written * 1000000 / rate));
+    }
+}
+
+void SilentClock::suspend()
+{
+    advance();
     m_running = false;
 }
 
@@ -35,12 +51,13 @@ void SilentClock::resume()
 void SilentClock::stop()
 {
     suspend();
+    m_reader = nullptr;
 }
 
 qint64 SilentClock::heardMicroSeconds() const
 {
-    const qint64 heard = m_banked + (m_running ? m_clock.nsecsElapsed() / 1000 : 0);
-    return std::min(heard, m_remaining);
+    advance();
+    return std::min(m_heard, m_remaining);
 }
 
 bool SilentClock::finished() const

@@ -21,8 +21,14 @@ public:
     static void announce(const char *reason);
 
 private:
-    QElapsedTimer m_clock;
-    qint64 m_banked = 0; // heard before the last suspend
+    // Moves the heard time on by the time passed, never past what a writer
+    // has written of the file: caught up with it, the clock waits.
+    void advance() const;
+
+    const WavReader *m_reader = nullptr;
+    qint64 m_startFrame = 0;
+    mutable QElapsedTimer m_clock; // since the last advance
+    mutable qint64 m_heard = 0;
     qint64 m_remaining = 0;
     bool m_running = false;
 };

@@ -100,6 +100,13 @@ QString SoundChannel::carryOut(const QString &command)
     return reply;
 }
 
+void SoundChannel::setWrittenFrames(const WrittenFrames *written)
+{
+    m_written = written;
+    if (m_reader)
+        m_reader->setWrittenFrames(written && written->isGrowing(m_path) ? written : nullptr);
+}
+
 SoundChannel::Mode SoundChannel::mode()
 {
     if (!m_busy) {
@@ -127,6 +134,8 @@ bool SoundChannel::open(const QString &path)
     auto reader = std::make_unique<WavReader>();
     if (!reader->open(file))
         return false;
+    if (m_written && m_written->isGrowing(file))
+        reader->setWrittenFrames(m_written);
     m_reader = std::move(reader);
     m_path = file;
     m_mode = Mode::Stopped;

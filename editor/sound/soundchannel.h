@@ -32,6 +32,7 @@ public:
     ~SoundChannel() override;
 
     QString send(const QString &command) override;
+    void setWrittenFrames(const WrittenFrames *written) override;
 
     // Whether the last command was carried out; send() itself never says.
     bool lastCommandSucceeded() const { return m_lastSucceeded; }
@@ -57,6 +58,7 @@ private:
     // Playback that has reached the end of the file leaves the device stopped there.
     void settle();
 
+    const WrittenFrames *m_written = nullptr;
     std::unique_ptr<WavReader> m_reader;
     std::unique_ptr<AudioOutput> m_output;
     Mode m_mode = Mode::NotOpen;

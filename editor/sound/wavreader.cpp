@@ -72,7 +72,9 @@ bool WavReader::open(const QString &path)
 {
     close();
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadOnly))
+    // Unbuffered: a read-ahead past what is asked could keep bytes of a
+    // growing file that its writer has not written yet.
+    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     if (!parse()) {
         close();
@@ -87,6 +89,26 @@ void WavReader::close()
     m_sampleRate = m_channels = m_bytesPerSample = 0;
     m_dataOffset = m_frameCount = m_frame = 0;
     m_stopFrame = -1;
+    m_written = nullptr;
+}
+
+qint64 WavReader::frameCount() const
+{
+    return m_written ? std::max<qint64>(0, m_written->expectedFrames()) : m_frameCount;
+}
+
+qint64 WavReader::stopFrame() const
+{
+    const qint64 frames = frameCount();
+    return m_stopFrame >= 0 && m_stopFrame < frames ? m_stopFrame : frames;
+}
+
+qint64 WavReader::readableFrom(qint64 frame) const
+{
+    const qint64 end = stopFrame();
+    if (frame >= end)
+        return 0;
+    return (m_written ? std::min(end, m_written->readyUntil(frame)) : end) - frame;
 }
 
 bool WavReader::parse()
@@ -116,18 +138,18 @@ bool WavReader::parse()
 
 qint64 WavReader::lengthMilliSeconds() const
 {
-    return m_sampleRate ? m_frameCount * 1000 / m_sampleRate : 0;
+    return m_sampleRate ? frameCount() * 1000 / m_sampleRate : 0;
 }
 
 void WavReader::seekFrame(qint64 frame)
 {
-    m_frame = std::clamp<qint64>(frame, 0, m_frameCount);
+    m_frame = std::clamp<qint64>(frame, 0, frameCount());
     m_file.seek(m_dataOffset + m_frame * m_channels * m_bytesPerSample);
 }
 
 qint64 WavReader::readFrames(char *out, qint64 maxFrames)
 {
-    const qint64 frames = std::min(maxFrames, stopFrame() - m_frame);
+    const qint64 frames = std::min(maxFrames, readableFrom(m_frame));
     if (frames <= 0 || !isOpen())
         return 0;
     const int frameBytes = m_channels * m_bytesPerSample;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "envelope.h"
+#include "writtenframes.h"
 
 #include <QFile>
 #include <QString>
@@ -24,12 +25,12 @@ public:
     // Channels of the samples readFrames() gives: 1 or 2.
     int outputChannels() const { return m_channels == 1 ? 1 : 2; }
     SampleType sampleType() const { return m_type; }
-    qint64 frameCount() const { return m_frameCount; }
+    qint64 frameCount() const;
     qint64 lengthMilliSeconds() const;
 
     // Where reading ends: the end of the file, or an earlier frame set by
     // setStopFrame(). The player stops there on its own.
-    qint64 stopFrame() const { return m_stopFrame >= 0 && m_stopFrame < m_frameCount ? m_stopFrame : m_frameCount; }
+    qint64 stopFrame() const;
     // -1: read to the end of the file.
     void setStopFrame(qint64 frame) { m_stopFrame = frame; }
 
@@ -40,6 +41,12 @@ public:
     // 16-bit samples each, no alignment needed);
     // returns the number of frames read, 0 at the end.
     qint64 readFrames(char *out, qint64 maxFrames);
+    // A file still being written: its length and what may be read of it
+    // come from written (nullptr: from the header). readFrames() then stops
+    // at the first frame not written yet and goes on once it is.
+    void setWrittenFrames(const WrittenFrames *written) { m_written = written; }
+    // Frames from frame on that can be read now without waiting for a writer.
+    qint64 readableFrom(qint64 frame) const;
     // Shapes every frame read from now on (see Envelope); inactive by default.
     void setEnvelope(const Envelope &envelope) { m_envelope = envelope; }
 
@@ -57,4 +64,5 @@ private:
     qint64 m_stopFrame = -1;
     QByteArray m_buffer;
     Envelope m_envelope;
+    const WrittenFrames *m_written = nullptr;
 };

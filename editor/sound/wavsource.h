@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIODevice>
+#include <QTimer>
 
 class WavReader;
 
@@ -10,7 +11,7 @@ class WavSource : public QIODevice
     Q_OBJECT
 
 public:
-    explicit WavSource(QObject *parent = nullptr) : QIODevice(parent) {}
+    explicit WavSource(QObject *parent = nullptr);
 
     void setReader(WavReader *reader);
     bool isSequential() const override { return true; }
@@ -34,4 +35,7 @@ protected:
 private:
     WavReader *m_reader = nullptr;
     qint64 m_delivered = 0;
+    // A sink that found nothing to read stops asking until readyRead(): while
+    // the reader waits for a writer, this looks again now and then.
+    QTimer m_waiting;
 };

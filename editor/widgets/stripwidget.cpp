@@ -2,6 +2,7 @@
 
 #include "looks.h"
 #include "markerimage.h"
+#include "opentrace.h"
 #include "playbackcontroller.h"
 #include "timelineeditor.h"
 
@@ -91,6 +92,96 @@ StripWidget::StripWidget(TimelineEditor &editor, QWidget *parent, double fontSca
     connect(&m_editor.model(), &TimelineModel::fullTimeChanged, this, qOverload<>(&StripWidget::update));
     connect(&m_editor.controller(), &PlaybackController::loopingChanged, this, qOverload<>(&StripWidget::update));
     setFont(Looks::tahoma(RulerPoints * fontScale));
+    m_growth.setSingleShot(true);
+    connect(&m_growth, &QTimer::timeout, this, &StripWidget::showGrowth);
+    connect(&m_editor, &TimelineEditor::peaksGrown, this, &StripWidget::peaksGrown);
+}
+
+void StripWidget::peaksGrown(qint64 first, qint64 end)
+{
+    if (end < 0)
+        m_shownRead.reset(); // a new decode, or one that starts again
+    if (end < 0 || m_grownEnd == -2) {
+        m_grownFirst = 0;
+        m_grownEnd = -2; // everything
+    } else if (m_grownFirst < 0) {
+        m_grownFirst = first;
+        m_grownEnd = end;
+    } else {
+        m_grownFirst = std::min(m_grownFirst, first);
+        m_grownEnd = std::max(m_grownEnd, end);
+    }
+    if (m_growth.isActive())
+        return;
+    // The first columns at once, then a few times a second.
+    const qint64 since = m_lastGrowth.isValid() ? m_lastGrowth.elapsed() : GrowthRepaintMs;
+    m_growth.start(int(std::max<qint64>(0, GrowthRepaintMs - since)));
+}
+
+void StripWidget::showGrowth()
+{
+    m_lastGrowth.start();
+    const qint64 first = m_grownFirst, end = m_grownEnd;
+    m_grownFirst = m_grownEnd = -1;
+    PeakPyramid *pyramid = m_editor.growingPyramid();
+    if (pyramid) {
+        m_followsDecode = true;
+    } else if (m_followsDecode) {
+        // The decode has ended: the finished waveform, read once, stays.
+        m_followsDecode = false;
+        pyramid = m_editor.pyramid();
+    }
+    if (!pyramid || pyramid->frames() <= 0) {
+        update();
+        return;
+    }
+    m_shownRead = pyramid->piecesRead();
+    m_peaks = pyramid->peaks(0, pyramid->frames(), columns());
+    if (m_editor.model().isZoomed())
+        m_zoomPeaks = pyramid->peaksMs(m_editor.model().viewStartMs(), m_editor.model().viewSpanMs(), columns());
+    const int offset = pixelsAt(0);
+    if (end == -2 || first < 0) {
+        update(QRect(offset, LineTop, columns(), BandHeight));
+        return;
+    }
+    // Only the columns whose waveform came in.
+    const int from = std::clamp(columnOf(first, *pyramid), 0, columns());
+    const int to = std::clamp(columnOf(end - 1, *pyramid) + 1, 0, columns());
+    if (to > from)
+        update(QRect(offset + from, LineTop, to - from, BandHeight));
+}
+
+std::pair<double, double> StripWidget::viewFrames(const PeakPyramid &pyramid) const
+{
+    // The whole song's columns are those of the pyramid's own frames.
+    const TimelineModel &model = m_editor.model();
+    if (!model.isZoomed())
+        return {0.0, double(pyramid.frames())};
+    const double perMs = pyramid.sampleRate() / 1000.0;
+    return {model.viewStartMs() * perMs, model.viewSpanMs() * perMs};
+}
+
+std::pair<qint64, qint64> StripWidget::framesOf(int column, const PeakPyramid &pyramid) const
+{
+    const auto [start, span] = viewFrames(pyramid);
+    const int count = std::max(1, columns());
+    return {qint64(start + span * column / count), qint64(start + span * (column + 1) / count)};
+}
+
+int StripWidget::columnOf(qint64 frame, const PeakPyramid &pyramid) const
+{
+    const auto [start, span] = viewFrames(pyramid);
+    return span > 0 ? int(std::floor((frame - start) * columns() / span)) : 0;
+}
+
+bool StripWidget::columnDrawn(int c) const
+{
+    const PeakPyramid *pyramid = m_editor.growingPyramid();
+    if (!pyramid)
+        return c >= 0 && c < shownPeaks().size();
+    const auto [first, end] = framesOf(c, *pyramid);
+    const qint64 at = m_shownRead.nextWritten(first);
+    return at >= 0 && at < std::max(end, first + 1);
 }
 
 void StripWidget::setFades(qint32 fadeInMs, qint32 fadeOutMs)
@@ -347,20 +438,35 @@ void StripWidget::paintFocus(QPainter &p)
 void StripWidget::paintWaveform(QPainter &p)
 {
     const QList<Peak> &peaks = shownPeaks();
-    if (peaks.isEmpty())
+    const bool growing = m_editor.growingPyramid() != nullptr;
+    if (peaks.isEmpty() && !growing)
         return;
     // Column c stands under the line of a marker at L = c pixels, so the
     // waveform runs from the line at time 0 to the line at time T.
     const int offset = pixelsAt(0);
     const double centre = LineTop + BandHeight / 2.0;
     const double half = BandHeight / 2.0 - 4;
-    p.setPen(m_waveformColour);
-    for (int c = 0; c < peaks.size(); ++c) {
+    const QColor placeholder(206, 216, 222);
+    const int count = growing ? columns() : int(peaks.size());
+    int drawn = 0;
+    for (int c = 0; c < count; ++c) {
+        if (growing && (c >= peaks.size() || !columnDrawn(c))) {
+            // Not decoded yet: a quiet line where the waveform will be.
+            p.setPen(placeholder);
+            p.drawLine(offset + c, int(centre) - 1, offset + c, int(centre) + 1);
+            continue;
+        }
         const Peak &peak = peaks[c];
         const int top = static_cast<int>(std::lround(centre - std::clamp(peak.max, -1.0f, 1.0f) * half));
         const int bottom = static_cast<int>(std::lround(centre - std::clamp(peak.min, -1.0f, 1.0f) * half));
+        p.setPen(m_waveformColour);
         p.drawLine(offset + c, top, offset + c, std::max(top, bottom));
+        ++drawn;
     }
+    if (drawn > 0)
+        OpenTrace::mark("first-column");
+    if (drawn > 0 && drawn == columns() && !growing)
+        OpenTrace::mark("whole-waveform");
 }
 
 void StripWidget::mousePressEvent(QMouseEvent *event)

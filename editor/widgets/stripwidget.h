@@ -1,13 +1,17 @@
 #pragma once
 
-#include "peakextractor.h"
+#include "decodedmap.h"
+#include "peakpyramid.h"
 #include "stripart.h"
 #include "timelinemodel.h"
 #include "timeruler.h"
 
+#include <QElapsedTimer>
 #include <QList>
+#include <QTimer>
 #include <QWidget>
 #include <array>
+#include <utility>
 
 class MarkerImage;
 class QLabel;
@@ -41,6 +45,13 @@ public:
     // Columns of waveform: one per pixel of the marker span.
     int columns() const;
     void setWaveformColour(const QColor &colour);
+    // Whether column c of the view shown has any waveform yet: while a
+    // decode writes the song, the columns it has not reached are drawn as a
+    // quiet placeholder.
+    bool columnDrawn(int c) const;
+    // While a decode grows the song, the strip redraws the columns whose
+    // waveform came in at most this often.
+    static constexpr int GrowthRepaintMs = 250;
     // The export's fades, drawn as ramps at the ends of the selection.
     void setFades(qint32 fadeInMs, qint32 fadeOutMs);
     // Where the ruler's ticks stand and what they say, for the view shown.
@@ -69,6 +80,13 @@ private:
     void paintLoop(QPainter &p);
     void paintFocus(QPainter &p);
     double twips(double pixels) const;
+    void peaksGrown(qint64 first, qint64 end);
+    void showGrowth();
+    // The first frame and the frames of the view shown; a column's frames;
+    // the column a frame falls in.
+    std::pair<double, double> viewFrames(const PeakPyramid &pyramid) const;
+    std::pair<qint64, qint64> framesOf(int column, const PeakPyramid &pyramid) const;
+    int columnOf(qint64 frame, const PeakPyramid &pyramid) const;
 
     TimelineEditor &m_editor;
     StripArt m_art;
@@ -81,4 +99,11 @@ private:
     std::array<MarkerImage *, TimelineModel::ImageCount> m_images{};
     QLabel *m_timeLeft = nullptr;
     QLabel *m_timeRight = nullptr;
+    // The waveform a decode fills in: what came in since it was last shown.
+    QTimer m_growth;
+    QElapsedTimer m_lastGrowth;
+    qint64 m_grownFirst = -1;
+    qint64 m_grownEnd = -1;
+    bool m_followsDecode = false;
+    DecodedMap m_shownRead; // the frames whose waveform the columns show
 };

@@ -121,6 +121,8 @@ private slots:
     void moreColumnsThanFrames();
     void pyramidViews_data();
     void pyramidViews();
+    void piecesEqualTheWhole_data();
+    void piecesEqualTheWhole();
     void badFiles_data();
     void badFiles();
 
@@ -276,6 +278,62 @@ void TestPeakExtractor::pyramidViews()
     // Built once: asking again for the same file reads nothing more.
     QVERIFY(pyramid.ensure(path));
     QCOMPARE(pyramid.frames(), Frames);
+}
+
+void TestPeakExtractor::piecesEqualTheWhole_data()
+{
+    // Stretches of the file in the order a decode reports them: sizes, the
+    // last one taking the rest, or the explicit list of first frames.
+    QTest::addColumn<QList<qint64>>("sizes");
+    QTest::addColumn<bool>("reversed");
+    QTest::newRow("one piece") << QList<qint64>{} << false;
+    QTest::newRow("whole runs of the pyramid") << QList<qint64>{256 * 40, 256 * 7, 256} << false;
+    QTest::newRow("cut inside runs") << QList<qint64>{1, 255, 257, 1000, 3} << false;
+    QTest::newRow("single frames, then the rest") << QList<qint64>{1, 1, 1, 1, 1} << false;
+    QTest::newRow("out of order") << QList<qint64>{7777, 12345, 1, 40000} << true;
+    QTest::newRow("many small, backwards") << QList<qint64>(60, 999) << true;
+}
+
+void TestPeakExtractor::piecesEqualTheWhole()
+{
+    QFETCH(QList<qint64>, sizes);
+    QFETCH(bool, reversed);
+    const Format f{1, 16, 2, false};
+    constexpr qint64 Frames = 70001;
+    QByteArray data;
+    quint32 seed = 12345;
+    for (qint64 i = 0; i < Frames; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        // Noise whose loudness swells, so every run's extremes differ.
+        data.append(samples(f, {(int(seed >> 16) / 32768.0 - 1.0) * double(i % 9000) / 9000.0}));
+    }
+    const QString path = write(m_dir, "pieces.wav", wav(chunk("fmt ", fmtChunk(f)) + chunk("data", data)));
+    PeakPyramid whole;
+    QVERIFY(whole.build(path));
+
+    QList<std::pair<qint64, qint64>> pieces;
+    qint64 at = 0;
+    for (qint64 size : sizes) {
+        pieces.append({at, std::min(Frames, at + size)});
+        at = pieces.last().second;
+    }
+    if (at < Frames)
+        pieces.append({at, Frames});
+    if (reversed)
+        std::reverse(pieces.begin(), pieces.end());
+    PeakPyramid grown;
+    QVERIFY(grown.beginGrowing(path, Frames));
+    for (const auto &[first, end] : pieces) {
+        PeakPyramid::Piece piece = PeakPyramid::readPiece(path, first, end);
+        QVERIFY(!piece.bins.empty());
+        grown.addPiece(piece);
+    }
+    QVERIFY(grown.piecesRead().contains(0, Frames));
+    grown.finishGrowing(Frames);
+    QCOMPARE(grown.levels(), whole.levels());
+    for (int level = 0; level < whole.levels(); ++level)
+        QVERIFY2(grown.level(level) == whole.level(level), qPrintable(QString("level %1").arg(level)));
+    QVERIFY(grown.isCurrent(path));
 }
 
 void TestPeakExtractor::moreColumnsThanFrames()

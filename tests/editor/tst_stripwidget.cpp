@@ -44,6 +44,7 @@ private slots:
     void gridStandsAtTheRulersTicks();
     void artAndWaveform();
     void zoomWaitsForThePyramid();
+    void decodedColumnsFillIn();
 
 private:
     QPoint markerCentre(Image image) const
@@ -454,6 +455,41 @@ void TestStripWidget::zoomWaitsForThePyramid()
     QCOMPARE(ready.count(), 2);
     QCOMPARE(m_editor->pyramid()->frames(), 12 * 44100);
     QVERIFY(std::abs(m_strip->shownPeaks().value(10).max - 0.125f) < 0.01f);
+}
+
+void TestStripWidget::decodedColumnsFillIn()
+{
+    // A song the decode has written a quarter of, the rest of the file
+    // already there but not reported: only that quarter is drawn.
+    const QString work = m_editor->controller().workFile();
+    WavSpec spec;
+    spec.frames = 40 * spec.rate;
+    QVERIFY(writeFile(work, wavBytes(spec)));
+    const QColor colour(200, 0, 0);
+    m_strip->setWaveformColour(colour);
+    m_editor->decodeStarted(work, spec.frames, spec.rate, spec.channels);
+    m_editor->controller().learnLength();
+    m_editor->decodedStretch(0, spec.frames / 4);
+    QTRY_VERIFY(m_strip->columnDrawn(10));
+    QVERIFY(!m_strip->columnDrawn(m_strip->columns() - 10));
+    const QImage image = m_strip->grab().toImage();
+    const int waveTop = 58 + 142 - 50; // inside a half-scale tone's column, off the centre
+    QCOMPARE(image.pixel(6 + 10, waveTop), colour.rgb());
+    QCOMPARE(image.pixel(6 + 10, 200), colour.rgb());
+    const int late = 6 + m_strip->columns() - 10;
+    QVERIFY(image.pixel(late, waveTop) != colour.rgb());
+    QVERIFY(image.pixel(late, 200) != colour.rgb());
+    QVERIFY(image.pixel(late, 200) != image.pixel(late, waveTop)); // the placeholder's line
+
+    // The rest in two stretches, the later one first; then the decode's end.
+    m_editor->decodedStretch(spec.frames / 2, spec.frames);
+    m_editor->decodedStretch(spec.frames / 4, spec.frames / 2);
+    m_editor->decodeComplete(spec.frames);
+    QSignalSpy ready(m_editor, &TimelineEditor::pyramidReady);
+    QVERIFY(ready.wait());
+    QTRY_COMPARE(m_strip->grab().toImage().pixel(late, waveTop), colour.rgb());
+    QVERIFY(m_strip->columnDrawn(m_strip->columns() - 1));
+    QCOMPARE(m_editor->pyramid()->frames(), spec.frames);
 }
 
 QTEST_MAIN(TestStripWidget)

@@ -1,6 +1,7 @@
 // Plays a tone through the sound server and checks what came out of the
 // PulseAudio null sink's monitor. Exits 77 where no server can be reached.
 #include "soundchannel.h"
+#include "writtenframes.h"
 #include "wavwriter.h"
 
 #include <QElapsedTimer>
@@ -28,6 +29,46 @@ QString run(const QString &program, const QStringList &arguments, bool *ok = nul
     return QString::fromLocal8Bit(errorChannel ? p.readAllStandardError() : p.readAllStandardOutput());
 }
 
+// Records the null sink's monitor into path; true once the recorder listens.
+bool startRecording(QProcess &recorder, const QString &path)
+{
+    recorder.start("parecord", {"--latency-msec=20", "-d", "test_sink.monitor", "--file-format=wav",
+                                "--rate=44100", "--channels=1", "--format=s16le", path});
+    if (!recorder.waitForStarted())
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (run("pactl", {"list", "short", "source-outputs"}).trimmed().isEmpty() && waited.elapsed() < 5000)
+        QTest::qWait(50);
+    return waited.elapsed() < 5000;
+}
+
+// An idle null sink sleeps through its long default latency before it takes
+// the first stream's second buffer; a stretch of silence first brings it to
+// the recorder's pace.
+void warmUp(SoundChannel &channel, const QString &silencePath)
+{
+    WavSpec silence;
+    silence.amplitude = 0;
+    silence.frames = 44100 * 4;
+    QVERIFY(writeFile(silencePath, wavBytes(silence)));
+    channel.send("open " + silencePath + " alias sound");
+    channel.send("play sound");
+    QVERIFY(channel.isAudible());
+    QTRY_VERIFY_WITH_TIMEOUT(replyNumber(channel.send("status sound position")) >= 600, 6000);
+    channel.send("stop sound");
+    channel.send("close sound");
+}
+
+// Only what is written of a file that grows from its start.
+struct Prefix : WrittenFrames {
+    qint64 frames = 0;
+    qint64 written = 0;
+    bool isGrowing(const QString &) const override { return true; }
+    qint64 expectedFrames() const override { return frames; }
+    qint64 readyUntil(qint64 frame) const override { return std::max(frame, written); }
+};
+
 } // namespace
 
 class TestRealSound : public QObject
@@ -37,6 +78,7 @@ class TestRealSound : public QObject
 private slots:
     void toneReachesTheSink();
     void pauseHoldsPositionOnTheServer();
+    void growingFileWaitsAtItsEnd();
 
 private:
     QTemporaryDir m_dir;
@@ -48,31 +90,11 @@ void TestRealSound::toneReachesTheSink()
     WavSpec tone; // 1 s, 440 Hz, stereo, 16-bit, half scale
     const QString tonePath = m_dir.filePath("tone.wav");
     QVERIFY(writeFile(tonePath, wavBytes(tone)));
-    WavSpec silence;
-    silence.amplitude = 0;
-    silence.frames = 44100 * 4;
-    const QString silencePath = m_dir.filePath("silence.wav");
-    QVERIFY(writeFile(silencePath, wavBytes(silence)));
-
     const QString recording = m_dir.filePath("rec.wav");
     QProcess recorder;
-    recorder.start("parecord", {"--latency-msec=20", "-d", "test_sink.monitor",
-                                "--file-format=wav", "--rate=44100", "--channels=1",
-                                "--format=s16le", recording});
-    QVERIFY(recorder.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(!run("pactl", {"list", "short", "source-outputs"}).trimmed().isEmpty(),
-                             5000);
-
+    QVERIFY(startRecording(recorder, recording));
     SoundChannel channel;
-    // An idle null sink sleeps through its long default latency before it
-    // takes the first stream's second buffer; a stretch of silence first
-    // brings it to the recorder's pace.
-    channel.send("open " + silencePath + " alias sound");
-    channel.send("play sound");
-    QVERIFY(channel.isAudible());
-    QTRY_VERIFY_WITH_TIMEOUT(replyNumber(channel.send("status sound position")) >= 600, 6000);
-    channel.send("stop sound");
-    channel.send("close sound");
+    warmUp(channel, m_dir.filePath("silence.wav"));
 
     channel.send("open " + tonePath + " alias sound");
     QVERIFY(channel.lastCommandSucceeded());
@@ -136,6 +158,60 @@ void TestRealSound::pauseHoldsPositionOnTheServer()
     channel.send("play sound from 2800");
     QTRY_COMPARE_WITH_TIMEOUT(channel.mode(), SoundChannel::Mode::Stopped, 3000);
     QCOMPARE(channel.send("status sound position"), QStringLiteral("3000"));
+}
+
+void TestRealSound::growingFileWaitsAtItsEnd()
+{
+    // Half a second written, the next half still garbage on disk: what is
+    // heard is the tone, a pause where the writer was, then the rest.
+    WavSpec tone;
+    tone.amplitude = 0.25;
+    const QByteArray samples = wavSamples(tone);
+    const QByteArray header = "RIFF" + le32(0xFFFFFFFF) + "WAVE" + fmtChunk(tone) + "data" + le32(0xFFFFFFFF);
+    const QString path = m_dir.filePath("growing.wav");
+    QVERIFY(writeFile(path, header + samples.left(samples.size() / 2) + QByteArray(samples.size() / 2, '\x7f')));
+    Prefix written;
+    written.frames = tone.frames;
+    written.written = tone.frames / 2;
+
+    const QString recording = m_dir.filePath("growing-rec.wav");
+    QProcess recorder;
+    QVERIFY(startRecording(recorder, recording));
+    SoundChannel channel;
+    warmUp(channel, m_dir.filePath("silence.wav"));
+    channel.setWrittenFrames(&written);
+    channel.send("open " + path + " alias sound");
+    QCOMPARE(channel.send("status sound length"), QStringLiteral("1000"));
+    channel.send("play sound");
+    QTRY_COMPARE_WITH_TIMEOUT(channel.send("status sound position"), QStringLiteral("500"), 5000);
+    QCOMPARE(channel.mode(), SoundChannel::Mode::Playing);
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(header.size() + samples.size() / 2));
+    QVERIFY(file.write(samples.mid(samples.size() / 2)) == samples.size() / 2);
+    file.close();
+    written.written = tone.frames;
+    QTRY_COMPARE_WITH_TIMEOUT(channel.mode(), SoundChannel::Mode::Stopped, 5000);
+    QCOMPARE(channel.send("status sound position"), QStringLiteral("1000"));
+    channel.send("close sound");
+    const qint64 atEnd = QFileInfo(recording).size();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(recording).size() >= atEnd + 44100 * 2 * 3 / 10, 5000);
+    ::kill(pid_t(recorder.processId()), SIGINT);
+    QVERIFY(recorder.waitForFinished(5000));
+
+    bool ok = false;
+    const QString trimmed = m_dir.filePath("growing-trimmed.wav");
+    run("sox", {recording, trimmed, "silence", "1", "0.005", "1%", "reverse", "silence", "1", "0.005", "1%",
+                "reverse"}, &ok);
+    QVERIFY(ok);
+    const double seconds = run("soxi", {"-D", trimmed}, &ok).trimmed().toDouble();
+    // All of the tone, with the wait somewhere in it.
+    QVERIFY2(seconds > 0.96, qPrintable(QString::number(seconds)));
+    const QString stat = run("sox", {trimmed, "-n", "stat"}, &ok, true);
+    const auto match = QRegularExpression("Maximum amplitude:\\s+([0-9.]+)").match(stat);
+    QVERIFY2(match.hasMatch(), qPrintable(stat));
+    // A quarter-scale tone, never the full-scale garbage past the writer.
+    QVERIFY2(match.captured(1).toDouble() < 0.35, qPrintable(stat));
 }
 
 int main(int argc, char **argv)
