@@ -636,9 +636,10 @@ void frmMain::enableMenuEntries()
 
 void frmMain::showPeaks(const QList<Peak> &peaks)
 {
-    // The real waveform goes on the bare strip; the decorative one stays for
-    // when there is none.
-    const char *name = peaks.isEmpty() ? Art::Name::Strip : Art::Name::StripBlank;
+    // The real waveform goes on the bare strip, also while a decode fills it
+    // in; the decorative one stays for when there is none.
+    const bool real = !peaks.isEmpty() || editor().isGrowing();
+    const char *name = real ? Art::Name::StripBlank : Art::Name::Strip;
     const QPixmap strip = Art::pixmap(QString::fromLatin1(name));
     if (!strip.isNull()) {
         StripArt art = picOpened->art();

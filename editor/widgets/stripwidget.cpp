@@ -120,7 +120,6 @@ void StripWidget::peaksGrown(qint64 first, qint64 end)
 
 void StripWidget::showGrowth()
 {
-    m_lastGrowth.start();
     const qint64 first = m_grownFirst, end = m_grownEnd;
     m_grownFirst = m_grownEnd = -1;
     PeakPyramid *pyramid = m_editor.growingPyramid();
@@ -136,6 +135,12 @@ void StripWidget::showGrowth()
         return;
     }
     m_shownRead = pyramid->piecesRead();
+    // The pace counts from the first waveform shown: a start that drew
+    // nothing must not hold the first columns back.
+    if (m_shownRead.isEmpty())
+        m_lastGrowth.invalidate();
+    else
+        m_lastGrowth.start();
     m_peaks = pyramid->peaks(0, pyramid->frames(), columns());
     if (m_editor.model().isZoomed())
         m_zoomPeaks = pyramid->peaksMs(m_editor.model().viewStartMs(), m_editor.model().viewSpanMs(), columns());
