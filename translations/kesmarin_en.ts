@@ -286,6 +286,18 @@ Save only the first %1 s, or save it all?</translation>
         <source>把铃声的峰值调到 -1 dBFS</source>
         <translation>Bring the ringtone&apos;s peak to -1 dBFS</translation>
     </message>
+    <message>
+        <source>把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP</source>
+        <translation>Bring the ringtone&apos;s loudness to the chosen LUFS, true peak at most -1 dBTP</translation>
+    </message>
+    <message>
+        <source>响度</source>
+        <translation>Loudness</translation>
+    </message>
+    <message>
+        <source>响度:关</source>
+        <translation>Loudness: off</translation>
+    </message>
 </context>
 <context>
     <name>FileDialog</name>

@@ -371,6 +371,7 @@ void RingtoneSession::setFades(const FadeLevel &wanted)
     m_settings.fadeInMs = kept.fadeInMs;
     m_settings.fadeOutMs = kept.fadeOutMs;
     m_settings.normalise = kept.normalise;
+    m_settings.loudnessLufs = kept.loudnessLufs;
     m_editor->controller().setPreviewFades(kept);
     storeSettings();
     emit fadesChanged(kept);
