@@ -3,7 +3,6 @@
 #include "looks.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -68,16 +67,6 @@ FadeControls::FadeControls(double fontPoints, QWidget *parent) : QWidget(parent)
     chkNormalise->setFont(font);
     chkNormalise->installEventFilter(this);
     Looks::setTextColor(chkNormalise, Looks::TextColor);
-    cmbLoudness = new QComboBox(this);
-    cmbLoudness->setObjectName(QStringLiteral("cmbLoudness"));
-    cmbLoudness->setToolTip(tr("把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP"));
-    cmbLoudness->setAccessibleName(tr("响度"));
-    cmbLoudness->setFont(font);
-    cmbLoudness->setFocusPolicy(Qt::StrongFocus);
-    cmbLoudness->addItem(tr("响度:关"), 0);
-    for (int lufs : {-12, -14, -16, -18, -23})
-        cmbLoudness->addItem(QStringLiteral("%1 LUFS").arg(lufs), lufs);
-    cmbLoudness->setCurrentIndex(0);
     m_lblFadeIn->setBuddy(txtFadeIn);
     m_lblFadeOut->setBuddy(txtFadeOut);
     row->addWidget(m_lblFadeIn);
@@ -87,7 +76,6 @@ FadeControls::FadeControls(double fontPoints, QWidget *parent) : QWidget(parent)
     row->addWidget(txtFadeOut);
     row->addSpacing(4);
     row->addWidget(chkNormalise);
-    row->addWidget(cmbLoudness);
     row->addStretch(1);
 
     const auto report = [this] {
@@ -97,7 +85,6 @@ FadeControls::FadeControls(double fontPoints, QWidget *parent) : QWidget(parent)
     connect(txtFadeIn, &QDoubleSpinBox::valueChanged, this, report);
     connect(txtFadeOut, &QDoubleSpinBox::valueChanged, this, report);
     connect(chkNormalise, &QCheckBox::toggled, this, report);
-    connect(cmbLoudness, &QComboBox::currentIndexChanged, this, report);
 }
 
 bool FadeControls::eventFilter(QObject *watched, QEvent *event)
@@ -114,8 +101,7 @@ bool FadeControls::eventFilter(QObject *watched, QEvent *event)
 FadeLevel FadeControls::fades() const
 {
     return {static_cast<qint32>(std::lround(txtFadeIn->value() * 1000.0)),
-            static_cast<qint32>(std::lround(txtFadeOut->value() * 1000.0)), chkNormalise->isChecked(),
-            static_cast<qint16>(cmbLoudness->currentData().toInt())};
+            static_cast<qint32>(std::lround(txtFadeOut->value() * 1000.0)), chkNormalise->isChecked()};
 }
 
 void FadeControls::setFades(const FadeLevel &fades)
@@ -124,9 +110,5 @@ void FadeControls::setFades(const FadeLevel &fades)
     txtFadeIn->setValue(fades.fadeInMs / 1000.0);
     txtFadeOut->setValue(fades.fadeOutMs / 1000.0);
     chkNormalise->setChecked(fades.normalise);
-    // A target set by hand in setup.ini gets an entry of its own.
-    if (cmbLoudness->findData(int(fades.loudnessLufs)) < 0)
-        cmbLoudness->addItem(QStringLiteral("%1 LUFS").arg(fades.loudnessLufs), int(fades.loudnessLufs));
-    cmbLoudness->setCurrentIndex(cmbLoudness->findData(int(fades.loudnessLufs)));
     m_showing = false;
 }

@@ -5,14 +5,12 @@
 #include <QWidget>
 
 class QCheckBox;
-class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 
 // The export's fades and level on the main window's toolbar band: fade-in
 // and fade-out in seconds (0 to 10, to the hundredth) and "标准化", which
-// brings the stretch's peak to -1 dBFS, and beside it the loudness a phone
-// wants (a target in LUFS, or off), which takes its place. Small, flat, in the skin's text
+// brings the stretch's peak to -1 dBFS. Small, flat, in the skin's text
 // colour; the window scales its font and place like every other control.
 class FadeControls : public QWidget
 {
@@ -27,7 +25,6 @@ public:
     QDoubleSpinBox *txtFadeIn = nullptr;
     QDoubleSpinBox *txtFadeOut = nullptr;
     QCheckBox *chkNormalise = nullptr;
-    QComboBox *cmbLoudness = nullptr; // item data: the target in LUFS, 0 for off
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

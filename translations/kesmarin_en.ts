@@ -286,18 +286,6 @@ Save only the first %1 s, or save it all?</translation>
         <source>把铃声的峰值调到 -1 dBFS</source>
         <translation>Bring the ringtone&apos;s peak to -1 dBFS</translation>
     </message>
-    <message>
-        <source>把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP</source>
-        <translation>Bring the ringtone&apos;s loudness to the chosen LUFS, true peak at most -1 dBTP</translation>
-    </message>
-    <message>
-        <source>响度</source>
-        <translation>Loudness</translation>
-    </message>
-    <message>
-        <source>响度:关</source>
-        <translation>Loudness: off</translation>
-    </message>
 </context>
 <context>
     <name>FileDialog</name>
@@ -691,6 +679,22 @@ Copy it into your browser.</translation>
     <message>
         <source>设置</source>
         <translation>Settings</translation>
+    </message>
+    <message>
+        <source>响度标准化:关</source>
+        <translation>Loudness: off</translation>
+    </message>
+    <message>
+        <source>响度标准化:%1 LUFS</source>
+        <translation>Loudness: %1 LUFS</translation>
+    </message>
+    <message>
+        <source>保存时把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP;选了它,“标准化”就不再起作用</source>
+        <translation>On saving, bring the ringtone&apos;s loudness to the chosen LUFS with a true peak of at most -1 dBTP; with it chosen, “Normalise” no longer applies</translation>
+    </message>
+    <message>
+        <source>响度标准化</source>
+        <translation>Loudness normalising</translation>
     </message>
     <message>
         <source>Open the folder</source>
