@@ -83,6 +83,32 @@ int downbeatPhase(const std::vector<Chroma> &units, const std::vector<float> &le
     return phase;
 }
 
+// The slowest tempo a halved beat may give.
+constexpr double MinimumBarBpm = 60.0;
+
+// The phase (0 to 7) of the units where the harmony changes when it changes
+// every eighth unit and not every fourth; -1 when it does not.
+int eighthBeatChanges(const std::vector<Chroma> &units)
+{
+    double change[8] = {};
+    int counts[8] = {};
+    for (std::size_t i = 1; i < units.size(); ++i) {
+        float dot = 0.0f;
+        for (int c = 0; c < 12; ++c)
+            dot += units[i - 1][c] * units[i][c];
+        change[i % 8] += 1.0 - dot;
+        ++counts[i % 8];
+    }
+    for (int p = 0; p < 8; ++p)
+        change[p] /= std::max(1, counts[p]);
+    const int peak = int(std::max_element(change, change + 8) - change);
+    std::vector<double> sorted(change, change + 8);
+    std::sort(sorted.begin(), sorted.end());
+    const double floor = (sorted[3] + sorted[4]) / 2;
+    const double halfway = change[(peak + 4) % 8] - floor;
+    return change[peak] - floor > 4.0 * std::max(0.0, halfway) ? peak : -1;
+}
+
 Suggestion stretchFrom(const SongAnalysis &song, double begin, qint64 wantedMs, qint64 capMs)
 {
     const double wanted = wantedMs / 1000.0;
@@ -155,6 +181,101 @@ Suggestion mostEventful(const SongAnalysis &song, qint64 wantedMs, qint64 capMs)
     return out;
 }
 
+struct Candidate {
+    double begin;
+    double fitness;
+    int occurrences;
+};
+
+double levelOf(const SongAnalysis &song, int first, int end)
+{
+    double power = 0.0;
+    for (int u = first; u < end; ++u)
+        power += std::pow(10.0, song.unitLevelDb[u] / 10.0);
+    return powerMeanDb(power, end - first);
+}
+
+// The sections heard again, whole: consecutive sections of one label are
+// one passage (a chorus split where its phrase starts over, or sung twice
+// in a row). A label scores by how often its music is heard, by how loud it
+// is and by being long enough to be a section rather than a riff; of its
+// passages the loudest with room for the ringtone comes first, a later one
+// before an earlier (the song has built up) but not the last when there
+// are three or more (it fades, or is cut short).
+std::vector<Candidate> sectionCandidates(const SongAnalysis &song, qint64 wantedMs, double guard,
+                                         double quiet)
+{
+    struct Run {
+        int first;
+        int end;
+        int label;
+    };
+    std::vector<Run> runs;
+    for (const Section &section : song.sections) {
+        if (!runs.empty() && runs.back().label == section.label && runs.back().end == section.first)
+            runs.back().end = section.end;
+        else
+            runs.push_back({section.first, section.end, section.label});
+    }
+    auto secondsOf = [&](const Run &run) {
+        return song.unitStart[run.end] - song.unitStart[run.first];
+    };
+    std::vector<int> labels;
+    for (const Run &run : runs) {
+        if (std::find(labels.begin(), labels.end(), run.label) == labels.end())
+            labels.push_back(run.label);
+    }
+    std::vector<Candidate> out;
+    for (int label : labels) {
+        std::vector<const Run *> members;
+        std::vector<double> lengths;
+        double total = 0.0;
+        double power = 0.0;
+        int units = 0;
+        for (const Run &run : runs) {
+            if (run.label != label)
+                continue;
+            members.push_back(&run);
+            lengths.push_back(secondsOf(run));
+            total += lengths.back();
+            for (int u = run.first; u < run.end; ++u)
+                power += std::pow(10.0, song.unitLevelDb[u] / 10.0);
+            units += run.end - run.first;
+        }
+        std::sort(lengths.begin(), lengths.end());
+        const double typical = lengths[(lengths.size() - 1) / 2];
+        const double heard = total / std::max(typical, 1e-3);
+        const double level = powerMeanDb(power, units);
+        if (heard < 1.8 || level < quiet)
+            continue;
+        const double fitness = heard * std::exp((level - song.songLevelDb) / 4.0) *
+                               std::min(1.0, typical * 1000.0 / (0.8 * MinimumSectionMs));
+        struct Member {
+            double begin;
+            double score;
+        };
+        std::vector<Member> ranked;
+        for (std::size_t k = 0; k < members.size(); ++k) {
+            const Run &run = *members[k];
+            const double begin = snapToGrid(song.unitStart[run.first], song.beats, song.bars);
+            if (begin < guard || song.seconds - begin < 5.0)
+                continue;
+            const double room = std::min(1.0, (song.seconds - begin) * 1000.0 / wantedMs);
+            const bool last = k + 1 == members.size() && members.size() >= 3;
+            ranked.push_back({begin, levelOf(song, run.first, run.end) - 6.0 * (1.0 - room) +
+                                         0.3 * double(k) - (last ? 1.0 : 0.0)});
+        }
+        std::stable_sort(ranked.begin(), ranked.end(),
+                         [](const Member &a, const Member &b) { return a.score > b.score; });
+        double share = 1.0;
+        for (const Member &member : ranked) {
+            out.push_back({member.begin, fitness * share, int(std::lround(heard))});
+            share *= 0.5;
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 SongAnalysis analyse(const Features &features)
@@ -168,6 +289,21 @@ SongAnalysis analyse(const Features &features)
         song.bpm = BeatTracker::tempo(features.onset, features.onsetRate);
         song.beats = BeatTracker::beats(features.onset, features.onsetRate, song.bpm,
                                         song.onsetOffset);
+    }
+    if (song.bpm >= 2 * MinimumBarBpm && song.beats.size() >= 64) {
+        // Beats tracked at twice the pulse (the eighths of a slow song) put
+        // the chord changes on every eighth beat rather than every fourth:
+        // then every other beat is the pulse.
+        buildUnits(features, song, 1);
+        const int offset = song.unitStart.front() < song.beats.front() ? 1 : 0;
+        const int phase = eighthBeatChanges(Repetition::normalised(song.unitChroma));
+        if (phase >= 0) {
+            std::vector<double> pulse;
+            for (std::size_t i = (phase + 8 - offset) % 2; i < song.beats.size(); i += 2)
+                pulse.push_back(song.beats[i]);
+            song.beats = std::move(pulse);
+            song.bpm /= 2;
+        }
     }
     const int merge = std::max<int>(1, int((song.beats.size() + MaxUnits - 1) / MaxUnits));
     buildUnits(features, song, merge);
@@ -216,7 +352,12 @@ SongAnalysis analyse(const Features &features)
     }
     const Repetition::SelfSimilarity matrix(Repetition::normalised(bars));
     const int width = std::max(2, 8 / merge);
-    const std::vector<float> novelty = Repetition::novelty(matrix, song.unitLevelDb, width);
+    std::vector<float> novelty = Repetition::novelty(matrix, song.unitLevelDb, width);
+    const std::vector<float> structure =
+        Repetition::structureNovelty(matrix, std::max(2, 8 / merge), std::max(2, 16 / merge),
+                                     span - 1);
+    for (int u = 0; u < n; ++u)
+        novelty[u] = structure[u] + 0.2f * novelty[u];
     const std::vector<int> starts =
         Repetition::boundaries(novelty, barUnits, std::max(2, 4 * BeatsPerBar / merge));
     for (std::size_t s = 0; s < starts.size(); ++s) {
@@ -231,6 +372,10 @@ SongAnalysis analyse(const Features &features)
     }
 
     song.repeats = Repetition::findRepeats(matrix, std::max(2, 4 * BeatsPerBar / merge));
+    double mean = 0.0;
+    double deviation = 0.0;
+    matrix.background(std::max(2, 4 * BeatsPerBar / merge), mean, deviation);
+    labelSections(song.sections, Repetition::normalised(bars), mean + 0.7 * (1.0 - mean));
     return song;
 }
 
@@ -278,11 +423,6 @@ std::vector<Suggestion> suggestions(const SongAnalysis &song, qint64 wantedMs, q
     auto unitAt = [&](double t) {
         const auto it = std::upper_bound(song.unitStart.begin(), song.unitStart.end(), t);
         return std::clamp(int(it - song.unitStart.begin()) - 1, 0, std::max(0, units - 1));
-    };
-    struct Candidate {
-        double begin;
-        double fitness;
-        int occurrences;
     };
     std::vector<Candidate> candidates;
     // A passage sung twice in a row repeats itself one length later: the
@@ -332,6 +472,12 @@ std::vector<Suggestion> suggestions(const SongAnalysis &song, qint64 wantedMs, q
                                std::exp((level - song.songLevelDb) / 1.5) * std::sqrt(room);
         candidates.push_back({begin, fitness, int(std::lround(count / (end - first))) + 1});
     }
+    // Those come after the whole sections heard again: a stripe of the
+    // matrix starts wherever a passage recurs, a section where the music does.
+    for (Candidate &candidate : candidates)
+        candidate.fitness *= 1e-3;
+    for (const Candidate &candidate : sectionCandidates(song, wantedMs, guard, quiet))
+        candidates.push_back(candidate);
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate &a, const Candidate &b) { return a.fitness > b.fitness; });
     std::vector<Suggestion> out;
@@ -350,6 +496,30 @@ std::vector<Suggestion> suggestions(const SongAnalysis &song, qint64 wantedMs, q
     if (out.empty() && song.seconds > 0.0)
         out.push_back(mostEventful(song, wantedMs, capMs));
     return out;
+}
+
+void labelSections(std::vector<Section> &sections, const std::vector<Chroma> &units,
+                   double alike)
+{
+    const int count = static_cast<int>(sections.size());
+    std::vector<int> parent(count);
+    std::iota(parent.begin(), parent.end(), 0);
+    auto root = [&](int k) {
+        while (parent[k] != k)
+            k = parent[k] = parent[parent[k]];
+        return k;
+    };
+    for (int a = 0; a < count; ++a) {
+        for (int b = a + 1; b < count; ++b) {
+            const int length = std::min(sections[a].end - sections[a].first,
+                                        sections[b].end - sections[b].first);
+            if (length > 0 && Repetition::passageSimilarity(units, sections[a].first,
+                                                            sections[b].first, length) >= alike)
+                parent[root(b)] = root(a);
+        }
+    }
+    for (int k = 0; k < count; ++k)
+        sections[k].label = root(k);
 }
 
 double snapToGrid(double t, const std::vector<double> &beats, const std::vector<double> &bars)

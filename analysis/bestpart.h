@@ -25,6 +25,9 @@ struct Section {
     int first = 0;
     int end = 0;
     double levelDb = 0.0;
+    // Sections of one label are the same music (a chorus and its repeats,
+    // a step up allowed); -1 before labelling.
+    int label = -1;
 };
 
 // What the chooser learns of a recording.
@@ -65,6 +68,11 @@ std::optional<SongAnalysis> analyseFile(const QString &path);
 // than maxMs, starts on a bar line or beat and ends on a beat.
 std::vector<Suggestion> suggestions(const SongAnalysis &song, qint64 wantedMs = DefaultLengthMs,
                                     qint64 maxMs = 0);
+
+// Gives alike sections one label: the harmony of their common length,
+// compared at every transposition, is at least `alike` (cosine).
+void labelSections(std::vector<Section> &sections, const std::vector<Chroma> &normalisedUnits,
+                   double alike);
 
 // The bar line within half a bar of t, else the nearest beat; t when there
 // are no beats.

@@ -110,6 +110,67 @@ std::vector<float> novelty(const SelfSimilarity &matrix, const std::vector<float
     return out;
 }
 
+std::vector<float> structureNovelty(const SelfSimilarity &matrix, int window, int halfWidth,
+                                    int reach)
+{
+    // A passage that starts `shift` units early is half inside what follows.
+    const int shift = std::max(0, (window + reach) / 2 - 1);
+    const int n = matrix.size();
+    std::vector<float> out(n, 0.0f);
+    if (n < 2 * window + 2)
+        return out;
+    double mean = 0.0;
+    double deviation = 0.0;
+    matrix.background(window, mean, deviation);
+    // Passages this alike count as heard again, with a soft edge.
+    const double low = mean + 0.4 * (1.0 - mean);
+    const double high = mean + 0.75 * (1.0 - mean);
+    std::vector<double> diagonal(n + 1);
+    std::vector<float> heard(n);
+    std::vector<double> prefix(n + 1);
+    std::vector<double> sums(n, 0.0);
+    // Each lag in turn, so memory stays one row whatever the length.
+    auto accumulate = [&](const std::vector<float> &series) {
+        prefix[0] = 0.0;
+        for (int i = 0; i < n; ++i)
+            prefix[i + 1] = prefix[i] + series[i];
+        for (int i = 1; i < n; ++i) {
+            const int h = std::min({halfWidth, i, n - i});
+            const double before = (prefix[i] - prefix[i - h]) / h;
+            const double after = (prefix[i + h] - prefix[i]) / h;
+            sums[i] += std::abs(after - before);
+        }
+    };
+    std::vector<float> forward(n);
+    std::vector<float> backward(n);
+    for (int lag = window; lag < n; ++lag) {
+        const int count = n - lag;
+        diagonal[0] = 0.0;
+        for (int i = 0; i < count; ++i)
+            diagonal[i + 1] = diagonal[i] + matrix.at(i, i + lag);
+        for (int i = 0; i < count; ++i) {
+            const int end = std::min(count, i + window);
+            const double value = (diagonal[end] - diagonal[i]) / (end - i);
+            heard[i] = static_cast<float>(std::clamp((value - low) / (high - low), 0.0, 1.0));
+        }
+        // Unit i heard again lag later, and unit i + lag heard lag before.
+        std::fill(forward.begin(), forward.end(), 0.0f);
+        std::fill(backward.begin(), backward.end(), 0.0f);
+        for (int i = 0; i + shift < count; ++i) {
+            forward[i + shift] = heard[i];
+            backward[i + shift + lag] = heard[i];
+        }
+        accumulate(forward);
+        accumulate(backward);
+    }
+    double largest = 0.0;
+    for (double value : sums)
+        largest = std::max(largest, value);
+    for (int i = 0; i < n; ++i)
+        out[i] = largest > 0.0 ? static_cast<float>(sums[i] / largest) : 0.0f;
+    return out;
+}
+
 std::vector<int> boundaries(const std::vector<float> &novelty, const std::vector<int> &allowed,
                             int minGap)
 {

@@ -36,6 +36,16 @@ private:
 std::vector<float> novelty(const SelfSimilarity &matrix, const std::vector<float> &levelDb,
                            int halfWidth);
 
+// How strongly a new section starts at each unit, judged by what repeats
+// rather than by what sounds: each unit's passage of `window` units is
+// compared with the passages at every lag, and a section starts where the
+// lags at which the music comes back change (a chorus keeps its lags to the
+// other choruses, a verse has its own). Chords shared between sections do
+// not blur it. Each unit's chroma may reach `reach` units ahead (summed
+// over a bar); the passages are centred to make up for it.
+std::vector<float> structureNovelty(const SelfSimilarity &matrix, int window, int halfWidth,
+                                    int reach);
+
 // Section starts among the allowed units (bar lines): peaks of the novelty
 // at least minGap units apart. Always holds 0; never holds the end.
 std::vector<int> boundaries(const std::vector<float> &novelty, const std::vector<int> &allowed,

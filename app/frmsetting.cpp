@@ -58,7 +58,23 @@ frmSetting::frmSetting(const SetupValues &current, const ScreenScale &scale, QWi
     cmbRS->addItems({tr("Yes"), tr("No")});
     place(cmbRS, 690, 2220, 4695, 330);
 
-    for (QComboBox *list : {cmbOF, cmbRS}) {
+    cmbLoudness = new QComboBox(this);
+    cmbLoudness->setObjectName(QStringLiteral("cmbLoudness"));
+    cmbLoudness->addItem(tr("响度标准化:关"), 0);
+    for (int lufs : {-12, -14, -16, -18, -23})
+        cmbLoudness->addItem(tr("响度标准化:%1 LUFS").arg(lufs), lufs);
+    // A target set by hand in setup.ini gets an entry of its own.
+    if (m_values.loudnessLufs != 0 && cmbLoudness->findData(int(m_values.loudnessLufs)) < 0)
+        cmbLoudness->addItem(tr("响度标准化:%1 LUFS").arg(m_values.loudnessLufs),
+                             int(m_values.loudnessLufs));
+    cmbLoudness->setCurrentIndex(cmbLoudness->findData(int(m_values.loudnessLufs)));
+    cmbLoudness->setToolTip(tr("保存时把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP;"
+                               "选了它,“标准化”就不再起作用"));
+    cmbLoudness->setAccessibleName(tr("响度标准化"));
+    // In the band between the lists and the buttons.
+    place(cmbLoudness, 690, 2565, 4695, 300);
+
+    for (QComboBox *list : {cmbOF, cmbRS, cmbLoudness}) {
         QFont font = list->font();
         font.setPointSizeF(scale.fontPoints(font.pointSizeF()));
         list->setFont(font);
@@ -92,6 +108,7 @@ void frmSetting::cmdOK_Click()
     SetupValues chosen = m_values;
     chosen.openFolderChoice = qint16(cmbOF->currentIndex());
     chosen.ringSoundChoice = qint16(cmbRS->currentIndex());
+    chosen.loudnessLufs = qint16(cmbLoudness->currentData().toInt());
     emit accepted(chosen);
     close();
 }

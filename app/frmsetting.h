@@ -8,8 +8,8 @@ class QComboBox;
 class SkinImage;
 class StyledButton;
 
-// The settings dialog: the two after-export choices. Confirm hands the
-// settings on with the two choices as chosen and closes; back and the close
+// The settings dialog: the two after-export choices and the export's
+// loudness target. Confirm hands the settings on with them as chosen and closes; back and the close
 // mark only close.
 class frmSetting : public SkinnedWindow
 {
@@ -19,6 +19,9 @@ public:
 
     QComboBox *cmbOF = nullptr;
     QComboBox *cmbRS = nullptr;
+    // The export's loudness target, beside the peak normalising ("标准化"):
+    // off, or a target in LUFS (item data; 0 for off).
+    QComboBox *cmbLoudness = nullptr;
     StyledButton *cmdOK = nullptr;
     StyledButton *cmbBack = nullptr;
     SkinImage *Image1 = nullptr;

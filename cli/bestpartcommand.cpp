@@ -159,8 +159,13 @@ int BestPartCommand::run(const QStringList &arguments, const QString &appFolder,
     const SetupValues setup = SetupFile::read(setupPath);
     const FadeLevel fades{setup.fadeInMs, setup.fadeOutMs, setup.normalise};
     const Stretch stretch{best.beginMs, best.endMs - best.beginMs};
+    // A target on the command line comes before the one of the settings.
+    const std::optional<double> loudness =
+        options->loudness ? options->loudness
+        : setup.loudnessLufs != 0 ? std::optional<double>(setup.loudnessLufs)
+                                  : std::nullopt;
     std::optional<double> gain;
-    if (fades.normalise && !options->loudness) {
+    if (fades.normalise && !loudness) {
         const QString faded = CoderCommand::filterGraph(fades, stretch.lengthMs);
         if (!runCoder(CoderCommand::measurePeak(appFolder, workFile, stretch, faded), output)) {
             err << "kesmarin: " << coderLine(output) << Qt::endl;
@@ -171,7 +176,7 @@ int BestPartCommand::run(const QStringList &arguments, const QString &appFolder,
     }
     const auto command = CoderCommand::exportRingtone(
         appFolder, workFile, stretch, options->output,
-        CoderCommand::filterGraph(fades, stretch.lengthMs, gain), options->loudness);
+        CoderCommand::filterGraph(fades, stretch.lengthMs, gain), loudness);
     if (!command || !runCoder(*command, output)) {
         err << "kesmarin: " << coderLine(output) << Qt::endl;
         return 1;

@@ -15,6 +15,10 @@ struct FadeLevel {
     qint32 fadeInMs = 0;
     qint32 fadeOutMs = 0;
     bool normalise = false;
+    // The export's loudness target in LUFS (-70 to -5), measured on the
+    // encoded file with a true-peak ceiling; 0: off. It takes the place of
+    // normalise.
+    qint16 loudnessLufs = 0;
 
     bool isNeutral() const { return fadeInMs <= 0 && fadeOutMs <= 0 && !normalise; }
     friend bool operator==(const FadeLevel &, const FadeLevel &) = default;

@@ -697,6 +697,22 @@ Copy it into your browser.</translation>
         <translation>Settings</translation>
     </message>
     <message>
+        <source>响度标准化:关</source>
+        <translation>Loudness: off</translation>
+    </message>
+    <message>
+        <source>响度标准化:%1 LUFS</source>
+        <translation>Loudness: %1 LUFS</translation>
+    </message>
+    <message>
+        <source>保存时把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP;选了它,“标准化”就不再起作用</source>
+        <translation>On saving, bring the ringtone&apos;s loudness to the chosen LUFS with a true peak of at most -1 dBTP; with it chosen, “Normalise” no longer applies</translation>
+    </message>
+    <message>
+        <source>响度标准化</source>
+        <translation>Loudness normalising</translation>
+    </message>
+    <message>
         <source>Open the folder</source>
         <translation>Open the folder</translation>
     </message>

@@ -141,7 +141,9 @@ void ExportController::save(const SetupValues &settings)
 
     m_playback.exclusive([this] { m_playback.stopAndClose(); });
 
-    const FadeLevel fades{settings.fadeInMs, settings.fadeOutMs, settings.normalise};
+    // A loudness target sets the level itself: no peak to measure first.
+    const FadeLevel fades{settings.fadeInMs, settings.fadeOutMs,
+                          settings.normalise && settings.loudnessLufs == 0, settings.loudnessLufs};
     // A first look at the format, so an unknown one is told before any job.
     if (!CoderCommand::exportOptionsFor(target)) {
         tell(tr("不支持这种铃声格式，请以 .mp3、.wma、.wav、.amr、.m4r 或 .ogg 结尾。\n") +
@@ -182,7 +184,8 @@ void ExportController::save(const SetupValues &settings)
     }
     const auto command = CoderCommand::exportRingtone(
         m_appFolder, m_workFile, stretch, coderTarget,
-        CoderCommand::filterGraph(fades, stretch.lengthMs, gain));
+        CoderCommand::filterGraph(fades, stretch.lengthMs, gain),
+        fades.loudnessLufs != 0 ? std::optional<double>(fades.loudnessLufs) : std::nullopt);
     if (!runJob(*command, seconds, false))
         return;
     m_lastSaveFolder = QFileInfo(m_txtSave).absolutePath();

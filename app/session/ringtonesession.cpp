@@ -394,6 +394,7 @@ void RingtoneSession::setFades(const FadeLevel &wanted)
     if (!m_commands.isEnabled(Command::Fades))
         return;
     FadeLevel kept = wanted;
+    kept.loudnessLufs = m_settings.loudnessLufs; // the settings dialog's
     kept.fadeInMs = std::clamp(kept.fadeInMs, 0, FadeLevel::MaxFadeMs);
     kept.fadeOutMs = std::clamp(kept.fadeOutMs, 0, FadeLevel::MaxFadeMs);
     if (kept == this->fades())
@@ -401,6 +402,7 @@ void RingtoneSession::setFades(const FadeLevel &wanted)
     m_settings.fadeInMs = kept.fadeInMs;
     m_settings.fadeOutMs = kept.fadeOutMs;
     m_settings.normalise = kept.normalise;
+    m_settings.loudnessLufs = kept.loudnessLufs;
     m_editor->controller().setPreviewFades(kept);
     storeSettings();
     emit fadesChanged(kept);
@@ -430,8 +432,9 @@ void RingtoneSession::applySettings(const SetupValues &values)
 {
     m_settings.openFolderChoice = values.openFolderChoice;
     m_settings.ringSoundChoice = values.ringSoundChoice;
-    // The dialog knows the two choices only: the fades stay as they are set
-    // in the main window. A file that cannot be written leaves the choices
+    m_settings.loudnessLufs = values.loudnessLufs;
+    // The dialog knows the two choices and the loudness target only: the
+    // fades stay as they are set in the main window. A file that cannot be written leaves the choices
     // changed for this run, and the user is told.
     storeSettings();
 }

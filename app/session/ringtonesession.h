@@ -53,7 +53,11 @@ public:
 
     // The two choices of the settings dialog and the export's fades and level.
     SetupValues settings() const { return m_settings; }
-    FadeLevel fades() const { return {m_settings.fadeInMs, m_settings.fadeOutMs, m_settings.normalise}; }
+    FadeLevel fades() const
+    {
+        return {m_settings.fadeInMs, m_settings.fadeOutMs, m_settings.normalise,
+                m_settings.loudnessLufs};
+    }
     // FileOpened: a decoded file is open.
     bool hasFile() const;
     CommandTable &commands() { return m_commands; }

@@ -22,6 +22,9 @@ namespace {
 // More than any real settings file; a huge file is not read whole.
 constexpr qint64 MaxRead = 64 * 1024;
 constexpr qint32 MaxFadeMs = 10000;
+// The loudness targets the coder takes.
+constexpr qint16 MinLoudness = -70;
+constexpr qint16 MaxLoudness = -5;
 
 bool isBlank(char c)
 {
@@ -117,6 +120,11 @@ SetupValues SetupFile::parse(const QByteArray &text)
     values.fadeInMs = std::clamp<qint32>(fieldValue(fields[2]), 0, MaxFadeMs);
     values.fadeOutMs = std::clamp<qint32>(fieldValue(fields[3]), 0, MaxFadeMs);
     values.normalise = fieldValue(fields[4]) != 0;
+    const QList<QByteArray> all = lines(text);
+    if (all.size() >= LoudnessLine) {
+        const qint16 lufs = fieldValue(all[LoudnessLine - 1]);
+        values.loudnessLufs = lufs >= MinLoudness && lufs <= MaxLoudness ? lufs : 0;
+    }
     return values;
 }
 
@@ -283,6 +291,13 @@ bool SetupFile::write(const QString &path, const SetupValues &values, QString *p
         kept.append(QByteArray());
     for (int i = 0; i < own.size(); ++i)
         kept[i] = own[i];
+    // Line 7 is written only when it would read otherwise: a file of the
+    // older lines keeps their number while no target is set.
+    if (parse(kept.join("\r\n") + "\r\n").loudnessLufs != values.loudnessLufs) {
+        while (kept.size() < LoudnessLine)
+            kept.append(QByteArray());
+        kept[LoudnessLine - 1] = QByteArray::number(values.loudnessLufs);
+    }
     return writeLines(path, kept, problem);
 }
 

@@ -9,13 +9,15 @@
 // followed by CR LF: the two after-export choices, then the export's fades
 // and level (lines 3 to 5; a file of two lines reads as no fades and no
 // normalising). Later lines belong to other settings (line 6: the folder
-// last saved to); a writer keeps the lines it does not own.
+// last saved to); a writer keeps the lines it does not own. Line 7 is the
+// export's loudness target; a file without it reads as no target.
 struct SetupValues {
     qint16 openFolderChoice = 0; // 0 opens the output folder, anything else does nothing
     qint16 ringSoundChoice = 0;  // 0 plays the chime, anything else does nothing
     qint32 fadeInMs = 0;         // line 3, 0 to 10000
     qint32 fadeOutMs = 0;        // line 4, 0 to 10000
     bool normalise = false;      // line 5, any number but 0 brings the peak to -1 dBFS
+    qint16 loudnessLufs = 0;     // line 7, a loudness target from -70 to -5 LUFS; 0 (or none): off
 
     friend bool operator==(const SetupValues &, const SetupValues &) = default;
 };
@@ -49,6 +51,7 @@ public:
     // Line 6: the folder the user last saved a ringtone to; empty when there
     // is none.
     static constexpr int SaveFolderLine = 6;
+    static constexpr int LoudnessLine = 7;
     static QString readSaveFolder(const QString &path);
     // Sets line 6 and keeps the others; lines missing before it are filled
     // with the values in memory. A folder that cannot be one line is not

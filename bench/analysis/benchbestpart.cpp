@@ -1,4 +1,4 @@
-// Usage: kes_benchbestpart [SONGS] [--long] [--verbose] [--sections] [--write DIR]
+// Usage: kes_benchbestpart [SONGS (60)] [--long] [--verbose] [--sections] [--write DIR]
 // Synthesised pop songs of known structure: the share whose suggestion starts
 // within 3 s of a chorus start (or lies at least 75 % inside choruses), for
 // the chooser and for two baselines (the first 30 s, the loudest 30 s); the
@@ -63,6 +63,7 @@ std::vector<float> toWorkingRate(const std::vector<float> &samples, int rate)
 }
 
 bool showSections = false;
+double foundBpm = 0.0; // of the last analysis
 
 double timedAnalysis(const QString &path, std::vector<Suggestion> &found, qint64 wantedMs = 30000)
 {
@@ -72,8 +73,9 @@ double timedAnalysis(const QString &path, std::vector<Suggestion> &found, qint64
     if (song)
         found = BestPart::suggestions(*song, wantedMs);
     const double seconds = timer.nsecsElapsed() / 1e9;
+    foundBpm = song ? song->bpm : 0.0;
     if (song && showSections) {
-        std::printf("    %.1f bpm; sections:", song->bpm);
+        std::printf("    %.1f bpm; first %.3f; sections:", song->bpm, found.empty() ? 0.0 : found[0].fitness);
         for (const Section &section : song->sections)
             std::printf(" %.1f[%.0fdB]", song->unitStart[section.first], section.levelDb);
         std::printf("\n    repeats:");
@@ -91,7 +93,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int count = args.size() > 1 && args[1].toInt() > 0 ? args[1].toInt() : 40;
+    const int count = args.size() > 1 && args[1].toInt() > 0 ? args[1].toInt() : 60;
     const bool verbose = args.contains(QStringLiteral("--verbose"));
     showSections = args.contains(QStringLiteral("--sections"));
     QTemporaryDir dir;
@@ -128,11 +130,15 @@ int main(int argc, char *argv[])
         firstHits += first;
         loudHits += loudHit;
         if (verbose || !hit) {
-            std::printf("song %2d  %5.1f s  %3.0f bpm  suggestion %6.1f-%6.1f %s  choruses", i + 1,
-                        seconds, song.bpm, begin, end, hit ? "hit " : "MISS");
+            std::printf("song %2d  %5.1f s  %3.0f bpm (found %3.0f)  suggestion %6.1f-%6.1f %s  "
+                        "choruses", i + 1, seconds, song.bpm, foundBpm, begin, end,
+                        hit ? "hit " : "MISS");
             for (double start : song.chorusStarts)
                 std::printf(" %.1f", start);
             std::printf("  (%.3f s)\n", time);
+            if (showSections)
+                for (std::size_t k = 1; k < std::min<std::size_t>(found.size(), 5); ++k)
+                    std::printf("      next %6.1f fitness %.3f\n", found[k].beginMs / 1000.0, found[k].fitness);
         }
     }
     std::printf("\npop-like songs: %d\n", count);

@@ -51,6 +51,8 @@ namespace Loudness {
 constexpr double CeilingDbtp = -1.0;
 // The lowest true-peak setting loudnorm takes.
 constexpr double MinimumCeilingDbtp = -9.0;
+// The band an AMR-NB export keeps, at its rate.
+constexpr const char *NarrowBand = "aresample=8000,highpass=f=150,lowpass=f=3400";
 // How far from the target the encoded file's loudness may land.
 constexpr double ToleranceLu = 0.3;
 

@@ -226,7 +226,9 @@ Song popSong(std::uint32_t seed, int sampleRate)
             }
         }
     }
-    const double bpm = 80.0 + double(random() % 61);
+    // The first forty keep the tempi they were made with; later ones reach
+    // from ballads to fast dance tempi.
+    const double bpm = seed <= 40 ? 80.0 + double(random() % 61) : 70.0 + double(random() % 111);
     return make(plan, bpm, seed, sampleRate);
 }
 

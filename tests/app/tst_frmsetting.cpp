@@ -52,26 +52,31 @@ void TestFrmSetting::confirmHandsOn_data()
 {
     QTest::addColumn<int>("folderIndex");
     QTest::addColumn<int>("soundIndex");
-    QTest::newRow("Do Nothing, No") << 1 << 1;
-    QTest::newRow("Open the folder, Yes") << 0 << 0;
-    QTest::newRow("Do Nothing, Yes") << 1 << 0;
-    QTest::newRow("no selection") << -1 << 1;
+    QTest::addColumn<int>("loudness");
+    QTest::newRow("Do Nothing, No") << 1 << 1 << 0;
+    QTest::newRow("Open the folder, Yes") << 0 << 0 << 0;
+    QTest::newRow("Do Nothing, Yes") << 1 << 0 << 0;
+    QTest::newRow("no selection") << -1 << 1 << 0;
+    QTest::newRow("a loudness target") << 0 << 0 << -16;
 }
 
 void TestFrmSetting::confirmHandsOn()
 {
     QFETCH(int, folderIndex);
     QFETCH(int, soundIndex);
+    QFETCH(int, loudness);
     QPointer<frmSetting> dialog = new frmSetting(SetupValues{}, ScreenScale());
     QSignalSpy accepted(dialog.data(), &frmSetting::accepted);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     dialog->cmbOF->setCurrentIndex(folderIndex);
     dialog->cmbRS->setCurrentIndex(soundIndex);
+    QCOMPARE(dialog->cmbLoudness->currentData().toInt(), 0); // off unless set
+    dialog->cmbLoudness->setCurrentIndex(dialog->cmbLoudness->findData(loudness));
     QTest::mouseClick(dialog->cmdOK, Qt::LeftButton);
     QCOMPARE(accepted.count(), 1);
     QCOMPARE(accepted.first().first().value<SetupValues>(),
-             (SetupValues{qint16(folderIndex), qint16(soundIndex)}));
+             (SetupValues{qint16(folderIndex), qint16(soundIndex), 0, 0, false, qint16(loudness)}));
     QTRY_VERIFY(dialog.isNull());
 }
 

@@ -1,5 +1,6 @@
 #include "../../analysis/songsynth.h"
 #include "../../editor/learnduration.h"
+#include "bestpartfinder.h"
 #include "coderprogress.h"
 #include "consolerunner.h"
 #include "exportcontroller.h"
@@ -34,6 +35,7 @@ private slots:
     void randomCutTells();
     void bestPartSelects_data();
     void bestPartSelects();
+    void bestPartOfASongGone();
     void settingsAccepted_data();
     void settingsAccepted();
     void hostileSettingsFiles_data();
@@ -260,6 +262,30 @@ void TestRingtoneSession::bestPartSelects()
     } else {
         QCOMPARE(steps.size(), 1); // the one stretch again: nothing to undo
     }
+}
+
+void TestRingtoneSession::bestPartOfASongGone()
+{
+    // Another song is decoded over the working file while the first one is
+    // analysed: the first one's chorus must never be offered for it.
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("open.wav"));
+    const int rate = 22050;
+    QVERIFY(SongSynth::writeWav(wav, SongSynth::popSong(3, rate).samples, rate));
+    BestPartFinder finder;
+    QSignalSpy found(&finder, &BestPartFinder::found);
+    QSignalSpy failed(&finder, &BestPartFinder::failed);
+    finder.ask(wav);
+    QVERIFY(finder.isAnalysing());
+    // Written before the event loop can deliver the analysis's end.
+    QVERIFY(SongSynth::writeWav(wav, SongSynth::ambient(70.0, 2, rate), rate));
+    QTRY_VERIFY_WITH_TIMEOUT(!finder.isAnalysing(), 60000);
+    finder.ask(wav);
+    QTRY_COMPARE_WITH_TIMEOUT(found.count() + failed.count(), 1, 60000);
+    QCOMPARE(found.count(), 1);
+    // The drone's stretch: nothing in it repeats, unlike the song's chorus.
+    QVERIFY(!found.at(0).at(0).value<Suggestion>().repeated);
+    QVERIFY(found.at(0).at(0).value<Suggestion>().endMs <= 70000);
 }
 
 void TestRingtoneSession::settingsAccepted_data()

@@ -93,21 +93,29 @@ void TestSetupFile::readFades_data()
     QTest::addColumn<int>("fadeIn");
     QTest::addColumn<int>("fadeOut");
     QTest::addColumn<bool>("normalise");
+    QTest::addColumn<int>("loudness");
 
-    QTest::newRow("two lines") << QByteArray("1\r\n1\r\n") << 0 << 0 << false;
-    QTest::newRow("five lines") << QByteArray("0\r\n0\r\n1500\r\n2000\r\n1\r\n") << 1500 << 2000 << true;
+    QTest::newRow("two lines") << QByteArray("1\r\n1\r\n") << 0 << 0 << false << 0;
+    QTest::newRow("five lines") << QByteArray("0\r\n0\r\n1500\r\n2000\r\n1\r\n") << 1500 << 2000 << true << 0;
     QTest::newRow("a sixth line of another's") << QByteArray("0\r\n0\r\n250\r\n0\r\n0\r\n/home/u/tones/\r\n")
-                                               << 250 << 0 << false;
-    QTest::newRow("three lines") << QByteArray("0\r\n0\r\n700\r\n") << 700 << 0 << false;
+                                               << 250 << 0 << false << 0;
+    QTest::newRow("three lines") << QByteArray("0\r\n0\r\n700\r\n") << 700 << 0 << false << 0;
     // Damaged lines, each with its reason.
     QTest::newRow("words where numbers belong") << QByteArray("0\r\n0\r\nabc\r\nlong\r\nyes\r\n") << 0 << 0
-                                                << false;
-    QTest::newRow("negative fades") << QByteArray("0\r\n0\r\n-5\r\n-32768\r\n0\r\n") << 0 << 0 << false;
+                                                << false << 0;
+    QTest::newRow("negative fades") << QByteArray("0\r\n0\r\n-5\r\n-32768\r\n0\r\n") << 0 << 0 << false << 0;
     QTest::newRow("fades beyond ten seconds") << QByteArray("0\r\n0\r\n20000\r\n99999\r\n-1\r\n") << 10000
-                                              << 10000 << true;
+                                              << 10000 << true << 0;
     QTest::newRow("fractions of a millisecond") << QByteArray("0\r\n0\r\n10.5\r\n11.5\r\n0.4\r\n") << 10 << 12
-                                                << false;
-    QTest::newRow("a file cut short inside line 4") << QByteArray("0\r\n0\r\n100\r\n2") << 100 << 2 << false;
+                                                << false << 0;
+    QTest::newRow("a file cut short inside line 4") << QByteArray("0\r\n0\r\n100\r\n2") << 100 << 2 << false << 0;
+    const QByteArray six("0\r\n0\r\n0\r\n0\r\n1\r\n/t/\r\n");
+    QTest::newRow("a loudness target on line 7") << six + "-14\r\n" << 0 << 0 << true << -14;
+    QTest::newRow("line 7 off") << six + "0\r\n" << 0 << 0 << true << 0;
+    QTest::newRow("a target too loud to take") << six + "-3\r\n" << 0 << 0 << true << 0;
+    QTest::newRow("a target below silence") << six + "-80\r\n" << 0 << 0 << true << 0;
+    QTest::newRow("no sixth line, a seventh") << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n\r\n-16.4")
+                                              << 0 << 0 << false << -16;
 }
 
 void TestSetupFile::readFades()
@@ -116,31 +124,38 @@ void TestSetupFile::readFades()
     QFETCH(int, fadeIn);
     QFETCH(int, fadeOut);
     QFETCH(bool, normalise);
+    QFETCH(int, loudness);
 
     const SetupValues values = SetupFile::parse(content);
     QCOMPARE(values.fadeInMs, fadeIn);
     QCOMPARE(values.fadeOutMs, fadeOut);
     QCOMPARE(values.normalise, normalise);
+    QCOMPARE(values.loudnessLufs, loudness);
 }
 
 void TestSetupFile::writeKeepsLaterLines_data()
 {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<int>("loudness");
 
     const QByteArray ours("0\r\n1\r\n1500\r\n0\r\n1\r\n");
-    QTest::newRow("no file") << QByteArray() << ours;
-    QTest::newRow("the original two lines") << QByteArray("1\r\n1\r\n") << ours;
+    QTest::newRow("no file") << QByteArray() << ours << 0;
+    QTest::newRow("the original two lines") << QByteArray("1\r\n1\r\n") << ours << 0;
     QTest::newRow("a sixth line survives") << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/home/u/tones/\r\n")
-                                           << ours + "/home/u/tones/\r\n";
-    QTest::newRow("and what follows it") << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/t/\r\nx\r\n")
-                                         << ours + "/t/\r\nx\r\n";
+                                           << ours + "/home/u/tones/\r\n" << 0;
+    QTest::newRow("a target written after the folder")
+        << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/t/\r\n") << ours + "/t/\r\n-14\r\n" << -14;
+    QTest::newRow("a target with no folder yet") << QByteArray("1\r\n1\r\n") << ours + "\r\n-16\r\n" << -16;
+    QTest::newRow("a target turned off stays a line")
+        << QByteArray("0\r\n0\r\n0\r\n0\r\n0\r\n/t/\r\n-14\r\nx\r\n") << ours + "/t/\r\n0\r\nx\r\n" << 0;
 }
 
 void TestSetupFile::writeKeepsLaterLines()
 {
     QFETCH(QByteArray, before);
     QFETCH(QByteArray, after);
+    QFETCH(int, loudness);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("setup.ini"));
@@ -149,10 +164,12 @@ void TestSetupFile::writeKeepsLaterLines()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(before);
     }
-    QVERIFY(SetupFile::write(path, {0, 1, 1500, 0, true}));
+    const SetupValues values{0, 1, 1500, 0, true, qint16(loudness)};
+    QVERIFY(SetupFile::write(path, values));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), after);
+    QCOMPARE(SetupFile::read(path), values);
 }
 
 void TestSetupFile::writeBytes_data()
