@@ -511,6 +511,9 @@ void labelSections(std::vector<Section> &sections, const std::vector<Chroma> &un
     };
     for (int a = 0; a < count; ++a) {
         for (int b = a + 1; b < count; ++b) {
+            // Already of one label: comparing again cannot change it.
+            if (root(a) == root(b))
+                continue;
             const int length = std::min(sections[a].end - sections[a].first,
                                         sections[b].end - sections[b].first);
             if (length > 0 && Repetition::passageSimilarity(units, sections[a].first,

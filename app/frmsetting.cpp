@@ -60,12 +60,12 @@ frmSetting::frmSetting(const SetupValues &current, const ScreenScale &scale, QWi
 
     cmbLoudness = new QComboBox(this);
     cmbLoudness->setObjectName(QStringLiteral("cmbLoudness"));
-    cmbLoudness->addItem(tr("响度标准化:关"), 0);
+    cmbLoudness->addItem(tr("响度标准化：关"), 0);
     for (int lufs : {-12, -14, -16, -18, -23})
-        cmbLoudness->addItem(tr("响度标准化:%1 LUFS").arg(lufs), lufs);
+        cmbLoudness->addItem(tr("响度标准化：%1 LUFS").arg(lufs), lufs);
     // A target set by hand in setup.ini gets an entry of its own.
     if (m_values.loudnessLufs != 0 && cmbLoudness->findData(int(m_values.loudnessLufs)) < 0)
-        cmbLoudness->addItem(tr("响度标准化:%1 LUFS").arg(m_values.loudnessLufs),
+        cmbLoudness->addItem(tr("响度标准化：%1 LUFS").arg(m_values.loudnessLufs),
                              int(m_values.loudnessLufs));
     cmbLoudness->setCurrentIndex(cmbLoudness->findData(int(m_values.loudnessLufs)));
     cmbLoudness->setToolTip(tr("保存时把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP;"

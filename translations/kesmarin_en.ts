@@ -697,11 +697,11 @@ Copy it into your browser.</translation>
         <translation>Settings</translation>
     </message>
     <message>
-        <source>响度标准化:关</source>
+        <source>响度标准化：关</source>
         <translation>Loudness: off</translation>
     </message>
     <message>
-        <source>响度标准化:%1 LUFS</source>
+        <source>响度标准化：%1 LUFS</source>
         <translation>Loudness: %1 LUFS</translation>
     </message>
     <message>

@@ -46,6 +46,7 @@ WORDS = {
     "cancelled": ("Cancelled", "已取消"),
     "after saving": ("After saving", "保存铃声后"),
     "chime": ("Play a chime after saving", "保存后播放提示音"),
+    "loudness": ("Loudness normalising", "响度标准化"),
     "ok": ("OK", "确定"),
     "back": ("Back", "返回"),
 }
@@ -245,7 +246,7 @@ def check_settings(window):
     dialog = until("the settings dialog", lambda: top_window(("window", "dialog", "frame"), say("settings")))
     controls = check_pressable(dialog, 5)
     lists = [n for n in controls if n.getRoleName() == "combo box"]
-    assert sorted(n.name for n in lists) == sorted([say("after saving"), say("chime")]), [n.name for n in lists]
+    assert sorted(n.name for n in lists) == sorted([say("after saving"), say("chime"), say("loudness")]), [n.name for n in lists]
     for node in lists:
         values = [item.name for item in walk(node)]
         assert node.name not in values, f"the list {node.name!r} is named by its value"
