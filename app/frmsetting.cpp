@@ -68,11 +68,12 @@ frmSetting::frmSetting(const SetupValues &current, const ScreenScale &scale, QWi
         cmbLoudness->addItem(tr("响度标准化：%1 LUFS").arg(m_values.loudnessLufs),
                              int(m_values.loudnessLufs));
     cmbLoudness->setCurrentIndex(cmbLoudness->findData(int(m_values.loudnessLufs)));
-    cmbLoudness->setToolTip(tr("保存时把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP;"
-                               "选了它,“标准化”就不再起作用"));
+    cmbLoudness->setToolTip(tr("保存时把铃声的响度调到所选的 LUFS，真峰值不超过 -1 dBTP；"
+                               "选了它，“标准化”就不再起作用"));
     cmbLoudness->setAccessibleName(tr("响度标准化"));
-    // In the band between the lists and the buttons.
-    place(cmbLoudness, 690, 2565, 4695, 300);
+    // Right-aligned in the band between the two choices: the card has no
+    // free row, and the headings' words run long in English.
+    place(cmbLoudness, 3000, 1560, 2385, 300);
 
     for (QComboBox *list : {cmbOF, cmbRS, cmbLoudness}) {
         QFont font = list->font();

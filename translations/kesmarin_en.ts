@@ -705,7 +705,7 @@ Copy it into your browser.</translation>
         <translation>Loudness: %1 LUFS</translation>
     </message>
     <message>
-        <source>保存时把铃声的响度调到所选的 LUFS,真峰值不超过 -1 dBTP;选了它,“标准化”就不再起作用</source>
+        <source>保存时把铃声的响度调到所选的 LUFS，真峰值不超过 -1 dBTP；选了它，“标准化”就不再起作用</source>
         <translation>On saving, bring the ringtone&apos;s loudness to the chosen LUFS with a true peak of at most -1 dBTP; with it chosen, “Normalise” no longer applies</translation>
     </message>
     <message>
