@@ -8,9 +8,7 @@
 #include "messageboxprompt.h"
 #include "stopsignals.h"
 
-#include <QAccessible>
 #include <QApplication>
-#include <QEventLoop>
 #include <QLocale>
 #include <QTimer>
 
@@ -66,14 +64,5 @@ int main(int argc, char *argv[])
         return mainWindow.get();
     });
     splash->show();
-    const int code = app.exec();
-    // Qt's AT-SPI bridge holds each key event until the accessibility
-    // registry answers, at most 100 ms; leaving sooner drops the held event
-    // unfreed. Only a desktop with assistive technology waits.
-    if (QAccessible::isActive()) {
-        QEventLoop answers;
-        QTimer::singleShot(150, &answers, &QEventLoop::quit);
-        answers.exec();
-    }
-    return code;
+    return app.exec();
 }
