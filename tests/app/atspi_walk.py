@@ -431,7 +431,8 @@ with open(home + "/config/kesmarin/setup.ini", "wb") as setup:
 if "suppressions=" in env.get("LSAN_OPTIONS", ""):
     here = os.path.dirname(os.path.abspath(__file__))
     supp = os.path.join(here, "..", "..", "scripts", "lsan-atspi.supp")
-    env["LSAN_OPTIONS"] = re.sub(r"suppressions=[^:]*", "suppressions=" + os.path.abspath(supp),
+    env["LSAN_OPTIONS"] = re.sub(r"(^|:)suppressions=[^:]*",
+                                 lambda m: m.group(1) + "suppressions=" + os.path.abspath(supp),
                                  env["LSAN_OPTIONS"])
 child = subprocess.Popen([program], env=env)
 try:
