@@ -434,15 +434,17 @@ if "suppressions=" in env.get("LSAN_OPTIONS", ""):
     env["LSAN_OPTIONS"] = re.sub(r"(^|:)suppressions=[^:]*",
                                  lambda m: m.group(1) + "suppressions=" + os.path.abspath(supp),
                                  env["LSAN_OPTIONS"])
+# The listener is in the registry before the program starts: a program
+# learns at its start which events anyone listens to.
+try:
+    until("the bus registry", lambda: pyatspi.Registry.getDesktop(0) is not None, 10)
+except SystemExit:
+    print("SKIP: the accessibility bus does not start here"); sys.exit(SKIP)
+pyatspi.Registry.registerEventListener(
+    listen, "object:property-change:accessible-name", "object:property-change:accessible-value",
+    "object:state-changed:showing", "object:state-changed:focused", "object:announcement")
 child = subprocess.Popen([program], env=env)
 try:
-    try:
-        until("the bus registry", lambda: pyatspi.Registry.getDesktop(0) is not None, 10)
-    except SystemExit:
-        print("SKIP: the accessibility bus does not start here"); sys.exit(SKIP)
-    pyatspi.Registry.registerEventListener(
-        listen, "object:property-change:accessible-name", "object:property-change:accessible-value",
-        "object:state-changed:showing", "object:state-changed:focused", "object:announcement")
     app = until("the program on the accessibility bus", lambda: application(child.pid))
     window = until("the main window with its buttons", lambda: main_window(app))
     assert window.getRoleName() != "filler", "the main window is a filler"
