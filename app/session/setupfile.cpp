@@ -277,8 +277,15 @@ bool writeLines(const QString &path, const QList<QByteArray> &lines, QString *pr
 
 QByteArray SetupFile::format(const SetupValues &values)
 {
+    QList<QByteArray> lines = ownLines(values);
+    // A loudness target is a line of its own after the others.
+    if (values.loudnessLufs != 0) {
+        while (lines.size() < LoudnessLine)
+            lines.append(QByteArray());
+        lines[LoudnessLine - 1] = QByteArray::number(values.loudnessLufs);
+    }
     QByteArray bytes;
-    for (const QByteArray &line : ownLines(values))
+    for (const QByteArray &line : lines)
         bytes += line + "\r\n";
     return bytes;
 }

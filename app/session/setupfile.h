@@ -45,7 +45,8 @@ public:
     // problem; the old file is then untouched.
     static bool write(const QString &path, const SetupValues &values, QString *problem = nullptr);
 
-    // The values as the first five lines.
+    // The values as the first five lines, and the loudness target on its own
+    // line when one is set.
     static QByteArray format(const SetupValues &values);
 
     // Line 6: the folder the user last saved a ringtone to; empty when there
