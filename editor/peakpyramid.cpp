@@ -30,12 +30,22 @@ bool PeakPyramid::build(const QString &wavPath, const std::atomic_bool *stop)
 void PeakPyramid::shapeLevels(qint64 frames)
 {
     m_levels.clear();
+    resizeLevels(frames);
+}
+
+void PeakPyramid::resizeLevels(qint64 frames)
+{
     qint64 bins = std::max<qint64>(1, (frames + BaseFrames - 1) / BaseFrames);
-    m_levels.emplace_back(size_t(bins), Peak{1.0f, -1.0f});
-    while (bins > 1) {
+    size_t level = 0;
+    for (;; ++level) {
+        if (level == m_levels.size())
+            m_levels.emplace_back();
+        m_levels[level].resize(size_t(bins), Peak{1.0f, -1.0f});
+        if (bins <= 1)
+            break;
         bins = (bins + Fan - 1) / Fan;
-        m_levels.emplace_back(size_t(bins), Peak{1.0f, -1.0f});
     }
+    m_levels.resize(level + 1);
 }
 
 void PeakPyramid::mergeUp(qint64 first, qint64 end)
@@ -81,6 +91,9 @@ void PeakPyramid::addPiece(const Piece &piece)
 {
     if (!m_growing || piece.bins.empty())
         return;
+    // Past the length the decode expected: the levels make room.
+    if (piece.end > qint64(m_levels[0].size()) * BaseFrames)
+        resizeLevels(piece.end);
     std::vector<Peak> &base = m_levels[0];
     const qint64 firstBin = piece.first / BaseFrames;
     const qint64 end = std::min<qint64>(firstBin + qint64(piece.bins.size()), qint64(base.size()));
@@ -103,14 +116,14 @@ void PeakPyramid::finishGrowing(qint64 frames)
 {
     if (!m_growing)
         return;
-    // A length that differs from the expected one: the runs past the end
-    // hold nothing, and the levels above are made again.
-    std::vector<Peak> base = std::move(m_levels[0]);
+    // A length that differs from the expected one: runs past either end
+    // hold nothing, so only the runs about the new end are merged again
+    // (hours of levels rebuilt would hold the window).
+    const qint64 had = qint64(m_levels[0].size());
     m_frames = frames;
-    shapeLevels(frames);
-    const size_t kept = std::min(base.size(), m_levels[0].size());
-    std::copy(base.begin(), base.begin() + qint64(kept), m_levels[0].begin());
-    mergeUp(0, qint64(m_levels[0].size()));
+    resizeLevels(frames);
+    const qint64 bins = qint64(m_levels[0].size());
+    mergeUp(std::max<qint64>(0, std::min(had, bins) - 1), bins);
     m_growing = false;
     m_read.complete(frames);
     const QFileInfo info(m_path);

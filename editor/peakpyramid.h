@@ -73,6 +73,8 @@ public:
 private:
     // Sizes every level for frames, each run holding no sample yet.
     void shapeLevels(qint64 frames);
+    // The same, keeping the runs that stay.
+    void resizeLevels(qint64 frames);
     // Level 0's runs [first, end) changed: the levels above follow.
     void mergeUp(qint64 first, qint64 end);
 

@@ -35,6 +35,11 @@ public:
     void follow(const QString &wavPath, const DecodedMap &map, qint64 first, qint64 end);
     // The pyramid a decode grows; nothing when none grows.
     PeakPyramid *growing() const { return m_growing.get(); }
+    // Holds, or grows, the peaks of wavPath as it is; starts nothing.
+    bool holds(const QString &wavPath) const
+    {
+        return m_growing ? m_growing->path() == wavPath : m_pyramid && m_pyramid->isCurrent(wavPath);
+    }
 
 signals:
     void ready();
