@@ -36,14 +36,22 @@ void PeakPyramid::shapeLevels(qint64 frames)
 void PeakPyramid::resizeLevels(qint64 frames)
 {
     qint64 bins = std::max<qint64>(1, (frames + BaseFrames - 1) / BaseFrames);
+    qint64 binFrames = BaseFrames;
     size_t level = 0;
     for (;; ++level) {
         if (level == m_levels.size())
             m_levels.emplace_back();
+        // Room for the whole expected length at once, its pages untouched
+        // until runs are filled: hours of levels filled up front would hold
+        // the window.
+        const qint64 room = m_reserveFrames / binFrames + 1;
+        if (qint64(m_levels[level].capacity()) < room)
+            m_levels[level].reserve(size_t(room));
         m_levels[level].resize(size_t(bins), Peak{1.0f, -1.0f});
         if (bins <= 1)
             break;
         bins = (bins + Fan - 1) / Fan;
+        binFrames *= Fan;
     }
     m_levels.resize(level + 1);
 }
@@ -75,7 +83,9 @@ bool PeakPyramid::beginGrowing(const QString &wavPath, qint64 expectedFrames)
     m_path = wavPath;
     m_sampleRate = reader.sampleRate();
     m_frames = std::max<qint64>(0, expectedFrames);
-    shapeLevels(m_frames);
+    // The levels grow with the pieces, in room made for the whole.
+    m_reserveFrames = m_frames;
+    shapeLevels(0);
     m_growing = true;
     return true;
 }
@@ -108,7 +118,7 @@ void PeakPyramid::addPiece(const Piece &piece)
 
 void PeakPyramid::withdraw()
 {
-    shapeLevels(m_frames);
+    shapeLevels(0);
     m_read.withdraw();
 }
 
@@ -125,6 +135,7 @@ void PeakPyramid::finishGrowing(qint64 frames)
     const qint64 bins = qint64(m_levels[0].size());
     mergeUp(std::max<qint64>(0, std::min(had, bins) - 1), bins);
     m_growing = false;
+    m_reserveFrames = 0;
     m_read.complete(frames);
     const QFileInfo info(m_path);
     m_size = info.size();
@@ -152,6 +163,7 @@ void PeakPyramid::clear()
     m_frames = 0;
     m_sampleRate = 0;
     m_growing = false;
+    m_reserveFrames = 0;
     m_read.reset();
 }
 

@@ -87,5 +87,6 @@ private:
     // Opened by the first view finer than level 0, on the thread that asks.
     std::unique_ptr<PeakExtractor> m_raw;
     bool m_growing = false;
+    qint64 m_reserveFrames = 0; // a growing file's expected length
     DecodedMap m_read;
 };
