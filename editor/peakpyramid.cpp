@@ -116,6 +116,23 @@ void PeakPyramid::addPiece(const Piece &piece)
     m_read.add(piece.first, piece.end);
 }
 
+PeakPyramid::Levels PeakPyramid::emptyLevels(qint64 frames)
+{
+    PeakPyramid shape;
+    shape.resizeLevels(frames);
+    return std::move(shape.m_levels);
+}
+
+void PeakPyramid::adoptLevels(Levels levels)
+{
+    if (!m_growing || levels.empty() || levels[0].size() < m_levels[0].size())
+        return;
+    const qint64 used = qint64(m_levels[0].size());
+    std::copy(m_levels[0].begin(), m_levels[0].end(), levels[0].begin());
+    m_levels = std::move(levels);
+    mergeUp(0, used);
+}
+
 void PeakPyramid::withdraw()
 {
     shapeLevels(0);

@@ -50,6 +50,14 @@ public:
     static Piece readPiece(const QString &wavPath, qint64 first, qint64 end,
                            const std::atomic_bool *stop = nullptr);
     void addPiece(const Piece &piece);
+    using Levels = std::vector<std::vector<Peak>>;
+    // Every level sized for frames, each run holding no sample yet; made on
+    // a worker, since hours of runs take tens of milliseconds to fill.
+    static Levels emptyLevels(qint64 frames);
+    // Takes emptyLevels() of the expected length, keeping every piece added
+    // so far: later pieces, wherever they land, then fill no runs of their
+    // own. Levels too small for what is held are dropped.
+    void adoptLevels(Levels levels);
     // Everything read is dropped: the decode starts again.
     void withdraw();
     // The decode has ended with frames frames, all of them added: from now
