@@ -50,6 +50,7 @@ CoderCommand CoderCommand::decode(const QString &appFolder, const QString &workF
                           QStringLiteral("\" -y -vn ") +
                           (growing ? QStringLiteral("-growing ") : QString()) + workFile;
     command.output = workFile;
+    command.background = growing;
     return command;
 }
 

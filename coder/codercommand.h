@@ -38,6 +38,9 @@ struct CoderCommand {
     QStringList arguments;
     QString commandLine; // display text only; never parsed to run the job
     QString output;      // the file the job writes
+    // Runs below the window's priority: a decode the window reads as it
+    // grows must never keep the window from its turn.
+    bool background = false;
 
     // The export's option text for a target, chosen by the last three
     // characters of its name in any case; nothing for a format the export

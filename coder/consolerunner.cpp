@@ -60,7 +60,7 @@ void ConsoleRunner::stopChild(QProcess &process)
     }
 }
 
-void ConsoleRunner::tieToParent(QProcess &process)
+void ConsoleRunner::tieToParent(QProcess &process, bool background)
 {
     // The child ends with the program: a coder left running after the
     // program was killed would go on writing into a folder no one reads.
@@ -68,8 +68,10 @@ void ConsoleRunner::tieToParent(QProcess &process)
     // the thread that starts the child, and every job starts on the thread
     // that runs the window.
     const pid_t parent = ::getpid();
-    process.setChildProcessModifier([parent] {
+    process.setChildProcessModifier([parent, background] {
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (background)
+            (void)::nice(BackgroundNice);
         // The program may have died between the fork and the line above.
         if (::getppid() != parent)
             ::_exit(127);
@@ -82,6 +84,7 @@ void ConsoleRunner::setCommandLine(const QString &commandLine)
     m_program.clear();
     m_arguments.clear();
     m_output.clear();
+    m_background = false;
 }
 
 void ConsoleRunner::setCommand(const CoderCommand &command)
@@ -90,6 +93,7 @@ void ConsoleRunner::setCommand(const CoderCommand &command)
     m_program = command.program;
     m_arguments = command.arguments;
     m_output = command.output;
+    m_background = command.background;
 }
 
 void ConsoleRunner::fail(const QString &text)
@@ -145,7 +149,7 @@ QString ConsoleRunner::ExecuteCommand(const QString &commandLine)
         fail(tr("没有找到文件或命令"));
         return {};
     }
-    tieToParent(process);
+    tieToParent(process, m_background);
     process.start(program, arguments, QIODevice::ReadOnly);
     if (!process.waitForStarted(StartMilliSeconds)) {
         // A start that hangs (a program on a hung file system) is a failed one.

@@ -28,6 +28,8 @@ public:
     static constexpr int KillGraceMilliSeconds = 800;
     // A child that has not started by then is taken as one that cannot.
     static constexpr int StartMilliSeconds = 10000;
+    // How far below the program a background job runs.
+    static constexpr int BackgroundNice = 10;
 
     explicit ConsoleRunner(QObject *parent = nullptr);
     ~ConsoleRunner() override;
@@ -74,13 +76,14 @@ private:
     struct Job;
     void fail(const QString &text);
     static void stopChild(QProcess &process);
-    static void tieToParent(QProcess &process);
+    static void tieToParent(QProcess &process, bool background);
 
     QString m_commandLine;
     QString m_startFailure;
     QString m_program; // empty: split m_commandLine at run time
     QStringList m_arguments;
     QString m_output; // the file a coder job writes, when known
+    bool m_background = false;
     QString m_outputs;
     QList<Job *> m_jobs;
     int m_exitCode = 0;

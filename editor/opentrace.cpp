@@ -24,7 +24,15 @@ void watchTheLoop()
     auto *tick = new QTimer(QCoreApplication::instance());
     tick->setInterval(5);
     QObject::connect(tick, &QTimer::timeout, tick, [] {
-        longestGap = std::max(longestGap, lastTurn().restart());
+        const qint64 gap = lastTurn().restart();
+        longestGap = std::max(longestGap, gap);
+        // Long waits are told where they end, to be matched with the marks.
+        if (gap > 30) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::fprintf(stderr, "kesmarin-trace-gap %lld ending %lld\n", static_cast<long long>(gap),
+                         now.tv_sec * 1000LL + now.tv_nsec / 1000000);
+        }
     });
     lastTurn().start();
     tick->start();

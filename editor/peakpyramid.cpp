@@ -30,12 +30,30 @@ bool PeakPyramid::build(const QString &wavPath, const std::atomic_bool *stop)
 void PeakPyramid::shapeLevels(qint64 frames)
 {
     m_levels.clear();
+    resizeLevels(frames);
+}
+
+void PeakPyramid::resizeLevels(qint64 frames)
+{
     qint64 bins = std::max<qint64>(1, (frames + BaseFrames - 1) / BaseFrames);
-    m_levels.emplace_back(size_t(bins), Peak{1.0f, -1.0f});
-    while (bins > 1) {
+    qint64 binFrames = BaseFrames;
+    size_t level = 0;
+    for (;; ++level) {
+        if (level == m_levels.size())
+            m_levels.emplace_back();
+        // Room for the whole expected length at once, its pages untouched
+        // until runs are filled: hours of levels filled up front would hold
+        // the window.
+        const qint64 room = m_reserveFrames / binFrames + 1;
+        if (qint64(m_levels[level].capacity()) < room)
+            m_levels[level].reserve(size_t(room));
+        m_levels[level].resize(size_t(bins), Peak{1.0f, -1.0f});
+        if (bins <= 1)
+            break;
         bins = (bins + Fan - 1) / Fan;
-        m_levels.emplace_back(size_t(bins), Peak{1.0f, -1.0f});
+        binFrames *= Fan;
     }
+    m_levels.resize(level + 1);
 }
 
 void PeakPyramid::mergeUp(qint64 first, qint64 end)
@@ -65,7 +83,9 @@ bool PeakPyramid::beginGrowing(const QString &wavPath, qint64 expectedFrames)
     m_path = wavPath;
     m_sampleRate = reader.sampleRate();
     m_frames = std::max<qint64>(0, expectedFrames);
-    shapeLevels(m_frames);
+    // The levels grow with the pieces, in room made for the whole.
+    m_reserveFrames = m_frames;
+    shapeLevels(0);
     m_growing = true;
     return true;
 }
@@ -81,6 +101,9 @@ void PeakPyramid::addPiece(const Piece &piece)
 {
     if (!m_growing || piece.bins.empty())
         return;
+    // Past the length the decode expected: the levels make room.
+    if (piece.end > qint64(m_levels[0].size()) * BaseFrames)
+        resizeLevels(piece.end);
     std::vector<Peak> &base = m_levels[0];
     const qint64 firstBin = piece.first / BaseFrames;
     const qint64 end = std::min<qint64>(firstBin + qint64(piece.bins.size()), qint64(base.size()));
@@ -93,9 +116,26 @@ void PeakPyramid::addPiece(const Piece &piece)
     m_read.add(piece.first, piece.end);
 }
 
+PeakPyramid::Levels PeakPyramid::emptyLevels(qint64 frames)
+{
+    PeakPyramid shape;
+    shape.resizeLevels(frames);
+    return std::move(shape.m_levels);
+}
+
+void PeakPyramid::adoptLevels(Levels levels)
+{
+    if (!m_growing || levels.empty() || levels[0].size() < m_levels[0].size())
+        return;
+    const qint64 used = qint64(m_levels[0].size());
+    std::copy(m_levels[0].begin(), m_levels[0].end(), levels[0].begin());
+    m_levels = std::move(levels);
+    mergeUp(0, used);
+}
+
 void PeakPyramid::withdraw()
 {
-    shapeLevels(m_frames);
+    shapeLevels(0);
     m_read.withdraw();
 }
 
@@ -103,15 +143,16 @@ void PeakPyramid::finishGrowing(qint64 frames)
 {
     if (!m_growing)
         return;
-    // A length that differs from the expected one: the runs past the end
-    // hold nothing, and the levels above are made again.
-    std::vector<Peak> base = std::move(m_levels[0]);
+    // A length that differs from the expected one: runs past either end
+    // hold nothing, so only the runs about the new end are merged again
+    // (hours of levels rebuilt would hold the window).
+    const qint64 had = qint64(m_levels[0].size());
     m_frames = frames;
-    shapeLevels(frames);
-    const size_t kept = std::min(base.size(), m_levels[0].size());
-    std::copy(base.begin(), base.begin() + qint64(kept), m_levels[0].begin());
-    mergeUp(0, qint64(m_levels[0].size()));
+    resizeLevels(frames);
+    const qint64 bins = qint64(m_levels[0].size());
+    mergeUp(std::max<qint64>(0, std::min(had, bins) - 1), bins);
     m_growing = false;
+    m_reserveFrames = 0;
     m_read.complete(frames);
     const QFileInfo info(m_path);
     m_size = info.size();
@@ -139,6 +180,7 @@ void PeakPyramid::clear()
     m_frames = 0;
     m_sampleRate = 0;
     m_growing = false;
+    m_reserveFrames = 0;
     m_read.reset();
 }
 

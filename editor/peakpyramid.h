@@ -50,6 +50,14 @@ public:
     static Piece readPiece(const QString &wavPath, qint64 first, qint64 end,
                            const std::atomic_bool *stop = nullptr);
     void addPiece(const Piece &piece);
+    using Levels = std::vector<std::vector<Peak>>;
+    // Every level sized for frames, each run holding no sample yet; made on
+    // a worker, since hours of runs take tens of milliseconds to fill.
+    static Levels emptyLevels(qint64 frames);
+    // Takes emptyLevels() of the expected length, keeping every piece added
+    // so far: later pieces, wherever they land, then fill no runs of their
+    // own. Levels too small for what is held are dropped.
+    void adoptLevels(Levels levels);
     // Everything read is dropped: the decode starts again.
     void withdraw();
     // The decode has ended with frames frames, all of them added: from now
@@ -73,6 +81,8 @@ public:
 private:
     // Sizes every level for frames, each run holding no sample yet.
     void shapeLevels(qint64 frames);
+    // The same, keeping the runs that stay.
+    void resizeLevels(qint64 frames);
     // Level 0's runs [first, end) changed: the levels above follow.
     void mergeUp(qint64 first, qint64 end);
 
@@ -85,5 +95,6 @@ private:
     // Opened by the first view finer than level 0, on the thread that asks.
     std::unique_ptr<PeakExtractor> m_raw;
     bool m_growing = false;
+    qint64 m_reserveFrames = 0; // a growing file's expected length
     DecodedMap m_read;
 };

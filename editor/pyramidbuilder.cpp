@@ -7,6 +7,11 @@ PyramidBuilder::PyramidBuilder(QObject *parent) : QObject(parent)
 {
     connect(&m_watcher, &QFutureWatcherBase::finished, this, &PyramidBuilder::finished);
     connect(&m_pieceWatcher, &QFutureWatcherBase::finished, this, &PyramidBuilder::pieceRead);
+    connect(&m_roomWatcher, &QFutureWatcherBase::finished, this, [this] {
+        QFuture<PeakPyramid::Levels> room = m_roomWatcher.future();
+        if (m_growing && m_roomFor.lock() == m_growing && room.resultCount() > 0)
+            m_growing->adoptLevels(room.takeResult());
+    });
 }
 
 PyramidBuilder::~PyramidBuilder()
@@ -86,8 +91,13 @@ void PyramidBuilder::follow(const QString &wavPath, const DecodedMap &map, qint6
         if (m_stop)
             m_stop->store(true); // a whole read of what the file was
         m_growing = std::make_shared<PeakPyramid>();
-        if (!m_growing->beginGrowing(wavPath, map.expectedFrames()))
+        if (!m_growing->beginGrowing(wavPath, map.expectedFrames())) {
             m_growing.reset();
+        } else {
+            m_roomFor = m_growing;
+            m_roomWatcher.setFuture(QtConcurrent::run(
+                [frames = map.expectedFrames()] { return PeakPyramid::emptyLevels(frames); }));
+        }
         emit grown(0, -1);
         return;
     }

@@ -35,6 +35,11 @@ public:
     void follow(const QString &wavPath, const DecodedMap &map, qint64 first, qint64 end);
     // The pyramid a decode grows; nothing when none grows.
     PeakPyramid *growing() const { return m_growing.get(); }
+    // Holds, or grows, the peaks of wavPath as it is; starts nothing.
+    bool holds(const QString &wavPath) const
+    {
+        return m_growing ? m_growing->path() == wavPath : m_pyramid && m_pyramid->isCurrent(wavPath);
+    }
 
 signals:
     void ready();
@@ -72,6 +77,10 @@ private:
     QList<DecodedMap::Run> m_toRead;
     qint64 m_finishAt = -1;          // the decode's length once it has ended well
     QFutureWatcher<PeakPyramid::Piece> m_pieceWatcher;
+    // The growing pyramid's levels for its whole expected length, made on a
+    // worker, and the pyramid they are for.
+    QFutureWatcher<PeakPyramid::Levels> m_roomWatcher;
+    std::weak_ptr<PeakPyramid> m_roomFor;
     std::shared_ptr<std::atomic_bool> m_pieceStop;
     bool m_readingPiece = false;
 };

@@ -44,6 +44,9 @@ public:
     // The waveform a decode fills in while it writes the working file;
     // nothing when no decode grows it.
     PeakPyramid *growingPyramid() const { return m_pyramid.growing(); }
+    // The waveform of the working file is held or filled in already: a
+    // decode that was followed needs no read of its own at the end.
+    bool holdsPeaks() const { return m_pyramid.holds(m_controller.workFile()); }
 
     // Mouse events of the nine strip images and the strip itself, X in twips;
     // each goes to the rule that owns the image.

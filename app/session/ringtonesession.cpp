@@ -97,9 +97,15 @@ void RingtoneSession::connectParts()
     });
     connect(open, &OpenController::decoded, this, [this](const QString &workFile) {
         // What was said while it decoded (a Save's end) stays.
-        if (!std::exchange(m_shownGrowing, false))
+        const bool shown = std::exchange(m_shownGrowing, false);
+        if (!shown)
             setStatusText({});
         m_editor->controller().learnLength();
+        // Shown while it decoded: the strip has the exact peaks of every
+        // piece, read as it came; a sampled read of hours now would hold the
+        // window and show less.
+        if (shown && m_editor->holdsPeaks())
+            return;
         PeakExtractor extractor(workFile);
         emit fileOpened(extractor.open() ? extractor.extract(m_services.peakColumns)
                                          : QList<Peak>());

@@ -21,6 +21,7 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <sched.h>
@@ -165,40 +166,88 @@ bool jumpsByByte(const AVFormatContext &demuxer)
            std::strcmp(name, "wav") == 0;
 }
 
-PacketIndex readIndex(const std::string &path, const AVStream &stream, int rate)
+// What the runs share with the thread that waits for them.
+struct Shared {
+    std::atomic<bool> abort{false};
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::string failure;
+    std::exception_ptr error;
+
+    // The first run may start before the index is read. It goes as far as
+    // the packets read so far prove it may, and learns its end when the runs
+    // are planned.
+    std::atomic<std::int64_t> indexed{0}; // packets the index has read
+    std::atomic<bool> indexDone{false};
+    std::atomic<bool> planned{false};
+    Run firstRun; // written before `planned`
+    std::condition_variable indexGrew;
+    std::int64_t mostRuns = 2; // the most runs a plan may make
+
+    void fail(const std::string &why)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            if (failure.empty())
+                failure = why;
+        }
+        abort = true;
+        changed.notify_all();
+        indexGrew.notify_all();
+    }
+
+    void publishIndexed(std::int64_t packets, bool done)
+    {
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            indexed = packets;
+            indexDone = done;
+        }
+        indexGrew.notify_all();
+        if (done)
+            changed.notify_all();
+    }
+};
+
+// Packets between two reports of the index's progress to a waiting first run.
+constexpr std::int64_t indexReportPackets = 64 * groupPackets;
+
+void readIndex(const std::string &path, const AVStream &stream, int rate, PacketIndex &index,
+               Shared &shared)
 {
-    PacketIndex index;
     Demuxer demuxer = openStream(path, stream);
     Packet packet(av_packet_alloc());
     if (!demuxer || !packet) {
         index.failure = "its streams read differently a second time";
-        return index;
+        return;
     }
     const AVRational base = demuxer->streams[stream.index]->time_base;
     SkipModel model;
     std::int64_t samples = 0;
     for (;;) {
-        if (TemporaryOutput::stopRequested()) {
+        if (TemporaryOutput::stopRequested() || shared.abort) {
             index.failure = "stopped";
-            return index;
+            return;
         }
         const int ret = av_read_frame(demuxer.get(), packet.get());
         if (ret == AVERROR_EOF)
             break;
         if (ret < 0) {
             index.failure = "its container has damaged stretches";
-            return index;
+            return;
         }
         if (packet->stream_index != stream.index) {
             av_packet_unref(packet.get());
             continue;
         }
         const std::int64_t number = index.packets++;
+        if (number % indexReportPackets == 0)
+            shared.publishIndexed(number, false);
         // Exact places need whole sample counts for every packet.
         const std::int64_t scaled = packet->duration * base.num * rate;
         if (packet->duration <= 0 || scaled % base.den != 0) {
             index.failure = "its container gives no exact packet durations";
-            return index;
+            return;
         }
         if (number % groupPackets == 0) {
             Group group;
@@ -213,7 +262,7 @@ PacketIndex readIndex(const std::string &path, const AVStream &stream, int rate)
         if (packet->side_data_elems > 0 || (packet->flags & AV_PKT_FLAG_DISCARD)) {
             if (index.marked.size() == maxMarkedPackets) {
                 index.failure = "too many of its packets carry skip marks";
-                return index;
+                return;
             }
             group.marked = true;
             MarkedPacket mark;
@@ -235,13 +284,14 @@ PacketIndex readIndex(const std::string &path, const AVStream &stream, int rate)
     index.samples = samples;
     if (index.groups.empty())
         index.failure = "it has no audio packets";
-    return index;
 }
 
-// Boundaries at group starts, the runs as even as the groups allow. A
+// Boundaries at group starts, the runs as even as the groups allow; a first
+// run already `aheadGroups` into the input shares out only what is left. A
 // marked packet may lie in the first run before the second one's warm-up,
 // or in the last run: nowhere else can its effect be foreseen.
-std::vector<Run> plan(const PacketIndex &index, int threads, std::int64_t minimumRun, int warmUp)
+std::vector<Run> plan(const PacketIndex &index, int threads, std::int64_t minimumRun, int warmUp,
+                      std::int64_t aheadGroups = 0)
 {
     const auto groups = static_cast<std::int64_t>(index.groups.size());
     const std::int64_t warmGroups = (warmUp + groupPackets - 1) / groupPackets + 1;
@@ -249,7 +299,8 @@ std::vector<Run> plan(const PacketIndex &index, int threads, std::int64_t minimu
     for (std::int64_t count = std::min<std::int64_t>(threads, longest); count >= 2; --count) {
         std::vector<std::int64_t> starts(static_cast<std::size_t>(count) + 1);
         for (std::int64_t k = 0; k <= count; ++k)
-            starts[static_cast<std::size_t>(k)] = k * groups / count;
+            starts[static_cast<std::size_t>(k)] =
+                k == 0 ? 0 : aheadGroups + k * (groups - aheadGroups) / count;
         bool fits = starts[1] > warmGroups;
         for (std::int64_t k = 1; fits && k < count; ++k)
             fits = starts[static_cast<std::size_t>(k)] > starts[static_cast<std::size_t>(k) - 1];
@@ -273,28 +324,9 @@ std::vector<Run> plan(const PacketIndex &index, int threads, std::int64_t minimu
     return {};
 }
 
-// What the runs share with the thread that waits for them.
-struct Shared {
-    std::atomic<bool> abort{false};
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::string failure;
-    std::exception_ptr error;
-
-    void fail(const std::string &why)
-    {
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            if (failure.empty())
-                failure = why;
-        }
-        abort = true;
-        changed.notify_all();
-    }
-};
-
 struct RunState {
     std::atomic<std::int64_t> written{0}; // samples on disk, from the run's start
+    std::atomic<std::int64_t> packet{0};  // the packet the run has reached
     std::atomic<bool> finished{false};
     long long frames = 0;
 };
@@ -305,9 +337,9 @@ class RunDecoder
 public:
     RunDecoder(const std::string &input, const AVStream &stream, const AVCodec &codec,
                const ParallelDecode::Target &target, const PacketIndex &index, const Run &run,
-               bool first, Shared &shared, RunState &state)
+               bool first, bool endOpen, Shared &shared, RunState &state)
         : m_input(input), m_stream(stream), m_codec(codec), m_target(target), m_index(index),
-          m_run(run), m_first(first), m_shared(shared), m_state(state)
+          m_run(run), m_first(first), m_endOpen(endOpen), m_shared(shared), m_state(state)
     {
     }
 
@@ -333,6 +365,8 @@ public:
 private:
     std::string decode();
     std::string findStart(std::int64_t &number);
+    std::string awaitRoom(std::int64_t number, std::int64_t &end);
+    std::string checkOpenHashes(const std::vector<std::uint64_t> &hashes) const;
     std::string take(AVFrame &frame);
     std::string flush();
 
@@ -341,8 +375,12 @@ private:
     const AVCodec &m_codec;
     const ParallelDecode::Target &m_target;
     const PacketIndex &m_index;
-    const Run &m_run;
+    Run m_run;
     const bool m_first;
+    // Started before the index was read: the index is not touched until the
+    // runs are planned, and the packets keep the marks of this read from
+    // the start, which are the index's.
+    const bool m_endOpen;
     Shared &m_shared;
     RunState &m_state;
 
@@ -371,22 +409,32 @@ std::string RunDecoder::decode()
         return "out of memory";
     m_buffer.reserve(writeBlock);
 
-    const std::int64_t firstOut = m_index.groups[m_run.firstGroup].firstPacket;
-    const std::int64_t end = m_run.endGroup < m_index.groups.size()
-                                 ? m_index.groups[m_run.endGroup].firstPacket
-                                 : m_index.packets;
+    std::int64_t firstOut = 0;
+    std::int64_t end = std::numeric_limits<std::int64_t>::max();
     std::int64_t number = 0;
-    if (std::string failure = findStart(number); !failure.empty())
-        return failure;
-
-    auto marks = std::lower_bound(
-        m_index.marked.begin(), m_index.marked.end(), number,
-        [](const MarkedPacket &mark, std::int64_t n) { return mark.number < n; });
+    std::vector<MarkedPacket>::const_iterator marks;
+    if (!m_endOpen) {
+        firstOut = m_index.groups[m_run.firstGroup].firstPacket;
+        end = m_run.endGroup < m_index.groups.size() ? m_index.groups[m_run.endGroup].firstPacket
+                                                     : m_index.packets;
+        if (std::string failure = findStart(number); !failure.empty())
+            return failure;
+        marks = std::lower_bound(
+            m_index.marked.begin(), m_index.marked.end(), number,
+            [](const MarkedPacket &mark, std::int64_t n) { return mark.number < n; });
+    }
     std::uint64_t hash = 0;
-    bool pending = true; // m_packet holds the run's first packet
+    std::vector<std::uint64_t> openHashes; // per group, checked once the index is there
+    bool pending = !m_endOpen; // m_packet holds the run's first packet
     while (number < end) {
         if (m_shared.abort || TemporaryOutput::stopRequested())
             return "stopped";
+        if (m_endOpen && end == std::numeric_limits<std::int64_t>::max()) {
+            if (std::string failure = awaitRoom(number, end); !failure.empty())
+                return failure;
+            if (number >= end)
+                break;
+        }
         if (!pending) {
             const int ret = av_read_frame(m_demuxer.get(), m_packet.get());
             if (ret < 0)
@@ -400,9 +448,12 @@ std::string RunDecoder::decode()
         hash += packetHash(number, m_packet->pos, m_packet->size);
         // The marks are the ones a read from the start gives, whatever this
         // reader made of its own place.
-        av_packet_free_side_data(m_packet.get());
-        m_packet->flags &= ~AV_PKT_FLAG_DISCARD;
-        if (marks != m_index.marked.end() && marks->number == number) {
+        // (A read from the start has them already.)
+        if (!m_endOpen) {
+            av_packet_free_side_data(m_packet.get());
+            m_packet->flags &= ~AV_PKT_FLAG_DISCARD;
+        }
+        if (!m_endOpen && marks != m_index.marked.end() && marks->number == number) {
             m_packet->flags |= marks->flags;
             for (const auto &[type, data] : marks->sideData) {
                 std::uint8_t *side = av_packet_new_side_data(m_packet.get(), type, data.size());
@@ -428,12 +479,22 @@ std::string RunDecoder::decode()
                 return failure;
         }
         ++number;
-        if (number % groupPackets == 0 || number == m_index.packets) {
+        m_state.packet.store(number, std::memory_order_relaxed);
+        if (m_endOpen) {
+            if (number % groupPackets == 0) {
+                openHashes.push_back(hash);
+                hash = 0;
+            }
+        } else if (number % groupPackets == 0 || number == m_index.packets) {
             const Group &group = m_index.groups[static_cast<std::size_t>((number - 1) / groupPackets)];
             if (group.hash != hash)
                 return "its packets read differently a second time";
             hash = 0;
         }
+    }
+    if (m_endOpen) {
+        if (std::string failure = checkOpenHashes(openHashes); !failure.empty())
+            return failure;
     }
     if (m_run.outEnd < 0) {
         // The last run: the input must end where the index ended, then
@@ -457,6 +518,44 @@ std::string RunDecoder::decode()
         return failure;
     if (m_run.outEnd >= 0 && m_run.outStart + m_kept != m_run.outEnd)
         return "its packets gave other sample counts than its container said";
+    return {};
+}
+
+// Waits while the packets read so far leave it open whether `number` is
+// still the first run's; sets `end` once the runs are planned.
+std::string RunDecoder::awaitRoom(std::int64_t number, std::int64_t &end)
+{
+    // However many runs the plan makes and however long the input proves,
+    // the first one ends no earlier than this.
+    const auto room = [this] {
+        const std::int64_t groups = m_shared.indexed / groupPackets;
+        return groups / m_shared.mostRuns * groupPackets;
+    };
+    if (!m_shared.planned && number < room())
+        return {};
+    std::unique_lock<std::mutex> lock(m_shared.mutex);
+    for (;;) {
+        if (m_shared.planned) {
+            m_run = m_shared.firstRun;
+            end = m_index.groups[m_run.endGroup].firstPacket;
+            return {};
+        }
+        if (m_shared.abort)
+            return "stopped";
+        if (number < room())
+            return {};
+        m_shared.indexGrew.wait(lock);
+    }
+}
+
+std::string RunDecoder::checkOpenHashes(const std::vector<std::uint64_t> &hashes) const
+{
+    if (hashes.size() != m_run.endGroup)
+        return "its packets read differently a second time";
+    for (std::size_t g = 0; g < hashes.size(); ++g) {
+        if (hashes[g] != m_index.groups[g].hash)
+            return "its packets read differently a second time";
+    }
     return {};
 }
 
@@ -653,32 +752,70 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
         result.reason = std::string(m_codec.name) + " is decoded from its start only";
         return result;
     }
-    const PacketIndex index = readIndex(m_input, m_stream, m_target.sampleRate);
-    if (!index.failure.empty()) {
-        result.reason = index.failure;
-        return result;
-    }
+    const int most = std::max(2, std::min(threads, maxRuns));
     const auto minimumRun =
         static_cast<std::int64_t>(minimumRunSeconds * m_target.sampleRate);
-    const std::vector<Run> runs = plan(index, std::min(threads, maxRuns), minimumRun, warmUp);
-    if (runs.empty()) {
-        result.reason = "too short for runs of " + std::to_string(minimumRunSeconds) + " s";
-        return result;
-    }
-    std::fprintf(stderr, "decoding on %zu threads\n", runs.size());
 
+    // Reading the index of hours of packets takes a good part of a second:
+    // meanwhile the first run decodes the song's start, for a reader of the
+    // growing file to show and play. Only where the container's duration
+    // leaves room for runs, so that a short input is not shown and withdrawn.
+    const std::int64_t expected =
+        m_stream.duration > 0 && m_stream.duration != AV_NOPTS_VALUE
+            ? av_rescale_q(m_stream.duration, m_stream.time_base, AVRational{1, m_target.sampleRate})
+            : 0;
+    const bool early = expected >= 4 * minimumRun;
     Shared shared;
-    std::vector<RunState> states(runs.size());
+    shared.mostRuns = most;
+    PacketIndex index;
+    std::vector<Run> runs;
+    std::vector<RunState> states(static_cast<std::size_t>(most));
     std::vector<std::thread> workers;
-    workers.reserve(runs.size());
-    try {
-        for (std::size_t k = 0; k < runs.size(); ++k)
-            workers.emplace_back(RunDecoder(m_input, m_stream, m_codec, m_target, index, runs[k],
-                                            k == 0, shared, states[k]));
-    } catch (const std::system_error &error) {
-        // Out of threads or memory for their stacks: the runs already going
-        // stop, and one thread decodes it all.
-        shared.fail(std::string("a thread could not be started (") + error.what() + ")");
+    workers.reserve(states.size());
+    std::thread indexer;
+    auto startRuns = [&](std::size_t from, bool endOpen) {
+        try {
+            for (std::size_t k = from; k < runs.size(); ++k)
+                workers.emplace_back(RunDecoder(m_input, m_stream, m_codec, m_target, index,
+                                                runs[k], k == 0, endOpen, shared, states[k]));
+        } catch (const std::system_error &error) {
+            // Out of threads or memory for their stacks: the runs already
+            // going stop, and one thread decodes it all.
+            shared.fail(std::string("a thread could not be started (") + error.what() + ")");
+        }
+    };
+    auto planRuns = [&]() -> std::string {
+        if (!index.failure.empty())
+            return index.failure;
+        // The first run is well ahead when the index is read; the rest is
+        // shared out evenly among all of them.
+        runs = plan(index, most, minimumRun, warmUp, early ? states[0].packet / groupPackets : 0);
+        if (runs.empty())
+            return "too short for runs of " + std::to_string(minimumRunSeconds) + " s";
+        return {};
+    };
+
+    bool planned = !early;
+    if (early) {
+        std::fprintf(stderr, "decoding on %d threads\n", most);
+        runs.resize(1);
+        startRuns(0, true);
+        try {
+            indexer = std::thread([&] {
+                readIndex(m_input, m_stream, m_target.sampleRate, index, shared);
+                shared.publishIndexed(index.packets, true);
+            });
+        } catch (const std::system_error &error) {
+            shared.fail(std::string("a thread could not be started (") + error.what() + ")");
+        }
+    } else {
+        readIndex(m_input, m_stream, m_target.sampleRate, index, shared);
+        if (std::string why = planRuns(); !why.empty()) {
+            result.reason = why;
+            return result;
+        }
+        std::fprintf(stderr, "decoding on %zu threads\n", runs.size());
+        startRuns(0, false);
     }
 
     // "time=" counts what is decoded without a gap from the start.
@@ -693,7 +830,7 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
         }
         return samples;
     };
-    std::vector<std::int64_t> reported(runs.size(), 0);
+    std::vector<std::int64_t> reported(states.size(), 0);
     auto reportStretches = [&] {
         if (!m_target.reportStretches)
             return;
@@ -708,14 +845,33 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
     {
         std::unique_lock<std::mutex> lock(shared.mutex);
         for (;;) {
+            if (!planned && shared.indexDone && !shared.abort) {
+                planned = true;
+                lock.unlock();
+                if (std::string why = planRuns(); !why.empty()) {
+                    shared.fail(why);
+                } else {
+                    if (runs.size() != states.size())
+                        std::fprintf(stderr, "decoding on %zu threads\n", runs.size());
+                    {
+                        const std::lock_guard<std::mutex> first(shared.mutex);
+                        shared.firstRun = runs.front();
+                        shared.planned = true;
+                    }
+                    shared.indexGrew.notify_all();
+                    startRuns(1, false);
+                }
+                lock.lock();
+                continue;
+            }
             const auto started = states.begin() + static_cast<std::ptrdiff_t>(workers.size());
             const bool all = std::all_of(states.begin(), started,
                                          [](const RunState &s) { return s.finished.load(); });
-            if (all)
+            if (all && (!indexer.joinable() || shared.indexDone))
                 break;
-            if (TemporaryOutput::stopRequested())
-                shared.abort = true;
             lock.unlock();
+            if (TemporaryOutput::stopRequested())
+                shared.fail("stopped");
             const std::int64_t samples = reached();
             m_progress.position(static_cast<double>(samples) / m_target.sampleRate,
                                 m_target.dataStart + samples * frameBytes);
@@ -727,6 +883,8 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
     }
     for (std::thread &worker : workers)
         worker.join();
+    if (indexer.joinable())
+        indexer.join();
 
     if (shared.error)
         std::rethrow_exception(shared.error);
@@ -743,7 +901,7 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
     reportStretches();
     result.done = true;
     result.runs = static_cast<int>(runs.size());
-    result.samples = runs.back().outStart + states.back().written;
+    result.samples = runs.back().outStart + states[runs.size() - 1].written;
     for (const RunState &state : states)
         result.frames += state.frames;
     return result;

@@ -101,6 +101,7 @@ private slots:
     void startFailures_data();
     void startFailures();
     void pipeFailureShowsItsCode();
+    void backgroundJobRunsBelowTheProgram();
     void commandLineTextIsSplitWithoutShell();
     void timersFireDuringJob();
     void nestedJobRunsToItsEndFirst_data();
@@ -285,6 +286,26 @@ void TestConsoleRunner::pipeFailureShowsItsCode()
     QCOMPARE(startFailed.count(), 1);
     QCOMPARE(runner.startFailure(), QStringLiteral("CreatePipe failed. Error: %1").arg(EMFILE));
     QCOMPARE(over.count(), 0);
+}
+
+void TestConsoleRunner::backgroundJobRunsBelowTheProgram()
+{
+    // Only a decode read while it grows is a background job.
+    const QString app = QStringLiteral("/app"), work = QStringLiteral("/w.wav");
+    QVERIFY(!CoderCommand::decode(app, work, QStringLiteral("/s.mp3")).background);
+    CoderCommand command = CoderCommand::decode(app, work, QStringLiteral("/s.mp3"), true);
+    QVERIFY(command.background);
+
+    // nice(1) without a command prints the niceness it runs at.
+    command.program = QStringLiteral("nice");
+    command.arguments.clear();
+    ConsoleRunner runner;
+    const int own = ::getpriority(PRIO_PROCESS, 0);
+    runner.setCommand(command);
+    QCOMPARE(runner.ExecuteCommand().trimmed().toInt(),
+             std::min(own + ConsoleRunner::BackgroundNice, 19));
+    // The next command, given as text, runs at the program's own again.
+    QCOMPARE(runner.ExecuteCommand(QStringLiteral("nice")).trimmed().toInt(), own);
 }
 
 void TestConsoleRunner::commandLineTextIsSplitWithoutShell()

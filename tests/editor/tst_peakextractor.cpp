@@ -286,18 +286,32 @@ void TestPeakExtractor::piecesEqualTheWhole_data()
     // last one taking the rest, or the explicit list of first frames.
     QTest::addColumn<QList<qint64>>("sizes");
     QTest::addColumn<bool>("reversed");
-    QTest::newRow("one piece") << QList<qint64>{} << false;
-    QTest::newRow("whole runs of the pyramid") << QList<qint64>{256 * 40, 256 * 7, 256} << false;
-    QTest::newRow("cut inside runs") << QList<qint64>{1, 255, 257, 1000, 3} << false;
-    QTest::newRow("single frames, then the rest") << QList<qint64>{1, 1, 1, 1, 1} << false;
-    QTest::newRow("out of order") << QList<qint64>{7777, 12345, 1, 40000} << true;
-    QTest::newRow("many small, backwards") << QList<qint64>(60, 999) << true;
+    // The length the decode expected, in frames of the file's 70001: its
+    // estimate may be off either way (a level more or less).
+    QTest::addColumn<qint64>("expected");
+    // Levels for the whole expected length, made aside, taken after this
+    // many pieces (-1: never).
+    QTest::addColumn<int>("adoptAfter");
+    QTest::newRow("one piece") << QList<qint64>{} << false << 70001LL << -1;
+    QTest::newRow("whole runs of the pyramid") << QList<qint64>{256 * 40, 256 * 7, 256} << false << 70001LL << -1;
+    QTest::newRow("cut inside runs") << QList<qint64>{1, 255, 257, 1000, 3} << false << 70001LL << -1;
+    QTest::newRow("single frames, then the rest") << QList<qint64>{1, 1, 1, 1, 1} << false << 70001LL << -1;
+    QTest::newRow("out of order") << QList<qint64>{7777, 12345, 1, 40000} << true << 70001LL << -1;
+    QTest::newRow("many small, backwards") << QList<qint64>(60, 999) << true << 70001LL << -1;
+    QTest::newRow("expected four times longer") << QList<qint64>{30000} << false << 280000LL << -1;
+    QTest::newRow("expected a fifth, out of order") << QList<qint64>{7777, 12345, 1} << true << 14000LL << -1;
+    QTest::newRow("expected a run short") << QList<qint64>{69000} << false << 69888LL << -1;
+    QTest::newRow("whole levels taken midway") << QList<qint64>{7777, 12345, 1, 40000} << true << 70001LL << 1;
+    QTest::newRow("whole levels too small for what is held")
+        << QList<qint64>{40000, 20000} << false << 14000LL << 2;
 }
 
 void TestPeakExtractor::piecesEqualTheWhole()
 {
     QFETCH(QList<qint64>, sizes);
     QFETCH(bool, reversed);
+    QFETCH(qint64, expected);
+    QFETCH(int, adoptAfter);
     const Format f{1, 16, 2, false};
     constexpr qint64 Frames = 70001;
     QByteArray data;
@@ -322,11 +336,13 @@ void TestPeakExtractor::piecesEqualTheWhole()
     if (reversed)
         std::reverse(pieces.begin(), pieces.end());
     PeakPyramid grown;
-    QVERIFY(grown.beginGrowing(path, Frames));
+    QVERIFY(grown.beginGrowing(path, expected));
     for (const auto &[first, end] : pieces) {
         PeakPyramid::Piece piece = PeakPyramid::readPiece(path, first, end);
         QVERIFY(!piece.bins.empty());
         grown.addPiece(piece);
+        if (--adoptAfter == 0)
+            grown.adoptLevels(PeakPyramid::emptyLevels(expected));
     }
     QVERIFY(grown.piecesRead().contains(0, Frames));
     grown.finishGrowing(Frames);
