@@ -89,9 +89,9 @@ std::string normaliser(const LoudnessReading &source, double targetLufs, double 
     const double gain = targetLufs - source.integrated;
     const double ceiling = std::max(MinimumCeilingDbtp, ceilingDbtp);
     if (squeeze) {
-        // A compressor under the limiter, its threshold and make-up tied to
-        // the limiter's, so gain and limiter moved together still scale
-        // the output alone.
+        // A compressor before the limiter lowers the crest the encoder
+        // gets; its threshold follows the limiter's, so moving the gain and
+        // the limiter together only scales the output.
         std::snprintf(text, sizeof text,
                       "volume=%.2fdB,acompressor=threshold=%.5f:ratio=4:attack=2:release=50:"
                       "makeup=2,alimiter=limit=%.4f:attack=1:release=50:level=false",
