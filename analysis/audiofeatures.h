@@ -57,7 +57,7 @@ private:
     std::size_t m_bufferStart = 0; // absolute index of m_buffer[0]
     std::size_t m_nextOnset = 0;   // absolute start of the next onset frame
     std::size_t m_nextChroma = 0;
-    std::vector<float> m_lastLog;
+    std::vector<float> m_lastLog; // of onset bins 1 to OnsetSize / 2
     std::vector<float> m_magnitudes;
     std::vector<int> m_pitchClass; // per chroma bin; -1 outside the range used
     struct Spectra;

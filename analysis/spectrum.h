@@ -4,8 +4,8 @@
 
 struct AVTXContext;
 
-// Magnitude spectra of real frames of one fixed size (a power of two) under a
-// Hann window, through libavutil's real FFT.
+// Magnitude spectra of real frames of one fixed size (a power of two, at
+// least 16, a multiple of 16) under a Hann window, through libavutil's real FFT.
 class Spectrum
 {
 public:
@@ -20,6 +20,7 @@ public:
     void magnitudes(const float *samples, float *out);
 
 private:
+    static int checkedSize(int size);
     int m_size;
     AVTXContext *m_context = nullptr;
     void (*m_transform)(AVTXContext *, void *, void *, long) = nullptr;

@@ -60,13 +60,16 @@ constexpr double ToleranceLu = 0.3;
 LoudnessReading measure(const CoderOptions &options);
 // The filter of the second pass: loudnorm's linear gain from the first
 // pass's reading, or that gain into a limiter where it would push the true
-// peak over the ceiling.
-std::string normaliser(const LoudnessReading &source, double targetLufs, double ceilingDbtp);
+// peak over the ceiling. Squeezing, the gain goes through a compressor into
+// the limiter, for a codec whose peaks stand far above its loudness.
+std::string normaliser(const LoudnessReading &source, double targetLufs, double ceilingDbtp,
+                       bool squeeze = false);
 // A -loudness job: measures the stretch, exports it through the normaliser,
 // measures the encoded file and, while it misses the target or the ceiling
 // (encoders add peaks; narrow codecs lose loudness), exports it again with
-// the targets corrected by what was missed. A measuring job ("-f null")
-// prints the reading only.
+// the targets corrected by what was missed, squeezing the crest when plain
+// passes do not reach both. A measuring job ("-f null") prints the reading
+// only.
 void run(const CoderOptions &options, const OutputFormat &format);
 
 } // namespace Loudness

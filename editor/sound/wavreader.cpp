@@ -153,8 +153,11 @@ qint64 WavReader::readFrames(char *out, qint64 maxFrames)
     if (frames <= 0 || !isOpen())
         return 0;
     const int frameBytes = m_channels * m_bytesPerSample;
-    m_buffer.resize(frames * frameBytes);
-    const qint64 got = m_file.read(m_buffer.data(), m_buffer.size());
+    // 16-bit mono or stereo is already what is given: read straight to out.
+    const bool asIs = m_type == SampleType::Int16 && m_channels <= 2;
+    if (!asIs)
+        m_buffer.resize(frames * frameBytes);
+    const qint64 got = m_file.read(asIs ? out : m_buffer.data(), frames * frameBytes);
     if (got < frameBytes)
         return 0;
     const qint64 done = got / frameBytes;
@@ -162,7 +165,7 @@ qint64 WavReader::readFrames(char *out, qint64 maxFrames)
         m_file.seek(m_dataOffset + (m_frame + done) * frameBytes);
     const char *in = m_buffer.constData();
     char *const first = out;
-    for (qint64 i = 0; i < done; ++i, in += frameBytes) {
+    for (qint64 i = 0; i < done && !asIs; ++i, in += frameBytes) {
         if (m_channels <= 2) {
             for (int c = 0; c < m_channels; ++c)
                 putInt16(out, sampleAt(in + c * m_bytesPerSample, m_type));

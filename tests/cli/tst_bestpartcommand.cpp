@@ -57,6 +57,8 @@ void TestBestPartCommand::initTestCase()
                         44100);
     m_song = m_dir.filePath(QStringLiteral("song.wav"));
     QVERIFY(SongSynth::writeWav(m_song, song.samples, 44100, 2));
+    const SongSynth::Song pop = SongSynth::popSong(2, 44100);
+    QVERIFY(SongSynth::writeWav(m_dir.filePath(QStringLiteral("pop.wav")), pop.samples, 44100, 1));
     QFile text(m_dir.filePath(QStringLiteral("notes.mp3")));
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write("these are not sounds\n");
@@ -110,20 +112,25 @@ void TestBestPartCommand::loudness_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<double>("target");
-    QTest::newRow("MP3") << "mp3" << -14.0;
-    QTest::newRow("M4R") << "m4r" << -14.0;
-    QTest::newRow("OGG") << "ogg" << -14.0;
-    QTest::newRow("AMR") << "amr" << -14.0;
-    QTest::newRow("MP3, quieter target") << "mp3" << -20.0;
+    QTest::addColumn<QString>("song");
+    QTest::newRow("MP3") << "mp3" << -14.0 << "song.wav";
+    QTest::newRow("M4R") << "m4r" << -14.0 << "song.wav";
+    QTest::newRow("OGG") << "ogg" << -14.0 << "song.wav";
+    QTest::newRow("AMR") << "amr" << -14.0 << "song.wav";
+    QTest::newRow("MP3, quieter target") << "mp3" << -20.0 << "song.wav";
+    // Its chorus in AMR has peaks too high above its loudness for gain and
+    // a limiter alone to reach both goals.
+    QTest::newRow("AMR, high codec peaks") << "amr" << -14.0 << "pop.wav";
 }
 
 void TestBestPartCommand::loudness()
 {
     QFETCH(QString, format);
     QFETCH(double, target);
+    QFETCH(QString, song);
 
     const QString tone = m_dir.filePath(QStringLiteral("loud.") + format);
-    const Run run = kesmarin({"--best-part", m_song, "-o", tone, "--loudness",
+    const Run run = kesmarin({"--best-part", m_dir.filePath(song), "-o", tone, "--loudness",
                               QString::number(target)});
     QVERIFY2(run.code == 0, qPrintable(run.err));
 
