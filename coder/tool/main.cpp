@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
             return 0;
         }
         const CoderOptions options = parseCoderOptions(args);
-        const auto format = options.nullOutput ? std::optional<OutputFormat>(OutputFormat{"null"})
+        const auto format = options.nullOutput ? std::optional<OutputFormat>(OutputFormat{"null", {}, {}})
                                                : outputFormatFor(options.output);
         if (!format) {
             const std::string ext = extensionOf(options.output);
