@@ -299,7 +299,8 @@ void TestWorkflow::ringtoneRoad()
     QCOMPARE(flow.lblPB->text(), "100%");
     QVERIFY(flow.picPBBack->isHidden());
     QVERIFY(w.picOpened->isVisible());
-    QCOMPARE(w.picOpened->peaks().size(), 728);
+    // The waveform's last pieces are read on a worker as the decode ends.
+    QTRY_COMPARE(w.picOpened->peaks().size(), 728);
     QVERIFY(program.prompt.shown().isEmpty());
     QCOMPARE(flow.lblFileName->text(), m_song.size() >= 36 ? m_song.left(32) + "..." : m_song);
     // The song's length is known before anything has played.
