@@ -773,15 +773,18 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
     std::vector<std::thread> workers;
     workers.reserve(states.size());
     std::thread indexer;
+    // Out of threads or memory for their stacks: the runs already going
+    // stop, and one thread decodes it all.
+    auto cannotStart = [&](const std::system_error &error) {
+        shared.fail(std::string("a thread could not be started (") + error.what() + ")");
+    };
     auto startRuns = [&](std::size_t from, bool endOpen) {
         try {
             for (std::size_t k = from; k < runs.size(); ++k)
                 workers.emplace_back(RunDecoder(m_input, m_stream, m_codec, m_target, index,
                                                 runs[k], k == 0, endOpen, shared, states[k]));
         } catch (const std::system_error &error) {
-            // Out of threads or memory for their stacks: the runs already
-            // going stop, and one thread decodes it all.
-            shared.fail(std::string("a thread could not be started (") + error.what() + ")");
+            cannotStart(error);
         }
     };
     auto planRuns = [&]() -> std::string {
@@ -806,7 +809,7 @@ ParallelDecode::Result ParallelDecode::run(int threads, double minimumRunSeconds
                 shared.publishIndexed(index.packets, true);
             });
         } catch (const std::system_error &error) {
-            shared.fail(std::string("a thread could not be started (") + error.what() + ")");
+            cannotStart(error);
         }
     } else {
         readIndex(m_input, m_stream, m_target.sampleRate, index, shared);
