@@ -6,6 +6,7 @@
 #include "desktopopener.h"
 #include "exportcontroller.h"
 #include "opencontroller.h"
+#include "opentrace.h"
 #include "selectioneditor.h"
 #include "shelllinks.h"
 #include "timelineeditor.h"
@@ -96,6 +97,7 @@ void RingtoneSession::connectParts()
         emit fileOpened({});
     });
     connect(open, &OpenController::decoded, this, [this](const QString &workFile) {
+        OpenTrace::mark("decoded");
         // What was said while it decoded (a Save's end) stays.
         const bool shown = std::exchange(m_shownGrowing, false);
         if (!shown)

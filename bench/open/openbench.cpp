@@ -9,7 +9,11 @@
 //    sink's monitor), to the whole waveform, and the longest gap between two
 //    turns of the program's event loop meanwhile;
 //  - from Open (Ctrl+O, the path typed, Return): the same from the Return;
-// beside ffmpeg's own decode of the same song to a WAV file. The program
+// beside ffmpeg's own decode of the same song to a WAV file. With
+// KESMARIN_BENCH_BEFORE naming the coder of a program that showed a song only
+// once it was decoded, that coder's whole decode of the song (timed between
+// the runs, as that program started it) is the "before" row: the earliest
+// such a program could show the whole waveform. The program
 // reports its marks on standard error when KESMARIN_TRACE_OPEN=1 asks.
 #include <QCoreApplication>
 #include <QDir>
@@ -220,8 +224,16 @@ int main(int argc, char **argv)
         QFile::remove(out);
         // Generous: the whole decode of the longest song, several times over.
         const int timeoutMs = int(std::max<qint64>(60000, *std::max_element(ffmpeg.values.begin(), ffmpeg.values.end()) * 10));
-        Stat window, column, sound, whole, gap, openColumn, openSound, openWhole, openGap;
+        Stat window, column, sound, whole, gap, openColumn, openSound, openWhole, openGap, before;
+        const QString beforeCoder = qEnvironmentVariable("KESMARIN_BENCH_BEFORE");
         for (int i = 0; i < runs; ++i) {
+            if (!beforeCoder.isEmpty()) {
+                const qint64 start = now();
+                if (!run(beforeCoder, {"-i", path, "-y", "-vn", out}))
+                    return 1;
+                before.values.append(now() - start);
+                QFile::remove(out);
+            }
             for (bool fromOpen : {false, true}) {
                 const Run r = runOnce(kesmarin, path, fromOpen, timeoutMs);
                 const auto at = [&r](const char *mark) { return r.marks.value(mark, -1); };
@@ -255,6 +267,8 @@ int main(int argc, char **argv)
         };
         row(song.name, ffmpeg, "cli", window, column, sound, whole, gap);
         row("", Stat(), "open", Stat(), openColumn, openSound, openWhole, openGap);
+        if (!before.values.isEmpty())
+            row("", Stat(), "befor", Stat(), Stat(), Stat(), before, Stat());
         std::fflush(stdout);
     }
     std::printf("1st sound: after the window (cli) or the Return (open), Space pressed as the first column "
