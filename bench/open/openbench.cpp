@@ -10,10 +10,10 @@
 //    turns of the program's event loop meanwhile;
 //  - from Open (Ctrl+O, the path typed, Return): the same from the Return;
 // beside ffmpeg's own decode of the same song to a WAV file. With
-// KESMARIN_BENCH_BEFORE naming the coder of a program that showed a song only
-// once it was decoded, that coder's whole decode of the song (timed between
-// the runs, as that program started it) is the "before" row: the earliest
-// such a program could show the whole waveform. The program
+// KESMARIN_BENCH_BEFORE naming another build of the program that gives the
+// same marks (one from before a change, say), each run is also made with it,
+// in turn, and its "before" rows follow: a comparison on the same day's
+// machine. The program
 // reports its marks on standard error when KESMARIN_TRACE_OPEN=1 asks.
 #include <QCoreApplication>
 #include <QDir>
@@ -224,15 +224,15 @@ int main(int argc, char **argv)
         QFile::remove(out);
         // Generous: the whole decode of the longest song, several times over.
         const int timeoutMs = int(std::max<qint64>(60000, *std::max_element(ffmpeg.values.begin(), ffmpeg.values.end()) * 10));
-        Stat window, column, sound, whole, gap, openColumn, openSound, openWhole, openGap, before;
-        const QString beforeCoder = qEnvironmentVariable("KESMARIN_BENCH_BEFORE");
+        Stat window, column, sound, whole, gap, openColumn, openSound, openWhole, openGap, before, openBefore;
+        const QString beforeProgram = qEnvironmentVariable("KESMARIN_BENCH_BEFORE");
         for (int i = 0; i < runs; ++i) {
-            if (!beforeCoder.isEmpty()) {
-                const qint64 start = now();
-                if (!run(beforeCoder, {"-i", path, "-y", "-vn", out}))
-                    return 1;
-                before.values.append(now() - start);
-                QFile::remove(out);
+            for (bool fromOpen : {false, true}) {
+                if (beforeProgram.isEmpty())
+                    break;
+                const Run r = runOnce(beforeProgram, path, fromOpen, timeoutMs);
+                if (r.marks.contains("whole-waveform") && r.started >= 0)
+                    (fromOpen ? openBefore : before).values.append(r.marks.value("whole-waveform") - r.started);
             }
             for (bool fromOpen : {false, true}) {
                 const Run r = runOnce(kesmarin, path, fromOpen, timeoutMs);
@@ -267,8 +267,10 @@ int main(int argc, char **argv)
         };
         row(song.name, ffmpeg, "cli", window, column, sound, whole, gap);
         row("", Stat(), "open", Stat(), openColumn, openSound, openWhole, openGap);
-        if (!before.values.isEmpty())
-            row("", Stat(), "befor", Stat(), Stat(), Stat(), before, Stat());
+        if (!beforeProgram.isEmpty()) {
+            row("  before", Stat(), "cli", Stat(), Stat(), Stat(), before, Stat());
+            row("  before", Stat(), "open", Stat(), Stat(), Stat(), openBefore, Stat());
+        }
         std::fflush(stdout);
     }
     std::printf("1st sound: after the window (cli) or the Return (open), Space pressed as the first column "
