@@ -9,7 +9,9 @@ PyramidBuilder::PyramidBuilder(QObject *parent) : QObject(parent)
     connect(&m_pieceWatcher, &QFutureWatcherBase::finished, this, &PyramidBuilder::pieceRead);
     connect(&m_roomWatcher, &QFutureWatcherBase::finished, this, [this] {
         QFuture<PeakPyramid::Levels> room = m_roomWatcher.future();
-        if (m_growing && m_roomFor.lock() == m_growing && room.resultCount() > 0)
+        // The watcher follows the latest decode only, so any pyramid still
+        // growing is the one these levels were made for.
+        if (m_growing && room.resultCount() > 0)
             m_growing->adoptLevels(room.takeResult());
     });
 }
@@ -94,7 +96,6 @@ void PyramidBuilder::follow(const QString &wavPath, const DecodedMap &map, qint6
         if (!m_growing->beginGrowing(wavPath, map.expectedFrames())) {
             m_growing.reset();
         } else {
-            m_roomFor = m_growing;
             m_roomWatcher.setFuture(QtConcurrent::run(
                 [frames = map.expectedFrames()] { return PeakPyramid::emptyLevels(frames); }));
         }

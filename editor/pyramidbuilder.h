@@ -78,9 +78,8 @@ private:
     qint64 m_finishAt = -1;          // the decode's length once it has ended well
     QFutureWatcher<PeakPyramid::Piece> m_pieceWatcher;
     // The growing pyramid's levels for its whole expected length, made on a
-    // worker, and the pyramid they are for.
+    // worker.
     QFutureWatcher<PeakPyramid::Levels> m_roomWatcher;
-    std::weak_ptr<PeakPyramid> m_roomFor;
     std::shared_ptr<std::atomic_bool> m_pieceStop;
     bool m_readingPiece = false;
 };
